@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Sets up, builds, starts and tests Kestro on Debian 12.
+#
+#   ./kestro.sh run [ARGS...]   install what is missing, build, start kestro
+#   ./kestro.sh test            install what is missing, build and run every test
+#                               (normal build and sanitizer build)
+#   ./kestro.sh build           install what is missing and build (build/)
+#   ./kestro.sh bench [SIZE]    build a release and run the benchmark
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+cd "$here"
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libicu-dev libgtest-dev libgmock-dev
+  shared-mime-info xdg-utils
+  fonts-ipafont-gothic xvfb xauth
+  mingw-w64
+)
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() { # build DIR [cmake args...]
+  local dir="$1"
+  shift
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+
+case "${1:-run}" in
+run)
+  shift || true
+  install_missing
+  build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  if [ $# -eq 0 ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display found: starting the window under a virtual X server (xvfb-run)."
+    echo "On a desktop the window opens directly; without one, try: ./build/src/kestro --help"
+    exec xvfb-run -a ./build/src/kestro
+  fi
+  exec ./build/src/kestro "$@"
+  ;;
+build)
+  install_missing
+  build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  ;;
+test)
+  install_missing
+  build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  (cd build && ctest --output-on-failure -j"$jobs")
+  build build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTRO_SANITIZE=ON
+  (cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$jobs")
+  ;;
+bench)
+  shift || true
+  install_missing
+  build build-release -DCMAKE_BUILD_TYPE=Release -DKESTRO_BUILD_TESTS=OFF
+  exec bench/run.sh "${1:-medium}"
+  ;;
+*)
+  echo "usage: $0 run|test|build|bench [args]" >&2
+  exit 2
+  ;;
+esac

@@ -1,0 +1,27 @@
+#include "listgen/list_options.h"
+
+namespace kestro {
+
+std::string resolveSeparator(std::string_view boxText) {
+    if (boxText == SeparatorTabChoice)
+        return "\t";
+    if (boxText == SeparatorSemicolonChoice)
+        return ";";
+    return std::string(boxText);
+}
+
+bool isTicked(int checkBoxValue) {
+    return checkBoxValue == 1;
+}
+
+bool subFoldersFromCheckBox(int checkBoxValue) {
+    return checkBoxValue != 0;
+}
+
+std::string withTrailingSeparator(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+} // namespace kestro

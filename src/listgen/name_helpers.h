@@ -1,0 +1,38 @@
+#pragma once
+
+// Small text helpers of the list: splitting a name at its dots, the folder
+// part of a path, shortening a path for display, and a file's type name.
+// Characters are code points; the separators "." and "/" are found by byte.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestro {
+
+// The text before the first "." (all of it when there is none).
+std::string GetBaseName(std::string_view name);
+
+// The text after the last "." (empty when there is none). Does not stop at a
+// folder separator: callers pass bare names.
+std::string GetExtension(std::string_view name);
+
+// The text up to and including the last "/" (empty when there is none).
+std::string GetFolderPart(std::string_view path);
+
+// The upper-case extension of the last element of `path`: empty when a "/"
+// comes before any "." scanning backwards, or when there is no ".".
+std::string GetUpperExtension(std::string_view path);
+
+// `path` shortened to at most `limitBytes` bytes (system code page) by
+// replacing its folder names, one at a time from the left, with "...". The
+// last element is never replaced, so the result may stay longer than the
+// limit. Paths of at most three characters come back unchanged.
+std::string ShortenPath(std::string_view path, std::size_t limitBytes);
+
+// The registered type name of the file `path` (through the registry class and
+// HKEY_CLASSES_ROOT), or the upper-case extension followed by " ﾌｧｲﾙ" when
+// none is registered (" ﾌｧｲﾙ" alone for a name without extension).
+std::string GetFileTypeName(std::string_view path);
+
+} // namespace kestro

@@ -1,0 +1,56 @@
+#pragma once
+
+// The hierarchical key store behind the registry class.
+//
+// Two roots are known. HKEY_CURRENT_USER (0x80000001) is a file-backed store
+// in the per-user configuration folder (configHome()/Kestro/registry.txt);
+// every change is written at once and atomically. HKEY_CLASSES_ROOT
+// (0x80000000) is a read-only view of the shared MIME database: the default
+// value (empty value name) of the key ".EXT" is the name of the MIME type of
+// "*.ext"; the default value of a MIME type name is its comment in the user's
+// language. Key paths use "\" between keys and are compared without regard to
+// ASCII case; value names likewise. Any other root handle has no keys.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestro {
+
+namespace rootkey {
+inline constexpr std::uint32_t ClassesRoot = 0x80000000u;
+inline constexpr std::uint32_t CurrentUser = 0x80000001u;
+} // namespace rootkey
+
+namespace valuetype {
+inline constexpr std::uint32_t String = 1; // REG_SZ
+inline constexpr std::uint32_t Dword = 4;  // REG_DWORD
+} // namespace valuetype
+
+struct KeyValue {
+    std::uint32_t type = valuetype::String;
+    std::string data; // for strings: the text without a terminating NUL
+};
+
+// Whether the key `subKey` exists under `root` (the empty path is the root).
+bool keyExists(std::uint32_t root, std::string_view subKey);
+
+// The value `valueName` ("" is the key's default value) of the key `subKey`;
+// nothing when the key or the value is missing.
+std::optional<KeyValue> queryKeyValue(std::uint32_t root, std::string_view subKey,
+                                      std::string_view valueName);
+
+// Creates every missing key on `subKey` and sets the value. False when the
+// root is read-only or unknown, or the store cannot be written.
+bool setKeyValue(std::uint32_t root, std::string_view subKey, std::string_view valueName,
+                 const KeyValue& value);
+
+// Deletes the key `name` below `subKey`. False when it does not exist, when
+// it has keys of its own (as the platform refuses), or the root is read-only.
+bool deleteKey(std::uint32_t root, std::string_view subKey, std::string_view name);
+
+// Makes sure everything written under `root` is on disk.
+void flushKeys(std::uint32_t root);
+
+} // namespace kestro

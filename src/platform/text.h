@@ -1,0 +1,40 @@
+#pragma once
+
+// Text services of the platform. All texts are UTF-8 in std::string. Bytes
+// that are not valid UTF-8 (Linux file names need not be) pass through every
+// conversion unchanged, each counting as one character.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestro {
+
+// Full-width letters, digits, symbols and katakana become their half-width
+// forms (ＡＢＣ１２３ → ABC123, ガ → ｶﾞ, 「」 → ｢｣, the ideographic space → " ");
+// hiragana, kanji and everything else stay as they are.
+std::string toHalfWidth(std::string_view text);
+
+// Upper-case conversion character by character that keeps the number of
+// characters: ａｂｃ → ＡＢＣ (full-width stays full-width), ß stays ß.
+std::string toUpperKeepLength(std::string_view text);
+
+// Length of `text` in bytes of the system code page (UTF-8 here).
+std::size_t ansiByteLength(std::string_view text);
+
+// Whether `bytes` is well-formed UTF-8.
+bool isValidUtf8(std::string_view bytes);
+
+// Text of a file's bytes: UTF-8 when the bytes are valid UTF-8 (a leading
+// byte-order mark dropped), else decoded as Shift-JIS (CP932).
+std::string decodeTextFile(std::string_view bytes);
+
+// Bytes of a text file for `text`: UTF-8 without a byte-order mark.
+std::string encodeTextFile(std::string_view text);
+
+// Orders two names without regard to case (simple case folding per
+// character); names that fold equal are ordered by their bytes, so the order
+// is total and stable. Negative, zero or positive like strcmp.
+int compareNoCase(std::string_view a, std::string_view b);
+
+} // namespace kestro

@@ -1,0 +1,64 @@
+#pragma once
+
+// Test fixtures on the real file system: a temporary folder that removes
+// itself, helpers to fill it, and a scoped environment variable.
+
+#include <cstdint>
+#include <functional>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace kestro::test {
+
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    // The folder, without a trailing "/".
+    const std::string& path() const { return root_; }
+    // path() + "/" + relative.
+    std::string operator/(const std::string& relative) const;
+
+    // Creates a file (and its missing parent folders) with `content`.
+    std::string file(const std::string& relative, const std::string& content = {});
+    // Creates a sparse file of `size` bytes.
+    std::string sparseFile(const std::string& relative, std::int64_t size);
+    std::string folder(const std::string& relative);
+    std::string symlink(const std::string& relative, const std::string& target);
+    std::string fifo(const std::string& relative);
+    // Sets access and modification time (local wall clock of the current TZ).
+    void setTimes(const std::string& relative, std::time_t access, std::time_t write);
+    void chmod(const std::string& relative, unsigned mode);
+    void remove(const std::string& relative);
+
+private:
+    std::string root_;
+};
+
+// Sets an environment variable for the life of the object and restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+// Reads a whole file.
+std::string readFile(const std::string& path);
+
+// Runs `body` in a child process that has dropped root to the unprivileged
+// user "nobody" (when running as root); returns the child's exit status, or
+// -1 when the privilege cannot be dropped. Use it for checks that need a file
+// the user cannot read.
+int runAsUnprivileged(const std::function<int()>& body);
+
+} // namespace kestro::test
