@@ -1,0 +1,73 @@
+#pragma once
+
+// What the create command needs from whoever runs it: the window, the
+// command line and the tests are its three hosts. The engine calls these on
+// the caller's thread, in the order the run takes.
+
+#include "listgen/list_options.h"
+#include "platform/failure.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestro {
+
+// The finished list, read once from its start. The text has CR LF line ends.
+class ListText {
+public:
+    virtual ~ListText() = default;
+    // Total size in bytes.
+    virtual std::size_t size() const = 0;
+    // Next block of at most `maxBytes` bytes; an empty view at the end. A
+    // read failure is returned as a failure.
+    virtual Result<std::string_view> nextBlock(std::size_t maxBytes) = 0;
+};
+
+// The folder a run lists and whether it descends into sub-folders: read at
+// the press of the button, before anything else.
+struct RootChoice {
+    std::string folder;
+    bool subFolders = true;
+};
+
+class ListHost {
+public:
+    virtual ~ListHost() = default;
+
+    // Switches the host between idle (true) and running (false).
+    virtual void enableControls(bool idle) = 0;
+    virtual RootChoice readRoot() = 0;
+    // Every other option, read once the folder search is done (the window
+    // writes "*.*" into an empty pattern box here). RootFolder and SubFolders
+    // of the answer are not used.
+    virtual ListOptions readOptions() = 0;
+
+    // One turn of the event loop.
+    virtual void yield() = 0;
+    virtual bool abortRequested() const = 0;
+    virtual void clearAbortRequest() = 0;
+    // The host is going away (the window was closed during the run): the run
+    // stops at once, cleans up and reports nothing.
+    virtual bool quitRequested() const { return false; }
+
+    // Status panel 1 (phase) or 2 (folder).
+    virtual void setStatus(int panel, const std::string& text) = 0;
+
+    // A failure the run does not let pass: shown with the common report.
+    virtual void reportFailure(const Failure& failure) = 0;
+    // The user's abort: `text` with `title`, a stop icon and OK.
+    virtual void reportAbort(const std::string& text, const std::string& title) = 0;
+
+    // The whole finished list, handed over once, before the run ends.
+    virtual Status acceptList(ListText& list) = 0;
+    // The run finished normally.
+    virtual void beep() {}
+};
+
+inline constexpr const char* AbortText = "ユーザーによって中断されました。";
+inline constexpr const char* AbortTitle = "処理の中断";
+inline constexpr const char* SearchingStatus = "ｻﾌﾞﾌｫﾙﾀﾞ検索中...";
+inline constexpr const char* CollectingStatus = "ﾌｧｲﾙ情報取得中...";
+
+} // namespace kestro
