@@ -1,11 +1,13 @@
 // Kestro: the window, or one of the command-line modes.
 
 #include "app/info_command.h"
+#include "app/list_command.h"
 #include "kestro_version.h"
 
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -13,6 +15,8 @@ void printHelp(std::ostream& out) {
     out << "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] FOLDER]\n"
            "\n"
            "  kestro                 ウィンドウを開きます。\n"
+           "  kestro --list [OPTIONS] FOLDER\n"
+           "                         FOLDER のファイル一覧を標準出力に書きます (CR LF 改行)。\n"
            "  kestro --info PATH     PATH のファイル情報を \"名前: 値\" "
            "の形で一行ずつ表示します。\n"
            "  kestro --help          この説明を表示します。\n"
@@ -41,6 +45,8 @@ int main(int argc, char** argv) {
             }
             return kestro::runInfoCommand(argv[2], std::cout);
         }
+        if (mode == "--list")
+            return kestro::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
         std::cerr << "kestro: 不明なオプションです: " << mode << "\n";
         printHelp(std::cerr);
         return 2;

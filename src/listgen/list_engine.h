@@ -7,6 +7,8 @@
 
 #include "listgen/list_host.h"
 
+#include <string>
+
 namespace kestro {
 
 enum class RunOutcome {
@@ -16,8 +18,11 @@ enum class RunOutcome {
     Quit,    // the host went away; nothing was handed over or reported
 };
 
-// Runs the create command once with `host`. No temporary file is left
+// Runs the create command once with `host`, collecting the list in the
+// temporary list file of `spoolFolder` (by default the program's folder, or
+// the cache folder when that is not writable). No temporary file is left
 // behind, whatever the outcome.
 RunOutcome runCreateCommand(ListHost& host);
+RunOutcome runCreateCommand(ListHost& host, const std::string& spoolFolder);
 
 } // namespace kestro

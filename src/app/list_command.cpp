@@ -1,0 +1,261 @@
+#include "app/list_command.h"
+
+#include "listgen/error_report.h"
+#include "listgen/list_engine.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <unistd.h>
+
+namespace kestro {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) {
+    interrupted = true;
+}
+
+struct Flag {
+    const char* name;
+    bool ListOptions::*field;
+    bool value;
+};
+
+constexpr Flag Flags[] = {
+    {"--sub", &ListOptions::SubFolders, true},
+    {"--no-sub", &ListOptions::SubFolders, false},
+    {"--hidden", &ListOptions::IncludeHidden, true},
+    {"--system", &ListOptions::IncludeSystem, true},
+    {"--path", &ListOptions::PathColumn, true},
+    {"--join", &ListOptions::JoinPathAndName, true},
+    {"--short-path", &ListOptions::ShortPath, true},
+    {"--dir-upper", &ListOptions::DirLarge, true},
+    {"--dir-half", &ListOptions::DirHalf, true},
+    {"--short-name", &ListOptions::ShortName, true},
+    {"--name-upper", &ListOptions::FNameLarge, true},
+    {"--name-half", &ListOptions::FNameHalf, true},
+    {"--drop-ext", &ListOptions::DropExtension, true},
+    {"--ext", &ListOptions::ExtensionColumn, true},
+    {"--attr", &ListOptions::AttributeColumn, true},
+    {"--type", &ListOptions::FileTypeColumn, true},
+    {"--created", &ListOptions::CreationTimeColumn, true},
+    {"--modified", &ListOptions::WriteTimeColumn, true},
+    {"--accessed", &ListOptions::AccessTimeColumn, true},
+    {"--leading-tab", &ListOptions::LeadingTab, true},
+    {"--folder-lines", &ListOptions::InsertPathLine, true},
+    {"--no-folder-lines", &ListOptions::InsertPathLine, false},
+    {"--drop-drive", &ListOptions::DropDrive, true},
+};
+
+// Options that take a text, as "--name TEXT" or "--name=TEXT".
+bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
+               std::string& value, std::string& error) {
+    const std::string& argument = arguments[i];
+    if (argument.rfind(name + "=", 0) == 0) {
+        value = argument.substr(name.size() + 1);
+        return true;
+    }
+    if (argument != name)
+        return false;
+    if (i + 1 >= arguments.size()) {
+        error = name + " には値が必要です。";
+        return false;
+    }
+    value = arguments[++i];
+    return true;
+}
+
+// The command-line host: no event loop, Ctrl+C as the abort button, the
+// status on one line of a terminal, the list streamed to standard output.
+class CommandLineHost : public ListHost {
+public:
+    CommandLineHost(ListOptions options, bool lineFeedOnly)
+        : options_(std::move(options)), lineFeedOnly_(lineFeedOnly),
+          showStatus_(::isatty(STDERR_FILENO) == 1) {}
+
+    bool failed() const { return failed_; }
+
+    void enableControls(bool) override {}
+    RootChoice readRoot() override { return {options_.RootFolder, options_.SubFolders}; }
+    ListOptions readOptions() override { return options_; }
+    void yield() override {}
+    bool abortRequested() const override { return interrupted; }
+    void clearAbortRequest() override {}
+
+    void setStatus(int panel, const std::string& text) override {
+        if (!showStatus_)
+            return;
+        status_[panel == 1 ? 0 : 1] = text;
+        const auto now = std::chrono::steady_clock::now();
+        const bool cleared = status_[0].empty() && status_[1].empty();
+        if (!cleared && now - lastShown_ < std::chrono::milliseconds(100))
+            return;
+        lastShown_ = now;
+        std::string line = "\r\033[K";
+        if (!cleared)
+            line += status_[0] + " " + status_[1];
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
+    }
+
+    void reportFailure(const Failure& failure) override {
+        failed_ = true;
+        std::string text = ReportText(failure);
+        if (text.empty())
+            return;
+        for (char& c : text)
+            if (c == '\r')
+                c = '\n';
+        std::cerr << "kestro: " << text << std::endl;
+    }
+
+    void reportAbort(const std::string& text, const std::string&) override {
+        failed_ = true;
+        std::cerr << "kestro: " << text << std::endl;
+    }
+
+    Status acceptList(ListText& list) override {
+        constexpr std::size_t BlockSize = 1 << 20;
+        bool pendingCarriageReturn = false;
+        std::string converted;
+        for (;;) {
+            auto block = list.nextBlock(BlockSize);
+            if (!block)
+                return block.failure();
+            std::string_view bytes = block.value();
+            if (bytes.empty())
+                break;
+            if (lineFeedOnly_) {
+                converted.clear();
+                for (char c : bytes) {
+                    if (pendingCarriageReturn && c != '\n')
+                        converted += '\r';
+                    pendingCarriageReturn = c == '\r';
+                    if (!pendingCarriageReturn)
+                        converted += c;
+                }
+                bytes = converted;
+            }
+            if (!write(bytes))
+                return outputFailure();
+        }
+        if (pendingCarriageReturn && !write("\r"))
+            return outputFailure();
+        if (std::fflush(stdout) != 0)
+            return outputFailure();
+        return Ok{};
+    }
+
+private:
+    static bool write(std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    }
+    static Failure outputFailure() {
+        // A reader that went away (a pipe into "head") is not worth a report.
+        if (errno == EPIPE)
+            return Failure{};
+        return failureFromErrno(errno, "stdout", false);
+    }
+
+    ListOptions options_;
+    bool lineFeedOnly_;
+    bool showStatus_;
+    bool failed_ = false;
+    std::string status_[2];
+    std::chrono::steady_clock::time_point lastShown_{};
+};
+
+} // namespace
+
+std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>& arguments,
+                                                  std::string& error) {
+    ListCommandLine result;
+    std::string separatorText(SeparatorTabChoice);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        bool known = false;
+        for (const auto& flag : Flags) {
+            if (argument == flag.name) {
+                result.options.*(flag.field) = flag.value;
+                known = true;
+                break;
+            }
+        }
+        if (known)
+            continue;
+        std::string value;
+        if (takeValue(arguments, i, "--patterns", value, error)) {
+            result.options.Patterns = value;
+        } else if (takeValue(arguments, i, "--separator", value, error)) {
+            separatorText = value;
+        } else if (!error.empty()) {
+            return std::nullopt;
+        } else if (argument == "--size" || argument.rfind("--size=", 0) == 0) {
+            result.options.SizeColumn = true;
+            const std::string unit = argument == "--size" ? "byte" : argument.substr(7);
+            if (unit == "byte")
+                result.options.SizeUnit = 0;
+            else if (unit == "kb")
+                result.options.SizeUnit = 1;
+            else if (unit == "mb")
+                result.options.SizeUnit = 2;
+            else {
+                error = "--size の単位は byte, kb, mb のいずれかです: " + unit;
+                return std::nullopt;
+            }
+        } else if (argument == "--lf") {
+            result.lineFeedOnly = true;
+        } else if (argument == "--stored") {
+            result.useStored = true;
+        } else if (argument == "--") {
+            if (i + 2 != arguments.size()) {
+                error = "フォルダーは一つだけ指定してください。";
+                return std::nullopt;
+            }
+            result.folder = arguments[i + 1];
+            break;
+        } else if (argument.rfind("--", 0) == 0) {
+            error = "不明なオプションです: " + argument;
+            return std::nullopt;
+        } else if (result.folder.empty()) {
+            result.folder = argument;
+        } else {
+            error = "フォルダーは一つだけ指定してください。";
+            return std::nullopt;
+        }
+    }
+    if (result.folder.empty() && !result.useStored) {
+        error = "一覧を作るフォルダーを指定してください。";
+        return std::nullopt;
+    }
+    result.options.Separator = resolveSeparator(separatorText);
+    result.options.RootFolder = result.folder;
+    return result;
+}
+
+int runListCommand(const std::vector<std::string>& arguments) {
+    std::string error;
+    auto commandLine = parseListArguments(arguments, error);
+    if (!commandLine) {
+        std::cerr << "kestro: " << error << "\n";
+        return 2;
+    }
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CommandLineHost host(commandLine->options, commandLine->lineFeedOnly);
+    const RunOutcome outcome = runCreateCommand(host);
+    return outcome == RunOutcome::Listed && !host.failed() ? 0 : 1;
+}
+
+} // namespace kestro

@@ -1,0 +1,31 @@
+#pragma once
+
+// `kestro --list [options] FOLDER`: the create command without a window. The
+// list goes to standard output exactly as the window would receive it; a
+// failure's report goes to standard error.
+
+#include "listgen/list_options.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestro {
+
+struct ListCommandLine {
+    ListOptions options;
+    std::string folder;     // empty: none given
+    bool useStored = false; // start from the options the window stored
+    bool lineFeedOnly = false;
+};
+
+// Parses the arguments after "--list". On bad usage returns nothing and sets
+// `error` to a message for standard error.
+std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>& arguments,
+                                                  std::string& error);
+
+// Runs the command; returns the exit status (0 listed, 1 failure or abort
+// reported, 2 bad usage).
+int runListCommand(const std::vector<std::string>& arguments);
+
+} // namespace kestro

@@ -1,0 +1,20 @@
+#pragma once
+
+// The size cell of a list line: the size in Byte, KB or MB with the list's
+// digit patterns, "." as decimal point and "," grouping thousands, followed
+// by the unit text with its leading space. Halfway values round away from
+// zero. A number that has no significant digit under an all-"#" pattern
+// writes no digits at all (0 bytes give " Byte").
+
+#include <cstdint>
+#include <string>
+
+namespace kestro {
+
+enum class SizeUnit { Byte = 0, KB = 1, MB = 2 };
+
+void appendSizeText(std::string& out, std::int64_t size, SizeUnit unit);
+
+std::string sizeText(std::int64_t size, SizeUnit unit);
+
+} // namespace kestro

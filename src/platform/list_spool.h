@@ -1,0 +1,56 @@
+#pragma once
+
+// The temporary list file "_Kestro.tmp" that collects a list while it is
+// made. It is created fresh for every run (whatever was at its place, a
+// planted link included, is removed first, and the file is created
+// exclusively without following links), read back through the same open
+// descriptor, and removed when the spool is destroyed — but only while the
+// name still refers to this spool's file, so a second run elsewhere cannot
+// be disturbed.
+
+#include "platform/failure.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace kestro {
+
+inline constexpr const char* ListSpoolName = "_Kestro.tmp";
+
+// The program's folder when it is writable, else cacheHome()/Kestro (made
+// when missing).
+std::string defaultSpoolFolder();
+
+class ListSpool {
+public:
+    // Creates `folder`/_Kestro.tmp. Failures carry the errno's number.
+    static Result<std::unique_ptr<ListSpool>> create(const std::string& folder);
+    ~ListSpool();
+    ListSpool(const ListSpool&) = delete;
+    ListSpool& operator=(const ListSpool&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::size_t size() const { return size_; }
+
+    Status append(std::string_view bytes);
+
+    // Reading back from the start: rewind, then blocks until an empty one.
+    void rewind() { readOffset_ = 0; }
+    Result<std::string_view> readBlock(std::size_t maxBytes);
+
+private:
+    ListSpool(std::string path, int fd, dev_t device, ino_t inode);
+
+    std::string path_;
+    int fd_ = -1;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    std::size_t size_ = 0;
+    std::size_t readOffset_ = 0;
+    std::string buffer_;
+};
+
+} // namespace kestro

@@ -1,0 +1,87 @@
+#include "platform/list_spool.h"
+
+#include "platform/program_paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestro {
+
+std::string defaultSpoolFolder() {
+    std::string folder = programFolder();
+    if (!folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0)
+        return folder;
+    folder = cacheHome() + "/Kestro";
+    (void)makeFolders(folder); // a failure shows when the spool is created
+    return folder;
+}
+
+Result<std::unique_ptr<ListSpool>> ListSpool::create(const std::string& folder) {
+    std::string path = folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += ListSpoolName;
+    // Whatever stands at the name (a leftover, or a link planted there) goes;
+    // the new file is then created exclusively, so no link is ever followed.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR)
+        return failureFromErrno(errno, path, false);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return failureFromErrno(errno, path, false);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int error = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        return failureFromErrno(error, path, false);
+    }
+    return std::unique_ptr<ListSpool>(new ListSpool(std::move(path), fd, st.st_dev, st.st_ino));
+}
+
+ListSpool::ListSpool(std::string path, int fd, dev_t device, ino_t inode)
+    : path_(std::move(path)), fd_(fd), device_(device), inode_(inode) {}
+
+ListSpool::~ListSpool() {
+    struct stat st {};
+    if (::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
+        ::unlink(path_.c_str());
+    ::close(fd_);
+}
+
+Status ListSpool::append(std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(size_));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return failureFromErrno(errno, path_, false);
+        }
+        size_ += static_cast<std::size_t>(written);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return Ok{};
+}
+
+Result<std::string_view> ListSpool::readBlock(std::size_t maxBytes) {
+    const std::size_t wanted = std::min(maxBytes, size_ - readOffset_);
+    buffer_.resize(wanted);
+    std::size_t filled = 0;
+    while (filled < wanted) {
+        ssize_t got = ::pread(fd_, buffer_.data() + filled, wanted - filled,
+                              static_cast<off_t>(readOffset_ + filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failureFromErrno(errno, path_, false);
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    readOffset_ += filled;
+    return std::string_view(buffer_.data(), filled);
+}
+
+} // namespace kestro
