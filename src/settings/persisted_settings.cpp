@@ -1,0 +1,414 @@
+#include "settings/persisted_settings.h"
+
+#include "platform/file_facts.h"
+#include "platform/folder.h"
+#include "platform/program_paths.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace kestro {
+
+namespace {
+
+using K = SettingKind;
+using R = SettingRow;
+
+constexpr std::array<SettingDefinition, SettingRowCount> Definitions{{
+    {R::Top, "Setting", "Top", K::Position, "0"},
+    {R::Left, "Setting", "Left", K::Position, "0"},
+    {R::Dir, "Setting", "Dir", K::Folder, ""},
+    {R::chkSub, "chk", "chkSub", K::CheckBox, "1"},
+    {R::Hidden, "File", "Hidden", K::Truth, "False"},
+    {R::System, "File", "System", K::Truth, "False"},
+    {R::Path, "chk", "Path", K::CheckBox, "0"},
+    {R::ShortPath, "chk", "ShortPath", K::CheckBox, "0"},
+    {R::DirLarge, "chk", "DirLarge", K::CheckBox, "0"},
+    {R::DirHalf, "chk", "DirHalf", K::CheckBox, "0"},
+    {R::Div, "chk", "Div", K::CheckBox, "0"},
+    {R::DelKaku, "chk", "DelKaku", K::CheckBox, "0"},
+    {R::Short, "chk", "Short", K::CheckBox, "0"},
+    {R::FNameLarge, "chk", "FNameLarge", K::CheckBox, "0"},
+    {R::FNameHalf, "chk", "FNameHalf", K::CheckBox, "0"},
+    {R::FileSize, "chk", "FileSize", K::CheckBox, "0"},
+    {R::Byte, "chk", "Byte", K::SizeUnit, "0"},
+    {R::TimeMake, "chk", "TimeMake", K::CheckBox, "0"},
+    {R::TimeRenew, "chk", "TimeRenew", K::CheckBox, "0"},
+    {R::TimeAccess, "chk", "TimeAccess", K::CheckBox, "0"},
+    {R::Kaku, "chk", "Kaku", K::CheckBox, "0"},
+    {R::InsPath, "chk", "InsPath", K::CheckBox, "1"},
+    {R::DirDelDrive, "chk", "DirDelDrive", K::CheckBox, "0"},
+    {R::Tabs, "chk", "Tabs", K::CheckBox, "0"},
+    {R::Attribute, "chk", "Attribute", K::CheckBox, "0"},
+    {R::FileType, "chk", "FileType", K::CheckBox, "0"},
+    {R::DivStr, "chk", "DivStr", K::Separator, SeparatorTabChoice},
+}};
+
+// The table is indexed by row; keep the two in step.
+constexpr bool rowsInOrder() {
+    for (std::size_t i = 0; i < Definitions.size(); ++i) {
+        if (static_cast<std::size_t>(Definitions[i].row) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(rowsInOrder());
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+Failure typeMismatch() {
+    return Failure{settingfailure::TypeMismatch, "型が一致しません。", {}, 0};
+}
+
+Failure overflow() {
+    return makeFailure(failure::Overflow);
+}
+
+// A decimal number with optional sign, fraction and exponent; nothing else
+// (no "inf", "nan" or hexadecimal forms).
+Result<double> toNumber(std::string_view text) {
+    text = trimmed(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::size_t i = 0;
+    std::size_t digits = 0;
+    while (i < text.size() && isDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && isDigit(text[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return typeMismatch();
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        std::size_t exponentDigits = 0;
+        while (j < text.size() && isDigit(text[j])) {
+            ++j;
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0)
+            return typeMismatch();
+        i = j;
+    }
+    if (i != text.size())
+        return typeMismatch();
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Underflow reads as zero; only a too large magnitude overflows.
+        std::size_t e = text.find_first_of("eE");
+        if (e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-')
+            return 0.0;
+        return overflow();
+    }
+    if (error != std::errc{} || end != text.data() + text.size())
+        return typeMismatch();
+    return negative ? -value : value;
+}
+
+Failure naming(Failure failure, const SettingDefinition& definition) {
+    failure.description +=
+        " (" + std::string(definition.section) + "/" + std::string(definition.key) + ")";
+    return failure;
+}
+
+} // namespace
+
+const std::array<SettingDefinition, SettingRowCount>& settingDefinitions() {
+    return Definitions;
+}
+
+const SettingDefinition& definitionOf(SettingRow row) {
+    return Definitions[static_cast<std::size_t>(row)];
+}
+
+Result<float> toSingle(std::string_view text) {
+    auto number = toNumber(text);
+    if (!number)
+        return number.failure();
+    if (std::fabs(number.value()) > std::numeric_limits<float>::max())
+        return overflow();
+    return static_cast<float>(number.value());
+}
+
+Result<int> toInteger16(std::string_view text) {
+    auto number = toNumber(text);
+    if (!number)
+        return number.failure();
+    double rounded = std::nearbyint(number.value());
+    if (rounded < std::numeric_limits<short>::min() || rounded > std::numeric_limits<short>::max())
+        return overflow();
+    return static_cast<int>(rounded);
+}
+
+Result<bool> toTruth(std::string_view text) {
+    std::string_view word = trimmed(text);
+    auto equalsNoCase = [](std::string_view a, std::string_view b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            char c = a[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            if (c != b[i])
+                return false;
+        }
+        return true;
+    };
+    if (equalsNoCase(word, "true"))
+        return true;
+    if (equalsNoCase(word, "false"))
+        return false;
+    auto number = toNumber(word);
+    if (!number)
+        return number.failure();
+    return number.value() != 0;
+}
+
+std::string singleText(float value) {
+    if (value == 0) // no "-0"
+        return "0";
+    char buffer[64];
+    auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (error != std::errc{})
+        return "0";
+    return std::string(buffer, end);
+}
+
+std::string truthText(bool value) {
+    return value ? "True" : "False";
+}
+
+Status checkStoredFolder(const std::string& path) {
+    if (path.empty() || path.front() != '/')
+        return makeFailure(failure::PathNotFound, path);
+    auto attributes = readAttributes(path);
+    if (!attributes) {
+        Failure failed = attributes.failure();
+        // A missing folder is "path not found", never "file not found".
+        if (failed.number == failure::FileNotFound)
+            return makeFailure(failure::PathNotFound, path);
+        return failed;
+    }
+    if ((attributes.value() & attribute::Directory) == 0)
+        return makeFailure(failure::PathNotFound, path);
+    return Ok{};
+}
+
+Result<SettingValue> readSetting(const SettingsStore& store, SettingRow row) {
+    const SettingDefinition& definition = definitionOf(row);
+    std::string fallback = definition.kind == SettingKind::Folder
+                               ? programFolder()
+                               : std::string(definition.defaultText);
+    std::string text =
+        store.get(std::string(definition.section), std::string(definition.key), fallback);
+
+    SettingValue value;
+    switch (definition.kind) {
+    case SettingKind::Position: {
+        auto number = toSingle(text);
+        if (!number)
+            return naming(number.failure(), definition);
+        value.number = number.value();
+        break;
+    }
+    case SettingKind::Folder: {
+        auto checked = checkStoredFolder(text);
+        if (!checked)
+            return checked.failure();
+        value.text = std::move(text);
+        break;
+    }
+    case SettingKind::CheckBox:
+    case SettingKind::SizeUnit: {
+        auto number = toInteger16(text);
+        if (!number)
+            return naming(number.failure(), definition);
+        if (number.value() < 0 || number.value() > 2) {
+            if (definition.kind == SettingKind::CheckBox)
+                return naming(
+                    Failure{settingfailure::InvalidValue, "プロパティの値が不正です。", {}, 0},
+                    definition);
+            return naming(Failure{settingfailure::NoSuchElement,
+                                  "コントロール配列の要素 " + std::to_string(number.value()) +
+                                      " は存在しません。",
+                                  {},
+                                  0},
+                          definition);
+        }
+        value.integer = number.value();
+        break;
+    }
+    case SettingKind::Truth: {
+        auto truth = toTruth(text);
+        if (!truth)
+            return naming(truth.failure(), definition);
+        value.truth = truth.value();
+        break;
+    }
+    case SettingKind::Separator:
+        value.text = std::move(text);
+        break;
+    }
+    return value;
+}
+
+std::optional<std::string> storedText(SettingRow row, const SettingValue& value) {
+    switch (definitionOf(row).kind) {
+    case SettingKind::Position:
+        return singleText(value.number);
+    case SettingKind::Folder:
+    case SettingKind::Separator:
+        return value.text;
+    case SettingKind::CheckBox:
+        return std::to_string(value.integer);
+    case SettingKind::SizeUnit:
+        if (value.integer < 0)
+            return std::nullopt;
+        return std::to_string(value.integer);
+    case SettingKind::Truth:
+        return truthText(value.truth);
+    }
+    return std::nullopt;
+}
+
+void writeSetting(SettingsStore& store, SettingRow row, const SettingValue& value) {
+    auto text = storedText(row, value);
+    if (!text)
+        return;
+    const SettingDefinition& definition = definitionOf(row);
+    store.set(std::string(definition.section), std::string(definition.key), *text);
+}
+
+StoredList readStoredList(const SettingsStore& store) {
+    StoredList result;
+    ListOptions& options = result.options;
+    for (const SettingDefinition& definition : Definitions) {
+        auto read = readSetting(store, definition.row);
+        if (definition.kind == SettingKind::Folder) {
+            if (read) {
+                result.folder = read.value().text;
+            } else {
+                result.folder = programFolder();
+                result.folderFailure = read.failure();
+            }
+            continue;
+        }
+        if (!read) {
+            result.failures.push_back(read.failure());
+            continue;
+        }
+        const SettingValue& value = read.value();
+        bool ticked = isTicked(value.integer);
+        switch (definition.row) {
+        case R::Top:
+        case R::Left:
+        case R::Dir:
+            break;
+        case R::chkSub:
+            options.SubFolders = subFoldersFromCheckBox(value.integer);
+            break;
+        case R::Hidden:
+            options.IncludeHidden = value.truth;
+            break;
+        case R::System:
+            options.IncludeSystem = value.truth;
+            break;
+        case R::Path:
+            options.PathColumn = ticked;
+            break;
+        case R::ShortPath:
+            options.ShortPath = ticked;
+            break;
+        case R::DirLarge:
+            options.DirLarge = ticked;
+            break;
+        case R::DirHalf:
+            options.DirHalf = ticked;
+            break;
+        case R::Div:
+            options.JoinPathAndName = ticked;
+            break;
+        case R::DelKaku:
+            options.DropExtension = ticked;
+            break;
+        case R::Short:
+            options.ShortName = ticked;
+            break;
+        case R::FNameLarge:
+            options.FNameLarge = ticked;
+            break;
+        case R::FNameHalf:
+            options.FNameHalf = ticked;
+            break;
+        case R::FileSize:
+            options.SizeColumn = ticked;
+            break;
+        case R::Byte:
+            options.SizeUnit = value.integer;
+            break;
+        case R::TimeMake:
+            options.CreationTimeColumn = ticked;
+            break;
+        case R::TimeRenew:
+            options.WriteTimeColumn = ticked;
+            break;
+        case R::TimeAccess:
+            options.AccessTimeColumn = ticked;
+            break;
+        case R::Kaku:
+            options.ExtensionColumn = ticked;
+            break;
+        case R::InsPath:
+            options.InsertPathLine = ticked;
+            break;
+        case R::DirDelDrive:
+            options.DropDrive = ticked;
+            break;
+        case R::Tabs:
+            options.LeadingTab = ticked;
+            break;
+        case R::Attribute:
+            options.AttributeColumn = ticked;
+            break;
+        case R::FileType:
+            options.FileTypeColumn = ticked;
+            break;
+        case R::DivStr:
+            options.Separator = resolveSeparator(value.text);
+            break;
+        }
+    }
+    options.Patterns = "*.*";
+    options.RootFolder = withTrailingSeparator(result.folder);
+    return result;
+}
+
+} // namespace kestro

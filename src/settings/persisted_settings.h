@@ -1,0 +1,141 @@
+#pragma once
+
+// The options, window position and folder kept between runs: the 27 rows of
+// the settings store of application "Kestro" (sections "Setting", "File",
+// "chk"), in the one order in which they are read and written, with their
+// stored forms, defaults and conversions.
+//
+// Reading a row gives its converted value or a failure: 13 (type mismatch)
+// for a text that does not convert, 6 (overflow) for a number out of range,
+// 380 for a check-box value other than 0, 1 or 2, 340 for a size-unit index
+// outside 0-2, and for the folder row 76 (the folder is gone or is not a
+// folder) or 68 (its device is not there), which the window takes silently.
+// A missing key is never a failure: the row's default applies. A stored empty
+// text is a stored value, not a missing one.
+
+#include "listgen/list_options.h"
+#include "platform/failure.h"
+#include "platform/settings_store.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestro {
+
+inline constexpr const char* SettingsApplication = "Kestro";
+
+// Failure numbers of stored values that do not fit their control.
+namespace settingfailure {
+inline constexpr int TypeMismatch = 13;
+inline constexpr int NoSuchElement = 340;
+inline constexpr int InvalidValue = 380;
+} // namespace settingfailure
+
+enum class SettingKind {
+    Position,  // window edge in twips: a single-precision number
+    Folder,    // a full folder path that must exist
+    CheckBox,  // 16-bit integer, 0 clear, 1 ticked, 2 grayed
+    Truth,     // "True" or "False"
+    SizeUnit,  // 16-bit integer, index 0-2 of the size-unit buttons
+    Separator, // any text, kept as typed
+};
+
+// The rows in their order; the names are the keys.
+enum class SettingRow {
+    Top,
+    Left,
+    Dir,
+    chkSub,
+    Hidden,
+    System,
+    Path,
+    ShortPath,
+    DirLarge,
+    DirHalf,
+    Div,
+    DelKaku,
+    Short,
+    FNameLarge,
+    FNameHalf,
+    FileSize,
+    Byte,
+    TimeMake,
+    TimeRenew,
+    TimeAccess,
+    Kaku,
+    InsPath,
+    DirDelDrive,
+    Tabs,
+    Attribute,
+    FileType,
+    DivStr,
+};
+
+inline constexpr std::size_t SettingRowCount = 27;
+
+struct SettingDefinition {
+    SettingRow row;
+    std::string_view section;
+    std::string_view key;
+    SettingKind kind;
+    // The default in stored form; empty for the folder, whose default is the
+    // program's own folder.
+    std::string_view defaultText;
+};
+
+// All rows, in reading and writing order.
+const std::array<SettingDefinition, SettingRowCount>& settingDefinitions();
+const SettingDefinition& definitionOf(SettingRow row);
+
+// One row's value; the member that counts is the one of the row's kind.
+struct SettingValue {
+    float number = 0;   // Position
+    int integer = 0;    // CheckBox, SizeUnit (-1: no unit selected, row not written)
+    bool truth = false; // Truth
+    std::string text;   // Folder, Separator
+};
+
+// Conversions of stored text, forgiving blanks around numbers and truth
+// values. Failures 13 and 6 as above; they name nothing.
+Result<float> toSingle(std::string_view text);
+// Rounded to the nearest integer, halves to even.
+Result<int> toInteger16(std::string_view text);
+// "True"/"False" in any case, or a number (not zero is true).
+Result<bool> toTruth(std::string_view text);
+// The shortest text that reads back as the same number; whole numbers have
+// no decimal part.
+std::string singleText(float value);
+std::string truthText(bool value);
+
+// The folder `path` as the folder row accepts it: 76 when it does not exist
+// or is not a folder, 68 when its device is not ready, another number for
+// other failures.
+Status checkStoredFolder(const std::string& path);
+
+// Reads and converts one row from `store` (the default when missing).
+// Failures name the row's section and key.
+Result<SettingValue> readSetting(const SettingsStore& store, SettingRow row);
+
+// The stored form of `value` for `row`; nothing for a size unit of -1.
+std::optional<std::string> storedText(SettingRow row, const SettingValue& value);
+// Sets the row's stored form in `store` (in memory; the caller saves).
+void writeSetting(SettingsStore& store, SettingRow row, const SettingValue& value);
+
+// What the window stored at its last close, as the options of a list: the
+// pattern is "*.*"; a row that does not convert keeps its default and its
+// failure is listed in `failures`. `folder` is the stored folder, or the
+// program's folder when none is stored or it fails (the failure is then in
+// `folderFailure`, also when the window would take it silently).
+struct StoredList {
+    ListOptions options; // RootFolder is `folder` with a trailing "/"
+    std::string folder;
+    std::optional<Failure> folderFailure;
+    std::vector<Failure> failures;
+};
+StoredList readStoredList(const SettingsStore& store);
+
+} // namespace kestro
