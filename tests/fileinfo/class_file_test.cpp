@@ -1,0 +1,193 @@
+#include "fileinfo/class_file.h"
+#include "support/temp_tree.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace kestro {
+namespace {
+
+using test::ScopedEnv;
+using test::TempTree;
+
+int failureOf(const Result<bool>& result) {
+    return result ? 0 : result.failure().number;
+}
+
+TEST(ClassFile, TargetsThatNeverPassTheProbe) {
+    TempTree tree;
+    tree.folder("dir");
+    const std::string cases[] = {"", tree / "dir/", tree / "dir", tree / "missing.txt"};
+    for (const auto& name : cases) {
+        classFile file;
+        file.FileName(name);
+        EXPECT_EQ(file.FileName(), name) << "stored unchanged";
+        EXPECT_FALSE(file.Enabled()) << name;
+        EXPECT_EQ(file.Size().failure().number, 53) << name;
+        EXPECT_EQ(failureOf(file.ReadOnly()), 53) << name;
+        EXPECT_EQ(failureOf(file.Directory()), 53) << name;
+        EXPECT_EQ(file.LastWriteTime().failure().number, 53) << name;
+        EXPECT_EQ(file.Links().failure().number, 53) << name;
+    }
+    classFile empty;
+    EXPECT_EQ(empty.ShortPathName(), "");
+    EXPECT_EQ(empty.CompressedSize(), -1);
+    classFile missing;
+    missing.FileName(tree / "missing.txt");
+    EXPECT_EQ(missing.ShortPathName(), "");
+    EXPECT_EQ(missing.CompressedSize(), -1);
+}
+
+TEST(ClassFile, SizeLinksAndShortPath) {
+    TempTree tree;
+    const std::string path = tree.file("a.txt", "hello");
+    ASSERT_EQ(::link(path.c_str(), (tree / "b.txt").c_str()), 0);
+    classFile file;
+    file.FileName(path);
+    EXPECT_TRUE(file.Enabled());
+    EXPECT_EQ(file.Size().value(), 5);
+    EXPECT_EQ(file.Links().value(), 2);
+    EXPECT_EQ(file.ShortPathName(), path);
+    EXPECT_GE(file.CompressedSize(), 0);
+    classFile empty;
+    empty.FileName(tree.file("zero"));
+    EXPECT_EQ(empty.Size().value(), 0);
+}
+
+TEST(ClassFile, AttributeMapping) {
+    TempTree tree;
+    tree.file("plain");
+    tree.file(".hidden");
+    tree.file("locked");
+    tree.chmod("locked", 0444);
+    struct Case {
+        const char* name;
+        bool readOnly, hidden;
+    };
+    for (const Case& c :
+         {Case{"plain", false, false}, Case{".hidden", false, true}, Case{"locked", true, false}}) {
+        classFile file;
+        file.FileName(tree / c.name);
+        EXPECT_EQ(file.ReadOnly().value(), c.readOnly) << c.name;
+        EXPECT_EQ(file.Hidden().value(), c.hidden) << c.name;
+        EXPECT_FALSE(file.System().value()) << c.name;
+        EXPECT_FALSE(file.Archive().value()) << "never set here";
+        EXPECT_FALSE(file.Directory().value());
+    }
+}
+
+TEST(ClassFile, WritingAttributes) {
+    TempTree tree;
+    classFile file;
+    file.FileName(tree.file(".hidden"));
+    // Hidden cannot be written here; writing yes to a set bit writes nothing,
+    // writing no writes the unchanged set back.
+    EXPECT_TRUE(file.Hidden(true).ok());
+    EXPECT_TRUE(file.Hidden().value());
+    EXPECT_TRUE(file.Archive(false).ok());
+    EXPECT_FALSE(file.Archive().value());
+
+    EXPECT_TRUE(file.ReadOnly(true).ok());
+    EXPECT_TRUE(file.ReadOnly().value());
+    EXPECT_TRUE(file.ReadOnly(false).ok());
+    EXPECT_FALSE(file.ReadOnly().value());
+
+    classFile gone;
+    gone.FileName(tree / "gone");
+    EXPECT_EQ(gone.ReadOnly(true).failure().number, 53);
+}
+
+TEST(ClassFile, TimeTextInAFixedZone) {
+    ScopedEnv zone("TZ", "Asia/Tokyo");
+    TempTree tree;
+    tree.file("t");
+    // 2000/01/03 09:05:07 in Tokyo is 2000/01/03 00:05:07 UTC.
+    const std::time_t written = 946857907;
+    tree.setTimes("t", written + 86400, written);
+    classFile file;
+    file.FileName(tree / "t");
+    EXPECT_EQ(file.LastWriteTime().value(), "2000/01/03 09:05:07");
+    EXPECT_EQ(file.LastAccessTime().value(), "2000/01/04 09:05:07");
+    EXPECT_FALSE(file.CreationTime().value().empty());
+
+    // Before 1970, and a year written without leading zeros.
+    ScopedEnv utc("TZ", "UTC");
+    EXPECT_EQ(classFile::FileTimeText({-86400LL * 365 * 300, 0}), "1670/03/14 00:00:00");
+    EXPECT_EQ(classFile::FileTimeText({-30610224002LL, 0}), "999/12/31 23:59:58");
+}
+
+TEST(ClassFile, ProbeOnAFifoReturnsAtOnce) {
+    TempTree tree;
+    classFile file;
+    file.FileName(tree.fifo("pipe"));
+    const auto start = std::chrono::steady_clock::now();
+    const bool enabled = file.Enabled();
+    auto system = file.System();
+    auto executable = file.Executable();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(enabled) << "a readable FIFO passes the probe without being opened";
+    EXPECT_TRUE(system.value());
+    EXPECT_FALSE(executable.value());
+}
+
+TEST(ClassFile, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
+    TempTree tree;
+    tree.chmod(".", 0755);
+    const std::string path = tree.file("secret", "x");
+    tree.chmod("secret", 0600);
+    const int status = test::runAsUnprivileged([&] {
+        classFile file;
+        file.FileName(path);
+        if (file.Enabled())
+            return 1;
+        if (file.Size().ok() || file.Size().failure().number != 53)
+            return 2;
+        return 0;
+    });
+    ASSERT_NE(status, -1) << "could not drop privileges to run the check";
+    EXPECT_EQ(status, 0);
+}
+
+TEST(ClassFile, ExecutableImages) {
+    TempTree tree;
+    std::string pe(0x100, '\0');
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    pe[0x3C] = static_cast<char>(0x80);
+    pe.replace(0x80, 4, std::string("PE\0\0", 4));
+    struct Case {
+        const char* name;
+        std::string content;
+        unsigned mode;
+        bool executable;
+    };
+    const Case cases[] = {
+        {"elf",
+         std::string("\x7f"
+                     "ELF\x02\x01\x01",
+                     7),
+         0644, true},
+        {"app.exe", pe, 0644, true},
+        {"mz-only", std::string("MZ") + std::string(0x60, '\0'), 0644, false},
+        {"script.sh", "#!/bin/sh\necho\n", 0755, true},
+        {"script-not-x", "#!/bin/sh\necho\n", 0644, false},
+        {"text-x", "echo\n", 0755, false},
+    };
+    for (const auto& c : cases) {
+        tree.file(c.name, c.content);
+        tree.chmod(c.name, c.mode);
+        classFile file;
+        file.FileName(tree / c.name);
+        EXPECT_EQ(file.Executable().value(), c.executable) << c.name;
+    }
+}
+
+TEST(ClassFile, RemoveSpaces) {
+    EXPECT_EQ(classFile::RemoveSpaces(" 4. 0. 1381. 1"), "4.0.1381.1");
+    EXPECT_EQ(classFile::RemoveSpaces("a  b "), "ab");
+    EXPECT_EQ(classFile::RemoveSpaces(""), "");
+}
+
+} // namespace
+} // namespace kestro

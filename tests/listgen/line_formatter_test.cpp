@@ -1,0 +1,144 @@
+#include "listgen/line_formatter.h"
+
+#include <gtest/gtest.h>
+
+namespace kestro {
+namespace {
+
+std::string line(const ListOptions& options, const std::string& folder, const std::string& name,
+                 const FileFacts* facts = nullptr) {
+    LineFormatter formatter(options);
+    formatter.beginFolder(folder);
+    std::string body;
+    formatter.appendFileLine(body, name, facts);
+    return body;
+}
+
+TEST(LineFormatter, HeaderForEveryPathAndJoinCombination) {
+    struct Case {
+        bool path;
+        bool join;
+        const char* separator;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {false, false, "\t", "ﾌｧｲﾙ名\t拡張子\t属性"},
+        {false, true, "\t", "ﾌｧｲﾙ名\t拡張子\t属性"},
+        {true, false, "\t", "ﾊﾟｽ名\tﾌｧｲﾙ名\t拡張子\t属性"},
+        {true, true, "\t", "ﾊﾟｽ名 ﾌｧｲﾙ名\t拡張子\t属性"},
+        {true, false, "", "ﾊﾟｽ名ﾌｧｲﾙ名拡張子属性"},
+        {true, true, "", "ﾊﾟｽ名 ﾌｧｲﾙ名拡張子属性"},
+        {false, false, ", ", "ﾌｧｲﾙ名, 拡張子, 属性"},
+    };
+    for (const auto& c : cases) {
+        ListOptions options;
+        options.PathColumn = c.path;
+        options.JoinPathAndName = c.join;
+        options.Separator = c.separator;
+        options.ExtensionColumn = true;
+        options.AttributeColumn = true;
+        EXPECT_EQ(LineFormatter(options).headerLine(), c.expected);
+    }
+}
+
+TEST(LineFormatter, AllColumnTitlesInTheirFixedOrder) {
+    ListOptions options;
+    options.Separator = "|";
+    options.AccessTimeColumn = options.WriteTimeColumn = options.CreationTimeColumn = true;
+    options.FileTypeColumn = options.AttributeColumn = options.SizeColumn = true;
+    options.ExtensionColumn = true;
+    EXPECT_EQ(LineFormatter(options).headerLine(),
+              "ﾌｧｲﾙ名|拡張子|ﾌｧｲﾙｻｲｽﾞ|属性|ﾌｧｲﾙﾀｲﾌﾟ|作成日時|更新日時|アクセス日");
+}
+
+TEST(LineFormatter, PathCellPrecedence) {
+    const std::string folder = "/data/ﾃﾞｰﾀ/ａｂ/";
+    struct Case {
+        bool shortPath, half, upper;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {false, false, false, folder},
+        {false, true, false, "/data/ﾃﾞｰﾀ/ab/"},
+        {false, false, true, "/DATA/ﾃﾞｰﾀ/ＡＢ/"},
+        {false, true, true, "/DATA/ﾃﾞｰﾀ/AB/"},
+        // The short path wins over both conversions.
+        {true, true, true, folder},
+    };
+    for (const auto& c : cases) {
+        ListOptions options;
+        options.PathColumn = true;
+        options.ShortPath = c.shortPath;
+        options.DirHalf = c.half;
+        options.DirLarge = c.upper;
+        EXPECT_EQ(line(options, folder, "f"), "\r\n" + c.expected + "\tf");
+    }
+}
+
+TEST(LineFormatter, NameCellPrecedence) {
+    struct Case {
+        bool shortName, upper, half, dropExtension;
+        const char* name;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {false, false, false, false, "Readme.txt", "Readme.txt"},
+        {false, true, false, false, "Readme.txt", "README.TXT"},
+        // The short name is not upper-cased further, but half-width applies.
+        {true, true, false, false, "Readme.txt", "Readme.txt"},
+        {true, false, true, false, "ﾌｧｲﾙＡ.txt", "ﾌｧｲﾙA.txt"},
+        {false, true, true, false, "ｒｅａｄ.txt", "READ.TXT"},
+        {false, false, false, true, "archive.tar.gz", "archive"},
+        {false, false, false, true, ".profile", ""},
+        // The extension is cut at the listed name's first dot, then converted.
+        {false, true, false, true, "Readme.txt", "README"},
+        {false, false, true, true, "ａ．ｂ.txt", "a.b"},
+    };
+    for (const auto& c : cases) {
+        ListOptions options;
+        options.ShortName = c.shortName;
+        options.FNameLarge = c.upper;
+        options.FNameHalf = c.half;
+        options.DropExtension = c.dropExtension;
+        EXPECT_EQ(line(options, "/f/", c.name), c.expected) << c.name;
+    }
+}
+
+TEST(LineFormatter, CellsSeparatorsAndLeadingTab) {
+    FileFacts facts;
+    facts.size = 0;
+    facts.attributes = 1 | 2 | 4;
+    ListOptions options;
+    options.Separator = "";
+    options.ExtensionColumn = true;
+    options.SizeColumn = true;
+    options.AttributeColumn = true;
+    options.LeadingTab = true;
+    // Without a separator the cells run together; the zero size has no digits.
+    EXPECT_EQ(line(options, "/f/", "a.b", &facts), "\ta.bb ByteR-HS");
+
+    options.PathColumn = true;
+    options.JoinPathAndName = true;
+    EXPECT_EQ(line(options, "/f/", "name", &facts), "\r\n\t/f/name Byte"
+                                                    "R-HS");
+}
+
+TEST(LineFormatter, FileTypeCellMadeUpForUnregisteredExtensions) {
+    ListOptions options;
+    options.FileTypeColumn = true;
+    EXPECT_EQ(line(options, "/f/", "x.zzqqabc"), "x.zzqqabc\tZZQQABC ﾌｧｲﾙ");
+    EXPECT_EQ(line(options, "/f/", "noext"), "noext\t ﾌｧｲﾙ");
+}
+
+TEST(LineFormatter, SecondLineOfAFolderStartsWithALineBreak) {
+    ListOptions options;
+    LineFormatter formatter(options);
+    formatter.beginFolder("/f/");
+    std::string body;
+    formatter.appendFileLine(body, "one", nullptr);
+    formatter.appendFileLine(body, "two", nullptr);
+    EXPECT_EQ(body, "one\r\ntwo");
+}
+
+} // namespace
+} // namespace kestro

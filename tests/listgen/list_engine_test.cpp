@@ -1,0 +1,342 @@
+// Whole lists made by the create command on real temporary trees, compared
+// with the expected text, and the command's checkpoints, abort and failure
+// paths.
+
+#include "listgen/list_engine.h"
+#include "platform/list_spool.h"
+#include "support/recording_host.h"
+#include "support/temp_tree.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestro {
+namespace {
+
+using test::RecordingHost;
+using test::ScopedEnv;
+using test::TempTree;
+
+std::time_t localEpoch(int year, int month, int day, int hour, int minute, int second) {
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+class CreateCommandTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    TempTree spoolFolder;
+    ScopedEnv zone{"TZ", "Asia/Tokyo"};
+
+    ListOptions optionsFor(const std::string& folder) {
+        ListOptions options;
+        options.RootFolder = folder;
+        return options;
+    }
+    std::string root() const { return tree.path() + "/"; }
+    RunOutcome run(RecordingHost& host) { return runCreateCommand(host, spoolFolder.path()); }
+    bool spoolLeft() const { return exists(spoolFolder / ListSpoolName); }
+};
+
+TEST_F(CreateCommandTest, WorkedExampleByteForByte) {
+    tree.file("Report.txt", std::string(1536, 'r'));
+    tree.file("a.bmp", std::string(20480, 'b'));
+    tree.chmod("a.bmp", 0444);
+    tree.setTimes("Report.txt", localEpoch(2001, 1, 1, 0, 0, 0), localEpoch(1999, 5, 3, 14, 7, 9));
+    tree.setTimes("a.bmp", localEpoch(2001, 1, 1, 0, 0, 0), localEpoch(1999, 4, 1, 9, 0, 0));
+
+    ListOptions options = optionsFor(tree.path());
+    options.SubFolders = false;
+    options.InsertPathLine = false;
+    options.PathColumn = true;
+    options.ExtensionColumn = true;
+    options.SizeColumn = true;
+    options.SizeUnit = 1;
+    options.AttributeColumn = true;
+    options.WriteTimeColumn = true;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+
+    const std::string p = root();
+    EXPECT_EQ(host.list, "ﾊﾟｽ名\tﾌｧｲﾙ名\t拡張子\tﾌｧｲﾙｻｲｽﾞ\t属性\t更新日時\r\n"
+                         "\r\n" +
+                             p + "\ta.bmp\tbmp\t20 KB\tR---\t1999/04/01 09:00:00\r\n" + p +
+                             "\tReport.txt\ttxt\t1.5 KB\t----\t1999/05/03 14:07:09\r\n");
+    EXPECT_EQ(host.events, (std::vector<std::string>{"enable:0", "enable:1", "beep"}));
+    EXPECT_TRUE(host.idle);
+    EXPECT_EQ(host.status[0], "");
+    EXPECT_EQ(host.status[1], "");
+    EXPECT_FALSE(spoolLeft());
+}
+
+TEST_F(CreateCommandTest, ThreeLayouts) {
+    tree.file("x1");
+    tree.file("x2");
+    tree.file("sub/y1");
+    const std::string p = root();
+
+    struct Case {
+        bool folderLines;
+        bool pathColumn;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {false, false, "ﾌｧｲﾙ名\r\nx1\r\nx2\r\ny1\r\n"},
+        {false, true,
+         "ﾊﾟｽ名\tﾌｧｲﾙ名\r\n\r\n" + p + "\tx1\r\n" + p + "\tx2\r\n\r\n" + p + "sub/\ty1\r\n"},
+        {true, false, "ﾌｧｲﾙ名\r\n\r\n" + p + "\r\nx1\r\nx2\r\n\r\n" + p + "sub/\r\ny1\r\n"},
+        {true, true,
+         "ﾊﾟｽ名\tﾌｧｲﾙ名\r\n\r\n" + p + "\r\n" + p + "\tx1\r\n" + p + "\tx2\r\n\r\n" + p +
+             "sub/\r\n" + p + "sub/\ty1\r\n"},
+    };
+    for (const auto& c : cases) {
+        ListOptions options = optionsFor(tree.path());
+        options.InsertPathLine = c.folderLines;
+        options.PathColumn = c.pathColumn;
+        RecordingHost host(options);
+        ASSERT_EQ(run(host), RunOutcome::Listed);
+        EXPECT_EQ(host.list, c.expected) << c.folderLines << c.pathColumn;
+    }
+}
+
+TEST_F(CreateCommandTest, FoldersInSortedOrderHiddenAndLinkedFoldersNotWalked) {
+    // Created in an order that differs from the listing order.
+    tree.file("b/fb");
+    tree.file("a/x/fx");
+    tree.file("a/fa");
+    tree.file("B2/fB2");
+    tree.file(".hidden/secret");
+    tree.file("a/.git/config");
+    tree.symlink("a/loop", tree.path()); // a link back to the root
+    tree.symlink("linked", tree / "b");
+    tree.fifo("a/pipe");
+
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = true;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    const std::string p = root();
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名\r\n"
+                         "\r\n" +
+                             p + "a/\r\nfa\r\n\r\n" + p + "a/x/\r\nfx\r\n\r\n" + p +
+                             "b/\r\nfb\r\n\r\n" + p + "B2/\r\nfB2\r\n");
+}
+
+TEST_F(CreateCommandTest, SkippedNamesAreExactAndCaseSensitive) {
+    tree.file("_Kestro.tmp");
+    tree.file("_kestro.tmp");
+    tree.file("WIN386.SWP");
+    tree.file("win386.swp");
+    tree.file("only/_Kestro.tmp");
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    // The folder holding only a skipped name still writes its (empty) group.
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名\r\n_kestro.tmp\r\nwin386.swp\r\n\r\n");
+}
+
+TEST_F(CreateCommandTest, ListingTheSpoolFolderNeverListsTheSpool) {
+    tree.file("keep.txt");
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    RecordingHost host(options);
+    ASSERT_EQ(runCreateCommand(host, tree.path()), RunOutcome::Listed);
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名\r\nkeep.txt\r\n");
+    EXPECT_FALSE(exists(tree / ListSpoolName));
+}
+
+TEST_F(CreateCommandTest, VanishedFileKeepsItsLineWithEmptyFactCells) {
+    tree.file("a.txt", "aaa");
+    tree.file("b.txt", "bb");
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    options.SizeColumn = true;
+    options.AttributeColumn = true;
+    options.ExtensionColumn = true;
+    options.Separator = ";";
+    RecordingHost host(options);
+    // The yield before the first file comes after the folder was listed.
+    host.onYield = [&](int, const std::string& phase) {
+        if (phase == CollectingStatus)
+            tree.remove("a.txt");
+    };
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名;拡張子;ﾌｧｲﾙｻｲｽﾞ;属性\r\na.txt;txt;;\r\nb.txt;txt;2 Byte;----\r\n");
+    EXPECT_TRUE(host.failures.empty());
+}
+
+TEST_F(CreateCommandTest, FolderVanishingAfterTheSearchEndsTheRunWithItsReport) {
+    tree.file("a/f");
+    tree.file("b/f");
+    RecordingHost host(optionsFor(tree.path()));
+    host.onYield = [&](int, const std::string& phase) {
+        if (phase == SearchingStatus && exists(tree / "b"))
+            tree.remove("b");
+    };
+    ASSERT_EQ(run(host), RunOutcome::Failed);
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].number, 76);
+    EXPECT_NE(host.failures[0].description.find(tree / "b"), std::string::npos);
+    EXPECT_EQ(host.acceptCount, 0);
+    EXPECT_EQ(host.list, "");
+    EXPECT_TRUE(host.idle);
+    EXPECT_EQ(host.status[0], "");
+    EXPECT_FALSE(spoolLeft());
+    // The report comes before the controls return to idle.
+    EXPECT_EQ(host.events, (std::vector<std::string>{"enable:0", "failure:76", "enable:1"}));
+}
+
+TEST_F(CreateCommandTest, AbortDuringSearchAndDuringCollectionWritesNothing) {
+    for (int i = 0; i < 12; ++i)
+        tree.file("d" + std::to_string(i) + "/f");
+    for (int i = 0; i < 120; ++i)
+        tree.file("many/f" + std::to_string(i));
+
+    for (const char* phase : {SearchingStatus, CollectingStatus}) {
+        RecordingHost host(optionsFor(tree.path()));
+        host.onYield = [&](int, const std::string& shown) {
+            if (shown == phase)
+                host.abort = true;
+        };
+        ASSERT_EQ(run(host), RunOutcome::Aborted) << phase;
+        EXPECT_EQ(host.acceptCount, 0);
+        EXPECT_TRUE(host.idle);
+        EXPECT_FALSE(host.abort) << "the abort request is cleared";
+        EXPECT_EQ(host.status[0], "");
+        EXPECT_EQ(host.status[1], "");
+        EXPECT_FALSE(spoolLeft());
+        EXPECT_EQ(host.events.back(), "abort:ユーザーによって中断されました。|処理の中断");
+
+        // The next run starts clean and lists everything.
+        RecordingHost next(optionsFor(tree.path()));
+        next.options_.InsertPathLine = false;
+        ASSERT_EQ(run(next), RunOutcome::Listed);
+        EXPECT_EQ(std::count(next.list.begin(), next.list.end(), '\n'), 1 + 12 + 120);
+    }
+}
+
+TEST_F(CreateCommandTest, HundredTwentyFilesYieldBeforeFiles0_50_100) {
+    for (int i = 0; i < 120; ++i)
+        tree.file("f" + std::to_string(1000 + i));
+    ListOptions options = optionsFor(tree.path());
+    options.SubFolders = false;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    // Three yields while collecting, then one at the very end.
+    EXPECT_EQ(std::count(host.yieldPhases.begin(), host.yieldPhases.end(), CollectingStatus), 3);
+    ASSERT_FALSE(host.yieldPhases.empty());
+    EXPECT_EQ(host.yieldPhases.back(), "");
+}
+
+TEST_F(CreateCommandTest, SearchYieldsEveryFiveFoldersAndAfterEach) {
+    for (int i = 0; i < 7; ++i)
+        tree.folder("d" + std::to_string(i));
+    RecordingHost host(optionsFor(tree.path()));
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    // Seven folders: checkpoints before 0 and 5, and one after each.
+    EXPECT_EQ(std::count(host.yieldPhases.begin(), host.yieldPhases.end(), SearchingStatus), 9);
+}
+
+TEST_F(CreateCommandTest, ManyEmptyFoldersStillReachTheAbortCheck) {
+    for (int i = 0; i < 120; ++i)
+        tree.folder("e" + std::to_string(i));
+    RecordingHost host(optionsFor(tree.path()));
+    host.onYield = [&](int, const std::string& phase) {
+        if (phase == CollectingStatus)
+            host.abort = true;
+    };
+    EXPECT_EQ(run(host), RunOutcome::Aborted);
+}
+
+TEST_F(CreateCommandTest, TwoRunsGiveTwoCompleteLists) {
+    tree.file("one");
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    RecordingHost first(options);
+    RecordingHost second(options);
+    ASSERT_EQ(run(first), RunOutcome::Listed);
+    ASSERT_EQ(run(second), RunOutcome::Listed);
+    EXPECT_EQ(first.list, "ﾌｧｲﾙ名\r\none\r\n");
+    EXPECT_EQ(second.list, first.list);
+}
+
+TEST_F(CreateCommandTest, QuitDuringTheRunStopsSilentlyAndCleansUp) {
+    for (int i = 0; i < 60; ++i)
+        tree.file("f" + std::to_string(i));
+    RecordingHost host(optionsFor(tree.path()));
+    host.onYield = [&](int, const std::string& phase) {
+        if (phase == CollectingStatus)
+            host.quit = true;
+    };
+    EXPECT_EQ(run(host), RunOutcome::Quit);
+    EXPECT_EQ(host.acceptCount, 0);
+    EXPECT_EQ(host.events, (std::vector<std::string>{"enable:0"}));
+    EXPECT_FALSE(spoolLeft());
+}
+
+TEST_F(CreateCommandTest, PlantedLinkAtTheSpoolPlaceIsNotFollowed) {
+    const std::string victim = tree.file("victim.txt", "keep me");
+    spoolFolder.symlink(ListSpoolName, victim);
+    tree.file("x");
+    ListOptions options = optionsFor(tree.path());
+    options.SubFolders = false;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    EXPECT_EQ(test::readFile(victim), "keep me");
+    EXPECT_FALSE(spoolLeft());
+}
+
+TEST_F(CreateCommandTest, MissingRootIsReported) {
+    RecordingHost host(optionsFor(tree / "missing"));
+    EXPECT_EQ(run(host), RunOutcome::Failed);
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].number, 76);
+}
+
+TEST_F(CreateCommandTest, PatternsAndIncludeSwitches) {
+    tree.file("a.TXT");
+    tree.file("b.txt");
+    tree.file("c.log");
+    tree.file(".dot.txt");
+    tree.fifo("pipe.txt");
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    options.Patterns = " *.txt ; ;*.nothing";
+    RecordingHost plain(options);
+    ASSERT_EQ(run(plain), RunOutcome::Listed);
+    EXPECT_EQ(plain.list, "ﾌｧｲﾙ名\r\na.TXT\r\nb.txt\r\n");
+
+    options.IncludeHidden = true;
+    options.IncludeSystem = true;
+    RecordingHost all(options);
+    ASSERT_EQ(run(all), RunOutcome::Listed);
+    EXPECT_EQ(all.list, "ﾌｧｲﾙ名\r\n.dot.txt\r\na.TXT\r\nb.txt\r\npipe.txt\r\n");
+}
+
+TEST_F(CreateCommandTest, LargeSparseFileKeepsItsSize) {
+    tree.sparseFile("big.img", 3LL * 1024 * 1024 * 1024);
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    options.SizeColumn = true;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\r\nbig.img\t3,221,225,472 Byte\r\n");
+}
+
+} // namespace
+} // namespace kestro

@@ -1,0 +1,75 @@
+#include "listgen/name_helpers.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+namespace kestro {
+namespace {
+
+TEST(NameHelpers, SplittingNames) {
+    struct Case {
+        const char* name;
+        const char* base;
+        const char* extension;
+    };
+    const Case cases[] = {
+        {"Readme", "Readme", ""},
+        {"archive.tar.gz", "archive", "gz"},
+        {".profile", "", "profile"},
+        {"ends.", "ends", ""},
+        {"", "", ""},
+        {"ﾃﾞｰﾀ.ﾃｷｽﾄ", "ﾃﾞｰﾀ", "ﾃｷｽﾄ"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GetBaseName(c.name), c.base) << c.name;
+        EXPECT_EQ(GetExtension(c.name), c.extension) << c.name;
+    }
+}
+
+TEST(NameHelpers, FolderPartAndUpperExtension) {
+    EXPECT_EQ(GetFolderPart("/PROGRA~1/FOO.TXT"), "/PROGRA~1/");
+    EXPECT_EQ(GetFolderPart("/a/b/"), "/a/b/");
+    EXPECT_EQ(GetFolderPart("name"), "");
+    EXPECT_EQ(GetUpperExtension("/a.b/file"), "");
+    EXPECT_EQ(GetUpperExtension("/x/report.Txt"), "TXT");
+    EXPECT_EQ(GetUpperExtension("/x/ﾃﾞｰﾀ.ｔｘｔ"), "ＴＸＴ");
+    EXPECT_EQ(GetUpperExtension("noext"), "");
+}
+
+TEST(NameHelpers, ShortenPath) {
+    // Components are replaced from the left until the path fits.
+    EXPECT_EQ(ShortenPath("C:/Program Files/Common Files/System/", 20), "C:/.../.../System/");
+    EXPECT_EQ(ShortenPath("/Program Files/Common Files/System/", 30), "/.../Common Files/System/");
+    // A path that fits, a short path and an empty one are returned unchanged.
+    EXPECT_EQ(ShortenPath("/short/path", 60), "/short/path");
+    EXPECT_EQ(ShortenPath("/ab", 1), "/ab");
+    EXPECT_EQ(ShortenPath("", 5), "");
+    // The last element is never replaced.
+    const std::string longName = "/" + std::string(80, 'n') + ".txt";
+    EXPECT_EQ(ShortenPath(longName, 60), longName);
+    // The limit counts bytes: three Japanese characters are nine.
+    EXPECT_EQ(ShortenPath("/日本語/x", 8), "/.../x");
+    EXPECT_EQ(ShortenPath("/日本語/x", 12), "/日本語/x");
+    // The first occurrence of a component's text is replaced, even an earlier
+    // one such as the drive name.
+    EXPECT_EQ(ShortenPath("C:/C/abcdefghij.txt", 10), "...:/C/abcdefghij.txt");
+    // The scan starts at the fourth character, so a one-letter first folder
+    // is replaced together with the next one.
+    EXPECT_EQ(ShortenPath("/x/yy/long-name-here", 10), "/.../long-name-here");
+}
+
+TEST(NameHelpers, FileTypeNames) {
+    test::ScopedEnv language("LANGUAGE", "C");
+    test::ScopedEnv all("LC_ALL", "C");
+    // A registered type gives its description, the same for any case.
+    const std::string text = GetFileTypeName("/x/notes.txt");
+    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(text.find("ﾌｧｲﾙ"), std::string::npos) << text;
+    EXPECT_EQ(GetFileTypeName("/x/NOTES.TXT"), text);
+    // Unregistered extensions and names without one get a made-up name.
+    EXPECT_EQ(GetFileTypeName("/x/y.zzqqabc"), "ZZQQABC ﾌｧｲﾙ");
+    EXPECT_EQ(GetFileTypeName("/x.d/README"), " ﾌｧｲﾙ");
+}
+
+} // namespace
+} // namespace kestro
