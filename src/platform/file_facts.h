@@ -21,7 +21,7 @@ struct FileFacts {
     std::int64_t allocatedSize = 0; // bytes the file occupies on disk
     std::uint32_t attributes = 0;   // attribute bits of platform/folder.h
     std::uint32_t linkCount = 0;
-    FileTime creation;   // birth time where the file system keeps it, else last write
+    FileTime creation; // birth time where the file system keeps it, else last write
     FileTime lastAccess;
     FileTime lastWrite;
 };
@@ -36,7 +36,8 @@ bool probeEnabled(const std::string& path);
 bool probeReadable(const std::string& path);
 
 // All facts of `path` in one statx, following a final link. Fails with the
-// errno's number (53 for a missing file).
+// errno's number (53 for a missing file or folder part, 70 for a path the
+// user may not search) and a description naming `path`.
 Result<FileFacts> readFileFacts(const std::string& path);
 
 // The attribute set of `path` (following a final link).
@@ -44,6 +45,8 @@ Result<std::uint32_t> readAttributes(const std::string& path);
 
 // Writes a whole attribute set: read-only set clears every write bit, clear
 // sets the owner's; the other bits cannot be written here and are ignored.
+// A set that changes no permission bit touches nothing. Fails like
+// readFileFacts, or with 70 when the user may not change the mode.
 Status writeAttributes(const std::string& path, std::uint32_t attributes);
 
 } // namespace kestro

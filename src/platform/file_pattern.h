@@ -2,10 +2,13 @@
 
 // File-name patterns as users of the platform type them: several patterns
 // separated by ";", "*" any run of characters (none included), "?" exactly
-// one character, letters matched without regard to case. "*.*" matches every
-// name, one without a dot included. Blanks around a pattern are ignored and
-// empty patterns between ";" are skipped; a text with no pattern at all
-// matches nothing.
+// one character (a code point; a byte that is not UTF-8 is one character),
+// letters matched without regard to case (simple case folding). "*.*"
+// matches every name, one without a dot included: a name without a dot is
+// also matched as if it ended in an empty extension, so "abc.*" and "abc."
+// match "abc". Blanks (space, tab) around a pattern are ignored and empty
+// patterns between ";" are skipped; a text with no pattern at all matches
+// nothing. Matching allocates nothing.
 
 #include <string>
 #include <string_view>

@@ -45,9 +45,12 @@ Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folde
 
 // The names of the files of `folder` that match `patterns` and pass
 // `include`, in ascending order without regard to case (compareNoCase).
-// Folders and links to folders are not files; a dangling link is. Only
-// entries whose kind the enumeration does not tell, and links, are stat'ed;
-// the mode is read only when `include.readOnly` is off.
+// Folders and links to folders are not files; a dangling link is, a plain
+// one that is never read-only. A link's attributes other than hidden are its
+// target's. Only entries whose kind the enumeration does not tell, and
+// links, are stat'ed; the mode is read only when `include.readOnly` is off.
+// An entry that vanishes during the listing is left out. Failures as for
+// listWalkableSubFolders.
 Result<std::vector<std::string>> listFiles(const std::string& folder,
                                            const FilePatternSet& patterns,
                                            const IncludeSwitches& include);

@@ -19,9 +19,12 @@ struct CalendarTime {
 };
 
 // Converts times to local time. The zone's offset from UTC changes only at a
-// few moments a year, always at a multiple of 15 minutes, so the offset is
-// looked up once per quarter hour and cached; the calendar fields are then
-// computed arithmetically. One converter per thread; not thread-safe.
+// few moments a year, nowadays always at a multiple of 15 minutes, so the
+// offset is looked up once per quarter hour and cached; the calendar fields
+// are then computed arithmetically. A quarter hour that holds a change (old
+// zones changed off that grid) is converted time by time. The zone (TZ) is
+// read when the converter is made. A time the C library cannot convert
+// gives all-zero fields. One converter per thread; not thread-safe.
 class LocalTimeConverter {
 public:
     LocalTimeConverter();
@@ -35,7 +38,8 @@ private:
     std::array<Slot, 1024> cache_;
 };
 
-// Local calendar fields of `time` (an uncached conversion).
+// Local calendar fields of `time` (an uncached conversion in the current
+// zone); all zero when the C library cannot convert it.
 CalendarTime toLocalCalendar(FileTime time);
 
 } // namespace kestro

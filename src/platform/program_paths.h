@@ -8,25 +8,33 @@
 
 namespace kestro {
 
-// The folder that holds the running program file, without a trailing "/".
+// The folder that holds the running program file, without a trailing "/";
+// empty when the system does not tell.
 std::string programFolder();
 
-// $XDG_CONFIG_HOME, or ~/.config when unset or not absolute.
+// $XDG_CONFIG_HOME, or ~/.config when unset or not absolute. The home folder
+// is $HOME when absolute, else the account's home from the password database.
 std::string configHome();
 // $XDG_CACHE_HOME, or ~/.cache.
 std::string cacheHome();
 // $XDG_DATA_HOME, or ~/.local/share.
 std::string dataHome();
 
-// Creates `folder` and its missing parents (mode 0700 for new ones).
+// Creates `folder` and its missing parents (mode 0700 for new ones); an
+// existing folder is fine. Fails with 76 for an empty path or a file in the
+// way, else with the errno's number, naming `folder`.
 Status makeFolders(const std::string& folder);
 
 // Writes `bytes` to `path` atomically: a temporary file beside it is written,
-// synced and renamed over `path`, so a failure leaves the old file untouched.
-// Failures carry the errno's number and name `path`.
+// synced and renamed over `path`, so a failure leaves the old file untouched
+// and no temporary file behind. A replaced file keeps its permission bits; a
+// link at `path` is replaced by the file. Failures carry the errno's number
+// (76 for a missing folder, 70 for one the user may not write) and name
+// `path`.
 Status writeFileAtomically(const std::string& path, const std::string& bytes);
 
-// The whole content of a file; failures name `path`.
+// The whole content of a file. Fails with the errno's number (53 missing),
+// or with 75 at once for a folder, FIFO or device; failures name `path`.
 Result<std::string> readWholeFile(const std::string& path);
 
 } // namespace kestro

@@ -25,16 +25,19 @@ std::size_t ansiByteLength(std::string_view text);
 // Whether `bytes` is well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);
 
-// Text of a file's bytes: UTF-8 when the bytes are valid UTF-8 (a leading
-// byte-order mark dropped), else decoded as Shift-JIS (CP932).
+// Text of a file's bytes: UTF-8 when the bytes are valid UTF-8 or begin with
+// the UTF-8 byte-order mark (the mark dropped, any stray byte after it kept),
+// else decoded as Shift-JIS (CP932, 0x5C the backslash, with the NEC and IBM
+// extensions); a byte sequence CP932 does not define becomes U+FFFD.
 std::string decodeTextFile(std::string_view bytes);
 
 // Bytes of a text file for `text`: UTF-8 without a byte-order mark.
 std::string encodeTextFile(std::string_view text);
 
 // Orders two names without regard to case (simple case folding per
-// character); names that fold equal are ordered by their bytes, so the order
-// is total and stable. Negative, zero or positive like strcmp.
+// character, folded characters in code point order, a byte that is not UTF-8
+// after every character); names that fold equal are ordered by their bytes,
+// so the order is total and stable. Negative, zero or positive like strcmp.
 int compareNoCase(std::string_view a, std::string_view b);
 
 } // namespace kestro

@@ -108,6 +108,13 @@ ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
     tzset();
 }
 
+ScopedEnv::ScopedEnv(const char* name, std::nullopt_t) : name_(name) {
+    if (const char* old = std::getenv(name))
+        old_ = old;
+    ::unsetenv(name);
+    tzset();
+}
+
 ScopedEnv::~ScopedEnv() {
     if (old_)
         ::setenv(name_.c_str(), old_->c_str(), 1);
@@ -143,6 +150,20 @@ int runAsUnprivileged(const std::function<int()>& body) {
     if (!WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status) == 125 ? -1 : WEXITSTATUS(status);
+}
+
+int runWithTimeout(const std::function<int()>& body, unsigned seconds) {
+    pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        ::alarm(seconds);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) < 0 || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 } // namespace kestro::test

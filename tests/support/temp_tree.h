@@ -4,8 +4,8 @@
 // itself, helpers to fill it, and a scoped environment variable.
 
 #include <cstdint>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -39,10 +39,12 @@ private:
     std::string root_;
 };
 
-// Sets an environment variable for the life of the object and restores it.
+// Sets (or, given std::nullopt, removes) an environment variable for the
+// life of the object and restores it.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const std::string& value);
+    ScopedEnv(const char* name, std::nullopt_t);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -60,5 +62,10 @@ std::string readFile(const std::string& path);
 // -1 when the privilege cannot be dropped. Use it for checks that need a file
 // the user cannot read.
 int runAsUnprivileged(const std::function<int()>& body);
+
+// Runs `body` in a child process that is killed after `seconds`; returns the
+// child's exit status, or -1 when it was killed or did not exit normally.
+// Use it for calls that must not block (FIFOs, devices).
+int runWithTimeout(const std::function<int()>& body, unsigned seconds);
 
 } // namespace kestro::test

@@ -1,0 +1,282 @@
+#include "platform/text.h"
+
+#include <unicode/translit.h>
+#include <unicode/uchar.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace kestro {
+
+namespace {
+
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
+bool isAscii(std::string_view text) {
+    for (unsigned char c : text) {
+        if (c >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// One character of `text` at `pos`: its code point, or -1 for a byte that
+// does not start a well-formed sequence (which then counts as one character
+// of its own). Advances `pos` past the character.
+UChar32 nextCharacter(std::string_view text, std::size_t& pos) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    std::int64_t i = static_cast<std::int64_t>(pos);
+    const std::int64_t length = static_cast<std::int64_t>(text.size());
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) {
+        ++pos;
+        return -1;
+    }
+    pos = static_cast<std::size_t>(i);
+    return c;
+}
+
+void appendUtf8(std::string& out, UChar32 c) {
+    char buffer[U8_MAX_LENGTH];
+    std::int32_t length = 0;
+    U8_APPEND_UNSAFE(buffer, length, c);
+    out.append(buffer, static_cast<std::size_t>(length));
+}
+
+// Code points the Fullwidth-Halfwidth transform can change (full-width forms,
+// CJK symbols and katakana, the few symbols and jamo with half-width forms),
+// plus the two spacing sound marks handled after it. Text without any of them
+// never reaches ICU.
+bool mayNarrow(UChar32 c) {
+    if (c < 0x1100)
+        return false;
+    if (c <= 0x11FF)
+        return true; // Hangul jamo
+    if (c >= 0x2190 && c <= 0x25CB)
+        return true; // arrows, box drawing and shapes with half-width forms
+    if (c >= 0x3000 && c <= 0x300D)
+        return true; // ideographic space and punctuation, corner brackets
+    if (c >= 0x3099 && c <= 0x30FF)
+        return true; // sound marks and katakana
+    return c >= 0xFF01 && c <= 0xFFEF;
+}
+
+// Used from the user-interface thread only, but a per-thread instance keeps
+// a stray second caller safe at no cost.
+icu::Transliterator* halfWidthTransliterator() {
+    thread_local std::unique_ptr<icu::Transliterator> instance = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Transliterator> created(
+            icu::Transliterator::createInstance("Fullwidth-Halfwidth", UTRANS_FORWARD, status));
+        if (U_FAILURE(status))
+            created.reset();
+        return created;
+    }();
+    return instance.get();
+}
+
+// Converts one run of well-formed UTF-8.
+void appendHalfWidth(std::string& out, std::string_view run) {
+    std::size_t pos = 0;
+    bool needed = false;
+    while (pos < run.size() && !needed)
+        needed = mayNarrow(nextCharacter(run, pos));
+    icu::Transliterator* transliterator = needed ? halfWidthTransliterator() : nullptr;
+    if (!transliterator) {
+        out.append(run);
+        return;
+    }
+    icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(run.data(), static_cast<std::int32_t>(run.size())));
+    transliterator->transliterate(text);
+    // The transform leaves the spacing sound marks alone, although their
+    // half-width forms are the ones half-width katakana use.
+    text.findAndReplace(icu::UnicodeString(static_cast<UChar32>(0x309B)),
+                        icu::UnicodeString(static_cast<UChar32>(0xFF9E)));
+    text.findAndReplace(icu::UnicodeString(static_cast<UChar32>(0x309C)),
+                        icu::UnicodeString(static_cast<UChar32>(0xFF9F)));
+    text.toUTF8String(out);
+}
+
+// Writes U+FFFD for every byte sequence CP932 does not define, instead of
+// ICU's default control character SUB.
+void replaceUndecodable(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                        UConverterCallbackReason reason, UErrorCode* status) {
+    if (reason > UCNV_IRREGULAR)
+        return;
+    static const UChar replacement = 0xFFFD;
+    *status = U_ZERO_ERROR;
+    ucnv_cbToUWriteUChars(args, &replacement, 1, 0, status);
+}
+
+struct ConverterCloser {
+    void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+// Decodes CP932 bytes. ICU's "ibm-943_P15A-2003" is the Windows table: 0x5C
+// is the backslash, 0x7E the tilde, and the NEC and IBM extensions are in.
+std::string decodeCp932(std::string_view bytes) {
+    UErrorCode status = U_ZERO_ERROR;
+    ConverterPtr source(ucnv_open("ibm-943_P15A-2003", &status));
+    ConverterPtr target(ucnv_open("UTF-8", &status));
+    if (U_FAILURE(status))
+        return std::string(bytes);
+    ucnv_setToUCallBack(source.get(), replaceUndecodable, nullptr, nullptr, nullptr, &status);
+
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    UChar pivot[1024];
+    UChar* pivotSource = pivot;
+    UChar* pivotTarget = pivot;
+    const char* next = bytes.data();
+    const char* end = bytes.data() + bytes.size();
+    char buffer[16384];
+    bool reset = true;
+    do {
+        status = U_ZERO_ERROR;
+        char* written = buffer;
+        ucnv_convertEx(target.get(), source.get(), &written, buffer + sizeof buffer, &next, end,
+                       pivot, &pivotSource, &pivotTarget, pivot + std::size(pivot), reset, true,
+                       &status);
+        reset = false;
+        out.append(buffer, static_cast<std::size_t>(written - buffer));
+    } while (status == U_BUFFER_OVERFLOW_ERROR);
+    return out;
+}
+
+UChar32 foldedAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+}
+
+// Ranks a character for the case-blind order: folded code points in code
+// point order, then bytes that are not UTF-8 after every code point.
+std::int64_t foldedRank(std::string_view text, std::size_t& pos) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80) {
+        ++pos;
+        return foldedAscii(byte);
+    }
+    UChar32 c = nextCharacter(text, pos);
+    if (c < 0)
+        return 0x110000 + byte;
+    return u_foldCase(c, U_FOLD_CASE_DEFAULT);
+}
+
+int compareBytes(std::string_view a, std::string_view b) {
+    int order = a.compare(b);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+} // namespace
+
+std::string toHalfWidth(std::string_view text) {
+    if (isAscii(text))
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    std::size_t runStart = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t here = pos;
+        if (nextCharacter(text, pos) >= 0)
+            continue;
+        appendHalfWidth(out, text.substr(runStart, here - runStart));
+        out += text[here];
+        runStart = pos;
+    }
+    appendHalfWidth(out, text.substr(runStart));
+    return out;
+}
+
+std::string toUpperKeepLength(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            out += static_cast<char>((byte >= 'a' && byte <= 'z') ? byte - ('a' - 'A') : byte);
+            ++pos;
+            continue;
+        }
+        std::size_t here = pos;
+        UChar32 c = nextCharacter(text, pos);
+        if (c < 0)
+            out += text[here];
+        else
+            appendUtf8(out, u_toupper(c));
+    }
+    return out;
+}
+
+std::size_t ansiByteLength(std::string_view text) {
+    return text.size();
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
+        if (nextCharacter(bytes, pos) < 0)
+            return false;
+    }
+    return true;
+}
+
+std::string decodeTextFile(std::string_view bytes) {
+    // A byte-order mark says UTF-8 even when a stray byte further on is not;
+    // such bytes are kept as they are.
+    if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom)
+        return std::string(bytes.substr(Utf8Bom.size()));
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    return decodeCp932(bytes);
+}
+
+std::string encodeTextFile(std::string_view text) {
+    return std::string(text);
+}
+
+int compareNoCase(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    // Plain ASCII is compared without decoding; the first other byte hands
+    // over to the per-code-point comparison at the same place.
+    while (i < a.size() && j < b.size()) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[j]);
+        if (x >= 0x80 || y >= 0x80)
+            break;
+        if (x != y) {
+            UChar32 fx = foldedAscii(x);
+            UChar32 fy = foldedAscii(y);
+            if (fx != fy)
+                return fx < fy ? -1 : 1;
+        }
+        ++i;
+        ++j;
+    }
+    while (i < a.size() && j < b.size()) {
+        std::int64_t x = foldedRank(a, i);
+        std::int64_t y = foldedRank(b, j);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return compareBytes(a, b);
+}
+
+} // namespace kestro

@@ -1,0 +1,168 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace kestro {
+namespace {
+
+struct Conversion {
+    std::string input;
+    std::string expected;
+};
+
+std::size_t countCharacters(const std::string& text) {
+    // Every byte that is not a UTF-8 continuation byte starts a character;
+    // for the inputs below (well-formed runs and lone foreign bytes) that is
+    // the character count.
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+TEST(TextTest, HalfWidthConvertsFullWidthFormsAndKatakanaOnly) {
+    const std::vector<Conversion> cases = {
+        {"ＡＢＣ１２３", "ABC123"},
+        {"ａｂｃ", "abc"},
+        {"ガギ", "ｶﾞｷﾞ"},
+        {"パ", "ﾊﾟ"},
+        {"ヴ", "ｳﾞ"},
+        {"ー。「」、・", "ｰ｡｢｣､･"},
+        {"\u3000", " "},
+        {"゛゜", "ﾞﾟ"},
+        {"ひらがな漢字", "ひらがな漢字"},
+        {"資料＿ファイル（２）.txt", "資料_ﾌｧｲﾙ(2).txt"},
+        {"C:/データ/ｶﾅ/", "C:/ﾃﾞｰﾀ/ｶﾅ/"},
+        {"plain ascii.TXT", "plain ascii.TXT"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(toHalfWidth(c.input), c.expected) << c.input;
+}
+
+TEST(TextTest, UpperCaseKeepsWidthAndCharacterCount) {
+    const std::vector<Conversion> cases = {
+        {"ａｂｃ", "ＡＢＣ"},
+        {"readme.txt", "README.TXT"},
+        {"ファイルａ.txt", "ファイルＡ.TXT"},
+        {"straße", "STRAßE"},
+        {"ǆ", "Ǆ"},
+        {"ıi", "II"},
+        {"漢字かな", "漢字かな"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        std::string upper = toUpperKeepLength(c.input);
+        EXPECT_EQ(upper, c.expected) << c.input;
+        EXPECT_EQ(countCharacters(upper), countCharacters(c.input)) << c.input;
+    }
+}
+
+TEST(TextTest, ForeignBytesPassThroughBothConversions) {
+    // A lone 0xFF, a truncated "ア" (E3 82) and a stray continuation byte,
+    // each between characters that do change.
+    const std::string input = "ア\xFFＡ\xE3\x82ガ\x80z";
+    EXPECT_EQ(toHalfWidth(input), "ｱ\xFF"
+                                  "A\xE3\x82ｶﾞ\x80z");
+    EXPECT_EQ(toUpperKeepLength(input), "ア\xFFＡ\xE3\x82ガ\x80Z");
+    EXPECT_EQ(toHalfWidth("\xC3"), "\xC3");
+    EXPECT_EQ(toUpperKeepLength("a\xC3"), "A\xC3");
+}
+
+TEST(TextTest, ValidUtf8IsStrict) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"", true},
+        {"abc", true},
+        {"日本語", true},
+        {"\xF0\x9F\x98\x80", true},  // outside the BMP
+        {"\xC0\xAF", false},         // overlong "/"
+        {"\xED\xA0\x80", false},     // surrogate
+        {"\xF4\x90\x80\x80", false}, // beyond U+10FFFF
+        {"\xE6\x97", false},         // truncated
+        {"a\x80", false},            // stray continuation byte
+        {"\xC3\xBD\xC4", false},     // "ﾃｽﾄ" in CP932
+    };
+    for (const auto& [bytes, valid] : cases)
+        EXPECT_EQ(isValidUtf8(bytes), valid) << bytes;
+    EXPECT_EQ(ansiByteLength("日本a"), 7u);
+}
+
+TEST(TextTest, DecodesShiftJisWhenNotUtf8) {
+    const std::vector<Conversion> cases = {
+        {"\xC3\xBD\xC4", "ﾃｽﾄ"},
+        {"\x93\xFA\x96\x7B\x8C\xEA", "日本語"},
+        // 0x5C is the backslash, also as the second byte of 表.
+        {"C:\\\x95\x5C\\a.txt\r\n", "C:\\表\\a.txt\r\n"},
+        // NEC and IBM extensions and the Windows wave dash.
+        {"\x87\x40\xFA\x40\x81\x60\x87\x82", "①ⅰ～№"},
+        // Bytes CP932 does not define become the replacement character.
+        {"\x93\xFA\xA0", "日\uFFFD"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(decodeTextFile(c.input), c.expected) << c.expected;
+}
+
+TEST(TextTest, DecodesLongShiftJisText) {
+    std::string bytes;
+    std::string expected;
+    for (int i = 0; i < 10000; ++i) {
+        bytes += "\x83\x65\x83\x58\x83\x67 " + std::to_string(i) + "\r\n";
+        expected += "テスト " + std::to_string(i) + "\r\n";
+    }
+    EXPECT_EQ(decodeTextFile(bytes), expected);
+}
+
+TEST(TextTest, KeepsUtf8AndDropsItsByteOrderMark) {
+    EXPECT_EQ(decodeTextFile("ﾃｽﾄ 日本語\r\n"), "ﾃｽﾄ 日本語\r\n");
+    EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF日本語"), "日本語");
+    // The mark decides even when a stray byte follows.
+    EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF"
+                             "a\xFF"),
+              "a\xFF");
+    EXPECT_EQ(decodeTextFile(""), "");
+    EXPECT_EQ(encodeTextFile("日本語\r\n"), "日本語\r\n");
+}
+
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+TEST(TextTest, CompareNoCaseFoldsThenOrdersByBytes) {
+    struct Case {
+        std::string a;
+        std::string b;
+        int expected;
+    };
+    const std::vector<Case> cases =
+        {
+            {"a", "B", -1},         {"B", "a", 1},
+            {"abc", "ABD", -1},     {"abc", "abcd", -1},
+            {"abc", "abc", 0},      {"ABC", "abc", -1}, // equal folded: by bytes
+            {"ａｂ", "Ａｃ", -1},   {"Ａ", "ａ", -1},
+            {"\u212A", "k", 1}, // KELVIN SIGN folds to k; bytes decide
+            {"\u212Ax", "ky", -1},  {"b.txt", "B2.txt", -1},
+            {"z", "\xFF", -1}, // foreign bytes after every character
+            {"x\xFE", "x\xFF", -1}, {"にほん", "日本", -1},
+        };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sign(compareNoCase(c.a, c.b)), c.expected) << c.a << " / " << c.b;
+        EXPECT_EQ(sign(compareNoCase(c.b, c.a)), -c.expected) << c.b << " / " << c.a;
+    }
+}
+
+TEST(TextTest, CompareNoCaseSortsMixedNames) {
+    std::vector<std::string> names = {"日本.txt", "c.TXT", "B2.txt", "_x.txt",
+                                      "b.txt",    "A.txt", "a.txt",  "Ａ.txt"};
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return compareNoCase(a, b) < 0; });
+    // Folded, "_" (0x5F) is below "a"; "A" and "a" fold equal and go by bytes.
+    const std::vector<std::string> expected = {"_x.txt", "A.txt", "a.txt",    "b.txt",
+                                               "B2.txt", "c.TXT", "日本.txt", "Ａ.txt"};
+    EXPECT_EQ(names, expected);
+}
+
+} // namespace
+} // namespace kestro
