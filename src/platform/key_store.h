@@ -4,12 +4,18 @@
 //
 // Two roots are known. HKEY_CURRENT_USER (0x80000001) is a file-backed store
 // in the per-user configuration folder (configHome()/Kestro/registry.txt);
-// every change is written at once and atomically. HKEY_CLASSES_ROOT
-// (0x80000000) is a read-only view of the shared MIME database: the default
-// value (empty value name) of the key ".EXT" is the name of the MIME type of
-// "*.ext"; the default value of a MIME type name is its comment in the user's
-// language. Key paths use "\" between keys and are compared without regard to
-// ASCII case; value names likewise. Any other root handle has no keys.
+// every call reads the file afresh and every change is written at once and
+// atomically, so the file is the store's only state. A file that exists but
+// cannot be read (or is no regular file) shows no keys and refuses changes
+// rather than being replaced. HKEY_CLASSES_ROOT (0x80000000) is a read-only
+// view of the shared MIME database: the default value (empty value name) of
+// the key ".EXT" is the name of the MIME type of "*.ext" (missing when only
+// application/octet-stream fits); the default value of a MIME type name is
+// its comment in the user's language; the root itself has no default value
+// and no key has other values. Key paths use "\" between keys ("" is the
+// root; a path with an empty part names no key) and are compared without
+// regard to ASCII case; value names likewise. Keys keep the spelling they
+// were created with. Any other root handle has no keys.
 
 #include <cstdint>
 #include <optional>
@@ -46,8 +52,10 @@ std::optional<KeyValue> queryKeyValue(std::uint32_t root, std::string_view subKe
 bool setKeyValue(std::uint32_t root, std::string_view subKey, std::string_view valueName,
                  const KeyValue& value);
 
-// Deletes the key `name` below `subKey`. False when it does not exist, when
-// it has keys of its own (as the platform refuses), or the root is read-only.
+// Deletes the key `name` (a key path itself) below `subKey`. False when it
+// does not exist, when `name` is empty, when it has keys of its own (as the
+// platform refuses), when the root is read-only, or the store cannot be
+// written.
 bool deleteKey(std::uint32_t root, std::string_view subKey, std::string_view name);
 
 // Makes sure everything written under `root` is on disk.

@@ -4,7 +4,9 @@
 // configHome()/<application>/<application>.conf in INI form. The whole file
 // is read when the store is made and written atomically by save(); nothing
 // touches the disk in between. Values keep any text, blanks, "=", ";" and
-// line breaks included (they are escaped in the file).
+// line breaks included (they are escaped in the file). Section and key names
+// compare without regard to ASCII case and keep their first spelling;
+// sections stay in the order they were first set, keys likewise.
 
 #include "platform/failure.h"
 
@@ -17,7 +19,8 @@ namespace kestro {
 class SettingsStore {
 public:
     // Reads the stored file of `application`; a missing or unreadable file
-    // gives an empty store.
+    // (or one that is no regular file) gives an empty store. Lines that are
+    // neither a section header nor a key line inside a section are skipped.
     explicit SettingsStore(std::string application);
 
     // The stored text, or `fallback` when the section or key is missing.

@@ -1,0 +1,264 @@
+#include "platform/settings_store.h"
+
+#include "platform/program_paths.h"
+
+#include <optional>
+#include <string_view>
+#include <sys/stat.h>
+
+namespace kestro {
+
+namespace {
+
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// Escapes a section name, key or value so that the line it stands on reads
+// back exactly: "\" starts an escape; line breaks, tabs and other control
+// bytes, the INI syntax characters "=", ";", "#", "[", "]" and blanks at
+// either end are escaped. Bytes from 0x80 up (UTF-8) stay as they are.
+std::string escapeText(std::string_view text) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            continue;
+        case '\t':
+            out += "\\t";
+            continue;
+        case '\r':
+            out += "\\r";
+            continue;
+        case '\n':
+            out += "\\n";
+            continue;
+        case '=':
+        case ';':
+        case '#':
+        case '[':
+        case ']':
+            out += '\\';
+            out += c;
+            continue;
+        default:
+            break;
+        }
+        bool edgeBlank = c == ' ' && (i == 0 || i + 1 == text.size());
+        if (byte < 0x20 || byte == 0x7F || edgeBlank) {
+            out += "\\x";
+            out += Hex[byte >> 4];
+            out += Hex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = asciiLower(c);
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The reverse of escapeText; an escape it does not know is kept as written.
+std::string unescapeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c != '\\' || i + 1 == text.size()) {
+            out += c;
+            continue;
+        }
+        char next = text[i + 1];
+        switch (next) {
+        case '\\':
+        case '=':
+        case ';':
+        case '#':
+        case '[':
+        case ']':
+            out += next;
+            ++i;
+            continue;
+        case 't':
+            out += '\t';
+            ++i;
+            continue;
+        case 'r':
+            out += '\r';
+            ++i;
+            continue;
+        case 'n':
+            out += '\n';
+            ++i;
+            continue;
+        case 'x':
+            if (i + 3 < text.size() && hexDigit(text[i + 2]) >= 0 && hexDigit(text[i + 3]) >= 0) {
+                out += static_cast<char>(hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3]));
+                i += 3;
+                continue;
+            }
+            break;
+        default:
+            break;
+        }
+        out += c;
+    }
+    return out;
+}
+
+// Position of the first `wanted` that is not escaped, from `from` on.
+std::size_t findUnescaped(std::string_view text, char wanted, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '\\')
+            ++i;
+        else if (text[i] == wanted)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The file's content, or nothing when there is no regular file to read
+// (a FIFO at its place would block the read).
+std::optional<std::string> readStoreFile(const std::string& path) {
+    struct stat facts {};
+    if (::stat(path.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode))
+        return std::nullopt;
+    Result<std::string> text = readWholeFile(path);
+    if (!text)
+        return std::nullopt;
+    return std::move(text).value();
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(std::string application)
+    : filePath_(configHome() + "/" + application + "/" + application + ".conf") {
+    std::optional<std::string> text = readStoreFile(filePath_);
+    if (!text)
+        return;
+    // Lines that are neither a section header nor a key line, and key lines
+    // before the first section, are skipped.
+    std::string_view rest = *text;
+    std::optional<std::string> section;
+    while (!rest.empty()) {
+        std::size_t end = rest.find('\n');
+        std::string_view line = trimBlanks(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line = trimBlanks(line.substr(0, line.size() - 1));
+        if (line.empty() || line.front() == ';' || line.front() == '#')
+            continue;
+        if (line.front() == '[') {
+            if (findUnescaped(line, ']', 1) == line.size() - 1) {
+                section = unescapeText(line.substr(1, line.size() - 2));
+                // An empty section still appears when the store is saved.
+                bool known = false;
+                for (const Section& existing : sections_)
+                    known = known || sameName(existing.name, *section);
+                if (!known)
+                    sections_.push_back(Section{*section, {}});
+            }
+            continue;
+        }
+        std::size_t equals = findUnescaped(line, '=', 0);
+        if (!section || equals == std::string_view::npos)
+            continue;
+        set(*section, unescapeText(trimBlanks(line.substr(0, equals))),
+            unescapeText(trimBlanks(line.substr(equals + 1))));
+    }
+}
+
+std::string SettingsStore::get(const std::string& section, const std::string& key,
+                               const std::string& fallback) const {
+    for (const Section& existing : sections_) {
+        if (!sameName(existing.name, section))
+            continue;
+        for (const auto& [name, value] : existing.values) {
+            if (sameName(name, key))
+                return value;
+        }
+    }
+    return fallback;
+}
+
+bool SettingsStore::contains(const std::string& section, const std::string& key) const {
+    for (const Section& existing : sections_) {
+        if (!sameName(existing.name, section))
+            continue;
+        for (const auto& entry : existing.values) {
+            if (sameName(entry.first, key))
+                return true;
+        }
+    }
+    return false;
+}
+
+void SettingsStore::set(const std::string& section, const std::string& key,
+                        const std::string& value) {
+    Section* target = nullptr;
+    for (Section& existing : sections_) {
+        if (sameName(existing.name, section)) {
+            target = &existing;
+            break;
+        }
+    }
+    if (!target) {
+        sections_.push_back(Section{section, {}});
+        target = &sections_.back();
+    }
+    for (auto& entry : target->values) {
+        if (sameName(entry.first, key)) {
+            entry.second = value;
+            return;
+        }
+    }
+    target->values.emplace_back(key, value);
+}
+
+Status SettingsStore::save() const {
+    std::string text;
+    for (const Section& section : sections_) {
+        if (!text.empty())
+            text += '\n';
+        text += '[' + escapeText(section.name) + "]\n";
+        for (const auto& [key, value] : section.values)
+            text += escapeText(key) + '=' + escapeText(value) + '\n';
+    }
+    std::string folder = filePath_.substr(0, filePath_.rfind('/'));
+    Status made = makeFolders(folder);
+    if (!made)
+        return made;
+    return writeFileAtomically(filePath_, text);
+}
+
+} // namespace kestro

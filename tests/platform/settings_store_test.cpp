@@ -1,0 +1,171 @@
+#include "platform/settings_store.h"
+
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kestro {
+namespace {
+
+using test::ScopedEnv;
+using test::TempTree;
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    ScopedEnv config{"XDG_CONFIG_HOME", tree / "config"};
+};
+
+TEST_F(SettingsStoreTest, OddValuesRoundTripThroughTheFile) {
+    const std::vector<std::string> values = {
+        "",
+        " ",
+        "  leading and trailing blanks  ",
+        "a=b=c",
+        "; not a comment",
+        "# not a comment either",
+        "[not a section]",
+        "tab\there\t",
+        "CR\rLF\nCRLF\r\n",
+        "back\\slash\\",
+        "\\t is not a tab",
+        "\\x20 is not a blank",
+        "ﾀﾌﾞ",
+        "C:\\Documents\\日本語のﾌｫﾙﾀﾞ",
+        "\x01\x7F",
+    };
+    SettingsStore store("Kestro");
+    for (std::size_t i = 0; i < values.size(); ++i)
+        store.set("chk", "key" + std::to_string(i), values[i]);
+    // Keys that would read as a comment or a section header.
+    const std::vector<std::string> keys = {"; semicolon", "# hash", "[bracket]", " odd = key "};
+    for (const std::string& key : keys)
+        store.set("odd = [section] ;#", key, key + " value");
+    ASSERT_TRUE(store.save().ok());
+    EXPECT_EQ(store.filePath(), tree / "config/Kestro/Kestro.conf");
+    EXPECT_TRUE(std::filesystem::is_regular_file(store.filePath()));
+
+    SettingsStore reloaded("Kestro");
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::string key = "key" + std::to_string(i);
+        EXPECT_TRUE(reloaded.contains("chk", key)) << key;
+        EXPECT_EQ(reloaded.get("chk", key, "fallback"), values[i]) << key;
+    }
+    for (const std::string& key : keys)
+        EXPECT_EQ(reloaded.get("odd = [section] ;#", key), key + " value") << key;
+}
+
+TEST_F(SettingsStoreTest, MissingKeysGiveTheFallback) {
+    SettingsStore store("Kestro");
+    store.set("Setting", "Top", "1530");
+    ASSERT_TRUE(store.save().ok());
+
+    SettingsStore reloaded("Kestro");
+    EXPECT_EQ(reloaded.get("Setting", "Top", "0"), "1530");
+    EXPECT_EQ(reloaded.get("Setting", "Left", "0"), "0");
+    EXPECT_EQ(reloaded.get("Setting", "Left"), "");
+    EXPECT_EQ(reloaded.get("chk", "Top", "1"), "1") << "keys belong to their section";
+    EXPECT_FALSE(reloaded.contains("Setting", "Left"));
+    EXPECT_FALSE(reloaded.contains("chk", "Top"));
+
+    SettingsStore other("OtherProgram");
+    EXPECT_EQ(other.get("Setting", "Top", "none"), "none");
+}
+
+TEST_F(SettingsStoreTest, SectionsAndKeysKeepTheirOrderAndNames) {
+    SettingsStore store("Kestro");
+    store.set("Setting", "Top", "1");
+    store.set("Setting", "Left", "2");
+    store.set("chk", "chkSub", "1");
+    store.set("File", "Hidden", "False");
+    store.set("setting", "DIR", "/home");
+    store.set("SETTING", "top", "3"); // replaces Top in place
+    ASSERT_TRUE(store.save().ok());
+
+    EXPECT_EQ(test::readFile(store.filePath()), "[Setting]\n"
+                                                "Top=3\n"
+                                                "Left=2\n"
+                                                "DIR=/home\n"
+                                                "\n"
+                                                "[chk]\n"
+                                                "chkSub=1\n"
+                                                "\n"
+                                                "[File]\n"
+                                                "Hidden=False\n");
+    EXPECT_EQ(SettingsStore("Kestro").get("setting", "TOP"), "3");
+}
+
+TEST_F(SettingsStoreTest, HandEditedFilesLoadLeniently) {
+    tree.file("config/Kestro/Kestro.conf", "orphan=before any section\r\n"
+                                           "; a comment\r\n"
+                                           "# another\r\n"
+                                           "  [Setting]  \r\n"
+                                           "  Top = 1530  \r\n"
+                                           "no equals sign here\r\n"
+                                           "Dir=/a=b\r\n"
+                                           "[broken section\r\n"
+                                           "Left=7\r\n"
+                                           "[chk]\r\n"
+                                           "DivStr=\\x20|\\x20\r\n"
+                                           "Top=2\r\n");
+    SettingsStore store("Kestro");
+    EXPECT_FALSE(store.contains("", "orphan"));
+    EXPECT_EQ(store.get("Setting", "Top"), "1530");
+    EXPECT_EQ(store.get("Setting", "Dir"), "/a=b");
+    EXPECT_EQ(store.get("Setting", "Left"), "7") << "a broken header is skipped";
+    EXPECT_FALSE(store.contains("Setting", "no equals sign here"));
+    EXPECT_EQ(store.get("chk", "DivStr"), " | ");
+    EXPECT_EQ(store.get("chk", "Top"), "2");
+}
+
+TEST_F(SettingsStoreTest, AFifoInPlaceOfTheFileGivesAnEmptyStore) {
+    tree.fifo("config/Kestro/Kestro.conf");
+    SettingsStore store("Kestro"); // must not block on the open
+    EXPECT_FALSE(store.contains("Setting", "Top"));
+}
+
+TEST_F(SettingsStoreTest, AFailedSaveLeavesTheOldFileUntouched) {
+    SettingsStore store("Kestro");
+    store.set("Setting", "Top", "1");
+    ASSERT_TRUE(store.save().ok());
+    const std::string before = test::readFile(store.filePath());
+
+    // A folder the user may read but not write: the unprivileged child sees
+    // the old file, cannot save, and must say so.
+    for (const char* folder : {"", "/config"})
+        std::filesystem::permissions(tree.path() + folder, std::filesystem::perms(0755));
+    std::filesystem::permissions(tree / "config/Kestro", std::filesystem::perms(0555));
+    std::filesystem::permissions(store.filePath(), std::filesystem::perms(0644));
+    int status = test::runAsUnprivileged([] {
+        SettingsStore child("Kestro");
+        if (child.get("Setting", "Top") != "1")
+            return 2;
+        child.set("Setting", "Top", "2");
+        Status saved = child.save();
+        if (saved.ok())
+            return 3;
+        return saved.failure().number == failure::PermissionDenied ? 0 : 4;
+    });
+    ASSERT_NE(status, -1) << "could not drop privileges";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(test::readFile(store.filePath()), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree / "config/Kestro"),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left behind";
+
+    // Below a regular file, not even the folder can be made.
+    tree.file("blocked", "x");
+    ScopedEnv blocked("XDG_CONFIG_HOME", tree / "blocked");
+    SettingsStore nowhere("Kestro");
+    nowhere.set("Setting", "Top", "1");
+    EXPECT_FALSE(nowhere.save().ok());
+    EXPECT_EQ(test::readFile(tree / "blocked"), "x");
+}
+
+} // namespace
+} // namespace kestro

@@ -1,0 +1,122 @@
+#include "settings/c_reg.h"
+
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kestro {
+namespace {
+
+using test::ScopedEnv;
+using test::TempTree;
+
+class cRegTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    ScopedEnv config{"XDG_CONFIG_HOME", tree / "config"};
+    cReg reg;
+    std::uint32_t user = cReg::HKEY_CURRENT_USER;
+    std::uint32_t classes = cReg::HKEY_CLASSES_ROOT;
+};
+
+TEST_F(cRegTest, ValuesOfOtherTypesReadAsEmptyAndGiveTheDefault) {
+    ASSERT_TRUE(setKeyValue(user, "Software\\Kestro\\chk", "Byte",
+                            KeyValue{valuetype::Dword, std::string("\x02\0\0\0", 4)}));
+    ASSERT_TRUE(
+        setKeyValue(user, "Software\\Kestro\\chk", "Word", KeyValue{valuetype::Dword, "1234"}));
+    EXPECT_EQ(reg.GetString(user, "Software\\Kestro\\chk", "Byte"), "");
+    EXPECT_EQ(reg.GetString(user, "Software\\Kestro\\chk", "Word"), "") << "type, not data";
+    EXPECT_EQ(reg.GetSetting("Kestro", "chk", "Byte", "0"), "0");
+    EXPECT_EQ(reg.GetSetting("Kestro", "chk", "Word", "7"), "7");
+}
+
+TEST_F(cRegTest, TextNeedingMoreThan256BytesWithItsNulReadsAsEmpty) {
+    struct Case {
+        std::string text;
+        bool whole;
+    };
+    const std::string kana = "\xE3\x81\x82"; // あ, three bytes in UTF-8
+    std::string kana85, kana86;
+    for (int i = 0; i < 85; ++i)
+        kana85 += kana;
+    kana86 = kana85 + kana;
+    const Case cases[] = {
+        {std::string(254, 'a'), true},
+        {std::string(255, 'a'), true},
+        {std::string(256, 'a'), false},
+        {std::string(1000, 'a'), false},
+        {kana85, true},  // 255 bytes
+        {kana86, false}, // 258 bytes
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(reg.SetString(user, "Software\\Kestro\\Long", "v", c.text));
+        EXPECT_EQ(reg.GetString(user, "Software\\Kestro\\Long", "v"), c.whole ? c.text : "")
+            << c.text.size() << " bytes";
+        EXPECT_EQ(reg.GetSetting("Kestro", "Long", "v", "dflt"), c.whole ? c.text : "dflt")
+            << c.text.size() << " bytes";
+    }
+}
+
+TEST_F(cRegTest, TextEndsAtItsFirstNul) {
+    ASSERT_TRUE(reg.SetString(user, "Software\\Kestro", "v", std::string("abc\0def", 7)));
+    EXPECT_EQ(reg.GetString(user, "Software\\Kestro", "v"), "abc");
+}
+
+TEST_F(cRegTest, MissingKeysAndValuesReadAsEmpty) {
+    EXPECT_EQ(reg.GetString(user, "Software\\Nothing", "v"), "");
+    EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top"), "");
+    EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top", "0"), "0");
+
+    reg.SaveSetting("Kestro", "Setting", "Left", "100");
+    EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top"), "") << "key there, value missing";
+    EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top", "0"), "0");
+
+    reg.SaveSetting("Kestro", "Setting", "Dir", "");
+    EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Dir", "/home"), "/home")
+        << "a stored empty text reads as missing";
+}
+
+TEST_F(cRegTest, SetStringCreatesEveryMissingKey) {
+    EXPECT_TRUE(reg.SetString(user, "One\\Two\\Three\\Four", "name", "value"));
+    for (const char* key : {"One", "One\\Two", "One\\Two\\Three", "One\\Two\\Three\\Four"})
+        EXPECT_TRUE(keyExists(user, key)) << key;
+    EXPECT_EQ(reg.GetString(user, "One\\Two\\Three\\Four", "name"), "value");
+    EXPECT_EQ(reg.GetString(user, "One\\Two\\Three", "name"), "");
+}
+
+TEST_F(cRegTest, SaveAndGetSettingUseSoftwareAppSection) {
+    reg.SaveSetting("Kestro", "Setting", "Top", "1530");
+    EXPECT_EQ(reg.GetString(user, "Software\\Kestro\\Setting", "Top"), "1530");
+    EXPECT_EQ(reg.GetSetting("KESTRO", "setting", "tOP", "0"), "1530") << "names ignore case";
+    EXPECT_EQ(reg.GetSetting("Kestro", "chk", "Top", "0"), "0");
+    EXPECT_EQ(reg.GetSetting("Other", "Setting", "Top", "0"), "0");
+    reg.FlushKey(user);
+    EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top"), "1530");
+}
+
+TEST_F(cRegTest, DeleteKeyFollowsTheStore) {
+    ASSERT_TRUE(reg.SetString(user, "Software\\Kestro\\Setting", "Top", "1"));
+    EXPECT_FALSE(reg.DeleteKey(user, "Software\\Missing", "Setting")) << "parent cannot open";
+    EXPECT_FALSE(reg.DeleteKey(user, "Software", "Kestro")) << "Kestro has Setting below it";
+    EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top"), "1");
+    EXPECT_TRUE(reg.DeleteKey(user, "Software\\Kestro", "Setting"));
+    EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top", "gone"), "gone");
+    EXPECT_FALSE(reg.DeleteKey(user, "Software\\Kestro", "Setting")) << "already deleted";
+    EXPECT_TRUE(reg.DeleteKey(user, "SOFTWARE", "kestro"));
+    EXPECT_FALSE(keyExists(user, "Software\\Kestro"));
+}
+
+TEST_F(cRegTest, ClassesRootIsReadOnly) {
+    EXPECT_FALSE(reg.SetString(classes, ".kestro", "", "Kestro list"));
+    EXPECT_FALSE(reg.DeleteKey(classes, "", ".txt"));
+    EXPECT_EQ(reg.GetString(classes, ".kestro", ""), "");
+    EXPECT_EQ(reg.GetString(classes, ".TXT", ""), "text/plain");
+    EXPECT_NE(reg.GetString(classes, "text/plain", ""), "");
+    EXPECT_EQ(reg.GetString(classes, "", ""), "") << "the root has no default value";
+    EXPECT_EQ(reg.GetString(classes, ".zzqq", ""), "");
+}
+
+} // namespace
+} // namespace kestro
