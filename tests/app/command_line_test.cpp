@@ -1,0 +1,124 @@
+// The command-line modes, run as the built program.
+
+#include "app/list_command.h"
+#include "support/temp_tree.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace kestro {
+namespace {
+
+using test::TempTree;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+};
+
+// Runs the program with a shell command line; standard error goes to
+// `errorFile` when one is given.
+Outcome runKestro(const std::string& arguments, const std::string& errorFile = "/dev/null") {
+    const char* binary = std::getenv("KESTRO_BINARY");
+    EXPECT_NE(binary, nullptr);
+    const std::string command = std::string(binary) + " " + arguments + " 2>" + errorFile;
+    Outcome run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 4096> buffer{};
+    std::size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), got);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(ListArguments, DefaultsAndOptions) {
+    std::string error;
+    auto plain = parseListArguments({"/data"}, error);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->options.RootFolder, "/data");
+    EXPECT_TRUE(plain->options.SubFolders);
+    EXPECT_TRUE(plain->options.InsertPathLine);
+    EXPECT_EQ(plain->options.Separator, "\t");
+    EXPECT_EQ(plain->options.Patterns, "*.*");
+    EXPECT_FALSE(plain->options.SizeColumn);
+
+    auto full =
+        parseListArguments({"--no-sub", "--separator", "ｾﾐｺﾛﾝ", "--size=mb", "--patterns=*.c",
+                            "--no-folder-lines", "--hidden", "--lf", "/x"},
+                           error);
+    ASSERT_TRUE(full);
+    EXPECT_FALSE(full->options.SubFolders);
+    EXPECT_EQ(full->options.Separator, ";");
+    EXPECT_TRUE(full->options.SizeColumn);
+    EXPECT_EQ(full->options.SizeUnit, 2);
+    EXPECT_EQ(full->options.Patterns, "*.c");
+    EXPECT_FALSE(full->options.InsertPathLine);
+    EXPECT_TRUE(full->options.IncludeHidden);
+    EXPECT_TRUE(full->lineFeedOnly);
+
+    auto empty = parseListArguments({"--separator=", "/x"}, error);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->options.Separator, "");
+}
+
+TEST(ListArguments, BadUsage) {
+    const std::vector<std::vector<std::string>> cases = {
+        {}, {"--bogus", "/x"}, {"--size=gb", "/x"}, {"/a", "/b"}, {"--patterns"}};
+    for (const auto& arguments : cases) {
+        std::string error;
+        EXPECT_FALSE(parseListArguments(arguments, error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(CommandLine, ListWritesTheListAndExitStatuses) {
+    TempTree tree;
+    tree.file("b.txt", "1234");
+    tree.file("A.txt");
+    tree.file("sub/c.txt");
+    const std::string root = tree.path() + "/";
+
+    Outcome list = runKestro("--list --size " + tree.path());
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, "ﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\r\n\r\n" + root +
+                            "\r\nA.txt\t Byte\r\nb.txt\t4 Byte\r\n\r\n" + root +
+                            "sub/\r\nc.txt\t Byte\r\n");
+
+    Outcome unix = runKestro("--list --lf --no-sub --no-folder-lines " + tree.path());
+    EXPECT_EQ(unix.out, "ﾌｧｲﾙ名\nA.txt\nb.txt\n");
+
+    const std::string errors = tree / "stderr.txt";
+    Outcome missing = runKestro("--list " + tree.path() + "/nothing-here", errors);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    const std::string report = test::readFile(errors);
+    EXPECT_NE(report.find("ｴﾗｰ番号 76 でｴﾗｰが発生しました。"), std::string::npos) << report;
+
+    EXPECT_EQ(runKestro("--list").status, 2);
+    EXPECT_EQ(runKestro("--frobnicate").status, 2);
+}
+
+TEST(CommandLine, InfoPrintsEveryQuery) {
+    TempTree tree;
+    const std::string path = tree.file("x.txt", "abc");
+    Outcome info = runKestro("--info " + path);
+    EXPECT_EQ(info.status, 0);
+    EXPECT_NE(info.out.find("FileName: " + path + "\n"), std::string::npos);
+    EXPECT_NE(info.out.find("Enabled: True\n"), std::string::npos);
+    EXPECT_NE(info.out.find("Size: 3\n"), std::string::npos);
+    EXPECT_NE(info.out.find("Links: 1\n"), std::string::npos);
+
+    Outcome gone = runKestro("--info " + tree.path() + "/gone");
+    EXPECT_NE(gone.out.find("Enabled: False\n"), std::string::npos);
+    EXPECT_NE(gone.out.find("Size: error 53\n"), std::string::npos);
+    EXPECT_NE(gone.out.find("LastWriteTime: error 53\n"), std::string::npos);
+    EXPECT_NE(gone.out.find("CompressedSize: -1\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace kestro
