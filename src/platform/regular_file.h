@@ -1,0 +1,49 @@
+#pragma once
+
+// Random access to a few small pieces of one regular file, for readers of
+// binary formats that need headers and tables but never the whole file.
+//
+// Only a regular file is read: the open never waits (O_NONBLOCK), and a FIFO,
+// device, socket or folder is answered with an empty optional before any read.
+// Failures carry the errno's number (53 missing file, 70 not readable, 68
+// device gone ...). The object owns its descriptor and closes it on
+// destruction; it can be moved, not copied.
+
+#include "platform/failure.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kestro {
+
+class RegularFile {
+public:
+    // Opens `path` for reading (following a final link). Empty optional when
+    // it is not a regular file.
+    static Result<std::optional<RegularFile>> open(const std::string& path);
+
+    RegularFile(RegularFile&& other) noexcept;
+    RegularFile& operator=(RegularFile&& other) noexcept;
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+    ~RegularFile();
+
+    // The length in bytes when the file was opened.
+    std::uint64_t size() const { return size_; }
+
+    // At most `length` bytes from `offset`; fewer only at the end of the
+    // file, none past it.
+    Result<std::string> readRange(std::uint64_t offset, std::size_t length) const;
+
+private:
+    RegularFile(int fd, std::uint64_t size, std::string path)
+        : fd_(fd), size_(size), path_(std::move(path)) {}
+
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+    std::string path_;
+};
+
+} // namespace kestro

@@ -1,0 +1,73 @@
+#include "platform/regular_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace kestro {
+
+Result<std::optional<RegularFile>> RegularFile::open(const std::string& path) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused
+    // right after the open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return failureFromErrno(errno, path, false);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int error = errno;
+        ::close(fd);
+        return failureFromErrno(error, path, false);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::optional<RegularFile>{};
+    }
+    return std::optional<RegularFile>{
+        RegularFile(fd, static_cast<std::uint64_t>(st.st_size), path)};
+}
+
+RegularFile::RegularFile(RegularFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), path_(std::move(other.path_)) {}
+
+RegularFile& RegularFile::operator=(RegularFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+RegularFile::~RegularFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Result<std::string> RegularFile::readRange(std::uint64_t offset, std::size_t length) const {
+    std::string bytes;
+    if (offset >= size_)
+        return bytes;
+    if (length > size_ - offset)
+        length = static_cast<std::size_t>(size_ - offset);
+    bytes.resize(length);
+    std::size_t filled = 0;
+    while (filled < length) {
+        ssize_t got = ::pread(fd_, bytes.data() + filled, length - filled,
+                              static_cast<off_t>(offset + filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failureFromErrno(errno, path_, false);
+        if (got == 0)
+            break; // the file shrank since it was opened
+        filled += static_cast<std::size_t>(got);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
+} // namespace kestro
