@@ -46,6 +46,12 @@ int runInfoCommand(const std::string& path, std::ostream& out) {
     line(out, "LastWriteTime", file.LastWriteTime());
     line(out, "Links", file.Links());
     out << "CompressedSize: " << file.CompressedSize() << '\n';
+    line(out, "FileVersion", file.FileVersion());
+    line(out, "ProductVersion", file.ProductVersion());
+    line(out, "FileType", file.FileType());
+    line(out, "FileSubtype", file.FileSubtype());
+    line(out, "FileOS", file.FileOS());
+    line(out, "BuildType", file.BuildType());
     return 0;
 }
 
