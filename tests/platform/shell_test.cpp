@@ -1,0 +1,154 @@
+#include "platform/shell.h"
+
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+
+bool exists(const std::string& path) {
+    std::error_code ignored;
+    return fs::exists(fs::symlink_status(path, ignored));
+}
+
+std::string awaitFile(const std::string& path) {
+    for (int i = 0; i < 500 && !exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return exists(path) ? readFile(path) : "<never written>";
+}
+
+// True when this process has no child left, not even a zombie.
+bool noChildLeft() {
+    return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+TEST(ShellCopy, CopiesContentPermissionsAndTimes) {
+    test::TempTree tree;
+    const std::string source = tree.file("a.txt", std::string(300000, 'k') + "end");
+    tree.chmod("a.txt", 0640);
+    tree.setTimes("a.txt", 946857907, 946857907);
+    ASSERT_TRUE(copyFileTo(source, tree / "b.txt"));
+    EXPECT_EQ(readFile(tree / "b.txt"), readFile(source));
+    struct stat copied {};
+    ASSERT_EQ(::stat((tree / "b.txt").c_str(), &copied), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(copied.st_mode & 0777, 0640u & ~mask);
+    EXPECT_EQ(copied.st_mtim.tv_sec, 946857907);
+}
+
+TEST(ShellCopy, RefusesAndReports) {
+    test::TempTree tree;
+    const std::string source = tree.file("a.txt", "new");
+    const std::string existing = tree.file("b.txt", "old");
+    const struct {
+        const char* name;
+        std::string source;
+        std::string destination;
+        int number;
+    } cases[] = {
+        {"existing destination", source, existing, failure::PathFileAccess},
+        {"missing destination folder", source, tree / "none/b.txt", failure::PathNotFound},
+        {"missing source", tree / "gone.txt", tree / "c.txt", failure::FileNotFound},
+        {"FIFO source", tree.fifo("pipe"), tree / "d.txt", failure::PathFileAccess},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Status copied = copyFileTo(c.source, c.destination);
+        ASSERT_FALSE(copied);
+        EXPECT_EQ(copied.failure().number, c.number);
+    }
+    EXPECT_EQ(readFile(source), "new");
+    EXPECT_EQ(readFile(existing), "old");
+    EXPECT_FALSE(exists(tree / "c.txt"));
+    EXPECT_FALSE(exists(tree / "d.txt"));
+}
+
+TEST(ShellRename, TellsAMissingFileFromAMissingFolder) {
+    test::TempTree tree;
+    const std::string source = tree.file("a.txt", "new");
+    Status noFolder = renameFileTo(source, tree / "none/a.txt");
+    ASSERT_FALSE(noFolder);
+    EXPECT_EQ(noFolder.failure().number, failure::PathNotFound);
+    Status noSource = renameFileTo(tree / "gone.txt", tree / "c.txt");
+    ASSERT_FALSE(noSource);
+    EXPECT_EQ(noSource.failure().number, failure::FileNotFound);
+}
+
+// A second file system to move across; /dev/shm is one on most systems.
+std::string otherFileSystemFolder(const std::string& than) {
+    struct stat here {};
+    struct stat there {};
+    if (::stat(than.c_str(), &here) != 0 || ::stat("/dev/shm", &there) != 0 ||
+        here.st_dev == there.st_dev || ::access("/dev/shm", W_OK) != 0)
+        return {};
+    std::string folder = "/dev/shm/kestro-test-XXXXXX";
+    return ::mkdtemp(folder.data()) ? folder : std::string();
+}
+
+TEST(ShellMove, MovesAcrossFileSystemsWithoutReplacing) {
+    test::TempTree tree;
+    const std::string other = otherFileSystemFolder(tree.path());
+    if (other.empty())
+        GTEST_SKIP() << "no second writable file system";
+    const std::string source = tree.file("a.txt", "moving");
+    const std::string existing = other + "/taken.txt";
+    {
+        std::FILE* out = std::fopen(existing.c_str(), "w");
+        std::fputs("old", out);
+        std::fclose(out);
+    }
+    Status refused = moveFileTo(source, existing);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(readFile(source), "moving");
+    EXPECT_EQ(readFile(existing), "old");
+
+    Status moved = moveFileTo(source, other);
+    EXPECT_TRUE(moved);
+    EXPECT_FALSE(exists(source));
+    EXPECT_EQ(readFile(other + "/a.txt"), "moving");
+    fs::remove_all(other);
+}
+
+TEST(ShellStart, OpensAndPrintsDetachedWithoutLeavingAChild) {
+    test::TempTree tree;
+    for (const char* program : {"xdg-open", "lp"}) {
+        const std::string script = std::string("bin/") + program;
+        tree.file(script, "#!/bin/sh\nsleep 0.2\nprintf '%s\\n' \"$@\" > '" + (tree / program) +
+                              ".tmp' && mv '" + (tree / program) + ".tmp' '" + (tree / program) +
+                              "'\n");
+        tree.chmod(script, 0755);
+    }
+    test::ScopedEnv path("PATH", tree / "bin" + ":/usr/bin:/bin");
+    shellOpen("https://example.org/a b");
+    // Returns before the program ends, and leaves nothing to reap.
+    EXPECT_FALSE(exists(tree / "xdg-open"));
+    EXPECT_TRUE(noChildLeft());
+    // A name that looks like an option is passed as a path.
+    shellPrint("-n 5 report.txt");
+    EXPECT_TRUE(noChildLeft());
+    EXPECT_EQ(awaitFile(tree / "xdg-open"), "https://example.org/a b\n");
+    EXPECT_EQ(awaitFile(tree / "lp"), "./-n 5 report.txt\n");
+}
+
+TEST(ShellStart, NothingHappensWithoutThePrograms) {
+    test::TempTree tree;
+    test::ScopedEnv path("PATH", tree.folder("empty-bin"));
+    shellOpen(tree.file("a.txt"));
+    shellPrint(tree / "a.txt");
+    EXPECT_TRUE(noChildLeft());
+}
+
+} // namespace
+} // namespace kestro
