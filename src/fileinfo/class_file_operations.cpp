@@ -1,0 +1,79 @@
+#include "fileinfo/class_file.h"
+
+#include "platform/drives.h"
+#include "platform/shell.h"
+
+namespace kestro {
+
+namespace {
+
+const char* const DifferentDrivesText = "移動元と移動先のﾄﾞﾗｲﾌﾞは同じである必用があります";
+
+Failure notFound(const std::string& path) {
+    return makeFailure(failure::FileNotFound, path);
+}
+
+// The folder a path names its entry in ("." for a bare name).
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+Status classFile::Execute() const {
+    if (!Enabled())
+        return notFound(fileName_);
+    shellOpen(fileName_);
+    return Ok{};
+}
+
+Status classFile::FilePrint() const {
+    if (!Enabled())
+        return notFound(fileName_);
+    shellPrint(fileName_);
+    return Ok{};
+}
+
+Status classFile::Trash() const {
+    if (!Enabled())
+        return notFound(fileName_);
+    return moveToTrash(fileName_);
+}
+
+Status classFile::FileCopy(const std::string& destination) const {
+    if (!Enabled())
+        return notFound(fileName_);
+    return copyFileTo(fileName_, destination);
+}
+
+Status classFile::Move(const std::string& destination) const {
+    if (!Enabled())
+        return notFound(fileName_);
+    return moveFileTo(fileName_, destination);
+}
+
+Status classFile::Rename(const std::string& newPath) const {
+    if (!Enabled())
+        return notFound(fileName_);
+    return renameFileTo(fileName_, newPath);
+}
+
+Status classFile::FirstMove(const std::string& destination) const {
+    if (!Enabled())
+        return notFound(fileName_);
+    // Only within one file system is a move a mere rename. The folders are
+    // compared, not the entries: a link is moved itself, wherever it points.
+    const std::string from = mountPointOf(folderOf(fileName_));
+    const std::string to = mountPointOf(folderOf(destination));
+    if (from.empty() || from != to) {
+        if (messageSink_)
+            messageSink_(DifferentDrivesText, MessageTitle);
+        return Ok{};
+    }
+    return renameFileTo(fileName_, destination);
+}
+
+} // namespace kestro

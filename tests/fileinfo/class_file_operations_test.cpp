@@ -1,0 +1,230 @@
+#include "fileinfo/class_file.h"
+
+#include "platform/mount_table.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace kestro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+
+bool exists(const std::string& path) {
+    std::error_code ignored;
+    return fs::exists(fs::symlink_status(path, ignored));
+}
+
+// Waits for a file that a detached program writes.
+std::string awaitFile(const std::string& path) {
+    for (int i = 0; i < 500 && !exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return exists(path) ? readFile(path) : "<never written>";
+}
+
+struct Message {
+    std::string text;
+    std::string title;
+};
+
+class OperationsFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        source = tree.file("from/report.txt", "the report");
+        tree.folder("to");
+        file.FileName(source);
+        file.setMessageSink([this](const std::string& text, const std::string& title) {
+            messages.push_back({text, title});
+        });
+    }
+
+    test::TempTree tree;
+    classFile file;
+    std::string source;
+    std::vector<Message> messages;
+};
+
+TEST_F(OperationsFixture, CopyMoveAndRenameLeaveFileNameAlone) {
+    ASSERT_TRUE(file.FileCopy(tree / "to/copy.txt"));
+    EXPECT_EQ(readFile(tree / "to/copy.txt"), "the report");
+    EXPECT_EQ(readFile(source), "the report");
+    EXPECT_EQ(file.FileName(), source);
+
+    ASSERT_TRUE(file.Rename(tree / "from/renamed.txt"));
+    EXPECT_FALSE(exists(source));
+    EXPECT_EQ(readFile(tree / "from/renamed.txt"), "the report");
+    EXPECT_EQ(file.FileName(), source);
+
+    file.FileName(tree / "from/renamed.txt");
+    ASSERT_TRUE(file.Move(tree / "to/moved.txt"));
+    EXPECT_FALSE(exists(tree / "from/renamed.txt"));
+    EXPECT_EQ(readFile(tree / "to/moved.txt"), "the report");
+    EXPECT_EQ(file.FileName(), tree / "from/renamed.txt");
+}
+
+TEST_F(OperationsFixture, CopyAndMoveIntoAnExistingFolderKeepTheName) {
+    ASSERT_TRUE(file.FileCopy(tree / "to"));
+    EXPECT_EQ(readFile(tree / "to/report.txt"), "the report");
+    tree.folder("other");
+    ASSERT_TRUE(file.Move(tree / "other/"));
+    EXPECT_EQ(readFile(tree / "other/report.txt"), "the report");
+    EXPECT_FALSE(exists(source));
+}
+
+// Nothing is ever replaced: both files stay as they were and the refusal is
+// reported.
+TEST_F(OperationsFixture, AnExistingDestinationIsNeverReplaced) {
+    using Operation = std::function<Status(classFile&, const std::string&)>;
+    const std::pair<const char*, Operation> operations[] = {
+        {"FileCopy", &classFile::FileCopy},
+        {"Move", &classFile::Move},
+        {"Rename", &classFile::Rename},
+        {"FirstMove", &classFile::FirstMove},
+    };
+    const std::string existing = tree.file("to/report.txt", "older report");
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        for (const std::string& destination : {existing, tree / "to"}) {
+            Status result = operation(file, destination);
+            ASSERT_FALSE(result) << destination;
+            EXPECT_NE(result.failure().number, 0);
+            EXPECT_EQ(readFile(source), "the report");
+            EXPECT_EQ(readFile(existing), "older report");
+        }
+        EXPECT_EQ(file.FileName(), source);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(OperationsFixture, EveryOperationProbesFirst) {
+    using Operation = std::function<Status(classFile&)>;
+    const std::string target = tree / "to/target.txt";
+    const std::pair<const char*, Operation> operations[] = {
+        {"Execute", [](classFile& f) { return f.Execute(); }},
+        {"FilePrint", [](classFile& f) { return f.FilePrint(); }},
+        {"Trash", [](classFile& f) { return f.Trash(); }},
+        {"FileCopy", [&](classFile& f) { return f.FileCopy(target); }},
+        {"Move", [&](classFile& f) { return f.Move(target); }},
+        {"Rename", [&](classFile& f) { return f.Rename(target); }},
+        {"FirstMove", [&](classFile& f) { return f.FirstMove(target); }},
+    };
+    // Programs that would show they were started.
+    const std::string started = tree / "started";
+    for (const char* program : {"bin/xdg-open", "bin/lp"}) {
+        tree.file(program, "#!/bin/sh\necho \"$@\" > '" + started + "'\n");
+        tree.chmod(program, 0755);
+    }
+    test::ScopedEnv path("PATH", tree / "bin" + ":/usr/bin:/bin");
+    const std::string folder = tree.folder("from/sub");
+    for (const std::string& name : {source + "/", folder + "/", folder, std::string()}) {
+        for (const auto& [operation, run] : operations) {
+            file.FileName(name);
+            Status result = run(file);
+            ASSERT_FALSE(result) << operation << " '" << name << "'";
+            EXPECT_EQ(result.failure().number, failure::FileNotFound);
+            EXPECT_EQ(file.FileName(), name);
+        }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(exists(target));
+    EXPECT_FALSE(exists(started));
+    EXPECT_TRUE(exists(source));
+    EXPECT_TRUE(exists(folder));
+}
+
+TEST_F(OperationsFixture, ExecuteAndPrintHandTheFileToTheShell) {
+    for (const char* program : {"xdg-open", "lp"}) {
+        const std::string script = std::string("bin/") + program;
+        tree.file(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + (tree / program) +
+                              ".tmp' && mv '" + (tree / program) + ".tmp' '" + (tree / program) +
+                              "'\n");
+        tree.chmod(script, 0755);
+    }
+    test::ScopedEnv path("PATH", tree / "bin" + ":/usr/bin:/bin");
+    ASSERT_TRUE(file.Execute());
+    ASSERT_TRUE(file.FilePrint());
+    EXPECT_EQ(awaitFile(tree / "xdg-open"), source + "\n");
+    EXPECT_EQ(awaitFile(tree / "lp"), source + "\n");
+    EXPECT_EQ(file.FileName(), source);
+}
+
+// The freedesktop trash: the file goes to files/, its origin to
+// info/NAME.trashinfo, and putting it back restores it whole.
+TEST_F(OperationsFixture, TrashKeepsTheFileForRestoring) {
+    const std::string dataHome = tree.folder("data-home");
+    test::ScopedEnv env("XDG_DATA_HOME", dataHome);
+    ASSERT_TRUE(file.Trash());
+    EXPECT_FALSE(exists(source));
+    EXPECT_EQ(file.FileName(), source);
+
+    const std::string trashed = dataHome + "/Trash/files/report.txt";
+    const std::string info = dataHome + "/Trash/info/report.txt.trashinfo";
+    ASSERT_TRUE(exists(trashed));
+    ASSERT_TRUE(exists(info));
+    EXPECT_NE(readFile(info).find("Path=" + source), std::string::npos) << readFile(info);
+
+    fs::rename(trashed, source);
+    fs::remove(info);
+    EXPECT_EQ(readFile(source), "the report");
+}
+
+// The mount table is replaced by one in which "from" and "to" are mount
+// points of their own.
+std::string fakeMounts(const std::vector<std::string>& mountPoints) {
+    std::string text = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
+    int id = 2;
+    for (const std::string& mountPoint : mountPoints) {
+        text += std::to_string(id) + " 1 8:" + std::to_string(id) + " / " + mountPoint +
+                " rw shared:1 - ext4 /dev/sdb" + std::to_string(id) + " rw\n";
+        ++id;
+    }
+    return text;
+}
+
+TEST_F(OperationsFixture, FirstMoveWithinAMountPointMoves) {
+    ScopedMountTable mounts(fakeMounts({tree / "from"}));
+    tree.folder("from/deeper");
+    ASSERT_TRUE(file.FirstMove(tree / "from/deeper/report.txt"));
+    EXPECT_FALSE(exists(source));
+    EXPECT_EQ(readFile(tree / "from/deeper/report.txt"), "the report");
+    EXPECT_EQ(file.FileName(), source);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(OperationsFixture, FirstMoveAcrossMountPointsOnlyShowsTheMessage) {
+    ScopedMountTable mounts(fakeMounts({tree / "from", tree / "to"}));
+    for (const std::string& destination :
+         {tree / "to/report.txt", tree / "to/new/report.txt", tree.path() + "/report.txt"}) {
+        messages.clear();
+        ASSERT_TRUE(file.FirstMove(destination)) << destination;
+        ASSERT_EQ(messages.size(), 1u) << destination;
+        EXPECT_EQ(messages[0].text, "移動元と移動先のﾄﾞﾗｲﾌﾞは同じである必用があります");
+        EXPECT_EQ(messages[0].title, "ﾌｧｲﾙ制御ｸﾗｽﾗｲﾌﾞﾗﾘ");
+        EXPECT_EQ(readFile(source), "the report");
+        EXPECT_FALSE(exists(destination));
+    }
+    // Without a window to show it, the message is dropped and nothing moves.
+    file.setMessageSink(nullptr);
+    EXPECT_TRUE(file.FirstMove(tree / "to/report.txt"));
+    EXPECT_TRUE(exists(source));
+}
+
+// A link is moved itself, so where it points does not decide the drive.
+TEST_F(OperationsFixture, FirstMoveJudgesALinkByItsOwnFolder) {
+    ScopedMountTable mounts(fakeMounts({tree / "to"}));
+    const std::string link = tree.symlink("from/link.txt", tree.file("to/target.txt", "target"));
+    file.FileName(link);
+    ASSERT_TRUE(file.FirstMove(tree / "from/moved-link.txt"));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(fs::is_symlink(tree / "from/moved-link.txt"));
+}
+
+} // namespace
+} // namespace kestro
