@@ -234,8 +234,7 @@ RunOutcome CreateCommand::run() {
         return endRun(quit_ ? RunOutcome::Quit : RunOutcome::Aborted);
 
     // The root comes first: it is a prefix of every other folder.
-    std::sort(queue.begin(), queue.end(),
-              [](const std::string& a, const std::string& b) { return compareNoCase(a, b) < 0; });
+    sortNoCase(queue);
     queue.insert(queue.begin(), root);
     return collect(queue);
 }

@@ -161,8 +161,7 @@ Result<std::vector<std::string>> listFiles(const std::string& folder,
     }
     if (stream.error() != 0)
         return failureFromErrno(stream.error(), folder, true);
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return compareNoCase(a, b) < 0; });
+    sortNoCase(names);
     return names;
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestro {
 
@@ -39,5 +40,13 @@ std::string encodeTextFile(std::string_view text);
 // after every character); names that fold equal are ordered by their bytes,
 // so the order is total and stable. Negative, zero or positive like strcmp.
 int compareNoCase(std::string_view a, std::string_view b);
+
+// A byte string whose plain byte order is the order of compareNoCase before
+// its tie-break: sort many names by their keys (computed once each), then by
+// their bytes, instead of folding them again at every comparison.
+std::string foldedSortKey(std::string_view text);
+
+// Sorts `names` in the order of compareNoCase, folding each name once.
+void sortNoCase(std::vector<std::string>& names);
 
 } // namespace kestro

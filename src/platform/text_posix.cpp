@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <algorithm>
+
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
@@ -277,6 +279,56 @@ int compareNoCase(std::string_view a, std::string_view b) {
     if (j < b.size())
         return -1;
     return compareBytes(a, b);
+}
+
+std::string foldedSortKey(std::string_view text) {
+    std::string key;
+    key.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            key += static_cast<char>(foldedAscii(byte));
+            ++pos;
+            continue;
+        }
+        // Ranks go up to 0x1100FF; the UTF-8 pattern, extended past 0x10FFFF,
+        // keeps their order in the order of the bytes.
+        const auto rank = static_cast<std::uint32_t>(foldedRank(text, pos));
+        if (rank < 0x800) {
+            key += static_cast<char>(0xC0 | (rank >> 6));
+            key += static_cast<char>(0x80 | (rank & 0x3F));
+        } else if (rank < 0x10000) {
+            key += static_cast<char>(0xE0 | (rank >> 12));
+            key += static_cast<char>(0x80 | ((rank >> 6) & 0x3F));
+            key += static_cast<char>(0x80 | (rank & 0x3F));
+        } else {
+            key += static_cast<char>(0xF0 | (rank >> 18));
+            key += static_cast<char>(0x80 | ((rank >> 12) & 0x3F));
+            key += static_cast<char>(0x80 | ((rank >> 6) & 0x3F));
+            key += static_cast<char>(0x80 | (rank & 0x3F));
+        }
+    }
+    return key;
+}
+
+void sortNoCase(std::vector<std::string>& names) {
+    struct Entry {
+        std::string key;
+        std::string name;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
+    for (auto& name : names) {
+        std::string key = foldedSortKey(name);
+        entries.push_back({std::move(key), std::move(name)});
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        const int order = a.key.compare(b.key);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = std::move(entries[i].name);
 }
 
 } // namespace kestro
