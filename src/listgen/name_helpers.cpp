@@ -3,36 +3,25 @@
 #include "platform/text.h"
 #include "settings/c_reg.h"
 
-#include <vector>
-
 namespace kestro {
 
 namespace {
-// Byte offsets of the characters of `text`; a byte that does not start a
-// well-formed UTF-8 sequence is a character of its own.
-std::vector<std::size_t> characterOffsets(std::string_view text) {
-    std::vector<std::size_t> offsets;
-    offsets.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        offsets.push_back(i);
-        auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80    ? 1
-                             : lead >= 0xF0 ? 4
-                             : lead >= 0xE0 ? 3
-                             : lead >= 0xC2 ? 2
-                                            : 1;
-        if (length > text.size() - i)
-            length = 1;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                length = 1;
-                break;
-            }
-        }
-        i += length;
+// Length in bytes of the character that starts at `at`; a byte that does not
+// start a well-formed UTF-8 sequence is a character of its own.
+std::size_t characterLength(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = lead < 0x80    ? 1
+                         : lead >= 0xF0 ? 4
+                         : lead >= 0xE0 ? 3
+                         : lead >= 0xC2 ? 2
+                                        : 1;
+    if (length > text.size() - at)
+        return 1;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80)
+            return 1;
     }
-    return offsets;
+    return length;
 }
 } // namespace
 
@@ -60,8 +49,15 @@ std::string GetUpperExtension(std::string_view path) {
 std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
     if (path.empty())
         return {};
-    const std::vector<std::size_t> offsets = characterOffsets(path);
-    if (offsets.size() <= 3)
+    // The scan starts at the fourth character; a path of three characters or
+    // less has nothing to shorten.
+    std::size_t at = 0;
+    for (int skipped = 0; skipped < 3; ++skipped) {
+        if (at >= path.size())
+            return std::string(path);
+        at += characterLength(path, at);
+    }
+    if (at >= path.size())
         return std::string(path);
 
     std::string result(path);
@@ -69,10 +65,9 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
     // replace (0 when the path has no separator before it).
     auto firstSlash = path.find('/');
     std::size_t componentStart = firstSlash == std::string_view::npos ? 0 : firstSlash + 1;
-    for (std::size_t i = 3; i < offsets.size(); ++i) {
+    for (; at < path.size(); at += characterLength(path, at)) {
         if (ansiByteLength(result) <= limitBytes)
             return result;
-        const std::size_t at = offsets[i];
         if (path[at] != '/')
             continue;
         if (at > componentStart) {

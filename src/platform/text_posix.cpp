@@ -168,6 +168,11 @@ std::int64_t foldedRank(std::string_view text, std::size_t& pos) {
     UChar32 c = nextCharacter(text, pos);
     if (c < 0)
         return 0x110000 + byte;
+    // Kana, kanji, hangul and the half-width katakana have no case: most
+    // Japanese names never need the case tables.
+    if ((c >= 0x3040 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+        (c >= 0xFF61 && c <= 0xFF9F))
+        return c;
     return u_foldCase(c, U_FOLD_CASE_DEFAULT);
 }
 
