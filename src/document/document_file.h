@@ -1,0 +1,35 @@
+#pragma once
+
+// Document files: the pane's text as a plain text file.
+//
+// The pane keeps its lines with LF alone. A file is written as UTF-8 without
+// a byte-order mark and with CR LF line ends; a file is read as UTF-8 (a
+// byte-order mark dropped), or as Shift-JIS when it is not valid UTF-8, and
+// every CR LF or lone CR becomes LF. An empty text is an empty file.
+//
+// Failures carry the errno's number and name the file: 53 a missing file,
+// 76 a missing folder, 70 no permission, 61 a full disk, 75 a folder, FIFO
+// or device where a file was expected.
+
+#include "platform/failure.h"
+
+#include <string>
+#include <string_view>
+
+namespace kestro {
+
+// Every CR LF, lone CR and lone LF of `text` becomes CR LF.
+std::string toFileLineEnds(std::string_view text);
+
+// Every CR LF and lone CR of `text` becomes LF.
+std::string toPaneLineEnds(std::string_view text);
+
+// The text of the file `path`, with LF line ends.
+Result<std::string> readDocumentFile(const std::string& path);
+
+// Replaces the file `path` by `text`. The file is written beside its place
+// and renamed over it only when complete, so a failure leaves the file that
+// was there as it was.
+Status writeDocumentFile(const std::string& path, std::string_view text);
+
+} // namespace kestro
