@@ -3,6 +3,7 @@
 #include "app/info_command.h"
 #include "app/list_command.h"
 #include "kestro_version.h"
+#include "ui/run_window.h"
 
 #include <cstring>
 #include <iostream>
@@ -51,6 +52,5 @@ int main(int argc, char** argv) {
         printHelp(std::cerr);
         return 2;
     }
-    printHelp(std::cout);
-    return 0;
+    return kestro::runWindow(argc, argv);
 }

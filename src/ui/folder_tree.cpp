@@ -1,0 +1,77 @@
+#include "ui/folder_tree.h"
+
+#include "settings/persisted_settings.h"
+
+#include <QFile>
+#include <QFileSystemModel>
+#include <QHeaderView>
+
+namespace kestro {
+
+QString pathText(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string pathBytes(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}
+
+FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    model_->setReadOnly(true);
+    model_->setRootPath(QStringLiteral("/"));
+    setModel(model_);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        hideColumn(column);
+    setHeaderHidden(true);
+    // Deep folders keep their names readable: small steps, and a scroll bar
+    // instead of cut names.
+    setIndentation(fontMetrics().averageCharWidth() * 2);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sortByColumn(0, Qt::AscendingOrder);
+    // The parents of a folder set by code are read in the background; show
+    // the folder again once they are there.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { showCurrent(); });
+}
+
+Status FolderTree::setPath(const std::string& folder) {
+    std::string clean = folder;
+    while (clean.size() > 1 && clean.back() == '/')
+        clean.pop_back();
+    if (auto usable = checkStoredFolder(clean); !usable)
+        return usable;
+    path_ = clean;
+    QModelIndex index = model_->index(pathText(path_));
+    settingPath_ = true;
+    setCurrentIndex(index);
+    settingPath_ = false;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        expand(parent);
+    showCurrent();
+    emit pathChanged();
+    return Ok{};
+}
+
+void FolderTree::showCurrent() {
+    QModelIndex index = currentIndex();
+    if (index.isValid())
+        scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void FolderTree::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTreeView::currentChanged(current, previous);
+    if (settingPath_ || !current.isValid())
+        return;
+    std::string chosen = pathBytes(model_->filePath(current));
+    if (chosen.empty() || chosen == path_)
+        return;
+    path_ = chosen;
+    emit pathChanged();
+}
+
+} // namespace kestro

@@ -1,0 +1,52 @@
+#pragma once
+
+// The folder list: a tree of the file system's folders (hidden ones too)
+// whose current entry is the current folder. Folders are read in the
+// background, so a huge or unreadable folder never blocks the window.
+//
+// path() is the current folder as a native path without a trailing "/"
+// ("/" for the root). Choosing a folder in the tree, or setPath, changes it
+// and emits pathChanged.
+
+#include "platform/failure.h"
+
+#include <QTreeView>
+
+#include <string>
+
+class QFileSystemModel;
+
+namespace kestro {
+
+// Native path bytes and the toolkit's text of a path.
+QString pathText(const std::string& path);
+std::string pathBytes(const QString& text);
+
+class FolderTree : public QTreeView {
+    Q_OBJECT
+
+public:
+    explicit FolderTree(QWidget* parent = nullptr);
+
+    const std::string& path() const { return path_; }
+
+    // Makes `folder` the current folder and shows it. Fails with 76 when it
+    // is not an existing folder (or the number of the failure that kept it
+    // from being examined); the current folder then stays.
+    Status setPath(const std::string& folder);
+
+signals:
+    void pathChanged();
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void showCurrent();
+
+    QFileSystemModel* model_;
+    std::string path_;
+    bool settingPath_ = false;
+};
+
+} // namespace kestro

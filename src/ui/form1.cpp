@@ -1,0 +1,367 @@
+#include "ui/form1.h"
+
+#include "listgen/error_report.h"
+#include "listgen/list_engine.h"
+#include "platform/drives.h"
+#include "platform/program_paths.h"
+#include "ui/folder_tree.h"
+#include "ui/twips.h"
+#include "ui/value_check_box.h"
+#include "ui/window_fonts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTextDocument>
+
+namespace kestro {
+
+namespace {
+
+QString uiText(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// A drive contains a folder when the folder is the drive itself or lies
+// below it.
+bool driveContains(const std::string& drive, const std::string& folder) {
+    if (drive == "/")
+        return !folder.empty() && folder.front() == '/';
+    return folder == drive ||
+           (folder.size() > drive.size() && folder.compare(0, drive.size(), drive) == 0 &&
+            folder[drive.size()] == '/');
+}
+
+} // namespace
+
+Form1::Form1(Form1Services services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
+    presenter_ = services_.presenter ? services_.presenter : makeMessageBoxPresenter();
+    if (!services_.listDrives)
+        services_.listDrives = [] { return listDrives(); };
+    if (!services_.openDriveRoot)
+        services_.openDriveRoot = [](const std::string& drive) { return openDriveRoot(drive); };
+    if (QScreen* shown = screen())
+        twipsPerPixel_ = kestro::twipsPerPixel(shown->logicalDotsPerInch());
+
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // Captions, menus and message boxes share the window's font.
+    setAttribute(Qt::WA_WindowPropagation);
+    setFont(captionFont());
+
+    buildControls();
+    buildMenus();
+    Form_Load();
+
+    // The session is ending: store the settings as a close would.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { Form_QueryUnload(); });
+}
+
+Form1::~Form1() = default;
+
+void Form1::connectActions() {
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
+    connect(mnuFileExit, &QAction::triggered, this, &Form1::mnuFileExit_Click);
+    // The switches follow the marks, however a mark changes.
+    connect(mnuSetHidden, &QAction::toggled, this, [this](bool on) { File1.hidden = on; });
+    connect(mnuSetSystem, &QAction::toggled, this, [this](bool on) { File1.system = on; });
+    connect(TabStrip1, &QTabBar::currentChanged, this, &Form1::TabStrip1_Click);
+    // A click on the tab already selected brings its page to the front too.
+    connect(TabStrip1, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index == TabStrip1->currentIndex())
+            TabStrip1_Click();
+    });
+    connect(chkFileSize, &QCheckBox::stateChanged, this, &Form1::chkFileSize_Click);
+    connect(chkInsPath, &QCheckBox::stateChanged, this, &Form1::chkInsPath_Click);
+    connect(chkPath, &QCheckBox::stateChanged, this, &Form1::chkPath_Click);
+    connect(chkShort, &QCheckBox::stateChanged, this, &Form1::chkShort_Click);
+    connect(chkShortPath, &QCheckBox::stateChanged, this, &Form1::chkShortPath_Click);
+}
+
+// Set-up, in the order the window has always used; every value assigned
+// while loading the settings runs its control's action.
+void Form1::Form_Load() {
+    fileObject_ = std::make_unique<classFile>();
+    fileObject_->setMessageSink([this](const std::string& text, const std::string& title) {
+        presenter_->showMessage(this, uiText(text), uiText(title), MessageIcon::None);
+    });
+    Text1->clear();
+    fitOuterSize();
+    setWindowTitle(QStringLiteral("Kestro - [新規]"));
+    Command5->setGeometry(Command1->geometry());
+    placeBottomControls();
+    TabStrip1->setCurrentIndex(0);
+    Edit[0]->raise();
+    Combo1->addItem(QString::fromUtf8(SeparatorTabChoice.data(), SeparatorTabChoice.size()));
+    Combo1->addItem(
+        QString::fromUtf8(SeparatorSemicolonChoice.data(), SeparatorSemicolonChoice.size()));
+    Combo1->addItem(QString::fromUtf8(SeparatorBarChoice.data(), SeparatorBarChoice.size()));
+    Combo1->setCurrentIndex(0);
+
+    // The folder controls start in the program's folder, until the stored
+    // one is known.
+    for (const std::string& drive : services_.listDrives())
+        Drive1->addItem(pathText(drive));
+    (void)Dir1->setPath(programFolder());
+    alignDriveWithFolder();
+
+    connectActions();
+    loadSettings();
+}
+
+void Form1::mnuFileExit_Click() {
+    close();
+}
+
+bool Form1::event(QEvent* event) {
+    // The window system tells the real frame only once the window is shown.
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
+        fitOuterSize();
+    return QMainWindow::event(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    // A list being made stops at its next turn of the event loop.
+    if (running_)
+        quitRequested_ = true;
+    event->accept();
+}
+
+// ---- The create command ----------------------------------------------------
+
+void Form1::Command1_Click() {
+    if (running_)
+        return;
+    running_ = true;
+    const RunOutcome outcome = runCreateCommand(*this);
+    running_ = false;
+    if (outcome == RunOutcome::Quit)
+        QCoreApplication::quit();
+}
+
+void Form1::Command5_Click() {
+    AbortRequested = true;
+}
+
+void Form1::EnableControls(bool on) {
+    Command1->setVisible(on);
+    Command5->setVisible(!on);
+    Command2->setEnabled(on);
+    Command3->setEnabled(on);
+    TabStrip1->setEnabled(on);
+    Edit[0]->setEnabled(on);
+    Edit[1]->setEnabled(on);
+    chkSub->setEnabled(on);
+    Text1->setEnabled(on);
+    Text2->setEnabled(on);
+    Dir1->setEnabled(on);
+    Drive1->setEnabled(on);
+    for (QMenu* menu : {mnuFile, mnuSet, mnuEdit, mnuHelp})
+        menu->menuAction()->setEnabled(on);
+}
+
+RootChoice Form1::readRoot() {
+    return RootChoice{withTrailingSeparator(Dir1->path()), subFoldersFromCheckBox(chkSub->Value())};
+}
+
+ListOptions Form1::readListOptions() {
+    if (Text2->text().isEmpty())
+        Text2->setText(QStringLiteral("*.*"));
+    ListOptions options;
+    options.RootFolder = withTrailingSeparator(Dir1->path());
+    options.SubFolders = subFoldersFromCheckBox(chkSub->Value());
+    options.Patterns = Text2->text().toStdString();
+    options.IncludeReadOnly = File1.readOnly;
+    options.IncludeArchive = File1.archive;
+    options.IncludeHidden = File1.hidden;
+    options.IncludeSystem = File1.system;
+    options.Separator = resolveSeparator(Combo1->currentText().toStdString());
+    options.PathColumn = isTicked(chkPath->Value());
+    options.JoinPathAndName = isTicked(chkDiv->Value());
+    options.ShortPath = isTicked(chkShortPath->Value());
+    options.DirHalf = isTicked(chkDirHalf->Value());
+    options.DirLarge = isTicked(chkDirLarge->Value());
+    options.ShortName = isTicked(chkShort->Value());
+    options.FNameLarge = isTicked(chkFNameLarge->Value());
+    options.FNameHalf = isTicked(chkFNameHalf->Value());
+    options.DropExtension = isTicked(chkDelKaku->Value());
+    options.DropDrive = isTicked(chkDirDelDrive->Value());
+    options.ExtensionColumn = isTicked(Check1->Value());
+    options.SizeColumn = isTicked(chkFileSize->Value());
+    options.SizeUnit = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (optByte[i]->isChecked()) {
+            options.SizeUnit = i;
+            break;
+        }
+    }
+    options.AttributeColumn = isTicked(chkAttribute->Value());
+    options.FileTypeColumn = isTicked(chkFileType->Value());
+    options.CreationTimeColumn = isTicked(chkTimeMake->Value());
+    options.WriteTimeColumn = isTicked(chkTimeRenew->Value());
+    options.AccessTimeColumn = isTicked(chkTimeAccess->Value());
+    options.LeadingTab = isTicked(chkTabs->Value());
+    options.InsertPathLine = isTicked(chkInsPath->Value());
+    return options;
+}
+
+void Form1::yield() {
+    QCoreApplication::processEvents();
+}
+
+void Form1::setStatus(int panel, const std::string& text) {
+    if (panel >= 1 && panel <= 2)
+        SBarPanel[panel - 1]->setText(uiText(text));
+}
+
+void Form1::showFailure(const Failure& failure) {
+    if (failure.number == 0)
+        return;
+    ReportText = kestro::ReportText(failure);
+    presenter_->showMessage(this, uiText(ReportText), QString::fromUtf8(ReportTitle),
+                            MessageIcon::Warning);
+}
+
+void Form1::reportAbort(const std::string& text, const std::string& title) {
+    ReportText = text;
+    presenter_->showMessage(this, uiText(ReportText), uiText(title), MessageIcon::Critical);
+}
+
+Status Form1::acceptList(ListText& list) {
+    // Read the whole list before touching the pane, so that a read failure
+    // leaves it as it was.
+    std::string bytes;
+    bytes.reserve(list.size());
+    for (;;) {
+        auto block = list.nextBlock(std::size_t{1} << 20);
+        if (!block)
+            return block.failure();
+        if (block.value().empty())
+            break;
+        bytes.append(block.value());
+    }
+    // The pane keeps lines, not line ends.
+    QString added = QString::fromUtf8(bytes);
+    added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString text = Text1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text += added;
+    Text1->setPlainText(text);
+    return Ok{};
+}
+
+void Form1::beep() {
+    presenter_->beep();
+}
+
+// ---- Folder navigation -------------------------------------------------------
+
+std::string Form1::currentDrive() const {
+    return pathBytes(Drive1->currentText());
+}
+
+std::string Form1::driveOfFolder(const std::string& folder) const {
+    std::string best;
+    for (int i = 0; i < Drive1->count(); ++i) {
+        std::string drive = pathBytes(Drive1->itemText(i));
+        if (driveContains(drive, folder) && drive.size() > best.size())
+            best = drive;
+    }
+    return best.empty() ? driveOf(folder) : best;
+}
+
+void Form1::selectDrive(const std::string& drive) {
+    int index = Drive1->findText(pathText(drive), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        Drive1->addItem(pathText(drive));
+        index = Drive1->count() - 1;
+    }
+    Drive1->setCurrentIndex(index);
+}
+
+void Form1::alignDriveWithFolder() {
+    QSignalBlocker quiet(Drive1);
+    selectDrive(driveOfFolder(Dir1->path()));
+}
+
+void Form1::Drive1_Change() {
+    const std::string drive = currentDrive();
+    Status changed = services_.openDriveRoot(drive);
+    if (changed)
+        changed = Dir1->setPath(drive);
+    if (changed)
+        return;
+    const Failure& failed = changed.failure();
+    if (isSilentFailure(Command::DriveChange, failed.number)) {
+        // Back to the drive of the folder still shown; that change runs
+        // this action again for it.
+        selectDrive(driveOfFolder(Dir1->path()));
+        return;
+    }
+    showFailure(failed);
+}
+
+// ---- Option interlocks -------------------------------------------------------
+
+void Form1::chkFileSize_Click() {
+    const bool on = isTicked(chkFileSize->Value());
+    for (QRadioButton* unit : optByte)
+        unit->setEnabled(on);
+}
+
+void Form1::chkInsPath_Click() {
+    chkDirDelDrive->setEnabled(isTicked(chkInsPath->Value()));
+}
+
+void Form1::chkPath_Click() {
+    const bool on = isTicked(chkPath->Value());
+    Frame3->setEnabled(on);
+    chkDirLarge->setEnabled(on);
+    chkDirHalf->setEnabled(on);
+    chkShortPath->setEnabled(on);
+    chkDiv->setEnabled(on);
+}
+
+void Form1::chkShort_Click() {
+    chkFNameLarge->setEnabled(!isTicked(chkShort->Value()));
+}
+
+void Form1::chkShortPath_Click() {
+    chkDirLarge->setEnabled(!isTicked(chkShortPath->Value()));
+}
+
+void Form1::mnuSetHidden_Click() {
+    mnuSetHidden->setChecked(!mnuSetHidden->isChecked());
+}
+
+void Form1::mnuSetSystem_Click() {
+    mnuSetSystem->setChecked(!mnuSetSystem->isChecked());
+}
+
+void Form1::TabStrip1_Click() {
+    const QString caption = TabStrip1->tabText(TabStrip1->currentIndex());
+    if (caption == QStringLiteral("出力項目"))
+        Edit[0]->raise();
+    else if (caption == QStringLiteral("出力設定"))
+        Edit[1]->raise();
+}
+
+} // namespace kestro

@@ -1,0 +1,161 @@
+// Form1's stored settings: loaded once at set-up, written on every close.
+
+#include "listgen/error_report.h"
+#include "platform/program_paths.h"
+#include "ui/folder_tree.h"
+#include "ui/form1.h"
+#include "ui/value_check_box.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QRadioButton>
+
+namespace kestro {
+
+ValueCheckBox* Form1::checkBoxFor(SettingRow row) const {
+    switch (row) {
+    case SettingRow::chkSub:
+        return chkSub;
+    case SettingRow::Path:
+        return chkPath;
+    case SettingRow::ShortPath:
+        return chkShortPath;
+    case SettingRow::DirLarge:
+        return chkDirLarge;
+    case SettingRow::DirHalf:
+        return chkDirHalf;
+    case SettingRow::Div:
+        return chkDiv;
+    case SettingRow::DelKaku:
+        return chkDelKaku;
+    case SettingRow::Short:
+        return chkShort;
+    case SettingRow::FNameLarge:
+        return chkFNameLarge;
+    case SettingRow::FNameHalf:
+        return chkFNameHalf;
+    case SettingRow::FileSize:
+        return chkFileSize;
+    case SettingRow::TimeMake:
+        return chkTimeMake;
+    case SettingRow::TimeRenew:
+        return chkTimeRenew;
+    case SettingRow::TimeAccess:
+        return chkTimeAccess;
+    case SettingRow::Kaku:
+        return Check1;
+    case SettingRow::InsPath:
+        return chkInsPath;
+    case SettingRow::DirDelDrive:
+        return chkDirDelDrive;
+    case SettingRow::Tabs:
+        return chkTabs;
+    case SettingRow::Attribute:
+        return chkAttribute;
+    case SettingRow::FileType:
+        return chkFileType;
+    default:
+        return nullptr;
+    }
+}
+
+void Form1::loadSettings() {
+    const SettingsStore store(SettingsApplication);
+    for (const SettingDefinition& definition : settingDefinitions()) {
+        auto read = readSetting(store, definition.row);
+        if (!read) {
+            const Failure& failed = read.failure();
+            if (definition.kind == SettingKind::Folder &&
+                isSilentFailure(Command::StartUp, failed.number)) {
+                // The stored folder is gone: start in the program's folder.
+                (void)Dir1->setPath(programFolder());
+                alignDriveWithFolder();
+            } else {
+                showFailure(failed);
+            }
+            continue;
+        }
+        applySetting(definition.row, read.value());
+    }
+}
+
+void Form1::applySetting(SettingRow row, const SettingValue& value) {
+    switch (definitionOf(row).kind) {
+    case SettingKind::Position:
+        if (row == SettingRow::Top)
+            move(x(), toPixels(value.number));
+        else
+            move(toPixels(value.number), y());
+        return;
+    case SettingKind::Folder:
+        if (auto shown = Dir1->setPath(value.text); !shown) {
+            if (isSilentFailure(Command::StartUp, shown.failure().number))
+                (void)Dir1->setPath(programFolder());
+            else
+                showFailure(shown.failure());
+        }
+        // The drive list follows the folder without running its own change,
+        // which would move the folder list to the drive's root.
+        alignDriveWithFolder();
+        return;
+    case SettingKind::CheckBox:
+        checkBoxFor(row)->setValue(value.integer);
+        return;
+    case SettingKind::Truth:
+        (row == SettingRow::Hidden ? mnuSetHidden : mnuSetSystem)->setChecked(value.truth);
+        return;
+    case SettingKind::SizeUnit:
+        optByte[value.integer]->setChecked(true);
+        return;
+    case SettingKind::Separator:
+        Combo1->setEditText(QString::fromStdString(value.text));
+        return;
+    }
+}
+
+SettingValue Form1::currentSetting(SettingRow row) const {
+    SettingValue value;
+    switch (definitionOf(row).kind) {
+    case SettingKind::Position:
+        value.number = static_cast<float>(toTwips(row == SettingRow::Top ? y() : x()));
+        break;
+    case SettingKind::Folder:
+        value.text = Dir1->path();
+        break;
+    case SettingKind::CheckBox:
+        value.integer = checkBoxFor(row)->Value();
+        break;
+    case SettingKind::Truth:
+        value.truth = (row == SettingRow::Hidden ? mnuSetHidden : mnuSetSystem)->isChecked();
+        break;
+    case SettingKind::SizeUnit:
+        value.integer = -1;
+        for (int i = 0; i < 3; ++i) {
+            if (optByte[i]->isChecked()) {
+                value.integer = i;
+                break;
+            }
+        }
+        break;
+    case SettingKind::Separator:
+        value.text = Combo1->currentText().toStdString();
+        break;
+    }
+    return value;
+}
+
+Status Form1::saveSettings() {
+    SettingsStore store(SettingsApplication);
+    for (const SettingDefinition& definition : settingDefinitions())
+        writeSetting(store, definition.row, currentSetting(definition.row));
+    return store.save();
+}
+
+void Form1::Form_QueryUnload() {
+    // A settings file that cannot be written is reported; the window closes
+    // all the same.
+    if (auto saved = saveSettings(); !saved)
+        showFailure(saved.failure());
+}
+
+} // namespace kestro
