@@ -2,6 +2,8 @@
 
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
+#include "platform/settings_store.h"
+#include "settings/persisted_settings.h"
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +23,7 @@ extern "C" void onInterrupt(int) {
     interrupted = true;
 }
 
+// Switches that set one field of the options.
 struct Flag {
     const char* name;
     bool ListOptions::*field;
@@ -71,6 +74,18 @@ bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
     return true;
 }
 
+// The report text of a failure on standard error, its line break as a
+// line feed. Failure number 0 prints nothing.
+void printReport(const Failure& failure) {
+    std::string text = ReportText(failure);
+    if (text.empty())
+        return;
+    for (char& c : text)
+        if (c == '\r')
+            c = '\n';
+    std::cerr << "kestro: " << text << std::endl;
+}
+
 // The command-line host: no event loop, Ctrl+C as the abort button, the
 // status on one line of a terminal, the list streamed to standard output.
 class CommandLineHost : public ListHost {
@@ -106,13 +121,7 @@ public:
 
     void reportFailure(const Failure& failure) override {
         failed_ = true;
-        std::string text = ReportText(failure);
-        if (text.empty())
-            return;
-        for (char& c : text)
-            if (c == '\r')
-                c = '\n';
-        std::cerr << "kestro: " << text << std::endl;
+        printReport(failure);
     }
 
     void reportAbort(const std::string& text, const std::string&) override {
@@ -173,16 +182,24 @@ private:
 
 } // namespace
 
+ListOptions ListCommandLine::appliedTo(ListOptions base) const {
+    for (const auto& change : changes)
+        change(base);
+    return base;
+}
+
 std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>& arguments,
                                                   std::string& error) {
     ListCommandLine result;
-    std::string separatorText(SeparatorTabChoice);
+    auto& changes = result.changes;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         bool known = false;
         for (const auto& flag : Flags) {
             if (argument == flag.name) {
-                result.options.*(flag.field) = flag.value;
+                changes.push_back([field = flag.field, value = flag.value](ListOptions& options) {
+                    options.*field = value;
+                });
                 known = true;
                 break;
             }
@@ -191,24 +208,24 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
             continue;
         std::string value;
         if (takeValue(arguments, i, "--patterns", value, error)) {
-            result.options.Patterns = value;
+            changes.push_back([value](ListOptions& options) { options.Patterns = value; });
         } else if (takeValue(arguments, i, "--separator", value, error)) {
-            separatorText = value;
+            changes.push_back([separator = resolveSeparator(value)](ListOptions& options) {
+                options.Separator = separator;
+            });
         } else if (!error.empty()) {
             return std::nullopt;
         } else if (argument == "--size" || argument.rfind("--size=", 0) == 0) {
-            result.options.SizeColumn = true;
             const std::string unit = argument == "--size" ? "byte" : argument.substr(7);
-            if (unit == "byte")
-                result.options.SizeUnit = 0;
-            else if (unit == "kb")
-                result.options.SizeUnit = 1;
-            else if (unit == "mb")
-                result.options.SizeUnit = 2;
-            else {
+            const int index = unit == "byte" ? 0 : unit == "kb" ? 1 : unit == "mb" ? 2 : -1;
+            if (index < 0) {
                 error = "--size の単位は byte, kb, mb のいずれかです: " + unit;
                 return std::nullopt;
             }
+            changes.push_back([index](ListOptions& options) {
+                options.SizeColumn = true;
+                options.SizeUnit = index;
+            });
         } else if (argument == "--lf") {
             result.lineFeedOnly = true;
         } else if (argument == "--stored") {
@@ -234,7 +251,7 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
         error = "一覧を作るフォルダーを指定してください。";
         return std::nullopt;
     }
-    result.options.Separator = resolveSeparator(separatorText);
+    result.options = result.appliedTo(ListOptions{});
     result.options.RootFolder = result.folder;
     return result;
 }
@@ -253,7 +270,25 @@ int runListCommand(const std::vector<std::string>& arguments) {
     ::sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    CommandLineHost host(commandLine->options, commandLine->lineFeedOnly);
+    ListOptions options = commandLine->options;
+    if (commandLine->useStored) {
+        // The options the window stored at its last close, then the ones
+        // given here; the pattern box is not stored.
+        const StoredList stored = readStoredList(SettingsStore("Kestro"));
+        for (const auto& failure : stored.failures)
+            printReport(failure);
+        options = commandLine->appliedTo(stored.options);
+        if (!commandLine->folder.empty()) {
+            options.RootFolder = commandLine->folder;
+        } else if (stored.folderFailure) {
+            // A script must not silently list some other folder.
+            printReport(*stored.folderFailure);
+            return 1;
+        } else {
+            options.RootFolder = stored.folder;
+        }
+    }
+    CommandLineHost host(options, commandLine->lineFeedOnly);
     const RunOutcome outcome = runCreateCommand(host);
     return outcome == RunOutcome::Listed && !host.failed() ? 0 : 1;
 }

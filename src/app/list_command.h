@@ -6,6 +6,7 @@
 
 #include "listgen/list_options.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,10 +14,14 @@
 namespace kestro {
 
 struct ListCommandLine {
-    ListOptions options;
+    ListOptions options;    // the defaults with the given options applied
     std::string folder;     // empty: none given
     bool useStored = false; // start from the options the window stored
     bool lineFeedOnly = false;
+    // The given options, in their order, to apply to other starting options.
+    std::vector<std::function<void(ListOptions&)>> changes;
+
+    ListOptions appliedTo(ListOptions base) const;
 };
 
 // Parses the arguments after "--list". On bad usage returns nothing and sets

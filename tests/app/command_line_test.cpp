@@ -103,6 +103,32 @@ TEST(CommandLine, ListWritesTheListAndExitStatuses) {
     EXPECT_EQ(runKestro("--frobnicate").status, 2);
 }
 
+TEST(CommandLine, StoredOptionsFromTheWindowThenTheGivenOnes) {
+    TempTree tree;
+    tree.file("data/a.bin", std::string(2048, 'a'));
+    tree.file("data/sub/b.bin");
+    tree.file("other/c.bin", std::string(1024, 'c'));
+    test::ScopedEnv config("XDG_CONFIG_HOME", tree / "config");
+    tree.file("config/Kestro/Kestro.conf", "[Setting]\nDir=" + tree / "data" +
+                                               "\n[chk]\nchkSub=0\nPath=1\nFileSize=1\nByte=1\n"
+                                               "InsPath=0\nDivStr=ｾﾐｺﾛﾝ\n");
+    const std::string data = tree.path() + "/data/";
+    Outcome stored = runKestro("--list --stored");
+    EXPECT_EQ(stored.status, 0);
+    EXPECT_EQ(stored.out, "ﾊﾟｽ名;ﾌｧｲﾙ名;ﾌｧｲﾙｻｲｽﾞ\r\n\r\n" + data + ";a.bin;2.0 KB\r\n");
+
+    // Given options and folder apply on top of the stored ones.
+    Outcome given = runKestro("--list --stored --size=byte --separator '|' " + tree / "other");
+    EXPECT_EQ(given.out,
+              "ﾊﾟｽ名|ﾌｧｲﾙ名|ﾌｧｲﾙｻｲｽﾞ\r\n\r\n" + tree.path() + "/other/|c.bin|1,024 Byte\r\n");
+
+    // A stored folder that is gone is an error, not another folder's list.
+    tree.remove("data");
+    Outcome gone = runKestro("--list --stored");
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_EQ(gone.out, "");
+}
+
 TEST(CommandLine, InfoPrintsEveryQuery) {
     TempTree tree;
     const std::string path = tree.file("x.txt", "abc");
