@@ -2,9 +2,9 @@
 
 #include "fileinfo/executable_format.h"
 #include "fileinfo/time_text.h"
-#include "platform/file_head.h"
 #include "platform/folder.h"
 #include "platform/local_time.h"
+#include "platform/regular_file.h"
 
 namespace kestro {
 
@@ -95,10 +95,16 @@ Result<bool> classFile::Directory() const {
 Result<bool> classFile::Executable() const {
     if (!Enabled())
         return notFound(fileName_);
-    auto head = readFileHead(fileName_, ExecutableHeadBytes);
+    auto file = RegularFile::open(fileName_);
+    if (!file)
+        return file.failure();
+    // A FIFO, device or socket is never a program.
+    if (!file.value())
+        return false;
+    auto head = file.value()->readRange(0, ExecutableHeadBytes);
     if (!head)
         return head.failure();
-    return isExecutableImage(head.value().bytes, head.value().anyExecuteBit);
+    return isExecutableImage(head.value(), file.value()->anyExecuteBit());
 }
 
 std::string classFile::ShortPathName() const {

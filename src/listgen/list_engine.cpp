@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kestro {
@@ -52,6 +53,7 @@ private:
     enum class Checkpoint { Go, Abort, Quit };
 
     Checkpoint yieldAndCheck();
+    std::optional<RunOutcome> checkpoint();
     bool yieldForQuit();
     bool searchSubFolders(const std::string& root, std::vector<std::string>& queue);
     RunOutcome collect(const std::vector<std::string>& folders);
@@ -67,6 +69,20 @@ CreateCommand::Checkpoint CreateCommand::yieldAndCheck() {
     if (yieldForQuit())
         return Checkpoint::Quit;
     return host_.abortRequested() ? Checkpoint::Abort : Checkpoint::Go;
+}
+
+// A yield with the abort check of the collection: when the run must stop,
+// it is ended here and its outcome given back.
+std::optional<RunOutcome> CreateCommand::checkpoint() {
+    switch (yieldAndCheck()) {
+    case Checkpoint::Go:
+        break;
+    case Checkpoint::Abort:
+        return endRun(RunOutcome::Aborted);
+    case Checkpoint::Quit:
+        return endRun(RunOutcome::Quit);
+    }
+    return std::nullopt;
 }
 
 bool CreateCommand::yieldForQuit() {
@@ -152,14 +168,8 @@ RunOutcome CreateCommand::collect(const std::vector<std::string>& folders) {
     FileFacts facts;
     for (std::size_t index = 0; index < folders.size(); ++index) {
         if (index > 0 && index % FolderYieldEvery == 0) {
-            switch (yieldAndCheck()) {
-            case Checkpoint::Go:
-                break;
-            case Checkpoint::Abort:
-                return endRun(RunOutcome::Aborted);
-            case Checkpoint::Quit:
-                return endRun(RunOutcome::Quit);
-            }
+            if (auto stop = checkpoint())
+                return *stop;
         }
         auto names = listFiles(folders[index], patterns, include);
         if (!names) {
@@ -181,14 +191,8 @@ RunOutcome CreateCommand::collect(const std::vector<std::string>& folders) {
         const auto& files = names.value();
         for (std::size_t j = 0; j < files.size(); ++j) {
             if (j % FileYieldEvery == 0) {
-                switch (yieldAndCheck()) {
-                case Checkpoint::Go:
-                    break;
-                case Checkpoint::Abort:
-                    return endRun(RunOutcome::Aborted);
-                case Checkpoint::Quit:
-                    return endRun(RunOutcome::Quit);
-                }
+                if (auto stop = checkpoint())
+                    return *stop;
             }
             const std::string& name = files[j];
             if (isSkippedName(name))

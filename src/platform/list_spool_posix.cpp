@@ -1,5 +1,6 @@
 #include "platform/list_spool.h"
 
+#include "platform/posix_io.h"
 #include "platform/program_paths.h"
 
 #include <algorithm>
@@ -68,18 +69,10 @@ Status ListSpool::append(std::string_view bytes) {
 Result<std::string_view> ListSpool::readBlock(std::size_t maxBytes) {
     const std::size_t wanted = std::min(maxBytes, size_ - readOffset_);
     buffer_.resize(wanted);
-    std::size_t filled = 0;
-    while (filled < wanted) {
-        ssize_t got = ::pread(fd_, buffer_.data() + filled, wanted - filled,
-                              static_cast<off_t>(readOffset_ + filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return failureFromErrno(errno, path_, false);
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
+    auto read = readFully(fd_, buffer_.data(), wanted, readOffset_);
+    if (!read)
+        return failureFromErrno(read.failure().number, path_, false);
+    const std::size_t filled = read.value();
     readOffset_ += filled;
     return std::string_view(buffer_.data(), filled);
 }

@@ -32,17 +32,20 @@ public:
 
     // The length in bytes when the file was opened.
     std::uint64_t size() const { return size_; }
+    // Whether the owner, group or others may execute the file.
+    bool anyExecuteBit() const { return anyExecuteBit_; }
 
     // At most `length` bytes from `offset`; fewer only at the end of the
     // file, none past it.
     Result<std::string> readRange(std::uint64_t offset, std::size_t length) const;
 
 private:
-    RegularFile(int fd, std::uint64_t size, std::string path)
-        : fd_(fd), size_(size), path_(std::move(path)) {}
+    RegularFile(int fd, std::uint64_t size, bool anyExecuteBit, std::string path)
+        : fd_(fd), size_(size), anyExecuteBit_(anyExecuteBit), path_(std::move(path)) {}
 
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    bool anyExecuteBit_ = false;
     std::string path_;
 };
 

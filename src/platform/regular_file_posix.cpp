@@ -1,5 +1,7 @@
 #include "platform/regular_file.h"
 
+#include "platform/posix_io.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,12 +26,14 @@ Result<std::optional<RegularFile>> RegularFile::open(const std::string& path) {
         ::close(fd);
         return std::optional<RegularFile>{};
     }
-    return std::optional<RegularFile>{
-        RegularFile(fd, static_cast<std::uint64_t>(st.st_size), path)};
+    return std::optional<RegularFile>{RegularFile(fd, static_cast<std::uint64_t>(st.st_size),
+                                                  (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0,
+                                                  path)};
 }
 
 RegularFile::RegularFile(RegularFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), anyExecuteBit_(other.anyExecuteBit_),
+      path_(std::move(other.path_)) {}
 
 RegularFile& RegularFile::operator=(RegularFile&& other) noexcept {
     if (this != &other) {
@@ -37,6 +41,7 @@ RegularFile& RegularFile::operator=(RegularFile&& other) noexcept {
             ::close(fd_);
         fd_ = std::exchange(other.fd_, -1);
         size_ = other.size_;
+        anyExecuteBit_ = other.anyExecuteBit_;
         path_ = std::move(other.path_);
     }
     return *this;
@@ -54,19 +59,10 @@ Result<std::string> RegularFile::readRange(std::uint64_t offset, std::size_t len
     if (length > size_ - offset)
         length = static_cast<std::size_t>(size_ - offset);
     bytes.resize(length);
-    std::size_t filled = 0;
-    while (filled < length) {
-        ssize_t got = ::pread(fd_, bytes.data() + filled, length - filled,
-                              static_cast<off_t>(offset + filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return failureFromErrno(errno, path_, false);
-        if (got == 0)
-            break; // the file shrank since it was opened
-        filled += static_cast<std::size_t>(got);
-    }
-    bytes.resize(filled);
+    auto filled = readFully(fd_, bytes.data(), length, offset);
+    if (!filled)
+        return failureFromErrno(filled.failure().number, path_, false);
+    bytes.resize(filled.value()); // less when the file shrank since it was opened
     return bytes;
 }
 
