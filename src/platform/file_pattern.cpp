@@ -1,7 +1,6 @@
 #include "platform/file_pattern.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
+#include "platform/case_fold.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,30 +11,6 @@ namespace {
 
 constexpr char32_t AnyRun = U'*';
 constexpr char32_t AnyOne = U'?';
-// A byte that is not UTF-8 is one character of its own, kept apart from
-// every code point.
-constexpr char32_t ForeignByteBase = 0x110000;
-
-// The next character of `text` at `pos`, case-folded; advances `pos`.
-char32_t nextFolded(std::string_view text, std::size_t& pos) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return (byte >= 'A' && byte <= 'Z') ? byte + ('a' - 'A') : byte;
-    }
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    std::int64_t i = static_cast<std::int64_t>(pos);
-    const std::int64_t length = static_cast<std::int64_t>(text.size());
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0) {
-        ++pos;
-        return ForeignByteBase + byte;
-    }
-    pos = static_cast<std::size_t>(i);
-    return static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT));
-}
-
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -55,7 +30,7 @@ bool matchOne(std::u32string_view pattern, std::string_view name) {
             continue;
         }
         std::size_t after = n;
-        char32_t c = nextFolded(name, after);
+        char32_t c = nextFoldedCharacter(name, after);
         if (p < pattern.size() && (pattern[p] == AnyOne || pattern[p] == c)) {
             ++p;
             n = after;
@@ -64,7 +39,7 @@ bool matchOne(std::u32string_view pattern, std::string_view name) {
         if (starPattern == std::u32string_view::npos)
             return false;
         p = starPattern;
-        nextFolded(name, starName);
+        nextFoldedCharacter(name, starName);
         n = starName;
     }
     while (p < pattern.size() && pattern[p] == AnyRun)
@@ -92,7 +67,7 @@ FilePatternSet::FilePatternSet(std::string_view patternText) {
         std::u32string folded;
         std::size_t pos = 0;
         while (pos < piece.size()) {
-            char32_t c = nextFolded(piece, pos);
+            char32_t c = nextFoldedCharacter(piece, pos);
             if (c == AnyRun && !folded.empty() && folded.back() == AnyRun)
                 continue; // "**" is "*"
             folded += c;

@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include "platform/case_fold.h"
+
 #include <algorithm>
 
 #include <unicode/translit.h>
@@ -157,31 +159,29 @@ UChar32 foldedAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
 }
 
-// Ranks a character for the case-blind order: folded code points in code
-// point order, then bytes that are not UTF-8 after every code point.
-std::int64_t foldedRank(std::string_view text, std::size_t& pos) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return foldedAscii(byte);
-    }
-    UChar32 c = nextCharacter(text, pos);
-    if (c < 0)
-        return 0x110000 + byte;
-    // Kana, kanji, hangul and the half-width katakana have no case: most
-    // Japanese names never need the case tables.
-    if ((c >= 0x3040 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) ||
-        (c >= 0xFF61 && c <= 0xFF9F))
-        return c;
-    return u_foldCase(c, U_FOLD_CASE_DEFAULT);
-}
-
 int compareBytes(std::string_view a, std::string_view b) {
     int order = a.compare(b);
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 } // namespace
+
+char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80) {
+        ++pos;
+        return static_cast<char32_t>(foldedAscii(byte));
+    }
+    UChar32 c = nextCharacter(text, pos);
+    if (c < 0)
+        return ForeignByteRank + byte;
+    // Kana, kanji, hangul and the half-width katakana have no case: most
+    // Japanese names never need the case tables.
+    if ((c >= 0x3040 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+        (c >= 0xFF61 && c <= 0xFF9F))
+        return static_cast<char32_t>(c);
+    return static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT));
+}
 
 std::string toHalfWidth(std::string_view text) {
     if (isAscii(text))
@@ -274,8 +274,8 @@ int compareNoCase(std::string_view a, std::string_view b) {
         ++j;
     }
     while (i < a.size() && j < b.size()) {
-        std::int64_t x = foldedRank(a, i);
-        std::int64_t y = foldedRank(b, j);
+        std::int64_t x = nextFoldedCharacter(a, i);
+        std::int64_t y = nextFoldedCharacter(b, j);
         if (x != y)
             return x < y ? -1 : 1;
     }
@@ -299,7 +299,7 @@ std::string foldedSortKey(std::string_view text) {
         }
         // Ranks go up to 0x1100FF; the UTF-8 pattern, extended past 0x10FFFF,
         // keeps their order in the order of the bytes.
-        const auto rank = static_cast<std::uint32_t>(foldedRank(text, pos));
+        const auto rank = static_cast<std::uint32_t>(nextFoldedCharacter(text, pos));
         if (rank < 0x800) {
             key += static_cast<char>(0xC0 | (rank >> 6));
             key += static_cast<char>(0x80 | (rank & 0x3F));
