@@ -1,5 +1,6 @@
 #include "platform/key_store.h"
 
+#include "platform/ascii.h"
 #include "platform/program_paths.h"
 
 #include <QMimeDatabase>
@@ -19,25 +20,11 @@ namespace kestro {
 
 namespace {
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string asciiLower(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)
-        c = asciiLower(c);
+        c = ascii::lower(c);
     return lower;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // Deeper paths name no key: the platform's own limit, and it bounds the
@@ -82,7 +69,7 @@ struct Key {
 
 Key* findChild(Key& parent, std::string_view name) {
     for (Key& key : parent.keys) {
-        if (sameName(key.name, name))
+        if (ascii::sameNoCase(key.name, name))
             return &key;
     }
     return nullptr;
@@ -114,7 +101,7 @@ Key& createKey(Key& root, const std::vector<std::string>& parts) {
 
 void setValue(Key& key, std::string_view name, const KeyValue& value) {
     for (NamedValue& existing : key.values) {
-        if (sameName(existing.name, name)) {
+        if (ascii::sameNoCase(existing.name, name)) {
             existing.value = value;
             return;
         }
@@ -131,15 +118,14 @@ void setValue(Key& key, std::string_view name, const KeyValue& value) {
 constexpr std::string_view StoreHeader = "# Kestro key store: key/value records, %XX escapes\n";
 
 std::string escapeField(std::string_view field) {
-    static constexpr char Hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(field.size());
     for (char c : field) {
         auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F || c == '%') {
             out += '%';
-            out += Hex[byte >> 4];
-            out += Hex[byte & 0x0F];
+            out += ascii::HexDigits[byte >> 4];
+            out += ascii::HexDigits[byte & 0x0F];
         } else {
             out += c;
         }
@@ -147,22 +133,14 @@ std::string escapeField(std::string_view field) {
     return out;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = asciiLower(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string unescapeField(std::string_view field) {
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '%' && i + 2 < field.size() && hexDigit(field[i + 1]) >= 0 &&
-            hexDigit(field[i + 2]) >= 0) {
-            out += static_cast<char>(hexDigit(field[i + 1]) * 16 + hexDigit(field[i + 2]));
+        if (field[i] == '%' && i + 2 < field.size() && ascii::hexValue(field[i + 1]) >= 0 &&
+            ascii::hexValue(field[i + 2]) >= 0) {
+            out += static_cast<char>(ascii::hexValue(field[i + 1]) * 16 +
+                                     ascii::hexValue(field[i + 2]));
             i += 2;
         } else {
             out += field[i];
@@ -393,7 +371,7 @@ std::optional<KeyValue> queryKeyValue(std::uint32_t root, std::string_view subKe
     if (!key)
         return std::nullopt;
     for (const NamedValue& value : key->values) {
-        if (sameName(value.name, valueName))
+        if (ascii::sameNoCase(value.name, valueName))
             return value.value;
     }
     return std::nullopt;
@@ -429,7 +407,7 @@ bool deleteKey(std::uint32_t root, std::string_view subKey, std::string_view nam
     if (!parent)
         return false;
     for (auto it = parent->keys.begin(); it != parent->keys.end(); ++it) {
-        if (sameName(it->name, nameParts->back())) {
+        if (ascii::sameNoCase(it->name, nameParts->back())) {
             if (!it->keys.empty())
                 return false;
             parent->keys.erase(it);

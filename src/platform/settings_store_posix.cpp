@@ -1,5 +1,6 @@
 #include "platform/settings_store.h"
 
+#include "platform/ascii.h"
 #include "platform/program_paths.h"
 
 #include <optional>
@@ -10,26 +11,11 @@ namespace kestro {
 
 namespace {
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // Escapes a section name, key or value so that the line it stands on reads
 // back exactly: "\" starts an escape; line breaks, tabs and other control
 // bytes, the INI syntax characters "=", ";", "#", "[", "]" and blanks at
 // either end are escaped. Bytes from 0x80 up (UTF-8) stay as they are.
 std::string escapeText(std::string_view text) {
-    static constexpr char Hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -62,22 +48,13 @@ std::string escapeText(std::string_view text) {
         bool edgeBlank = c == ' ' && (i == 0 || i + 1 == text.size());
         if (byte < 0x20 || byte == 0x7F || edgeBlank) {
             out += "\\x";
-            out += Hex[byte >> 4];
-            out += Hex[byte & 0x0F];
+            out += ascii::HexDigits[byte >> 4];
+            out += ascii::HexDigits[byte & 0x0F];
         } else {
             out += c;
         }
     }
     return out;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = asciiLower(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // The reverse of escapeText; an escape it does not know is kept as written.
@@ -114,8 +91,10 @@ std::string unescapeText(std::string_view text) {
             ++i;
             continue;
         case 'x':
-            if (i + 3 < text.size() && hexDigit(text[i + 2]) >= 0 && hexDigit(text[i + 3]) >= 0) {
-                out += static_cast<char>(hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3]));
+            if (i + 3 < text.size() && ascii::hexValue(text[i + 2]) >= 0 &&
+                ascii::hexValue(text[i + 3]) >= 0) {
+                out += static_cast<char>(ascii::hexValue(text[i + 2]) * 16 +
+                                         ascii::hexValue(text[i + 3]));
                 i += 3;
                 continue;
             }
@@ -184,7 +163,7 @@ SettingsStore::SettingsStore(std::string application)
                 // An empty section still appears when the store is saved.
                 bool known = false;
                 for (const Section& existing : sections_)
-                    known = known || sameName(existing.name, *section);
+                    known = known || ascii::sameNoCase(existing.name, *section);
                 if (!known)
                     sections_.push_back(Section{*section, {}});
             }
@@ -201,10 +180,10 @@ SettingsStore::SettingsStore(std::string application)
 std::string SettingsStore::get(const std::string& section, const std::string& key,
                                const std::string& fallback) const {
     for (const Section& existing : sections_) {
-        if (!sameName(existing.name, section))
+        if (!ascii::sameNoCase(existing.name, section))
             continue;
         for (const auto& [name, value] : existing.values) {
-            if (sameName(name, key))
+            if (ascii::sameNoCase(name, key))
                 return value;
         }
     }
@@ -213,10 +192,10 @@ std::string SettingsStore::get(const std::string& section, const std::string& ke
 
 bool SettingsStore::contains(const std::string& section, const std::string& key) const {
     for (const Section& existing : sections_) {
-        if (!sameName(existing.name, section))
+        if (!ascii::sameNoCase(existing.name, section))
             continue;
         for (const auto& entry : existing.values) {
-            if (sameName(entry.first, key))
+            if (ascii::sameNoCase(entry.first, key))
                 return true;
         }
     }
@@ -227,7 +206,7 @@ void SettingsStore::set(const std::string& section, const std::string& key,
                         const std::string& value) {
     Section* target = nullptr;
     for (Section& existing : sections_) {
-        if (sameName(existing.name, section)) {
+        if (ascii::sameNoCase(existing.name, section)) {
             target = &existing;
             break;
         }
@@ -237,7 +216,7 @@ void SettingsStore::set(const std::string& section, const std::string& key,
         target = &sections_.back();
     }
     for (auto& entry : target->values) {
-        if (sameName(entry.first, key)) {
+        if (ascii::sameNoCase(entry.first, key)) {
             entry.second = value;
             return;
         }
