@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace kestro {
 
@@ -59,8 +62,15 @@ Status FolderTree::setPath(const std::string& folder) {
 
 void FolderTree::showCurrent() {
     QModelIndex index = currentIndex();
-    if (index.isValid())
-        scrollTo(index, QAbstractItemView::PositionAtCenter);
+    if (!index.isValid())
+        return;
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // Scrolled sideways, keep the current folder's name readable from its
+    // start, one step of its parent's indentation still in view.
+    const int rowStart = visualRect(index).left() + horizontalOffset();
+    const int nameWidth = fontMetrics().horizontalAdvance(index.data().toString());
+    const bool fitsFromLeft = rowStart + nameWidth + indentation() <= viewport()->width();
+    horizontalScrollBar()->setValue(fitsFromLeft ? 0 : std::max(0, rowStart - indentation()));
 }
 
 void FolderTree::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
