@@ -194,7 +194,10 @@ public slots:
     void Command1_Click();
     void Command5_Click();
     void Drive1_Change();
+    // Closes the window, which stores the settings (connected to "終了(&X)").
     void mnuFileExit_Click();
+    // A click on the entry: the mark flips and the file list's switch
+    // follows it (the menu's own trigger does the same).
     void mnuSetHidden_Click();
     void mnuSetSystem_Click();
     void TabStrip1_Click();

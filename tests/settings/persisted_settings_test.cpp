@@ -219,22 +219,6 @@ TEST_F(StoreTest, AllRowsRoundTripThroughTheFile) {
     }
 }
 
-TEST_F(StoreTest, StoredFormsAreTheTextsUsersSee) {
-    SettingsStore store(SettingsApplication);
-    SettingValue top;
-    top.number = 1530;
-    writeSetting(store, SettingRow::Top, top);
-    SettingValue hidden;
-    hidden.truth = true;
-    writeSetting(store, SettingRow::Hidden, hidden);
-    SettingValue box;
-    box.integer = 1;
-    writeSetting(store, SettingRow::FileSize, box);
-    EXPECT_EQ(store.get("Setting", "Top"), "1530");
-    EXPECT_EQ(store.get("File", "Hidden"), "True");
-    EXPECT_EQ(store.get("chk", "FileSize"), "1");
-}
-
 TEST_F(StoreTest, NoSizeUnitSelectedKeepsTheStoredOne) {
     writeConf("[chk]\nByte=1\n");
     SettingsStore store(SettingsApplication);

@@ -376,7 +376,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QVERIFY(QTest::qWaitFor([&] {
             const QRect shown = f.Dir1->visualRect(f.Dir1->currentIndex());
-            return shown.isValid() && f.Dir1->viewport()->rect().contains(shown.center());
+            // The row, and the start of its name, are in view.
+            return shown.isValid() && f.Dir1->viewport()->rect().contains(
+                                          QPoint(shown.left() + 1, shown.center().y()));
         }));
     }
 };
