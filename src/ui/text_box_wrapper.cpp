@@ -36,6 +36,14 @@ clsTextBox::clsTextBox() {
     };
 }
 
+void clsTextBox::Target(QPlainTextEdit* target) {
+    target_ = target;
+}
+
+QPlainTextEdit* clsTextBox::Target() const {
+    return target_.data();
+}
+
 void clsTextBox::TwipsPerPixel(TwipsPerPixelSource source) {
     twipsPerPixel_ = std::move(source);
 }

@@ -44,9 +44,12 @@ public:
     // Scale mode 1, no target, a zero rectangle; the factor from the
     // target's screen.
     clsTextBox();
+    // The default factor source refers to the object itself.
+    clsTextBox(const clsTextBox&) = delete;
+    clsTextBox& operator=(const clsTextBox&) = delete;
 
-    void Target(QPlainTextEdit* target) { target_ = target; }
-    QPlainTextEdit* Target() const { return target_.data(); }
+    void Target(QPlainTextEdit* target);
+    QPlainTextEdit* Target() const;
     // Replaces where the twips-per-pixel factor comes from (tests, or a
     // window that keeps its own).
     void TwipsPerPixel(TwipsPerPixelSource source);

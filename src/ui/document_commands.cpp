@@ -1,0 +1,159 @@
+#include "ui/document_commands.h"
+
+#include "document/document_file.h"
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+
+namespace kestro {
+
+namespace {
+
+const QStringList& documentNameFilters() {
+    static const QStringList filters = {QStringLiteral("ﾃｷｽﾄ(*.txt)"),
+                                        QStringLiteral("すべてのﾌｧｲﾙ(*.*)")};
+    return filters;
+}
+
+// The window would read "[*]" as its modified mark; doubled, it is shown as
+// written.
+QString windowTitleFor(const std::string& title) {
+    QString text = QString::fromStdString(title);
+    text.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    return text;
+}
+
+} // namespace
+
+DocumentCommands::DocumentCommands(Form1& window, DocumentServices services)
+    : QObject(&window), window_(window), services_(std::move(services)) {
+    setObjectName(QStringLiteral("DocumentCommands"));
+    if (!services_.fileDialog)
+        services_.fileDialog = runFileDialog;
+    textBox_.Target(window_.Text1);
+    textBox_.TwipsPerPixel([this]() -> Result<double> { return window_.twipsPerPixel(); });
+    connectWindow();
+    showState();
+}
+
+void DocumentCommands::connectWindow() {
+    Form1& w = window_;
+    connect(w.Text1, &QPlainTextEdit::textChanged, this, &DocumentCommands::Text1_Change);
+    connect(w.mnuFileOpen, &QAction::triggered, this, &DocumentCommands::mnuFileOpen_Click);
+    connect(w.mnuFileSave, &QAction::triggered, this, &DocumentCommands::mnuFileSave_Click);
+    connect(w.mnuFileSaveAs, &QAction::triggered, this, &DocumentCommands::mnuFileSaveAs_Click);
+    // Exit is this object's command; the window's own connection would close
+    // it a second time.
+    disconnect(w.mnuFileExit, &QAction::triggered, &w, &Form1::mnuFileExit_Click);
+    connect(w.mnuFileExit, &QAction::triggered, this, &DocumentCommands::mnuFileExit_Click);
+    connect(w.mnuEdit, &QMenu::aboutToShow, this, &DocumentCommands::mnuEdit_Click);
+    for (int index = 1; index < static_cast<int>(w.mnuEditItem.size()); ++index) {
+        QAction* item = w.mnuEditItem[index];
+        if (item && !item->isSeparator())
+            connect(item, &QAction::triggered, this, [this, index] { mnuEditItem_Click(index); });
+    }
+    // The shortcuts of undo and select all act without opening the menu, so
+    // the items that follow the pane follow it at once.
+    connect(w.Text1, &QPlainTextEdit::undoAvailable, this, &DocumentCommands::showPaneItems);
+    connect(w.Text1, &QPlainTextEdit::copyAvailable, this, &DocumentCommands::showPaneItems);
+    connect(w.Text1, &QPlainTextEdit::textChanged, this, &DocumentCommands::showPaneItems);
+    connect(w.Command2, &QPushButton::clicked, this, &DocumentCommands::Command2_Click);
+    connect(w.Command3, &QPushButton::clicked, this, &DocumentCommands::Command3_Click);
+}
+
+QString DocumentCommands::paneText() const {
+    // The raw text keeps every character (the plain text would turn a
+    // no-break space into a space); only the block separators become LF.
+    QString text = window_.Text1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void DocumentCommands::showState() {
+    window_.setWindowTitle(windowTitleFor(state_.title()));
+    window_.mnuFileSave->setEnabled(state_.saveEnabled());
+}
+
+void DocumentCommands::Text1_Change() {
+    state_.changed();
+    showState();
+}
+
+std::optional<std::string> DocumentCommands::chooseFile(FileDialogRequest::Kind kind) {
+    FileDialogRequest request;
+    request.kind = kind;
+    request.startName = QFile::decodeName(QByteArray::fromStdString(state_.name()));
+    request.nameFilters = documentNameFilters();
+    const std::optional<QString> chosen = services_.fileDialog(&window_, request);
+    if (!chosen)
+        return std::nullopt;
+    return QFile::encodeName(*chosen).toStdString();
+}
+
+void DocumentCommands::mnuFileOpen_Click() {
+    std::optional<std::string> name = chooseFile(FileDialogRequest::Kind::Open);
+    if (!name)
+        return;
+    state_.nameConfirmed(*name);
+    Result<std::string> text = readDocumentFile(state_.name());
+    if (!text) {
+        if (!isSilentFailure(Command::OpenOrSaveAs, text.failure().number))
+            window_.showFailure(text.failure());
+        return;
+    }
+    // Replacing the text is a change like any other; the title passes
+    // through its changed form.
+    window_.Text1->setPlainText(QString::fromStdString(text.value()));
+    state_.stored();
+    showState();
+    textBox_.Modify(false);
+}
+
+bool DocumentCommands::saveTo(const std::string& name, Command command) {
+    Status written = writeDocumentFile(name, paneText().toStdString());
+    if (!written) {
+        if (!isSilentFailure(command, written.failure().number))
+            window_.showFailure(written.failure());
+        return false;
+    }
+    state_.stored();
+    showState();
+    return true;
+}
+
+void DocumentCommands::mnuFileSave_Click() {
+    if (state_.name().empty()) {
+        mnuFileSaveAs_Click();
+        return;
+    }
+    saveTo(state_.name(), Command::Save);
+}
+
+void DocumentCommands::mnuFileSaveAs_Click() {
+    std::optional<std::string> name = chooseFile(FileDialogRequest::Kind::Save);
+    if (!name)
+        return;
+    state_.nameConfirmed(*name);
+    if (saveTo(state_.name(), Command::OpenOrSaveAs))
+        textBox_.Modify(false);
+}
+
+void DocumentCommands::mnuFileExit_Click() {
+    window_.close();
+}
+
+DocumentCommands& attachDocumentCommands(Form1& window, DocumentServices services) {
+    delete documentCommandsOf(window);
+    return *new DocumentCommands(window, std::move(services));
+}
+
+DocumentCommands* documentCommandsOf(Form1& window) {
+    return window.findChild<DocumentCommands*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+} // namespace kestro

@@ -1,0 +1,101 @@
+#pragma once
+
+// The document commands of the main window: the list pane as a document
+// (title, save entry, open, save, save as, exit) and the edit commands (the
+// Edit menu, the copy and clear buttons).
+//
+// attachDocumentCommands connects a DocumentCommands object, owned by the
+// window, to the window's pane, menus and buttons, and shows the start title
+// "Kestro - [新規]" with the save entry enabled. Attaching again replaces the
+// earlier object. The window's file dialog is injectable; a cancelled dialog
+// ends its command with nothing changed and nothing shown. Failures of open,
+// save and save as go to the window's common report ("ｴﾗｰ", the failure's
+// number and a description naming the file); a failed save leaves the file
+// that was there, the title and the save entry as they were. No command asks
+// about unsaved text or before replacing a file. A clipboard that cannot be
+// read reads as empty; one that cannot be written is left as it is.
+
+#include "document/document_state.h"
+#include "listgen/error_report.h"
+#include "ui/text_box_wrapper.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace kestro {
+
+class Form1;
+
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    // The kept document name; empty before the first confirmed one.
+    QString startName;
+    // "ﾃｷｽﾄ(*.txt)" and "すべてのﾌｧｲﾙ(*.*)".
+    QStringList nameFilters;
+};
+
+// Shows a file dialog over `parent`: the confirmed name, or nothing when
+// the user cancelled.
+using FileDialogRunner =
+    std::function<std::optional<QString>(QWidget* parent, const FileDialogRequest& request)>;
+
+// The program's own dialog: a save dialog that never asks before replacing,
+// an open dialog that returns any typed name, no title, suffix or folder of
+// their own; "すべてのﾌｧｲﾙ(*.*)" shows names without a dot as well.
+std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request);
+
+struct DocumentServices {
+    // Empty: runFileDialog.
+    FileDialogRunner fileDialog;
+};
+
+class DocumentCommands : public QObject {
+    Q_OBJECT
+
+public:
+    DocumentCommands(Form1& window, DocumentServices services);
+
+    clsTextBox& textBox() { return textBox_; }
+    const DocumentState& state() const { return state_; }
+    // The pane's text with LF line ends.
+    QString paneText() const;
+
+public slots:
+    void Text1_Change();
+    void mnuFileOpen_Click();
+    void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFileExit_Click();
+    void mnuEdit_Click();
+    void mnuEditItem_Click(int index);
+    void Command2_Click();
+    void Command3_Click();
+
+private:
+    void connectWindow();
+    void showState();
+    void showPaneItems();
+    std::optional<std::string> chooseFile(FileDialogRequest::Kind kind);
+    bool saveTo(const std::string& name, Command command);
+
+    Form1& window_;
+    DocumentServices services_;
+    clsTextBox textBox_;
+    DocumentState state_;
+};
+
+// Connects the document and edit commands to `window` (replacing earlier
+// ones) and returns them; the window owns them.
+DocumentCommands& attachDocumentCommands(Form1& window, DocumentServices services = {});
+
+// The commands attached to `window`, or null.
+DocumentCommands* documentCommandsOf(Form1& window);
+
+} // namespace kestro

@@ -1,0 +1,497 @@
+// The list pane as a document: the title and the save entry through every
+// transition, open, save, save as and exit, and their failures.
+
+#include "listgen/name_helpers.h"
+#include "ui/document_commands.h"
+#include "ui/form1.h"
+
+#include "ui/form_fixture.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <deque>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kestro;
+using namespace kestro::test;
+
+namespace {
+
+// Answers the window's file dialogs from a queue and records what they were
+// asked; an empty answer is a cancel.
+struct ScriptedDialog {
+    std::deque<std::optional<QString>> answers;
+    std::vector<FileDialogRequest> requests;
+
+    FileDialogRunner runner() {
+        return [this](QWidget*, const FileDialogRequest& request) -> std::optional<QString> {
+            requests.push_back(request);
+            if (answers.empty())
+                return std::nullopt;
+            std::optional<QString> answer = answers.front();
+            answers.pop_front();
+            return answer;
+        };
+    }
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArrayLiteral("<missing>");
+    return file.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// Runs `check` where the user may not write `folder`: in this process when
+// it is unprivileged, else in a child that has become "nobody". Whether the
+// check passed; nothing when privileges cannot be dropped.
+std::optional<bool> runWithoutWriteAccess(const QString& folder,
+                                          const std::function<bool()>& check) {
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadOther | QFileDevice::ExeOther);
+    std::optional<bool> passed;
+    if (::geteuid() != 0) {
+        passed = check();
+    } else {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(3);
+            ::_exit(check() ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 3)
+            passed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return passed;
+}
+
+// Counts the close requests a window receives.
+struct CloseCounter : QObject {
+    int closes = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close)
+            ++closes;
+        return false;
+    }
+};
+
+} // namespace
+
+class DocumentCommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<PrivateSettings> settings_;
+    std::shared_ptr<RecordingPresenter> presenter_;
+    std::unique_ptr<Form1> form_;
+    std::unique_ptr<QTemporaryDir> files_;
+    ScriptedDialog dialog_;
+    DocumentCommands* commands_ = nullptr;
+
+    QString path(const QString& name) const { return files_->filePath(name); }
+    QString title() const { return form_->windowTitle(); }
+    bool saveEnabled() const { return form_->mnuFileSave->isEnabled(); }
+    QString pane() const { return commands_->paneText(); }
+    void type(const QString& text) {
+        form_->Text1->moveCursor(QTextCursor::End);
+        form_->Text1->insertPlainText(text);
+    }
+    static QString stored(const QString& name) {
+        return QStringLiteral("Kestro - [") +
+               QString::fromStdString(ShortenPath(name.toStdString(), 55)) + QLatin1Char(']');
+    }
+    static QString changed(const QString& name) {
+        return QStringLiteral("Kestro - (更新)[") + name + QLatin1Char(']');
+    }
+
+private slots:
+    void init() {
+        settings_ = std::make_unique<PrivateSettings>();
+        presenter_ = std::make_shared<RecordingPresenter>();
+        form_ = makeForm(presenter_);
+        files_ = std::make_unique<QTemporaryDir>();
+        dialog_ = ScriptedDialog{};
+        // Something in the pane before the commands are attached, as a
+        // window may have; attaching shows a new document all the same.
+        form_->Text1->setPlainText(QStringLiteral("left over"));
+        form_->Text1->clear();
+        commands_ = &attachDocumentCommands(*form_, DocumentServices{dialog_.runner()});
+    }
+    void cleanup() {
+        form_.reset();
+        files_.reset();
+        settings_.reset();
+    }
+
+    void startsAsNewDocumentWithSaveEnabled() {
+        QCOMPARE(title(), QStringLiteral("Kestro - [新規]"));
+        QVERIFY(saveEnabled());
+        QVERIFY(commands_->state().name().empty());
+        QCOMPARE(documentCommandsOf(*form_), commands_);
+        QCOMPARE(commands_->textBox().Target(), form_->Text1);
+    }
+
+    // Every transition of the document through the menus and buttons, with
+    // the title and the save entry after each.
+    void titleAndSaveEntryFollowEveryTransition() {
+        const QString first = path(QStringLiteral("first.txt"));
+        const QString second = path(QStringLiteral("second.txt"));
+        const QString third = path(QStringLiteral("third.txt"));
+        writeBytes(third, "opened\r\ntext\r\n");
+        Form1& f = *form_;
+        struct Step {
+            const char* what;
+            std::function<void()> act;
+            QString title;
+            bool saveEnabled;
+        };
+        const std::vector<Step> steps = {
+            {"change of a new document", [&] { type(QStringLiteral("a")); },
+             QStringLiteral("Kestro - (更新)[新規]"), true},
+            {"save without a name, cancelled",
+             [&] {
+                 dialog_.answers = {std::nullopt};
+                 f.mnuFileSave->trigger();
+             },
+             QStringLiteral("Kestro - (更新)[新規]"), true},
+            {"save without a name asks for one",
+             [&] {
+                 dialog_.answers = {first};
+                 f.mnuFileSave->trigger();
+             },
+             stored(first), false},
+            {"change of a named document", [&] { type(QStringLiteral("b")); }, changed(first),
+             true},
+            {"save under the name", [&] { f.mnuFileSave->trigger(); }, stored(first), false},
+            {"save as",
+             [&] {
+                 dialog_.answers = {second};
+                 f.mnuFileSaveAs->trigger();
+             },
+             stored(second), false},
+            {"save as, cancelled",
+             [&] {
+                 dialog_.answers = {std::nullopt};
+                 f.mnuFileSaveAs->trigger();
+             },
+             stored(second), false},
+            {"open",
+             [&] {
+                 dialog_.answers = {third};
+                 f.mnuFileOpen->trigger();
+             },
+             stored(third), false},
+            {"open, cancelled",
+             [&] {
+                 dialog_.answers = {std::nullopt};
+                 f.mnuFileOpen->trigger();
+             },
+             stored(third), false},
+            {"clear", [&] { f.Command3->click(); }, QStringLiteral("Kestro"), true},
+            {"change after clear", [&] { type(QStringLiteral("c")); }, changed(third), true},
+        };
+        for (const Step& step : steps) {
+            step.act();
+            QVERIFY2(title() == step.title, step.what);
+            QVERIFY2(saveEnabled() == step.saveEnabled, step.what);
+        }
+        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(fileBytes(first), QByteArray("ab"));
+        QCOMPARE(fileBytes(second), QByteArray("ab"));
+        QCOMPARE(fileBytes(third), QByteArray("opened\r\ntext\r\n")); // never saved
+        QCOMPARE(pane(), QStringLiteral("c"));
+        QCOMPARE(commands_->state().name(), third.toStdString());
+
+        // What the dialogs were asked: the kind, the kept name and the two
+        // filters, every time.
+        const std::vector<std::pair<FileDialogRequest::Kind, QString>> asked = {
+            {FileDialogRequest::Kind::Save, QString()}, {FileDialogRequest::Kind::Save, QString()},
+            {FileDialogRequest::Kind::Save, first},     {FileDialogRequest::Kind::Save, second},
+            {FileDialogRequest::Kind::Open, second},    {FileDialogRequest::Kind::Open, third},
+        };
+        QCOMPARE(dialog_.requests.size(), asked.size());
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            QCOMPARE(dialog_.requests[i].kind, asked[i].first);
+            QCOMPARE(dialog_.requests[i].startName, asked[i].second);
+            QCOMPARE(
+                dialog_.requests[i].nameFilters,
+                QStringList({QStringLiteral("ﾃｷｽﾄ(*.txt)"), QStringLiteral("すべてのﾌｧｲﾙ(*.*)")}));
+        }
+    }
+
+    void openAndSaveAsClearTheModifiedFlagSaveDoesNot() {
+        const QString name = path(QStringLiteral("flag.txt"));
+        type(QStringLiteral("x"));
+        QVERIFY(commands_->textBox().Modify());
+        dialog_.answers = {name};
+        form_->mnuFileSaveAs->trigger();
+        QVERIFY(!commands_->textBox().Modify());
+        type(QStringLiteral("y"));
+        form_->mnuFileSave->trigger();
+        QVERIFY(commands_->textBox().Modify());
+        dialog_.answers = {name};
+        form_->mnuFileOpen->trigger();
+        QVERIFY(!commands_->textBox().Modify());
+        QCOMPARE(pane(), QStringLiteral("xy"));
+    }
+
+    void longNameIsShortAfterSaveAndWholeAfterChange() {
+        const QString folder =
+            path(QStringLiteral("a-rather-long-folder-name/and-another-one/third"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString name = folder + QStringLiteral("/リスト.txt");
+        QVERIFY(name.toUtf8().size() > 55);
+        type(QStringLiteral("list"));
+        dialog_.answers = {name};
+        form_->mnuFileSaveAs->trigger();
+        const QString shortName = QString::fromStdString(ShortenPath(name.toStdString(), 55));
+        QVERIFY(shortName.contains(QStringLiteral("...")));
+        QVERIFY(shortName.toUtf8().size() <= 55);
+        QVERIFY(shortName.endsWith(QStringLiteral("/リスト.txt")));
+        QCOMPARE(title(), QStringLiteral("Kestro - [") + shortName + QLatin1Char(']'));
+        type(QStringLiteral("!"));
+        QCOMPARE(title(), changed(name));
+        form_->mnuFileSave->trigger();
+        QCOMPARE(title(), QStringLiteral("Kestro - [") + shortName + QLatin1Char(']'));
+        // Open shows it short as well.
+        dialog_.answers = {name};
+        form_->mnuFileOpen->trigger();
+        QCOMPARE(title(), QStringLiteral("Kestro - [") + shortName + QLatin1Char(']'));
+    }
+
+    void titleShowsAPlaceholderLikeNameAsWritten() {
+        const QString name = path(QStringLiteral("x[*]y.txt"));
+        dialog_.answers = {name};
+        form_->mnuFileSaveAs->trigger();
+        QVERIFY(presenter_->messages.empty());
+        QVERIFY(form_->windowTitle().contains(QStringLiteral("x[*][*]y.txt")));
+        QCOMPARE(fileBytes(name), QByteArray());
+    }
+
+    void saveAfterClearWritesAnEmptyFileUnderTheKeptName() {
+        const QString name = path(QStringLiteral("kept.txt"));
+        type(QStringLiteral("some\nlines\n"));
+        dialog_.answers = {name};
+        form_->mnuFileSaveAs->trigger();
+        QCOMPARE(fileBytes(name), QByteArray("some\r\nlines\r\n"));
+        form_->Command3->click();
+        QCOMPARE(title(), QStringLiteral("Kestro"));
+        QVERIFY(saveEnabled());
+        const std::size_t asked = dialog_.requests.size();
+        form_->mnuFileSave->trigger();
+        QCOMPARE(dialog_.requests.size(), asked); // no dialog
+        QCOMPARE(fileBytes(name), QByteArray());
+        QCOMPARE(title(), stored(name));
+        QVERIFY(!saveEnabled());
+    }
+
+    void saveAfterClearWithoutNameAsksForOne() {
+        type(QStringLiteral("text"));
+        form_->Command3->click();
+        dialog_.answers = {std::nullopt};
+        form_->mnuFileSave->trigger();
+        QCOMPARE(dialog_.requests.size(), std::size_t{1});
+        QCOMPARE(dialog_.requests[0].kind, FileDialogRequest::Kind::Save);
+        QCOMPARE(title(), QStringLiteral("Kestro"));
+        QVERIFY(saveEnabled());
+    }
+
+    void openReplacesUnsavedTextWithoutAQuestion() {
+        const QString name = path(QStringLiteral("other.txt"));
+        writeBytes(name, "from the file\r\nsecond line");
+        type(QStringLiteral("unsaved work\n"));
+        QSignalSpy titles(form_.get(), &QWidget::windowTitleChanged);
+        dialog_.answers = {name};
+        form_->mnuFileOpen->trigger();
+        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(pane(), QStringLiteral("from the file\nsecond line"));
+        // The load itself is a change; the finished open shows the name.
+        QCOMPARE(titles.count(), 2);
+        QCOMPARE(titles.at(0).at(0).toString(), changed(name));
+        QCOMPARE(title(), stored(name));
+        QVERIFY(!saveEnabled());
+        QVERIFY(!commands_->textBox().CanUndo());
+    }
+
+    void shiftJisAndUtf8FilesOpenAsTheirText_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        // "日本語のリスト" CR LF "ｶﾅ.TXT" CR LF in Shift-JIS.
+        QTest::newRow("shift-jis") << QByteArray("\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x8a\x83\x58"
+                                                 "\x83\x67\r\n\xb6\xc5.TXT\r\n")
+                                   << QStringLiteral("日本語のリスト\nｶﾅ.TXT\n");
+        QTest::newRow("utf-8 with mark")
+            << QByteArray("\xEF\xBB\xBF資料\r\n") << QStringLiteral("資料\n");
+        QTest::newRow("no-break space kept") << QByteArray("a\xC2\xA0"
+                                                           "b")
+                                             << QStringLiteral("a\u00A0b");
+        QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringLiteral("a\nb\n");
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+
+    void shiftJisAndUtf8FilesOpenAsTheirText() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString name = path(QStringLiteral("in.txt"));
+        writeBytes(name, bytes);
+        dialog_.answers = {name};
+        form_->mnuFileOpen->trigger();
+        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(pane(), text);
+        // Saving writes UTF-8 with CR LF.
+        form_->Text1->moveCursor(QTextCursor::End);
+        type(QString());
+        dialog_.answers = {name};
+        form_->mnuFileSaveAs->trigger();
+        QByteArray expected = text.toUtf8();
+        expected.replace("\n", "\r\n");
+        QCOMPARE(fileBytes(name), expected);
+    }
+
+    void failedOpenKeepsPaneAndTitleButTakesTheName() {
+        type(QStringLiteral("keep me"));
+        const QString missing = path(QStringLiteral("missing.txt"));
+        dialog_.answers = {missing};
+        form_->mnuFileOpen->trigger();
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        const ShownMessage& shown = presenter_->messages.front();
+        QVERIFY(shown.text.startsWith(QStringLiteral("ｴﾗｰ番号 53 でｴﾗｰが発生しました。\r")));
+        QVERIFY(shown.text.contains(missing));
+        QCOMPARE(shown.title, QStringLiteral("ｴﾗｰ"));
+        QCOMPARE(shown.icon, MessageIcon::Warning);
+        QCOMPARE(QString::fromStdString(form_->ReportText), shown.text);
+        QCOMPARE(pane(), QStringLiteral("keep me"));
+        QCOMPARE(title(), QStringLiteral("Kestro - (更新)[新規]"));
+        // The typed name is the document name from now on.
+        type(QStringLiteral("!"));
+        QCOMPARE(title(), changed(missing));
+        form_->mnuFileSave->trigger();
+        QCOMPARE(fileBytes(missing), QByteArray("keep me!"));
+    }
+
+    void failedSaveLeavesFileTitleAndEntry() {
+        const QString folder = path(QStringLiteral("folder"));
+        QVERIFY(QDir().mkpath(folder));
+        // Others may pass through, so that an unprivileged user reaches the file.
+        QFile::setPermissions(files_->path(), QFile::permissions(files_->path()) |
+                                                  QFileDevice::ReadOther | QFileDevice::ExeOther);
+        const QString name = folder + QStringLiteral("/list.txt");
+        type(QStringLiteral("saved\n"));
+        dialog_.answers = {name};
+        form_->mnuFileSaveAs->trigger();
+        type(QStringLiteral("more\n"));
+        const QString before = title();
+        QCOMPARE(before, changed(name));
+
+        // A folder the user may not write: the old file stays as it was.
+        Form1& f = *form_;
+        RecordingPresenter& presenter = *presenter_;
+        const std::optional<bool> passed = runWithoutWriteAccess(folder, [&] {
+            f.mnuFileSave->trigger();
+            return presenter.messages.size() == 1 &&
+                   presenter.messages[0].text.startsWith(
+                       QStringLiteral("ｴﾗｰ番号 70 でｴﾗｰが発生しました。")) &&
+                   presenter.messages[0].text.contains(name) && f.windowTitle() == before &&
+                   f.mnuFileSave->isEnabled() && fileBytes(name) == "saved\r\n";
+        });
+        if (!passed)
+            QSKIP("cannot drop privileges");
+        QVERIFY(*passed);
+        QCOMPARE(fileBytes(name), QByteArray("saved\r\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
+
+        // The folder vanished.
+        presenter_->messages.clear();
+        QVERIFY(QDir(folder).removeRecursively());
+        form_->mnuFileSave->trigger();
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QVERIFY(presenter_->messages[0].text.startsWith(
+            QStringLiteral("ｴﾗｰ番号 76 でｴﾗｰが発生しました。\r")));
+        QVERIFY(presenter_->messages[0].text.contains(name));
+        QCOMPARE(title(), before);
+        QVERIFY(saveEnabled());
+        QVERIFY(commands_->textBox().Modify());
+    }
+
+    void failedSaveAsKeepsTitleAndTakesTheName() {
+        const QString first = path(QStringLiteral("first.txt"));
+        type(QStringLiteral("x"));
+        dialog_.answers = {first};
+        form_->mnuFileSaveAs->trigger();
+        const QString nowhere = path(QStringLiteral("no/such/folder/list.txt"));
+        dialog_.answers = {nowhere};
+        form_->mnuFileSaveAs->trigger();
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QVERIFY(presenter_->messages[0].text.contains(nowhere));
+        QCOMPARE(title(), stored(first));
+        QVERIFY(!saveEnabled());
+        QCOMPARE(commands_->state().name(), nowhere.toStdString());
+        QVERIFY(!QFile::exists(nowhere));
+    }
+
+    void saveAsReplacesAnExistingFileWithoutAQuestion() {
+        const QString name = path(QStringLiteral("existing.txt"));
+        writeBytes(name, "old old old old");
+        type(QStringLiteral("new"));
+        dialog_.answers = {name};
+        form_->mnuFileSaveAs->trigger();
+        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(fileBytes(name), QByteArray("new"));
+    }
+
+    void exitClosesTheWindowOnceAndStoresSettings() {
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        type(QStringLiteral("unsaved"));
+        QFile::remove(QString::fromStdString(settings_->confPath()));
+        CloseCounter counter;
+        form_->installEventFilter(&counter);
+        form_->mnuFileExit->trigger();
+        form_->removeEventFilter(&counter);
+        QCOMPARE(counter.closes, 1);
+        QVERIFY(!form_->isVisible());
+        QVERIFY(QFile::exists(QString::fromStdString(settings_->confPath())));
+        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(dialog_.requests.size(), std::size_t{0});
+    }
+
+    void attachingAgainReplacesTheCommands() {
+        ScriptedDialog other;
+        DocumentCommands& again = attachDocumentCommands(*form_, DocumentServices{other.runner()});
+        QCOMPARE(documentCommandsOf(*form_), &again);
+        QCOMPARE(form_->findChildren<DocumentCommands*>().size(), qsizetype{1});
+        commands_ = &again;
+        other.answers = {std::nullopt};
+        form_->mnuFileSaveAs->trigger();
+        QCOMPARE(other.requests.size(), std::size_t{1});
+        QCOMPARE(dialog_.requests.size(), std::size_t{0});
+        // One change, one handler.
+        QSignalSpy titles(form_.get(), &QWidget::windowTitleChanged);
+        type(QStringLiteral("x"));
+        QCOMPARE(titles.count(), 1);
+    }
+};
+
+QTEST_MAIN(DocumentCommandsTest)
+#include "document_commands_test.moc"
