@@ -37,9 +37,17 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new QFileSys
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     sortByColumn(0, Qt::AscendingOrder);
-    // The parents of a folder set by code are read in the background; show
-    // the folder again once they are there.
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { showCurrent(); });
+    // The parents of a folder set by code are read and sorted in the
+    // background; show the folder again as rows arrive, until the user
+    // moves in the list.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (keepShowingCurrent_)
+            showCurrent();
+    });
+    connect(model_, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (keepShowingCurrent_)
+            showCurrent();
+    });
 }
 
 Status FolderTree::setPath(const std::string& folder) {
@@ -53,8 +61,11 @@ Status FolderTree::setPath(const std::string& folder) {
     settingPath_ = true;
     setCurrentIndex(index);
     settingPath_ = false;
+    // Only the way down to the folder stays open.
+    collapseAll();
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
         expand(parent);
+    keepShowingCurrent_ = true;
     showCurrent();
     emit pathChanged();
     return Ok{};
@@ -71,6 +82,21 @@ void FolderTree::showCurrent() {
     const int nameWidth = fontMetrics().horizontalAdvance(index.data().toString());
     const bool fitsFromLeft = rowStart + nameWidth + indentation() <= viewport()->width();
     horizontalScrollBar()->setValue(fitsFromLeft ? 0 : std::max(0, rowStart - indentation()));
+}
+
+void FolderTree::mousePressEvent(QMouseEvent* event) {
+    keepShowingCurrent_ = false;
+    QTreeView::mousePressEvent(event);
+}
+
+void FolderTree::wheelEvent(QWheelEvent* event) {
+    keepShowingCurrent_ = false;
+    QTreeView::wheelEvent(event);
+}
+
+void FolderTree::keyPressEvent(QKeyEvent* event) {
+    keepShowingCurrent_ = false;
+    QTreeView::keyPressEvent(event);
 }
 
 void FolderTree::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -40,6 +40,9 @@ signals:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showCurrent();
@@ -47,6 +50,7 @@ private:
     QFileSystemModel* model_;
     std::string path_;
     bool settingPath_ = false;
+    bool keepShowingCurrent_ = false;
 };
 
 } // namespace kestro
