@@ -1,0 +1,241 @@
+// The Edit menu's enabling and items, and the copy and clear buttons.
+
+#include "ui/document_commands.h"
+#include "ui/form1.h"
+
+#include "ui/form_fixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <array>
+
+using namespace kestro;
+using namespace kestro::test;
+
+namespace {
+
+// Enabled states of items 1, 3, 4, 5, 6 and 8 (undo, cut, copy, paste,
+// delete, select all).
+using ItemStates = std::array<bool, 6>;
+
+ItemStates itemStates(Form1& f) {
+    return {f.mnuEditItem[1]->isEnabled(), f.mnuEditItem[3]->isEnabled(),
+            f.mnuEditItem[4]->isEnabled(), f.mnuEditItem[5]->isEnabled(),
+            f.mnuEditItem[6]->isEnabled(), f.mnuEditItem[8]->isEnabled()};
+}
+
+void select(QPlainTextEdit* pane, int from, int to) {
+    QTextCursor cursor = pane->textCursor();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    pane->setTextCursor(cursor);
+}
+
+} // namespace
+
+class DocumentEditCommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<PrivateSettings> settings_;
+    std::shared_ptr<RecordingPresenter> presenter_;
+    std::unique_ptr<Form1> form_;
+    DocumentCommands* commands_ = nullptr;
+    QClipboard* clipboard_ = nullptr;
+
+    // Opens the Edit menu as the user would and reads its items.
+    ItemStates openEditMenu() {
+        emit form_->mnuEdit->aboutToShow();
+        return itemStates(*form_);
+    }
+
+private slots:
+    void init() {
+        settings_ = std::make_unique<PrivateSettings>();
+        presenter_ = std::make_shared<RecordingPresenter>();
+        form_ = makeForm(presenter_);
+        commands_ = &attachDocumentCommands(
+            *form_, DocumentServices{[](QWidget*, const FileDialogRequest&) {
+                return std::optional<QString>();
+            }});
+        clipboard_ = QGuiApplication::clipboard();
+        clipboard_->clear();
+    }
+    void cleanup() {
+        form_.reset();
+        settings_.reset();
+    }
+
+    void menuEnablingFollowsPaneAndClipboard() {
+        Form1& f = *form_;
+        QPlainTextEdit* pane = f.Text1;
+        struct Case {
+            const char* what;
+            std::function<void()> arrange;
+            ItemStates expected; // undo, cut, copy, paste, delete, select all
+        };
+        const std::vector<Case> cases = {
+            {"empty pane, text on the clipboard",
+             [&] {
+                 pane->setPlainText(QString());
+                 clipboard_->setText(QStringLiteral("clip"));
+             },
+             {false, false, false, true, false, false}},
+            {"empty pane, empty clipboard",
+             [&] {
+                 pane->setPlainText(QString());
+                 clipboard_->clear();
+             },
+             {false, false, false, false, false, false}},
+            {"text without selection",
+             [&] {
+                 pane->setPlainText(QStringLiteral("one\ntwo"));
+                 clipboard_->setText(QStringLiteral("clip"));
+             },
+             {false, false, false, true, false, true}},
+            {"a selection",
+             [&] {
+                 pane->setPlainText(QStringLiteral("one\ntwo"));
+                 select(pane, 1, 5);
+             },
+             {false, true, true, true, true, true}},
+            {"typing makes undo available",
+             [&] {
+                 pane->setPlainText(QStringLiteral("one"));
+                 pane->moveCursor(QTextCursor::End);
+                 pane->insertPlainText(QStringLiteral("!"));
+             },
+             {true, false, false, true, false, true}},
+            {"undo emptied",
+             [&] { commands_->textBox().CanUndo(false); },
+             {false, false, false, true, false, true}},
+            {"an empty text on the clipboard",
+             [&] { clipboard_->setText(QString()); },
+             {false, false, false, false, false, true}},
+            {"only a picture on the clipboard",
+             [&] {
+                 QImage picture(4, 4, QImage::Format_RGB32);
+                 picture.fill(Qt::red);
+                 clipboard_->setImage(picture);
+             },
+             {false, false, false, false, false, true}},
+            {"only a line end in the pane",
+             [&] { pane->setPlainText(QStringLiteral("\n")); },
+             {false, false, false, false, false, true}},
+        };
+        for (const Case& c : cases) {
+            c.arrange();
+            QVERIFY2(openEditMenu() == c.expected, c.what);
+        }
+        // The separators are left alone.
+        QVERIFY(f.mnuEditItem[2]->isSeparator());
+        QVERIFY(f.mnuEditItem[7]->isSeparator());
+    }
+
+    void shortcutItemsFollowThePaneWithoutOpeningTheMenu() {
+        Form1& f = *form_;
+        openEditMenu(); // empty pane: undo and select all off
+        QVERIFY(!f.mnuEditItem[8]->isEnabled());
+        f.Text1->setPlainText(QStringLiteral("a list"));
+        QVERIFY(f.mnuEditItem[8]->isEnabled());
+        f.Text1->insertPlainText(QStringLiteral("!"));
+        QVERIFY(f.mnuEditItem[1]->isEnabled());
+    }
+
+    void itemsActOnThePane() {
+        Form1& f = *form_;
+        QPlainTextEdit* pane = f.Text1;
+        pane->setPlainText(QStringLiteral("alpha beta"));
+        f.mnuEditItem[8]->trigger(); // select all
+        QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("alpha beta"));
+        select(pane, 0, 5);
+        f.mnuEditItem[4]->trigger(); // copy
+        QCOMPARE(clipboard_->text(), QStringLiteral("alpha"));
+        QCOMPARE(pane->toPlainText(), QStringLiteral("alpha beta"));
+        select(pane, 5, 10);
+        f.mnuEditItem[3]->trigger(); // cut
+        QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
+        QCOMPARE(pane->toPlainText(), QStringLiteral("alpha"));
+        QCOMPARE(form_->windowTitle(), QStringLiteral("Kestro - (更新)[新規]"));
+        pane->moveCursor(QTextCursor::Start);
+        f.mnuEditItem[5]->trigger(); // paste
+        QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
+        select(pane, 0, 1);
+        f.mnuEditItem[6]->trigger(); // delete
+        QCOMPARE(pane->toPlainText(), QStringLiteral("betaalpha"));
+        QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
+        f.mnuEditItem[1]->trigger(); // undo the delete
+        QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
+
+        // Separators and indexes without an item do nothing.
+        for (int index : {0, 2, 7, 9, -1, 100})
+            commands_->mnuEditItem_Click(index);
+        QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
+        QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
+    }
+
+    void copyButtonCopiesTheWholeTextAndChangesNothing() {
+        Form1& f = *form_;
+        f.Text1->setPlainText(QStringLiteral("line 1\nline 2\n\u00A0kept"));
+        select(f.Text1, 2, 4);
+        const QString title = f.windowTitle();
+        const bool save = f.mnuFileSave->isEnabled();
+        f.Command2->click();
+        QCOMPARE(clipboard_->text(), QStringLiteral("line 1\nline 2\n\u00A0kept"));
+        QCOMPARE(f.Text1->textCursor().selectionStart(), 2);
+        QCOMPARE(f.Text1->textCursor().selectionEnd(), 4);
+        QCOMPARE(commands_->paneText(), QStringLiteral("line 1\nline 2\n\u00A0kept"));
+        QCOMPARE(f.windowTitle(), title);
+        QCOMPARE(f.mnuFileSave->isEnabled(), save);
+    }
+
+    void copyButtonWithEmptyPaneLeavesEmptyClipboardText() {
+        Form1& f = *form_;
+        clipboard_->setText(QStringLiteral("earlier"));
+        f.Text1->clear();
+        f.Command2->click();
+        QCOMPARE(clipboard_->text(), QString());
+        QVERIFY(!openEditMenu()[3]); // paste off at the next opening
+    }
+
+    void clearButtonEmptiesPaneAndTitleIsProgramName() {
+        Form1& f = *form_;
+        QTemporaryDir folder;
+        const QString name = folder.filePath(QStringLiteral("named.txt"));
+        DocumentCommands& commands =
+            attachDocumentCommands(f, DocumentServices{[name](QWidget*, const FileDialogRequest&) {
+                                       return std::optional<QString>(name);
+                                   }});
+        f.Text1->setPlainText(QStringLiteral("a list\n"));
+        f.mnuFileSaveAs->trigger();
+        QVERIFY(!f.mnuFileSave->isEnabled());
+
+        f.Command3->click();
+        QCOMPARE(f.Text1->toPlainText(), QString());
+        QCOMPARE(f.windowTitle(), QStringLiteral("Kestro"));
+        QVERIFY(f.mnuFileSave->isEnabled());
+        QCOMPARE(commands.state().name(), name.toStdString());
+
+        // Again on the empty pane: still the program name alone.
+        f.Text1->insertPlainText(QStringLiteral("x"));
+        QCOMPARE(f.windowTitle(), QStringLiteral("Kestro - (更新)[") + name + QLatin1Char(']'));
+        f.Command3->click();
+        f.Command3->click();
+        QCOMPARE(f.windowTitle(), QStringLiteral("Kestro"));
+        QVERIFY(f.mnuFileSave->isEnabled());
+        QVERIFY(presenter_->messages.empty());
+    }
+};
+
+QTEST_MAIN(DocumentEditCommandsTest)
+#include "document_edit_commands_test.moc"

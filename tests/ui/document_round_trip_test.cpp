@@ -1,0 +1,129 @@
+// A list made by the create command, saved, cleared and opened again is the
+// same text, byte for byte.
+
+#include "listgen/list_engine.h"
+#include "ui/document_commands.h"
+#include "ui/folder_tree.h"
+#include "ui/form1.h"
+#include "ui/value_check_box.h"
+
+#include "ui/form_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kestro;
+using namespace kestro::test;
+
+namespace {
+
+// Runs the engine on its own with the window's options and keeps the list
+// exactly as written.
+class CapturingHost : public ListHost {
+public:
+    explicit CapturingHost(ListOptions options) : options_(std::move(options)) {}
+    std::string list;
+    int failures = 0;
+
+    void enableControls(bool) override {}
+    RootChoice readRoot() override { return {options_.RootFolder, options_.SubFolders}; }
+    ListOptions readOptions() override { return options_; }
+    void yield() override {}
+    bool abortRequested() const override { return false; }
+    void clearAbortRequest() override {}
+    void setStatus(int, const std::string&) override {}
+    void reportFailure(const Failure&) override { ++failures; }
+    void reportAbort(const std::string&, const std::string&) override {}
+    Status acceptList(ListText& text) override {
+        for (;;) {
+            auto block = text.nextBlock(4096);
+            if (!block)
+                return block.failure();
+            if (block.value().empty())
+                return Ok{};
+            list.append(block.value());
+        }
+    }
+
+private:
+    ListOptions options_;
+};
+
+void makeFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArrayLiteral("<missing>");
+    return file.readAll();
+}
+
+} // namespace
+
+class DocumentRoundTripTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listSurvivesSaveClearAndOpen() {
+        PrivateSettings settings;
+        auto presenter = std::make_shared<RecordingPresenter>();
+        std::unique_ptr<Form1> form = makeForm(presenter);
+        Form1& f = *form;
+        QTemporaryDir tree;
+        QTemporaryDir saved;
+        const QString listFile = saved.filePath(QStringLiteral("一覧.txt"));
+        attachDocumentCommands(f, DocumentServices{[&](QWidget*, const FileDialogRequest&) {
+                                   return std::optional<QString>(listFile);
+                               }});
+
+        makeFile(tree.filePath(QStringLiteral("readme")), "no extension");
+        makeFile(tree.filePath(QStringLiteral("資料 (1).txt")), "12345");
+        makeFile(tree.filePath(QStringLiteral("ﾃﾞｰﾀ/表.csv")), QByteArray(2000, 'x'));
+        makeFile(tree.filePath(QStringLiteral("ﾃﾞｰﾀ/深い/ｶﾅ.TXT")), "k");
+        makeFile(tree.filePath(QStringLiteral("sub/tab\tname.log")), "t");
+        QVERIFY(f.Dir1->setPath(tree.path().toStdString()));
+        for (ValueCheckBox* box : {f.chkPath, f.chkFileSize, f.chkAttribute, f.chkTimeRenew,
+                                   f.Check1, f.chkInsPath, f.chkSub})
+            box->setValue(1);
+
+        f.Command1->click();
+        QVERIFY(presenter->messages.empty());
+        CapturingHost engine(f.readListOptions());
+        QCOMPARE(runCreateCommand(engine), RunOutcome::Listed);
+        QCOMPARE(engine.failures, 0);
+        QVERIFY(engine.list.find("表.csv") != std::string::npos);
+        QVERIFY(engine.list.find("\r\n") != std::string::npos);
+        DocumentCommands* commands = documentCommandsOf(f);
+        QVERIFY(commands);
+        const QString made = commands->paneText();
+
+        f.mnuFileSaveAs->trigger();
+        QCOMPARE(fileBytes(listFile), QByteArray::fromStdString(engine.list));
+
+        f.Command3->click();
+        QCOMPARE(commands->paneText(), QString());
+        f.mnuFileOpen->trigger();
+        QCOMPARE(commands->paneText(), made);
+        QCOMPARE(f.windowTitle(), QStringLiteral("Kestro - [") + listFile + QLatin1Char(']'));
+
+        // Saved again as opened, the file is the same.
+        QVERIFY(!f.mnuFileSave->isEnabled());
+        QVERIFY(QFile::remove(listFile));
+        f.mnuFileSaveAs->trigger();
+        QCOMPARE(fileBytes(listFile), QByteArray::fromStdString(engine.list));
+        QVERIFY(presenter->messages.empty());
+    }
+};
+
+QTEST_MAIN(DocumentRoundTripTest)
+#include "document_round_trip_test.moc"
