@@ -1,0 +1,116 @@
+#pragma once
+
+// Form2, "バージョン情報": the version dialog with the logo, the version
+// line, the rights notice and two link lines (mail address and web page).
+// Its caption bar flies out of the main window's left edge when it opens
+// and back into it when it closes; the animation setting is switched on for
+// each flight and put back right after, whatever it was.
+//
+// A failure while loading (Form_Load) unloads the dialog before it is shown
+// and then reports the failure; a failure while closing closes the dialog
+// all the same and then reports it. Link clicks are handed to the shell and
+// their results ignored. A new dialog is made for every showing; it keeps
+// nothing between showings. The main window is not owned.
+
+#include "platform/animation_setting.h"
+#include "platform/failure.h"
+
+#include <QDialog>
+#include <QLabel>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+class QPushButton;
+
+namespace kestro {
+
+// What the dialog uses from outside; an empty member takes the program's own.
+struct Form2Services {
+    // The shell's "open" (shellOpen).
+    std::function<void(const std::string& target)> open;
+    // The common failure report (a box with the report text over the main
+    // window).
+    std::function<void(const Failure& failure)> reportFailure;
+    // The animation setting (getAnimationInfo, setAnimationInfo).
+    std::function<Status(AnimationInfo& info)> getAnimation;
+    std::function<Status(const AnimationInfo& info)> setAnimation;
+    // Draws one flight (drawAnimatedRects over `animationDuration`).
+    std::function<void(const QRect& from, const QRect& to)> animateRects;
+    std::chrono::milliseconds animationDuration{200};
+};
+
+// A label that runs an action when clicked with the left button.
+class LinkLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> onClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class Form2 : public QDialog {
+    Q_OBJECT
+
+public:
+    // The client area in twips.
+    static constexpr int ClientWidthTwips = 4050;
+    static constexpr int ClientHeightTwips = 2685;
+
+    // `mainWindow` owns the dialog while it is shown and is where the
+    // caption bar flies from and back to; it may be null (the screen's left
+    // edge then).
+    explicit Form2(QWidget* mainWindow, Form2Services services = {});
+    ~Form2() override;
+
+    QPushButton* Command1 = nullptr; // "OK"
+    QLabel* Label1 = nullptr;        // version line
+    QLabel* Label2 = nullptr;        // rights notice
+    LinkLabel* Label3 = nullptr;     // mail address
+    LinkLabel* Label4 = nullptr;     // web page
+    QLabel* Image1 = nullptr;        // logo in a sunken border
+
+    double twipsPerPixel() const { return twipsPerPixel_; }
+
+    // The loading steps: texts, centring on the screen and the opening
+    // flight. Returns false when a step failed; the dialog is then unloaded
+    // and the failure has been reported.
+    bool Form_Load();
+
+    // The closing steps: the flight back into the main window. Runs once,
+    // however the dialog is closed; the close always goes ahead.
+    void Form_QueryUnload();
+
+    // Whether the dialog has been unloaded (closed, or a failed load).
+    bool unloaded() const { return unloaded_; }
+
+public slots:
+    void Command1_Click();
+    void Label3_Click();
+    void Label4_Click();
+
+    // Every way of closing (OK, close box, Escape) ends here.
+    void done(int result) override;
+
+private:
+    void buildControls();
+    void placeRightAligned(QLabel* label, int rightTwips, int topTwips, int heightTwips);
+    int toPixels(double twips) const;
+    Status flyWithAnimationOn(const QRect& from, const QRect& to);
+    QRect mainWindowRect() const;
+    QRect screenRect() const;
+    void centreOnScreen();
+
+    QWidget* mainWindow_;
+    Form2Services services_;
+    double twipsPerPixel_ = 15.0;
+    bool unloaded_ = false;
+};
+
+// Makes a new Form2 over `mainWindow`, loads it and shows it modally;
+// returns when it has been closed.
+void showVersionDialog(QWidget* mainWindow, Form2Services services = {});
+
+} // namespace kestro
