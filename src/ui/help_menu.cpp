@@ -1,0 +1,105 @@
+#include "ui/help_menu.h"
+
+#include "kestro_version.h"
+#include "platform/shell.h"
+#include "ui/form1.h"
+#include "ui/help_file.h"
+#include "ui/help_window.h"
+#include "ui/message_presenter.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace kestro {
+
+namespace {
+
+constexpr auto HelpTitle = "Kestro ﾍﾙﾌﾟ";
+
+// The window's presenter, shared without being owned.
+std::shared_ptr<MessagePresenter> borrowed(MessagePresenter& presenter) {
+    return std::shared_ptr<MessagePresenter>(&presenter, [](MessagePresenter*) {});
+}
+
+} // namespace
+
+HelpMenu::HelpMenu(Form1& window, HelpServices services)
+    : QObject(&window), window_(window), services_(std::move(services)) {
+    setObjectName(QStringLiteral("HelpMenu"));
+    if (!services_.helpFileCandidates)
+        services_.helpFileCandidates = [] { return kestro::helpFileCandidates(); };
+    if (!services_.open)
+        services_.open = [](const std::string& target) { shellOpen(target); };
+    if (services_.webPage.empty())
+        services_.webPage = build::webPage;
+    if (!services_.presenter)
+        services_.presenter = borrowed(window.presenter());
+    if (!services_.version.reportFailure)
+        services_.version.reportFailure = [&window](const Failure& failure) {
+            window.showFailure(failure);
+        };
+    if (!services_.version.open)
+        services_.version.open = services_.open;
+
+    connect(window.mnuHelpHelp, &QAction::triggered, this, &HelpMenu::mnuHelpHelp_Click);
+    connect(window.mnuHelpSerch, &QAction::triggered, this, &HelpMenu::mnuHelpSerch_Click);
+    connect(window.mnuHelpWeb, &QAction::triggered, this, &HelpMenu::mnuHelpWeb_Click);
+    connect(window.mnuHelpVer, &QAction::triggered, this, &HelpMenu::mnuHelpVer_Click);
+}
+
+// Disabling the menu in the menu bar leaves its entries' shortcuts alive
+// (F1); the entries check for themselves.
+bool HelpMenu::menuEnabled() const {
+    QMenu* menu = window_.mnuHelp;
+    return menu && menu->isEnabled() && menu->menuAction()->isEnabled();
+}
+
+HelpWindow* HelpMenu::loadHelp() {
+    if (helpWindow_)
+        return helpWindow_;
+    auto file = readHelpFile(services_.helpFileCandidates());
+    if (!file) {
+        services_.presenter->showMessage(&window_,
+                                         QString::fromStdString(file.failure().description),
+                                         QString::fromUtf8(HelpTitle), MessageIcon::Warning);
+        return nullptr;
+    }
+    helpWindow_ = new HelpWindow(file.value(), services_.open, &window_);
+    return helpWindow_;
+}
+
+void HelpMenu::mnuHelpHelp_Click() {
+    if (!menuEnabled())
+        return;
+    if (HelpWindow* help = loadHelp())
+        help->showContents();
+}
+
+void HelpMenu::mnuHelpSerch_Click() {
+    if (!menuEnabled())
+        return;
+    if (HelpWindow* help = loadHelp())
+        help->showTopicFinder();
+}
+
+void HelpMenu::mnuHelpWeb_Click() {
+    if (!menuEnabled())
+        return;
+    services_.open(services_.webPage);
+}
+
+void HelpMenu::mnuHelpVer_Click() {
+    if (!menuEnabled())
+        return;
+    showVersionDialog(&window_, services_.version);
+}
+
+HelpMenu& attachHelpMenu(Form1& window, HelpServices services) {
+    return *new HelpMenu(window, std::move(services));
+}
+
+void attachHelpMenu(Form1& window) {
+    attachHelpMenu(window, HelpServices{});
+}
+
+} // namespace kestro

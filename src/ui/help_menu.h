@@ -1,0 +1,75 @@
+#pragma once
+
+// The help menu of the main window: "Kestro ﾍﾙﾌﾟ(&F)" (F1) opens the help at
+// its contents, "ﾄﾋﾟｯｸの検索(&S)..." the topic finder, "WebSite(&W)" the web
+// page through the shell, and "ﾊﾞｰｼﾞｮﾝ情報(&V)..." shows the version dialog
+// modally. None of them acts while the help menu is disabled (while a list
+// is being made), so F1 does nothing then.
+//
+// The help file is read when the help is first opened; when it cannot be
+// found the user is told where it was looked for, and the next choice looks
+// again. The help window and the finder belong to the main window.
+
+#include "ui/version_dialog.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestro {
+
+class Form1;
+class HelpWindow;
+class MessagePresenter;
+
+// What the help menu uses from outside; an empty member takes the
+// program's own.
+struct HelpServices {
+    // The places of the help file (helpFileCandidates()).
+    std::function<std::vector<std::string>()> helpFileCandidates;
+    // The shell's "open" (shellOpen), for the web page and help links.
+    std::function<void(const std::string& target)> open;
+    // The page of "WebSite(&W)" (the build's web page).
+    std::string webPage;
+    // Where the missing-help message goes (the window's presenter).
+    std::shared_ptr<MessagePresenter> presenter;
+    // The version dialog's; its failures go to the window's failure report
+    // unless set.
+    Form2Services version;
+};
+
+class HelpMenu : public QObject {
+    Q_OBJECT
+
+public:
+    HelpMenu(Form1& window, HelpServices services);
+
+    // The help window once the help has been read; null before.
+    HelpWindow* helpWindow() const { return helpWindow_; }
+
+public slots:
+    void mnuHelpHelp_Click();
+    void mnuHelpSerch_Click();
+    void mnuHelpWeb_Click();
+    void mnuHelpVer_Click();
+
+private:
+    bool menuEnabled() const;
+    HelpWindow* loadHelp();
+
+    Form1& window_;
+    HelpServices services_;
+    HelpWindow* helpWindow_ = nullptr;
+};
+
+// Connects the window's help entries to their commands. The returned
+// object belongs to the window.
+HelpMenu& attachHelpMenu(Form1& window, HelpServices services);
+
+// The same with the program's own services.
+void attachHelpMenu(Form1& window);
+
+} // namespace kestro
