@@ -1,0 +1,145 @@
+// Times the list pane with a large list: 100,000 list lines appended in one
+// assignment, then select all, copy, the copy button, save and open again,
+// through the window's own commands. Prints each step's median of RUNS runs.
+//
+//   pane_bench [LINES] [RUNS]
+//
+// Runs offscreen unless a platform is given, and keeps its settings and
+// files in a temporary folder.
+
+#include "listgen/list_host.h"
+#include "ui/document_commands.h"
+#include "ui/form1.h"
+#include "ui/message_presenter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kestro;
+
+class QuietPresenter : public MessagePresenter {
+public:
+    int messages = 0;
+    void showMessage(QWidget*, const QString& text, const QString&, MessageIcon) override {
+        ++messages;
+        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+    }
+    void beep() override {}
+};
+
+class StringList : public ListText {
+public:
+    explicit StringList(const std::string& text) : text_(text) {}
+    std::size_t size() const override { return text_.size(); }
+    Result<std::string_view> nextBlock(std::size_t maxBytes) override {
+        const std::size_t count = std::min(maxBytes, text_.size() - offset_);
+        std::string_view block(text_.data() + offset_, count);
+        offset_ += count;
+        return block;
+    }
+
+private:
+    const std::string& text_;
+    std::size_t offset_ = 0;
+};
+
+// A list as the create command writes it: a header, a folder line for every
+// 40 files, and lines with name, extension, size and time.
+std::string makeList(int lines) {
+    std::string list = "ﾊﾟｽ名\tﾌｧｲﾙ名\t拡張子\tｻｲｽﾞ\t更新日時\r\n";
+    for (int i = 1; i < lines; ++i) {
+        const std::string n = std::to_string(i);
+        if (i % 40 == 1)
+            list += "/home/user/データ/資料_" + n + "/\r\n";
+        else
+            list += "/home/user/データ/資料_" + n + "/\tﾌｧｲﾙ" + n + ".txt\ttxt\t" +
+                    std::to_string(i * 37 % 100000) + "\t2024/05/05 13:04:09\r\n";
+    }
+    return list;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int lines = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toLocal8Bit());
+    QApplication application(argc, argv);
+
+    const std::string list = makeList(lines);
+    const QString file = home.filePath(QStringLiteral("list.txt"));
+    const std::vector<const char*> steps = {"append",      "select all", "copy",
+                                            "copy button", "save",       "open"};
+    std::map<std::string, std::vector<double>> times;
+
+    for (int run = 0; run < runs; ++run) {
+        auto presenter = std::make_shared<QuietPresenter>();
+        Form1 window(Form1Services{presenter, [] { return std::vector<std::string>{"/"}; }, {}});
+        attachDocumentCommands(window, DocumentServices{[&](QWidget*, const FileDialogRequest&) {
+                                   return std::optional<QString>(file);
+                               }});
+        window.show();
+        QElapsedTimer shown;
+        shown.start();
+        while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
+               shown.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+
+        // Each step includes the event-loop turn that lays out and paints.
+        auto timed = [&](const char* step, const auto& action) {
+            QElapsedTimer timer;
+            timer.start();
+            action();
+            QCoreApplication::processEvents();
+            times[step].push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        };
+        timed("append", [&] {
+            StringList text(list);
+            (void)window.acceptList(text);
+        });
+        timed("select all", [&] { window.mnuEditItem[8]->trigger(); });
+        timed("copy", [&] { window.mnuEditItem[4]->trigger(); });
+        timed("copy button", [&] { window.Command2->click(); });
+        timed("save", [&] { window.mnuFileSaveAs->trigger(); });
+        window.Command3->click();
+        QCoreApplication::processEvents();
+        timed("open", [&] { window.mnuFileOpen->trigger(); });
+
+        if (presenter->messages != 0 || window.Text1->document()->blockCount() != lines + 1 ||
+            QFileInfo(file).size() != static_cast<qint64>(list.size())) {
+            std::fprintf(stderr, "run %d did not round-trip the list\n", run + 1);
+            return 1;
+        }
+    }
+
+    std::printf("list pane, %d lines (%.1f MB), median of %d runs\n", lines,
+                static_cast<double>(list.size()) / 1e6, runs);
+    for (const char* step : steps)
+        std::printf("  %-12s %8.1f ms\n", step, median(times[step]));
+    return 0;
+}
