@@ -1,6 +1,8 @@
 #include "ui/run_window.h"
 
+#include "ui/document_commands.h"
 #include "ui/form1.h"
+#include "ui/help_menu.h"
 
 #include <QApplication>
 
@@ -10,6 +12,10 @@ int runWindow(int& argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestro"));
     Form1 window;
+    // The document, edit and help commands live in their own classes; the
+    // window only offers them its menus, buttons and pane.
+    attachDocumentCommands(window);
+    attachHelpMenu(window);
     window.show();
     return QApplication::exec();
 }
