@@ -268,11 +268,6 @@ def make_logo():
 
     canvas = Canvas(width, height, background)
 
-    # Faint ruled lines: a file list, the program's subject, under the texts.
-    for y in range(band + 10, height, 12):
-        rule = canvas.mask()
-        rule.polygon([(6, y), (width - 6, y), (width - 6, y + 1), (6, y + 1)])
-        canvas.paint(rule, hex_colour("#dfe8f3"))
     # The rust edge below the sky.
     edge = canvas.mask()
     edge.polygon([(0, band), (width, band), (width, band + 2.5), (0, band + 2.5)])
