@@ -13,7 +13,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
-#include <QWindow>
 
 #include <cmath>
 
@@ -34,10 +33,11 @@ constexpr auto LogoResource = ":/kestro/kestro_logo.bmp";
 constexpr int LinesRightTwips = 3865;
 constexpr int LineHeightTwips = 225;
 
+// Where "Times New Roman" is missing, the font system's substitute for it
+// (a face made to its measures, so the lines keep their width) stands in; a
+// style hint would make it prefer a generic face instead.
 QFont dialogFont(bool underline) {
     QFont font(QStringLiteral("Times New Roman"), 9, QFont::Bold);
-    // Where that family is missing, another serif face stands in.
-    font.setStyleHint(QFont::Serif);
     font.setUnderline(underline);
     return font;
 }
@@ -175,15 +175,25 @@ QRect Form2::mainWindowRect() const {
     return QRect(screen.left(), screen.top(), 0, screen.height());
 }
 
-void Form2::centreOnScreen() {
+// The dialog's frame is not known before the desktop has framed it once, so
+// the main window's frame stands in for it; the position given is the
+// frame's, as the desktop places it.
+QRect Form2::centreOnScreen() {
     const QRect screen = screenRect();
-    // The outer size counts the frame; making the native window first lets
-    // the platform tell its frame where it knows it before showing.
-    winId();
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    QMargins frame;
+    if (mainWindow_) {
+        const QWidget* main = mainWindow_->window();
+        const QRect outer = main->frameGeometry();
+        const QRect inner = main->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
     const QSize outer = size().grownBy(frame);
-    move(screen.x() + static_cast<int>(std::lround((screen.width() - outer.width()) / 2.0)),
-         screen.y() + static_cast<int>(std::lround((screen.height() - outer.height()) / 2.0)));
+    const QPoint at(
+        screen.x() + static_cast<int>(std::lround((screen.width() - outer.width()) / 2.0)),
+        screen.y() + static_cast<int>(std::lround((screen.height() - outer.height()) / 2.0)));
+    move(at);
+    return QRect(at, outer);
 }
 
 // The user's setting is put back even when it was off: the flight itself
@@ -209,8 +219,7 @@ bool Form2::Form_Load() {
     placeRightAligned(Label3, LinesRightTwips, 1380, LineHeightTwips);
     placeRightAligned(Label4, LinesRightTwips, 1600, LineHeightTwips);
 
-    centreOnScreen();
-    const QRect target = frameGeometry();
+    const QRect target = centreOnScreen();
     const QRect main = mainWindowRect();
     const QRect source(main.left(), main.top(), 0, main.height());
     const Status opened = flyWithAnimationOn(source, target);

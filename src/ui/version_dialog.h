@@ -101,7 +101,7 @@ private:
     Status flyWithAnimationOn(const QRect& from, const QRect& to);
     QRect mainWindowRect() const;
     QRect screenRect() const;
-    void centreOnScreen();
+    QRect centreOnScreen(); // returns the outer rectangle
 
     QWidget* mainWindow_;
     Form2Services services_;
