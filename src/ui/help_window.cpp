@@ -41,8 +41,9 @@ HelpTopicFinder::HelpTopicFinder(QList<HelpTopic> topics, QWidget* parent)
     topicList->setObjectName(QStringLiteral("topicList"));
     listPrompt->setBuddy(topicList);
     for (const HelpTopic& topic : topics_) {
-        // Sub-topics are indented under their heading.
-        auto* row = new QListWidgetItem(QString(2 * (topic.level - 1), QChar(u' ')) + topic.title,
+        // Sub-topics are indented under their heading, by a kanji's width a
+        // level, so that captions in half-width and full-width kana line up.
+        auto* row = new QListWidgetItem(QString(topic.level - 1, QChar(u'\u3000')) + topic.title,
                                         topicList);
         row->setData(AnchorRole, topic.anchor);
     }
