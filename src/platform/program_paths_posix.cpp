@@ -60,6 +60,9 @@ std::string temporaryNameFor(const std::string& path) {
     std::size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    // A long name must not push the temporary name over the length limit.
+    if (name.size() > 40)
+        name.resize(40);
     return folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
            std::to_string(counter++) + "-" + std::to_string(now.tv_nsec);
 }
@@ -127,7 +130,17 @@ Status makeFolders(const std::string& folder) {
     return Ok{};
 }
 
-Status writeFileAtomically(const std::string& path, const std::string& bytes) {
+Status writeFileAtomically(const std::string& requestedPath, const std::string& bytes) {
+    // Saving through a symbolic link updates the file it points to; the link
+    // stays as the user made it.
+    std::string path = requestedPath;
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* target = ::realpath(path.c_str(), nullptr)) {
+            path = target;
+            std::free(target);
+        }
+    }
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {

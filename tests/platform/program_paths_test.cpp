@@ -123,6 +123,21 @@ TEST(ProgramPathsTest, AtomicWriteReplacesContentAndKeepsMode) {
     EXPECT_EQ(read.value(), "");
 }
 
+TEST(ProgramPathsTest, AtomicWriteThroughALinkAndWithALongName) {
+    test::TempTree tree;
+    const std::string target = tree.file("real/list.txt", "old");
+    const std::string link = tree.symlink("link.txt", target);
+    ASSERT_TRUE(writeFileAtomically(link, "new").ok());
+    EXPECT_EQ(test::readFile(target), "new");
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
+
+    const std::string longName = tree / (std::string(250, 'n') + ".txt");
+    ASSERT_TRUE(writeFileAtomically(longName, "long").ok());
+    EXPECT_EQ(test::readFile(longName), "long");
+}
+
 TEST(ProgramPathsTest, AtomicWriteOntoFolderLeavesItAndNoTemporary) {
     test::TempTree tree;
     tree.file("target/inside.txt", "kept");
