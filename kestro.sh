@@ -16,7 +16,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libicu-dev libgtest-dev libgmock-dev
   shared-mime-info xdg-utils
-  fonts-ipafont-gothic xvfb xauth
+  fonts-ipafont-gothic fonts-liberation xvfb xauth
   mingw-w64
 )
 
