@@ -27,11 +27,16 @@ Result<std::unique_ptr<ListSpool>> ListSpool::create(const std::string& folder) 
     path += ListSpoolName;
     // Whatever stands at the name (a leftover, or a link planted there) goes;
     // the new file is then created exclusively, so no link is ever followed.
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR)
-        return failureFromErrno(errno, path, false);
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return failureFromErrno(errno, path, false);
+    // Another run starting at the same moment may create its own file in
+    // between: that one goes too (the other run keeps writing to its own).
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR)
+            return failureFromErrno(errno, path, false);
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && (errno != EEXIST || attempt == 100))
+            return failureFromErrno(errno, path, false);
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         int error = errno;

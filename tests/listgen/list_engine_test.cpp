@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kestro {
@@ -298,6 +299,31 @@ TEST_F(CreateCommandTest, PlantedLinkAtTheSpoolPlaceIsNotFollowed) {
     RecordingHost host(options);
     ASSERT_EQ(run(host), RunOutcome::Listed);
     EXPECT_EQ(test::readFile(victim), "keep me");
+    EXPECT_FALSE(spoolLeft());
+}
+
+TEST_F(CreateCommandTest, RunsAtTheSameTimeShareTheSpoolFolderSafely) {
+    for (int i = 0; i < 30; ++i)
+        tree.file("f" + std::to_string(i));
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    std::vector<std::string> lists[2];
+    auto runMany = [&](std::vector<std::string>& out) {
+        for (int i = 0; i < 40; ++i) {
+            RecordingHost host(options);
+            run(host);
+            out.push_back(host.list);
+        }
+    };
+    std::thread first(runMany, std::ref(lists[0]));
+    std::thread second(runMany, std::ref(lists[1]));
+    first.join();
+    second.join();
+    RecordingHost alone(options);
+    ASSERT_EQ(run(alone), RunOutcome::Listed);
+    for (const auto& made : lists)
+        for (const auto& list : made)
+            ASSERT_EQ(list, alone.list);
     EXPECT_FALSE(spoolLeft());
 }
 
