@@ -71,6 +71,15 @@ Status FolderTree::setPath(const std::string& folder) {
     return Ok{};
 }
 
+void FolderTree::chooseCurrentRowAgain() {
+    const QModelIndex index = model_->index(pathText(path_));
+    if (!index.isValid() || index == currentIndex())
+        return;
+    settingPath_ = true;
+    setCurrentIndex(index);
+    settingPath_ = false;
+}
+
 void FolderTree::showCurrent() {
     QModelIndex index = currentIndex();
     if (!index.isValid())
@@ -86,7 +95,15 @@ void FolderTree::showCurrent() {
 
 void FolderTree::mousePressEvent(QMouseEvent* event) {
     keepShowingCurrent_ = false;
+    userInput_ = true;
     QTreeView::mousePressEvent(event);
+    userInput_ = false;
+}
+
+void FolderTree::mouseMoveEvent(QMouseEvent* event) {
+    userInput_ = true;
+    QTreeView::mouseMoveEvent(event);
+    userInput_ = false;
 }
 
 void FolderTree::wheelEvent(QWheelEvent* event) {
@@ -96,12 +113,22 @@ void FolderTree::wheelEvent(QWheelEvent* event) {
 
 void FolderTree::keyPressEvent(QKeyEvent* event) {
     keepShowingCurrent_ = false;
+    userInput_ = true;
     QTreeView::keyPressEvent(event);
+    userInput_ = false;
 }
 
 void FolderTree::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTreeView::currentChanged(current, previous);
-    if (settingPath_ || !current.isValid())
+    if (settingPath_)
+        return;
+    if (!userInput_) {
+        // Not the user's choice: the model moved the row (rows were added or
+        // removed around it). The current folder stays where it was.
+        QMetaObject::invokeMethod(this, &FolderTree::chooseCurrentRowAgain, Qt::QueuedConnection);
+        return;
+    }
+    if (!current.isValid())
         return;
     std::string chosen = pathBytes(model_->filePath(current));
     if (chosen.empty() || chosen == path_)

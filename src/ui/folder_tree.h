@@ -5,8 +5,11 @@
 // background, so a huge or unreadable folder never blocks the window.
 //
 // path() is the current folder as a native path without a trailing "/"
-// ("/" for the root). Choosing a folder in the tree, or setPath, changes it
-// and emits pathChanged.
+// ("/" for the root). Choosing a folder in the tree with the mouse or the
+// keyboard, or setPath, changes it and emits pathChanged. Nothing else does:
+// when the background reading moves the tree's current row (a folder next to
+// it appeared or vanished), the current folder stays and its row is chosen
+// again.
 
 #include "platform/failure.h"
 
@@ -41,16 +44,19 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showCurrent();
+    void chooseCurrentRowAgain();
 
     QFileSystemModel* model_;
     std::string path_;
     bool settingPath_ = false;
     bool keepShowingCurrent_ = false;
+    bool userInput_ = false; // inside a mouse or key event of the user
 };
 
 } // namespace kestro
