@@ -11,21 +11,21 @@ namespace kestro {
 namespace {
 
 using test::buildPeImage;
-using test::PeImageSpec;
+using test::PeImageOptions;
 
 // A classFile aimed at a program file whose fixed version record is `info`.
 class VersionFixture : public ::testing::Test {
 protected:
     classFile& program(const FixedFileInfo& info, bool pe32Plus = false) {
-        PeImageSpec spec;
-        spec.info = info;
-        spec.pe32Plus = pe32Plus;
+        PeImageOptions options;
+        options.info = info;
+        options.pe32Plus = pe32Plus;
         file.FileName(
-            tree.file("program" + std::to_string(++count) + ".exe", buildPeImage(spec).bytes));
+            tree.file("program" + std::to_string(++count) + ".exe", buildPeImage(options).bytes));
         return file;
     }
     static FixedFileInfo record(std::uint32_t type, std::uint32_t subtype = 0) {
-        FixedFileInfo info = PeImageSpec::defaultInfo();
+        FixedFileInfo info = PeImageOptions::defaultInfo();
         info.type = type;
         info.subtype = subtype;
         return info;
@@ -115,7 +115,7 @@ TEST_F(VersionFixture, FileOSTexts) {
         {5, ""},
     };
     for (const auto& c : cases) {
-        FixedFileInfo info = PeImageSpec::defaultInfo();
+        FixedFileInfo info = PeImageOptions::defaultInfo();
         info.os = c.code;
         EXPECT_EQ(text(program(info).FileOS()), c.text) << std::hex << c.code;
     }
@@ -132,7 +132,7 @@ TEST_F(VersionFixture, BuildTypeMatchesTheWholeFlags) {
         {64, "不明"},
     };
     for (const auto& c : cases) {
-        FixedFileInfo info = PeImageSpec::defaultInfo();
+        FixedFileInfo info = PeImageOptions::defaultInfo();
         info.flags = c.flags;
         info.flagsMask = 0; // taken whole: the mask is not applied
         EXPECT_EQ(text(program(info).BuildType()), c.text) << c.flags;
@@ -140,7 +140,7 @@ TEST_F(VersionFixture, BuildTypeMatchesTheWholeFlags) {
 }
 
 TEST_F(VersionFixture, VersionTextsAreFourDecimalFields) {
-    FixedFileInfo info = PeImageSpec::defaultInfo();
+    FixedFileInfo info = PeImageOptions::defaultInfo();
     info.fileVersionHigh = (4u << 16) | 0u;
     info.fileVersionLow = (1381u << 16) | 1u;
     info.productVersionHigh = (32767u << 16) | 10u;
@@ -155,10 +155,10 @@ TEST_F(VersionFixture, VersionTextsAreFourDecimalFields) {
 // A field that does not fit a signed 16-bit number fails the whole read, so
 // every member fails, whichever version holds the field.
 TEST_F(VersionFixture, AFieldOf32768OrMoreOverflows) {
-    FixedFileInfo badFile = PeImageSpec::defaultInfo();
+    FixedFileInfo badFile = PeImageOptions::defaultInfo();
     badFile.fileVersionHigh = (1u << 16) | 2u;
     badFile.fileVersionLow = (3u << 16) | 40000u;
-    FixedFileInfo badProduct = PeImageSpec::defaultInfo();
+    FixedFileInfo badProduct = PeImageOptions::defaultInfo();
     badProduct.productVersionHigh = 32768u << 16;
     using Member = std::function<Result<std::string>(classFile&)>;
     const std::pair<const char*, Member> members[] = {
@@ -177,7 +177,7 @@ TEST_F(VersionFixture, AFieldOf32768OrMoreOverflows) {
 }
 
 TEST_F(VersionFixture, FilesWithoutVersionAreUnidentified) {
-    PeImageSpec noVersion;
+    PeImageOptions noVersion;
     noVersion.withVersion = false;
     for (const std::string& path :
          {tree.file("readme.txt", "plain text\r\n"), tree.file("empty.dll"),

@@ -13,7 +13,7 @@
 
 namespace kestro::test {
 
-struct PeImageSpec {
+struct PeImageOptions {
     bool pe32Plus = false;
     bool withVersion = true; // false: resources, but no version type among them
     FixedFileInfo info = defaultInfo();
@@ -69,7 +69,7 @@ inline void put32(PeImage& image, std::size_t at, std::uint32_t value) {
     pe_detail::put32(image.bytes, at, value);
 }
 
-inline PeImage buildPeImage(const PeImageSpec& spec) {
+inline PeImage buildPeImage(const PeImageOptions& options) {
     using pe_detail::put16;
     using pe_detail::put32;
     PeImage image;
@@ -82,17 +82,17 @@ inline PeImage buildPeImage(const PeImageSpec& spec) {
     put32(b, 0x3C, static_cast<std::uint32_t>(image.newHeader));
     b.replace(image.newHeader, 4, std::string("PE\0\0", 4));
     const std::size_t coff = image.newHeader + 4;
-    const std::uint32_t optionalSize = spec.pe32Plus ? 240 : 224;
-    put16(b, coff, spec.pe32Plus ? 0x8664 : 0x14C); // machine
-    put16(b, coff + 2, 1);                          // sections
+    const std::uint32_t optionalSize = options.pe32Plus ? 240 : 224;
+    put16(b, coff, options.pe32Plus ? 0x8664 : 0x14C); // machine
+    put16(b, coff + 2, 1);                             // sections
     put16(b, coff + 16, optionalSize);
     put16(b, coff + 18, 0x0102);
 
     image.optionalHeader = coff + 20;
-    put16(b, image.optionalHeader, spec.pe32Plus ? 0x20B : 0x10B);
-    const std::size_t countAt = image.optionalHeader + (spec.pe32Plus ? 108 : 92);
+    put16(b, image.optionalHeader, options.pe32Plus ? 0x20B : 0x10B);
+    const std::size_t countAt = image.optionalHeader + (options.pe32Plus ? 108 : 92);
     put32(b, countAt, 16);
-    image.resourceDirectoryEntry = image.optionalHeader + (spec.pe32Plus ? 112 : 96) + 2 * 8;
+    image.resourceDirectoryEntry = image.optionalHeader + (options.pe32Plus ? 112 : 96) + 2 * 8;
 
     image.sectionTable = image.optionalHeader + optionalSize;
     image.resourceAddress = 0x1000;
@@ -102,7 +102,7 @@ inline PeImage buildPeImage(const PeImageSpec& spec) {
     std::string r;
     // Root: one named type ("MUI") and the numbered types 3, 16 and 24 (16 only
     // with a version).
-    const std::uint32_t numbered = spec.withVersion ? 3 : 2;
+    const std::uint32_t numbered = options.withVersion ? 3 : 2;
     put16(r, 12, 1);
     put16(r, 14, numbered);
     const std::size_t rootEntries = 16;
@@ -127,7 +127,7 @@ inline PeImage buildPeImage(const PeImageSpec& spec) {
     put32(r, entry, 3);
     put32(r, entry + 4, 0x80000000u | static_cast<std::uint32_t>(emptyDirectory));
     entry += 8;
-    if (spec.withVersion) {
+    if (options.withVersion) {
         image.versionTypeEntry = image.resourceRoot + entry;
         put32(r, entry, 16);
         put32(r, entry + 4, 0x80000000u | static_cast<std::uint32_t>(nameDirectory));
@@ -149,7 +149,7 @@ inline PeImage buildPeImage(const PeImageSpec& spec) {
     put16(r, versionBlock + 4, 0);
     for (std::size_t i = 0; i < key.size(); ++i)
         put16(r, versionBlock + 6 + 2 * i, key[i]);
-    const FixedFileInfo& f = spec.info;
+    const FixedFileInfo& f = options.info;
     const std::uint32_t fields[] = {f.signature,
                                     f.structVersion,
                                     f.fileVersionHigh,

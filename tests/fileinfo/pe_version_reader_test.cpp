@@ -14,7 +14,7 @@ namespace {
 
 using test::buildPeImage;
 using test::PeImage;
-using test::PeImageSpec;
+using test::PeImageOptions;
 
 void expectSameRecord(const FixedFileInfo& actual, const FixedFileInfo& expected) {
     EXPECT_EQ(actual.signature, expected.signature);
@@ -32,20 +32,20 @@ void expectSameRecord(const FixedFileInfo& actual, const FixedFileInfo& expected
 TEST(PeVersionReader, ReadsTheRecordOf32And64BitImages) {
     for (bool pe32Plus : {false, true}) {
         SCOPED_TRACE(pe32Plus ? "PE32+" : "PE32");
-        PeImageSpec spec;
-        spec.pe32Plus = pe32Plus;
-        spec.info.type = 3;
-        spec.info.subtype = 7;
-        spec.info.flags = 0x21;
-        spec.info.dateLow = 0xCAFE;
-        auto info = readFixedFileInfo(buildPeImage(spec).bytes);
+        PeImageOptions options;
+        options.pe32Plus = pe32Plus;
+        options.info.type = 3;
+        options.info.subtype = 7;
+        options.info.flags = 0x21;
+        options.info.dateLow = 0xCAFE;
+        auto info = readFixedFileInfo(buildPeImage(options).bytes);
         ASSERT_TRUE(info.has_value());
-        expectSameRecord(*info, spec.info);
+        expectSameRecord(*info, options.info);
     }
 }
 
 TEST(PeVersionReader, FilesThatAreNoProgramsHaveNoVersion) {
-    PeImageSpec withoutVersion;
+    PeImageOptions withoutVersion;
     withoutVersion.withVersion = false;
     const struct {
         const char* name;
@@ -68,9 +68,9 @@ TEST(PeVersionReader, FilesThatAreNoProgramsHaveNoVersion) {
 
 TEST(PeVersionReader, EveryTruncatedImageHasNoVersion) {
     for (bool pe32Plus : {false, true}) {
-        PeImageSpec spec;
-        spec.pe32Plus = pe32Plus;
-        const std::string bytes = buildPeImage(spec).bytes;
+        PeImageOptions options;
+        options.pe32Plus = pe32Plus;
+        const std::string bytes = buildPeImage(options).bytes;
         ASSERT_TRUE(readFixedFileInfo(bytes).has_value());
         for (std::size_t length = 0; length < bytes.size(); ++length)
             ASSERT_FALSE(readFixedFileInfo(bytes.substr(0, length)).has_value())
@@ -144,9 +144,9 @@ TEST(PeVersionReader, DamagedStructuresHaveNoVersion) {
 // return a record without its signature.
 TEST(PeVersionReader, SurvivesRandomDamage) {
     for (bool pe32Plus : {false, true}) {
-        PeImageSpec spec;
-        spec.pe32Plus = pe32Plus;
-        const std::string original = buildPeImage(spec).bytes;
+        PeImageOptions options;
+        options.pe32Plus = pe32Plus;
+        const std::string original = buildPeImage(options).bytes;
         for (std::size_t at = 0; at < original.size(); ++at) {
             std::string bytes = original;
             bytes[at] = static_cast<char>(~bytes[at]);
@@ -219,7 +219,7 @@ TEST(PeVersionReader, ReadsFilesAndRefusesWhatIsNoRegularFile) {
     auto fromFile = readFileVersionResource(program);
     ASSERT_TRUE(fromFile);
     ASSERT_TRUE(fromFile.value().has_value());
-    EXPECT_EQ(fromFile.value()->fileVersionLow, PeImageSpec::defaultInfo().fileVersionLow);
+    EXPECT_EQ(fromFile.value()->fileVersionLow, PeImageOptions::defaultInfo().fileVersionLow);
 
     // A FIFO without a writer would block a plain open; it is no program.
     for (const std::string& odd : {tree.fifo("pipe.exe"), tree.folder("folder.exe")}) {
