@@ -48,6 +48,17 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new QFileSys
         if (keepShowingCurrent_)
             showCurrent();
     });
+    // Rows replaced while folders are read can take the current row with
+    // them; the current folder's row is chosen again once the model settles.
+    for (auto signal : {&QAbstractItemModel::rowsRemoved, &QAbstractItemModel::rowsInserted}) {
+        connect(model_, signal, this, [this] {
+            QMetaObject::invokeMethod(this, &FolderTree::chooseCurrentRowAgain,
+                                      Qt::QueuedConnection);
+        });
+    }
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        QMetaObject::invokeMethod(this, &FolderTree::chooseCurrentRowAgain, Qt::QueuedConnection);
+    });
 }
 
 Status FolderTree::setPath(const std::string& folder) {
@@ -78,9 +89,12 @@ void FolderTree::chooseCurrentRowAgain() {
     settingPath_ = true;
     setCurrentIndex(index);
     settingPath_ = false;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        expand(parent);
 }
 
 void FolderTree::showCurrent() {
+    chooseCurrentRowAgain();
     QModelIndex index = currentIndex();
     if (!index.isValid())
         return;
