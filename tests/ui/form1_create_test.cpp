@@ -4,6 +4,7 @@
 #include "listgen/list_engine.h"
 #include "platform/settings_store.h"
 #include "settings/persisted_settings.h"
+#include "support/recording_host.h"
 #include "ui/folder_tree.h"
 #include "ui/form1.h"
 #include "ui/value_check_box.h"
@@ -30,48 +31,7 @@
 using namespace kestro;
 using namespace kestro::test;
 
-namespace {
-
-// Runs the engine on its own with fixed options and keeps the list, to
-// compare with what the window shows.
-class CapturingHost : public ListHost {
-public:
-    explicit CapturingHost(ListOptions options) : options_(std::move(options)) {}
-    std::string list;
-    std::vector<Failure> failures;
-
-    void enableControls(bool) override {}
-    RootChoice readRoot() override { return {options_.RootFolder, options_.SubFolders}; }
-    ListOptions readOptions() override { return options_; }
-    void yield() override {}
-    bool abortRequested() const override { return false; }
-    void clearAbortRequest() override {}
-    void setStatus(int, const std::string&) override {}
-    void reportFailure(const Failure& failure) override { failures.push_back(failure); }
-    void reportAbort(const std::string&, const std::string&) override {}
-    Status acceptList(ListText& text) override {
-        for (;;) {
-            auto block = text.nextBlock(4096);
-            if (!block)
-                return block.failure();
-            if (block.value().empty())
-                return Ok{};
-            list.append(block.value());
-        }
-    }
-
-private:
-    ListOptions options_;
-};
-
-void makeFile(const QString& path, const QByteArray& content = "x") {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-} // namespace
+namespace {} // namespace
 
 class Form1CreateTest : public QObject {
     Q_OBJECT
@@ -86,7 +46,7 @@ private:
 
     // What the engine writes for the window's current options.
     QString expectedList() {
-        CapturingHost host(form_->readListOptions());
+        test::RecordingHost host(form_->readListOptions());
         if (runCreateCommand(host) != RunOutcome::Listed)
             return QStringLiteral("<run failed>");
         QString text = QString::fromStdString(host.list);

@@ -7,7 +7,11 @@
 #include "ui/form1.h"
 #include "ui/message_presenter.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QtGlobal>
 
 #include <functional>
@@ -65,6 +69,14 @@ inline std::unique_ptr<Form1> makeForm(std::shared_ptr<RecordingPresenter> prese
     if (!services.listDrives)
         services.listDrives = [] { return std::vector<std::string>{"/"}; };
     return std::make_unique<Form1>(std::move(services));
+}
+
+// Writes a file (and its missing folders) for a test tree.
+inline void makeFile(const QString& path, const QByteArray& content = "x") {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
 }
 
 } // namespace kestro::test
