@@ -15,19 +15,9 @@ namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
+using test::awaitFile;
+using test::pathExists;
 using test::readFile;
-
-bool exists(const std::string& path) {
-    std::error_code ignored;
-    return fs::exists(fs::symlink_status(path, ignored));
-}
-
-// Waits for a file that a detached program writes.
-std::string awaitFile(const std::string& path) {
-    for (int i = 0; i < 500 && !exists(path); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return exists(path) ? readFile(path) : "<never written>";
-}
 
 struct Message {
     std::string text;
@@ -58,13 +48,13 @@ TEST_F(OperationsFixture, CopyMoveAndRenameLeaveFileNameAlone) {
     EXPECT_EQ(file.FileName(), source);
 
     ASSERT_TRUE(file.Rename(tree / "from/renamed.txt"));
-    EXPECT_FALSE(exists(source));
+    EXPECT_FALSE(pathExists(source));
     EXPECT_EQ(readFile(tree / "from/renamed.txt"), "the report");
     EXPECT_EQ(file.FileName(), source);
 
     file.FileName(tree / "from/renamed.txt");
     ASSERT_TRUE(file.Move(tree / "to/moved.txt"));
-    EXPECT_FALSE(exists(tree / "from/renamed.txt"));
+    EXPECT_FALSE(pathExists(tree / "from/renamed.txt"));
     EXPECT_EQ(readFile(tree / "to/moved.txt"), "the report");
     EXPECT_EQ(file.FileName(), tree / "from/renamed.txt");
 }
@@ -75,7 +65,7 @@ TEST_F(OperationsFixture, CopyAndMoveIntoAnExistingFolderKeepTheName) {
     tree.folder("other");
     ASSERT_TRUE(file.Move(tree / "other/"));
     EXPECT_EQ(readFile(tree / "other/report.txt"), "the report");
-    EXPECT_FALSE(exists(source));
+    EXPECT_FALSE(pathExists(source));
 }
 
 // Nothing is ever replaced: both files stay as they were and the refusal is
@@ -133,10 +123,10 @@ TEST_F(OperationsFixture, EveryOperationProbesFirst) {
         }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_FALSE(exists(target));
-    EXPECT_FALSE(exists(started));
-    EXPECT_TRUE(exists(source));
-    EXPECT_TRUE(exists(folder));
+    EXPECT_FALSE(pathExists(target));
+    EXPECT_FALSE(pathExists(started));
+    EXPECT_TRUE(pathExists(source));
+    EXPECT_TRUE(pathExists(folder));
 }
 
 TEST_F(OperationsFixture, ExecuteAndPrintHandTheFileToTheShell) {
@@ -161,13 +151,13 @@ TEST_F(OperationsFixture, TrashKeepsTheFileForRestoring) {
     const std::string dataHome = tree.folder("data-home");
     test::ScopedEnv env("XDG_DATA_HOME", dataHome);
     ASSERT_TRUE(file.Trash());
-    EXPECT_FALSE(exists(source));
+    EXPECT_FALSE(pathExists(source));
     EXPECT_EQ(file.FileName(), source);
 
     const std::string trashed = dataHome + "/Trash/files/report.txt";
     const std::string info = dataHome + "/Trash/info/report.txt.trashinfo";
-    ASSERT_TRUE(exists(trashed));
-    ASSERT_TRUE(exists(info));
+    ASSERT_TRUE(pathExists(trashed));
+    ASSERT_TRUE(pathExists(info));
     EXPECT_NE(readFile(info).find("Path=" + source), std::string::npos) << readFile(info);
 
     fs::rename(trashed, source);
@@ -192,7 +182,7 @@ TEST_F(OperationsFixture, FirstMoveWithinAMountPointMoves) {
     ScopedMountTable mounts(fakeMounts({tree / "from"}));
     tree.folder("from/deeper");
     ASSERT_TRUE(file.FirstMove(tree / "from/deeper/report.txt"));
-    EXPECT_FALSE(exists(source));
+    EXPECT_FALSE(pathExists(source));
     EXPECT_EQ(readFile(tree / "from/deeper/report.txt"), "the report");
     EXPECT_EQ(file.FileName(), source);
     EXPECT_TRUE(messages.empty());
@@ -208,12 +198,12 @@ TEST_F(OperationsFixture, FirstMoveAcrossMountPointsOnlyShowsTheMessage) {
         EXPECT_EQ(messages[0].text, "移動元と移動先のﾄﾞﾗｲﾌﾞは同じである必用があります");
         EXPECT_EQ(messages[0].title, "ﾌｧｲﾙ制御ｸﾗｽﾗｲﾌﾞﾗﾘ");
         EXPECT_EQ(readFile(source), "the report");
-        EXPECT_FALSE(exists(destination));
+        EXPECT_FALSE(pathExists(destination));
     }
     // Without a window to show it, the message is dropped and nothing moves.
     file.setMessageSink(nullptr);
     EXPECT_TRUE(file.FirstMove(tree / "to/report.txt"));
-    EXPECT_TRUE(exists(source));
+    EXPECT_TRUE(pathExists(source));
 }
 
 // A link is moved itself, so where it points does not decide the drive.

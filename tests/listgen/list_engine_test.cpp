@@ -32,11 +32,6 @@ std::time_t localEpoch(int year, int month, int day, int hour, int minute, int s
     return std::mktime(&fields);
 }
 
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 class CreateCommandTest : public ::testing::Test {
 protected:
     TempTree tree;
@@ -50,7 +45,7 @@ protected:
     }
     std::string root() const { return tree.path() + "/"; }
     RunOutcome run(RecordingHost& host) { return runCreateCommand(host, spoolFolder.path()); }
-    bool spoolLeft() const { return exists(spoolFolder / ListSpoolName); }
+    bool spoolLeft() const { return test::pathExists(spoolFolder / ListSpoolName); }
 };
 
 TEST_F(CreateCommandTest, WorkedExampleByteForByte) {
@@ -158,7 +153,7 @@ TEST_F(CreateCommandTest, ListingTheSpoolFolderNeverListsTheSpool) {
     RecordingHost host(options);
     ASSERT_EQ(runCreateCommand(host, tree.path()), RunOutcome::Listed);
     EXPECT_EQ(host.list, "ﾌｧｲﾙ名\r\nkeep.txt\r\n");
-    EXPECT_FALSE(exists(tree / ListSpoolName));
+    EXPECT_FALSE(test::pathExists(tree / ListSpoolName));
 }
 
 TEST_F(CreateCommandTest, VanishedFileKeepsItsLineWithEmptyFactCells) {
@@ -186,7 +181,7 @@ TEST_F(CreateCommandTest, FolderVanishingAfterTheSearchEndsTheRunWithItsReport) 
     tree.file("b/f");
     RecordingHost host(optionsFor(tree.path()));
     host.onYield = [&](int, const std::string& phase) {
-        if (phase == SearchingStatus && exists(tree / "b"))
+        if (phase == SearchingStatus && test::pathExists(tree / "b"))
             tree.remove("b");
     };
     ASSERT_EQ(run(host), RunOutcome::Failed);

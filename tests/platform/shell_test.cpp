@@ -15,18 +15,9 @@ namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
+using test::awaitFile;
+using test::pathExists;
 using test::readFile;
-
-bool exists(const std::string& path) {
-    std::error_code ignored;
-    return fs::exists(fs::symlink_status(path, ignored));
-}
-
-std::string awaitFile(const std::string& path) {
-    for (int i = 0; i < 500 && !exists(path); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return exists(path) ? readFile(path) : "<never written>";
-}
 
 // True when this process has no child left, not even a zombie.
 bool noChildLeft() {
@@ -71,8 +62,8 @@ TEST(ShellCopy, RefusesAndReports) {
     }
     EXPECT_EQ(readFile(source), "new");
     EXPECT_EQ(readFile(existing), "old");
-    EXPECT_FALSE(exists(tree / "c.txt"));
-    EXPECT_FALSE(exists(tree / "d.txt"));
+    EXPECT_FALSE(pathExists(tree / "c.txt"));
+    EXPECT_FALSE(pathExists(tree / "d.txt"));
 }
 
 TEST(ShellRename, TellsAMissingFileFromAMissingFolder) {
@@ -116,7 +107,7 @@ TEST(ShellMove, MovesAcrossFileSystemsWithoutReplacing) {
 
     Status moved = moveFileTo(source, other);
     EXPECT_TRUE(moved);
-    EXPECT_FALSE(exists(source));
+    EXPECT_FALSE(pathExists(source));
     EXPECT_EQ(readFile(other + "/a.txt"), "moving");
     fs::remove_all(other);
 }
@@ -133,7 +124,7 @@ TEST(ShellStart, OpensAndPrintsDetachedWithoutLeavingAChild) {
     test::ScopedEnv path("PATH", tree / "bin" + ":/usr/bin:/bin");
     shellOpen("https://example.org/a b");
     // Returns before the program ends, and leaves nothing to reap.
-    EXPECT_FALSE(exists(tree / "xdg-open"));
+    EXPECT_FALSE(pathExists(tree / "xdg-open"));
     EXPECT_TRUE(noChildLeft());
     // A name that looks like an option is passed as a path.
     shellPrint("-n 5 report.txt");

@@ -130,6 +130,17 @@ std::string readFile(const std::string& path) {
     return out.str();
 }
 
+bool pathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string awaitFile(const std::string& path) {
+    for (int i = 0; i < 500 && !pathExists(path); ++i)
+        ::usleep(10000);
+    return pathExists(path) ? readFile(path) : "<never written>";
+}
+
 int runAsUnprivileged(const std::function<int()>& body) {
     pid_t child = ::fork();
     if (child < 0)

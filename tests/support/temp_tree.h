@@ -57,6 +57,13 @@ private:
 // Reads a whole file.
 std::string readFile(const std::string& path);
 
+// Whether anything (a dangling link included) stands at `path`.
+bool pathExists(const std::string& path);
+
+// Waits up to five seconds for a file that another process writes, and
+// reads it; "<never written>" when it does not come.
+std::string awaitFile(const std::string& path);
+
 // Runs `body` in a child process that has dropped root to the unprivileged
 // user "nobody" (when running as root); returns the child's exit status, or
 // -1 when the privilege cannot be dropped. Use it for checks that need a file

@@ -31,8 +31,6 @@
 using namespace kestro;
 using namespace kestro::test;
 
-namespace {} // namespace
-
 class Form1CreateTest : public QObject {
     Q_OBJECT
 
