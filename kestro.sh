@@ -49,9 +49,17 @@ run)
   install_missing
   build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
   if [ $# -eq 0 ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display found: starting the window under a virtual X server (xvfb-run)."
-    echo "On a desktop the window opens directly; without one, try: ./build/src/kestro --help"
-    exec xvfb-run -a ./build/src/kestro
+    # No desktop to show the window on: say how to run it anyway, and show
+    # the command line, which needs none.
+    echo "Kestro is built. No display was found, so the window cannot be shown here."
+    echo "To run the window on a virtual X server (for screenshots):  xvfb-run -a ./build/src/kestro"
+    echo "The command line works without a display:"
+    echo
+    ./build/src/kestro --help
+    echo
+    echo "Example: ./build/src/kestro --list --no-sub --path --size=kb --modified ./src"
+    ./build/src/kestro --list --no-sub --path --size=kb --modified ./src
+    exit 0
   fi
   exec ./build/src/kestro "$@"
   ;;
