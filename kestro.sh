@@ -22,9 +22,9 @@ packages=(
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
-install_missing() {
+install_missing() { # [extra packages...]
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "${packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -32,7 +32,7 @@ install_missing() {
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
   fi
 }
 
@@ -76,7 +76,7 @@ test)
   ;;
 bench)
   shift || true
-  install_missing
+  install_missing python3 bc time
   build build-release -DCMAKE_BUILD_TYPE=Release -DKESTRO_BUILD_TESTS=OFF
   exec bench/run.sh "${1:-medium}"
   ;;
