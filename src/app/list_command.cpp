@@ -134,6 +134,8 @@ public:
         bool pendingCarriageReturn = false;
         std::string converted;
         for (;;) {
+            if (interrupted)
+                return outputFailure();
             auto block = list.nextBlock(BlockSize);
             if (!block)
                 return block.failure();
@@ -156,17 +158,31 @@ public:
         }
         if (pendingCarriageReturn && !write("\r"))
             return outputFailure();
-        if (std::fflush(stdout) != 0)
-            return outputFailure();
         return Ok{};
     }
 
 private:
+    // Writes straight to the descriptor, so that Ctrl+C also ends a write
+    // blocked on a reader that does not read.
     static bool write(std::string_view bytes) {
-        return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR && !interrupted)
+                continue;
+            if (written < 0 || interrupted)
+                return false;
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return true;
     }
     static Failure outputFailure() {
-        // A reader that went away (a pipe into "head") is not worth a report.
+        // Ctrl+C while the list is being written out is the user's abort,
+        // and a reader that went away (a pipe into "head") is not worth a
+        // report: both end the run without the failure box's text.
+        if (interrupted) {
+            std::cerr << "kestro: " << AbortText << std::endl;
+            return Failure{};
+        }
         if (errno == EPIPE)
             return Failure{};
         return failureFromErrno(errno, "stdout", false);

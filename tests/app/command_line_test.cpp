@@ -4,10 +4,14 @@
 #include "support/temp_tree.h"
 
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace kestro {
 namespace {
@@ -127,6 +131,50 @@ TEST(CommandLine, StoredOptionsFromTheWindowThenTheGivenOnes) {
     Outcome gone = runKestro("--list --stored");
     EXPECT_EQ(gone.status, 1);
     EXPECT_EQ(gone.out, "");
+}
+
+TEST(CommandLine, CtrlCAbortsAndLeavesNoTemporaryFile) {
+    TempTree tree;
+    for (int i = 0; i < 4000; ++i)
+        tree.file("f/" + std::string(60, 'n') + std::to_string(i));
+    const std::string binary = std::getenv("KESTRO_BINARY");
+    const std::string spool = binary.substr(0, binary.rfind('/')) + "/_Kestro.tmp";
+    const std::string errors = tree / "stderr.txt";
+
+    // Nobody reads the output, so the list (over 256 KB) cannot be written
+    // out: the run is either still collecting or blocked writing when the
+    // interrupt comes.
+    int output[2];
+    ASSERT_EQ(::pipe(output), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(output[1], STDOUT_FILENO);
+        ::freopen(errors.c_str(), "w", stderr);
+        ::execl(binary.c_str(), binary.c_str(), "--list", tree.path().c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(output[1]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    ::kill(child, SIGINT);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 1000 && ended == 0; ++i) {
+        ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (ended == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "the interrupted run did not end";
+    }
+    ::close(output[0]);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(test::readFile(errors).find("ユーザーによって中断されました。"), std::string::npos)
+        << test::readFile(errors);
+    EXPECT_FALSE(test::pathExists(spool));
 }
 
 TEST(CommandLine, InfoPrintsEveryQuery) {
