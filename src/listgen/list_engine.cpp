@@ -9,7 +9,6 @@
 #include "platform/list_spool.h"
 #include "platform/text.h"
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
