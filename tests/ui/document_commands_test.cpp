@@ -36,10 +36,11 @@ struct ScriptedDialog {
     FileDialogRunner runner() {
         return [this](QWidget*, const FileDialogRequest& request) -> std::optional<QString> {
             requests.push_back(request);
-            if (answers.empty())
-                return std::nullopt;
-            std::optional<QString> answer = answers.front();
-            answers.pop_front();
+            std::optional<QString> answer;
+            if (!answers.empty()) {
+                answer.swap(answers.front());
+                answers.pop_front();
+            }
             return answer;
         };
     }
