@@ -31,7 +31,7 @@ Result<std::int64_t> classFile::Size() const {
     return facts.value().size;
 }
 
-Result<bool> classFile::GetAttribute(std::uint32_t bit) const {
+Result<std::uint32_t> classFile::ReadAttributeSet() const {
     if (!Enabled())
         return notFound(fileName_);
     auto attributes = readAttributes(fileName_);
@@ -39,17 +39,20 @@ Result<bool> classFile::GetAttribute(std::uint32_t bit) const {
         return attributes.failure();
     if (attributes.value() >= AttributeLimit)
         return makeFailure(failure::Overflow, fileName_);
+    return attributes.value();
+}
+
+Result<bool> classFile::GetAttribute(std::uint32_t bit) const {
+    auto attributes = ReadAttributeSet();
+    if (!attributes)
+        return attributes.failure();
     return (attributes.value() & bit) != 0;
 }
 
 Status classFile::SetAttribute(std::uint32_t bit, bool value) {
-    if (!Enabled())
-        return notFound(fileName_);
-    auto attributes = readAttributes(fileName_);
+    auto attributes = ReadAttributeSet();
     if (!attributes)
         return attributes.failure();
-    if (attributes.value() >= AttributeLimit)
-        return makeFailure(failure::Overflow, fileName_);
     std::uint32_t updated = attributes.value();
     if (value) {
         auto already = GetAttribute(bit);

@@ -96,6 +96,8 @@ public:
 
 private:
     Status ReadFileInfo();
+    // Probe, then the whole attribute set; 6 when it does not fit 16 bits.
+    Result<std::uint32_t> ReadAttributeSet() const;
     Result<bool> GetAttribute(std::uint32_t bit) const;
     Status SetAttribute(std::uint32_t bit, bool value);
     Status ReadVersionInfo();
