@@ -130,14 +130,8 @@ TEST_F(OperationsFixture, EveryOperationProbesFirst) {
 }
 
 TEST_F(OperationsFixture, ExecuteAndPrintHandTheFileToTheShell) {
-    for (const char* program : {"xdg-open", "lp"}) {
-        const std::string script = std::string("bin/") + program;
-        tree.file(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + (tree / program) +
-                              ".tmp' && mv '" + (tree / program) + ".tmp' '" + (tree / program) +
-                              "'\n");
-        tree.chmod(script, 0755);
-    }
-    test::ScopedEnv path("PATH", tree / "bin" + ":/usr/bin:/bin");
+    const std::string bin = test::installRecordingPrograms(tree, {"xdg-open", "lp"});
+    test::ScopedEnv path("PATH", bin + ":/usr/bin:/bin");
     ASSERT_TRUE(file.Execute());
     ASSERT_TRUE(file.FilePrint());
     EXPECT_EQ(awaitFile(tree / "xdg-open"), source + "\n");

@@ -114,14 +114,8 @@ TEST(ShellMove, MovesAcrossFileSystemsWithoutReplacing) {
 
 TEST(ShellStart, OpensAndPrintsDetachedWithoutLeavingAChild) {
     test::TempTree tree;
-    for (const char* program : {"xdg-open", "lp"}) {
-        const std::string script = std::string("bin/") + program;
-        tree.file(script, "#!/bin/sh\nsleep 0.2\nprintf '%s\\n' \"$@\" > '" + (tree / program) +
-                              ".tmp' && mv '" + (tree / program) + ".tmp' '" + (tree / program) +
-                              "'\n");
-        tree.chmod(script, 0755);
-    }
-    test::ScopedEnv path("PATH", tree / "bin" + ":/usr/bin:/bin");
+    const std::string bin = test::installRecordingPrograms(tree, {"xdg-open", "lp"}, "sleep 0.2");
+    test::ScopedEnv path("PATH", bin + ":/usr/bin:/bin");
     shellOpen("https://example.org/a b");
     // Returns before the program ends, and leaves nothing to reap.
     EXPECT_FALSE(pathExists(tree / "xdg-open"));

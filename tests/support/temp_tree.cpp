@@ -123,6 +123,18 @@ ScopedEnv::~ScopedEnv() {
     tzset();
 }
 
+std::string installRecordingPrograms(TempTree& tree, const std::vector<std::string>& names,
+                                     const std::string& firstCommand) {
+    for (const auto& name : names) {
+        const std::string record = tree / name;
+        tree.file("bin/" + name, "#!/bin/sh\n" + firstCommand + "\nprintf '%s\\n' \"$@\" > '" +
+                                     record + ".tmp' && mv '" + record + ".tmp' '" + record +
+                                     "'\n");
+        tree.chmod("bin/" + name, 0755);
+    }
+    return tree / "bin";
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestro::test {
 
@@ -53,6 +54,13 @@ private:
     std::string name_;
     std::optional<std::string> old_;
 };
+
+// Writes stand-ins for the programs `names` into tree/bin: each runs
+// `firstCommand` (a shell command, may be empty), then writes its arguments,
+// one a line, to tree/<name> in one step. Returns the bin folder, to put in
+// front of PATH.
+std::string installRecordingPrograms(TempTree& tree, const std::vector<std::string>& names,
+                                     const std::string& firstCommand = {});
 
 // Reads a whole file.
 std::string readFile(const std::string& path);
