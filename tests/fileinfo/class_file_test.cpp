@@ -3,7 +3,14 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kestro {
 namespace {
@@ -129,6 +136,50 @@ TEST(ClassFile, ProbeOnAFifoReturnsAtOnce) {
     EXPECT_TRUE(enabled) << "a readable FIFO passes the probe without being opened";
     EXPECT_TRUE(system.value());
     EXPECT_FALSE(executable.value());
+}
+
+// A FIFO, socket or device is decided from its facts and never opened: an
+// open would release a FIFO's waiting writer into a broken pipe, and a socket
+// cannot be opened at all. An open of the watched name would show as an event.
+TEST(ClassFile, SpecialFilesAreNeverOpened) {
+    TempTree tree;
+    std::vector<std::string> paths = {tree.fifo("pipe.exe"), tree / "socket.exe"};
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(paths[1].size(), sizeof address.sun_path);
+    paths[1].copy(address.sun_path, paths[1].size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    // The numbers of the null device: harmless should it be opened after all.
+    if (::mknod((tree / "device.exe").c_str(), S_IFCHR | 0644, ::makedev(1, 3)) == 0)
+        paths.push_back(tree / "device.exe");
+    else
+        std::cerr << "no device node (needs the privilege to make one): not checked\n";
+    const int watcher = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        ASSERT_GE(::inotify_add_watch(watcher, path.c_str(), IN_OPEN), 0);
+        classFile file;
+        file.FileName(path);
+        ASSERT_TRUE(file.Enabled());
+        auto executable = file.Executable();
+        ASSERT_TRUE(executable) << executable.failure().number;
+        EXPECT_FALSE(executable.value());
+        for (auto version : {file.FileVersion(), file.ProductVersion()}) {
+            ASSERT_TRUE(version) << version.failure().number;
+            EXPECT_EQ(version.value(), "");
+        }
+        for (auto description :
+             {file.FileType(), file.FileSubtype(), file.FileOS(), file.BuildType()}) {
+            ASSERT_TRUE(description) << description.failure().number;
+            EXPECT_EQ(description.value(), "不明");
+        }
+        char events[4096];
+        EXPECT_LT(::read(watcher, events, sizeof events), 0) << "the file was opened";
+    }
+    ::close(watcher);
+    ::close(listener);
 }
 
 TEST(ClassFile, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
