@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -136,30 +138,106 @@ std::string targetPath(const std::string& source, const std::string& destination
     return destination + (destination.back() == '/' ? "" : "/") + name;
 }
 
-// 0 or the errno of the failed write.
-int writeAll(int fd, const char* data, std::size_t length) {
+// Copies `length` bytes at `offset` from `in` to the same place in `out`: in
+// the kernel where it can, else through a buffer. 0 or the errno of the
+// failed side (`readFailed` tells which). Stops early only at the end of
+// `in`, should it have shrunk.
+int copyRange(int in, int out, off_t offset, off_t length, bool& readFailed) {
+    bool inKernel = true;
+    std::vector<char> buffer;
     while (length > 0) {
-        ssize_t put = ::write(fd, data, length);
-        if (put < 0 && errno == EINTR)
+        if (inKernel) {
+            loff_t from = offset;
+            loff_t to = offset;
+            ssize_t done =
+                ::copy_file_range(in, &from, out, &to, static_cast<std::size_t>(length), 0);
+            if (done > 0) {
+                offset += done;
+                length -= done;
+                continue;
+            }
+            if (done == 0)
+                return 0;
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+                return errno;
+            inKernel = false;
+            buffer.resize(1 << 17);
+        }
+        const std::size_t chunk =
+            static_cast<std::size_t>(std::min<off_t>(length, static_cast<off_t>(buffer.size())));
+        ssize_t got = ::pread(in, buffer.data(), chunk, offset);
+        if (got < 0 && errno == EINTR)
             continue;
-        if (put < 0)
+        if (got < 0) {
+            readFailed = true;
             return errno;
-        data += put;
-        length -= static_cast<std::size_t>(put);
+        }
+        if (got == 0)
+            return 0;
+        for (ssize_t put = 0; put < got;) {
+            ssize_t wrote = ::pwrite(out, buffer.data() + put, static_cast<std::size_t>(got - put),
+                                     offset + put);
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote < 0)
+                return errno;
+            put += wrote;
+        }
+        offset += got;
+        length -= got;
     }
     return 0;
 }
 
+// Copies the contents of `in` (`size` bytes) to the empty `out`, holes kept
+// as holes: only the ranges that hold data are copied, and the length is set
+// at the end. A file system that cannot tell holes gives the whole file as
+// data. 0 or the errno, as copyRange.
+int copyContents(int in, int out, off_t size, bool& readFailed) {
+    off_t at = 0;
+    while (at < size) {
+        off_t data = ::lseek(in, at, SEEK_DATA);
+        off_t end = size;
+        if (data < 0 && errno == ENXIO)
+            break; // only a hole remains
+        if (data < 0 && errno != EINVAL && errno != EOPNOTSUPP) {
+            readFailed = true;
+            return errno;
+        }
+        if (data < 0) {
+            data = at;
+        } else {
+            end = ::lseek(in, data, SEEK_HOLE);
+            if (end < 0 || end > size)
+                end = size;
+        }
+        if (data >= size)
+            break;
+        if (int error = copyRange(in, out, data, end - data, readFailed); error != 0)
+            return error;
+        at = end;
+    }
+    return ::ftruncate(out, size) == 0 ? 0 : errno;
+}
+
 // Copies a regular file to a name that must not exist yet (O_EXCL). A copy
-// that fails part way is removed again.
+// that fails part way is removed again. Sparse files stay sparse.
 Status copyRegular(const std::string& source, const std::string& destination) {
+    // A FIFO or device has no content to copy, and is not even opened:
+    // opening one may wait, or act.
+    struct stat facts {};
+    if (::stat(source.c_str(), &facts) != 0)
+        return failureFromErrno(errno, source, false);
+    if (!S_ISREG(facts.st_mode))
+        return makeFailure(failure::PathFileAccess, source);
     int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (in < 0)
         return failureFromErrno(errno, source, false);
     struct stat st {};
     if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(in);
-        // A FIFO or device has no content to copy; reading one could block.
         return makeFailure(failure::PathFileAccess, source);
     }
     int out = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
@@ -170,24 +248,8 @@ Status copyRegular(const std::string& source, const std::string& destination) {
         return error == ENOENT ? failureFromErrno(ENOENT, destination, true)
                                : failureFromErrno(error, destination, false);
     }
-    std::vector<char> buffer(1 << 17);
-    int error = 0;
-    const std::string* failed = &destination;
-    for (;;) {
-        ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            error = errno;
-            failed = &source;
-            break;
-        }
-        if (got == 0)
-            break;
-        error = writeAll(out, buffer.data(), static_cast<std::size_t>(got));
-        if (error != 0)
-            break;
-    }
+    bool readFailed = false;
+    int error = copyContents(in, out, st.st_size, readFailed);
     ::close(in);
     // Keep the times like a shell copy does; a file system that cannot set
     // them still has a good copy.
@@ -197,7 +259,35 @@ Status copyRegular(const std::string& source, const std::string& destination) {
         error = errno;
     if (error != 0) {
         ::unlink(destination.c_str());
-        return failureFromErrno(error, *failed, false);
+        return failureFromErrno(error, readFailed ? source : destination, false);
+    }
+    return Ok{};
+}
+
+// Makes at `destination` a symbolic link with the text of the link `source`
+// (never replacing anything), with the old link's times.
+Status copyLink(const std::string& source, const std::string& destination) {
+    std::string text(PATH_MAX, '\0');
+    for (;;) {
+        ssize_t length = ::readlink(source.c_str(), text.data(), text.size());
+        if (length < 0)
+            return failureFromErrno(errno, source, false);
+        if (static_cast<std::size_t>(length) < text.size()) {
+            text.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        text.resize(text.size() * 2);
+    }
+    if (::symlink(text.c_str(), destination.c_str()) != 0) {
+        int error = errno;
+        if (error == EEXIST)
+            return existsFailure(destination);
+        return failureFromErrno(error, destination, error == ENOENT);
+    }
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) == 0) {
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        ::utimensat(AT_FDCWD, destination.c_str(), times, AT_SYMLINK_NOFOLLOW);
     }
     return Ok{};
 }
@@ -243,8 +333,13 @@ Status moveFileTo(const std::string& source, const std::string& destination) {
     if (error != EXDEV)
         return moveFailure(error, source, target);
     // Across file systems: copy, then remove the source; if it cannot be
-    // removed, remove the copy so that the file exists once.
-    if (auto copied = copyRegular(source, target); !copied)
+    // removed, remove the copy so that the file exists once. A symbolic link
+    // is moved as a link, not as a copy of what it points to.
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0)
+        return failureFromErrno(errno, source, false);
+    Status copied = S_ISLNK(st.st_mode) ? copyLink(source, target) : copyRegular(source, target);
+    if (!copied)
         return copied;
     if (::unlink(source.c_str()) != 0) {
         error = errno;
