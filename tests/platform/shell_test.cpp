@@ -150,8 +150,9 @@ TEST(ShellMove, MovesAcrossFileSystemsWithoutReplacing) {
         const std::string link = tree.symlink("link", target);
         EXPECT_TRUE(moveFileTo(link, other + "/link")) << target;
         EXPECT_FALSE(pathExists(link));
-        ASSERT_TRUE(fs::is_symlink(other + "/link")) << target;
-        EXPECT_EQ(fs::read_symlink(other + "/link"), target);
+        EXPECT_TRUE(fs::is_symlink(other + "/link")) << target;
+        if (fs::is_symlink(other + "/link"))
+            EXPECT_EQ(fs::read_symlink(other + "/link"), target);
         fs::remove(other + "/link");
     }
     fs::remove_all(other);
