@@ -151,8 +151,9 @@ TEST(ShellMove, MovesAcrossFileSystemsWithoutReplacing) {
         EXPECT_TRUE(moveFileTo(link, other + "/link")) << target;
         EXPECT_FALSE(pathExists(link));
         EXPECT_TRUE(fs::is_symlink(other + "/link")) << target;
-        if (fs::is_symlink(other + "/link"))
+        if (fs::is_symlink(other + "/link")) {
             EXPECT_EQ(fs::read_symlink(other + "/link"), target);
+        }
         fs::remove(other + "/link");
     }
     fs::remove_all(other);
