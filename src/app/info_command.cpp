@@ -2,6 +2,9 @@
 
 #include "fileinfo/class_file.h"
 
+#include <iostream>
+#include <optional>
+
 namespace kestro {
 
 namespace {
@@ -18,41 +21,76 @@ std::string text(const std::string& value) {
     return value;
 }
 
-template <class T> void line(std::ostream& out, const char* name, const Result<T>& result) {
-    out << name << ": ";
-    if (result)
-        out << text(result.value());
-    else
-        out << "error " << result.failure().number;
-    out << '\n';
-}
+// Writes one query's line and keeps the first failure, so that a path no
+// query could answer ends the command with a failure.
+class Lines {
+public:
+    explicit Lines(std::ostream& out) : out_(out) {}
+
+    template <class T> void operator()(const char* name, const Result<T>& result) {
+        out_ << name << ": ";
+        if (result) {
+            out_ << text(result.value());
+            answered_ = true;
+        } else {
+            out_ << "error " << result.failure().number;
+            if (!first_)
+                first_ = result.failure();
+        }
+        out_ << '\n';
+    }
+    // The failure when every query failed.
+    const std::optional<Failure>& nothingAnswered() const {
+        static const std::optional<Failure> none;
+        return answered_ ? none : first_;
+    }
+
+private:
+    std::ostream& out_;
+    bool answered_ = false;
+    std::optional<Failure> first_;
+};
 } // namespace
 
-int runInfoCommand(const std::string& path, std::ostream& out) {
+int runInfoCommand(const std::string& path, std::ostream& out, std::ostream& errors) {
     classFile file;
     file.FileName(path);
+    // The times are taken before anything reads the file's contents, which
+    // could otherwise stamp the access time shown.
+    auto creationTime = file.CreationTime();
+    auto lastAccessTime = file.LastAccessTime();
+    auto lastWriteTime = file.LastWriteTime();
+    Lines line(out);
     out << "FileName: " << file.FileName() << '\n';
     out << "Enabled: " << text(file.Enabled()) << '\n';
-    line(out, "Size", file.Size());
-    line(out, "Archive", file.Archive());
-    line(out, "Hidden", file.Hidden());
-    line(out, "System", file.System());
-    line(out, "Directory", file.Directory());
-    line(out, "ReadOnly", file.ReadOnly());
-    line(out, "Executable", file.Executable());
+    line("Size", file.Size());
+    line("Archive", file.Archive());
+    line("Hidden", file.Hidden());
+    line("System", file.System());
+    line("Directory", file.Directory());
+    line("ReadOnly", file.ReadOnly());
+    line("Executable", file.Executable());
     out << "ShortPathName: " << file.ShortPathName() << '\n';
-    line(out, "CreationTime", file.CreationTime());
-    line(out, "LastAccessTime", file.LastAccessTime());
-    line(out, "LastWriteTime", file.LastWriteTime());
-    line(out, "Links", file.Links());
+    line("CreationTime", creationTime);
+    line("LastAccessTime", lastAccessTime);
+    line("LastWriteTime", lastWriteTime);
+    line("Links", file.Links());
     out << "CompressedSize: " << file.CompressedSize() << '\n';
-    line(out, "FileVersion", file.FileVersion());
-    line(out, "ProductVersion", file.ProductVersion());
-    line(out, "FileType", file.FileType());
-    line(out, "FileSubtype", file.FileSubtype());
-    line(out, "FileOS", file.FileOS());
-    line(out, "BuildType", file.BuildType());
+    line("FileVersion", file.FileVersion());
+    line("ProductVersion", file.ProductVersion());
+    line("FileType", file.FileType());
+    line("FileSubtype", file.FileSubtype());
+    line("FileOS", file.FileOS());
+    line("BuildType", file.BuildType());
+    if (const auto& failure = line.nothingAnswered()) {
+        errors << "kestro: " << failure->description << std::endl;
+        return 1;
+    }
     return 0;
+}
+
+int runInfoCommand(const std::string& path, std::ostream& out) {
+    return runInfoCommand(path, out, std::cerr);
 }
 
 } // namespace kestro

@@ -51,8 +51,9 @@ public:
     // Probes; since the probe refuses folders this is no for every file and
     // fails with 53 for a folder.
     Result<bool> Directory() const;
-    // Probes; yes for a file the platform can run: an ELF or PE image, or a
-    // file with an execute permission bit that starts with "#!".
+    // Probes; yes for a file the platform can run: an ELF or PE executable
+    // (not an object file or library), or a file with an execute permission
+    // bit that starts with "#!". Only a regular file is opened for it.
     Result<bool> Executable() const;
 
     // No probe: the short path, which equals the long one here; empty when

@@ -15,15 +15,12 @@ Failure notFound(const std::string& path) {
     return makeFailure(failure::FileNotFound, path);
 }
 
-// Four 16-bit fields, most significant first, each held as a signed 16-bit
-// number: a field of 32768 or more overflows.
-Result<std::string> versionText(std::uint32_t high, std::uint32_t low, const std::string& path) {
+// Four unsigned 16-bit fields, most significant first, as they are stored.
+std::string versionText(std::uint32_t high, std::uint32_t low) {
     const std::array<std::uint32_t, 4> fields = {high >> 16, high & 0xFFFF, low >> 16,
                                                  low & 0xFFFF};
     std::string text;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i] >= 0x8000)
-            return makeFailure(failure::Overflow, path);
         if (i > 0)
             text += '.';
         text += ' ' + std::to_string(fields[i]);
@@ -126,14 +123,8 @@ Status classFile::ReadVersionInfo() {
         return Ok{};
     const FixedFileInfo& info = *read.value();
 
-    auto fileVersion = versionText(info.fileVersionHigh, info.fileVersionLow, fileName_);
-    if (!fileVersion)
-        return fileVersion.failure();
-    fileVersionText_ = fileVersion.value();
-    auto productVersion = versionText(info.productVersionHigh, info.productVersionLow, fileName_);
-    if (!productVersion)
-        return productVersion.failure();
-    productVersionText_ = productVersion.value();
+    fileVersionText_ = versionText(info.fileVersionHigh, info.fileVersionLow);
+    productVersionText_ = versionText(info.productVersionHigh, info.productVersionLow);
 
     fileTypeCode_ = info.type;
     fileSubtypeCode_ = info.subtype;

@@ -3,8 +3,10 @@
 // Random access to a few small pieces of one regular file, for readers of
 // binary formats that need headers and tables but never the whole file.
 //
-// Only a regular file is read: the open never waits (O_NONBLOCK), and a FIFO,
-// device, socket or folder is answered with an empty optional before any read.
+// Only a regular file is opened: a FIFO, device, socket or folder is answered
+// with an empty optional without being opened (and checked again on the
+// opened descriptor, so a name replaced meanwhile is never read). Reads leave
+// the access time alone where the caller owns the file (O_NOATIME).
 // Failures carry the errno's number (53 missing file, 70 not readable, 68
 // device gone ...). The object owns its descriptor and closes it on
 // destruction; it can be moved, not copied.

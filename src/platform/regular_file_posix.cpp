@@ -11,9 +11,21 @@
 namespace kestro {
 
 Result<std::optional<RegularFile>> RegularFile::open(const std::string& path) {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused
-    // right after the open.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Decided from the facts before any open: opening a FIFO releases a writer
+    // waiting for a reader, a device may act on being opened, a socket cannot
+    // be opened at all.
+    struct stat facts {};
+    if (::stat(path.c_str(), &facts) != 0)
+        return failureFromErrno(errno, path, false);
+    if (!S_ISREG(facts.st_mode))
+        return std::optional<RegularFile>{};
+    // Reading must not stamp the access time; only the owner (or a privileged
+    // caller) may ask for that. O_NONBLOCK: should the name have become a FIFO
+    // meanwhile, the open does not wait, and the check below refuses it.
+    const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(path.c_str(), flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(path.c_str(), flags);
     if (fd < 0)
         return failureFromErrno(errno, path, false);
     struct stat st {};

@@ -2,7 +2,9 @@
 
 // Shell actions: open or print a document with its associated program, the
 // freedesktop trash, and copy, move and rename of single files. Copy and move
-// never replace an existing destination: they fail and leave both files.
+// never replace an existing destination: they fail and leave both files. A
+// copy keeps a sparse file sparse; a move to another file system keeps a
+// symbolic link a link.
 
 #include "platform/failure.h"
 

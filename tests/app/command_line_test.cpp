@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -187,11 +188,34 @@ TEST(CommandLine, InfoPrintsEveryQuery) {
     EXPECT_NE(info.out.find("Size: 3\n"), std::string::npos);
     EXPECT_NE(info.out.find("Links: 1\n"), std::string::npos);
 
-    Outcome gone = runKestro("--info " + tree.path() + "/gone");
+    // A path that cannot be read at all is a failure a script can see.
+    const std::string errors = tree / "errors.txt";
+    Outcome gone = runKestro("--info " + tree.path() + "/gone", errors);
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_NE(test::readFile(errors).find(tree.path() + "/gone"), std::string::npos);
     EXPECT_NE(gone.out.find("Enabled: False\n"), std::string::npos);
     EXPECT_NE(gone.out.find("Size: error 53\n"), std::string::npos);
     EXPECT_NE(gone.out.find("LastWriteTime: error 53\n"), std::string::npos);
     EXPECT_NE(gone.out.find("CompressedSize: -1\n"), std::string::npos);
+}
+
+// Asking leaves the file as it was: the access time shown is the file's own,
+// not the stamp of the program's read, and the read leaves no stamp.
+TEST(CommandLine, InfoLeavesTheAccessTimeAlone) {
+    test::ScopedEnv zone("TZ", "UTC");
+    TempTree tree;
+    const std::string path = tree.file("tool", "#!/bin/sh\n");
+    tree.chmod("tool", 0755);
+    const std::time_t accessed = 946857907; // 2000/01/03 00:05:07
+    tree.setTimes("tool", accessed, accessed + 86400);
+    Outcome info = runKestro("--info " + path);
+    EXPECT_EQ(info.status, 0);
+    EXPECT_NE(info.out.find("Executable: True\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("LastAccessTime: 2000/01/03 00:05:07\n"), std::string::npos)
+        << info.out;
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_atim.tv_sec, accessed);
 }
 
 } // namespace

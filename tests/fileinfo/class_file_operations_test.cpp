@@ -139,23 +139,65 @@ TEST_F(OperationsFixture, ExecuteAndPrintHandTheFileToTheShell) {
     EXPECT_EQ(file.FileName(), source);
 }
 
-// The freedesktop trash: the file goes to files/, its origin to
-// info/NAME.trashinfo, and putting it back restores it whole.
+// The path an info file keeps, decoded.
+std::string trashedFrom(const std::string& info) {
+    const std::size_t start = info.find("\nPath=");
+    if (info.rfind("[Trash Info]\n", 0) != 0 || start == std::string::npos)
+        return "<no path>";
+    const std::string encoded = info.substr(start + 6, info.find('\n', start + 1) - start - 6);
+    std::string path;
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] == '%' && i + 2 < encoded.size()) {
+            path += static_cast<char>(std::stoi(encoded.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            path += encoded[i];
+        }
+    }
+    return path;
+}
+
+// The freedesktop trash, made where it is missing: the file goes to files/,
+// its origin to info/NAME.trashinfo (one line, percent-encoded, whatever bytes
+// the name holds), and putting it back restores it whole. A second file of the
+// same name gets a name of its own.
 TEST_F(OperationsFixture, TrashKeepsTheFileForRestoring) {
-    const std::string dataHome = tree.folder("data-home");
+    const std::string dataHome = tree / "data-home/not-yet";
     test::ScopedEnv env("XDG_DATA_HOME", dataHome);
+    const std::string odd = tree.file("from/re\nport\xff.txt", "the odd report");
+    const std::string folder = fs::canonical(tree / "from").string();
+    for (const std::string& name : {std::string("report.txt"), std::string("re\nport\xff.txt")}) {
+        const std::string path = tree / "from/" + name;
+        const std::string content = readFile(path);
+        file.FileName(path);
+        ASSERT_TRUE(file.Trash()) << path;
+        EXPECT_FALSE(pathExists(path));
+        EXPECT_EQ(file.FileName(), path);
+
+        const std::string trashed = dataHome + "/Trash/files/" + name;
+        const std::string infoPath = dataHome + "/Trash/info/" + name + ".trashinfo";
+        const std::string info = readFile(infoPath);
+        EXPECT_NE(info.find("\nDeletionDate="), std::string::npos) << info;
+        ASSERT_EQ(trashedFrom(info), folder + "/" + name) << info;
+        fs::rename(trashed, trashedFrom(info));
+        fs::remove(infoPath);
+        EXPECT_EQ(readFile(path), content);
+    }
     ASSERT_TRUE(file.Trash());
-    EXPECT_FALSE(pathExists(source));
-    EXPECT_EQ(file.FileName(), source);
+    tree.file("from/re\nport\xff.txt", "another");
+    ASSERT_TRUE(file.Trash());
+    EXPECT_EQ(readFile(dataHome + "/Trash/files/re\nport\xff.txt.2"), "another");
+    EXPECT_EQ(trashedFrom(readFile(dataHome + "/Trash/info/re\nport\xff.txt.2.trashinfo")),
+              folder + "/re\nport\xff.txt");
+}
 
-    const std::string trashed = dataHome + "/Trash/files/report.txt";
-    const std::string info = dataHome + "/Trash/info/report.txt.trashinfo";
-    ASSERT_TRUE(pathExists(trashed));
-    ASSERT_TRUE(pathExists(info));
-    EXPECT_NE(readFile(info).find("Path=" + source), std::string::npos) << readFile(info);
-
-    fs::rename(trashed, source);
-    fs::remove(info);
+// Without a trash to put it in, the file stays where it was and the failure
+// is reported.
+TEST_F(OperationsFixture, TrashFailsWithoutATrash) {
+    test::ScopedEnv env("XDG_DATA_HOME", tree.file("not-a-folder"));
+    Status result = file.Trash();
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.failure().number, failure::PathNotFound);
     EXPECT_EQ(readFile(source), "the report");
 }
 

@@ -3,7 +3,14 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kestro {
 namespace {
@@ -131,6 +138,50 @@ TEST(ClassFile, ProbeOnAFifoReturnsAtOnce) {
     EXPECT_FALSE(executable.value());
 }
 
+// A FIFO, socket or device is decided from its facts and never opened: an
+// open would release a FIFO's waiting writer into a broken pipe, and a socket
+// cannot be opened at all. An open of the watched name would show as an event.
+TEST(ClassFile, SpecialFilesAreNeverOpened) {
+    TempTree tree;
+    std::vector<std::string> paths = {tree.fifo("pipe.exe"), tree / "socket.exe"};
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(paths[1].size(), sizeof address.sun_path);
+    paths[1].copy(address.sun_path, paths[1].size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    // The numbers of the null device: harmless should it be opened after all.
+    if (::mknod((tree / "device.exe").c_str(), S_IFCHR | 0644, ::makedev(1, 3)) == 0)
+        paths.push_back(tree / "device.exe");
+    else
+        std::cerr << "no device node (needs the privilege to make one): not checked\n";
+    const int watcher = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        ASSERT_GE(::inotify_add_watch(watcher, path.c_str(), IN_OPEN), 0);
+        classFile file;
+        file.FileName(path);
+        ASSERT_TRUE(file.Enabled());
+        auto executable = file.Executable();
+        ASSERT_TRUE(executable) << executable.failure().number;
+        EXPECT_FALSE(executable.value());
+        for (auto version : {file.FileVersion(), file.ProductVersion()}) {
+            ASSERT_TRUE(version) << version.failure().number;
+            EXPECT_EQ(version.value(), "");
+        }
+        for (auto description :
+             {file.FileType(), file.FileSubtype(), file.FileOS(), file.BuildType()}) {
+            ASSERT_TRUE(description) << description.failure().number;
+            EXPECT_EQ(description.value(), "不明");
+        }
+        char events[4096];
+        EXPECT_LT(::read(watcher, events, sizeof events), 0) << "the file was opened";
+    }
+    ::close(watcher);
+    ::close(listener);
+}
+
 TEST(ClassFile, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
     TempTree tree;
     tree.chmod(".", 0755);
@@ -149,13 +200,45 @@ TEST(ClassFile, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
     EXPECT_EQ(status, 0);
 }
 
-TEST(ClassFile, ExecutableImages) {
-    TempTree tree;
+// The start of an ELF file of `type` with one program header of
+// `programType` (3 names the program interpreter).
+std::string elfImage(bool wide, bool bigEndian, std::uint16_t type, std::uint32_t programType) {
+    std::string bytes(0x100, '\0');
+    const auto put = [&](std::size_t at, std::uint64_t value, int width) {
+        for (int i = 0; i < width; ++i)
+            bytes[at + (bigEndian ? width - 1 - i : i)] = static_cast<char>(value >> (8 * i));
+    };
+    bytes.replace(0, 4,
+                  "\x7f"
+                  "ELF");
+    bytes[4] = wide ? 2 : 1;
+    bytes[5] = bigEndian ? 2 : 1;
+    bytes[6] = 1;
+    put(16, type, 2);
+    put(wide ? 0x20 : 0x1C, 0x80, wide ? 8 : 4);
+    put(wide ? 0x36 : 0x2A, wide ? 56 : 32, 2);
+    put(wide ? 0x38 : 0x2C, 2, 2);
+    put(0x80, 6, 4); // the program header table itself, then the one asked for
+    put(0x80 + (wide ? 56 : 32), programType, 4);
+    return bytes;
+}
+
+// A PE image whose file header has `characteristics`.
+std::string peImage(std::uint16_t characteristics) {
     std::string pe(0x100, '\0');
     pe[0] = 'M';
     pe[1] = 'Z';
     pe[0x3C] = static_cast<char>(0x80);
     pe.replace(0x80, 4, std::string("PE\0\0", 4));
+    pe[0x96] = static_cast<char>(characteristics & 0xFF);
+    pe[0x97] = static_cast<char>(characteristics >> 8);
+    return pe;
+}
+
+// Executable means runnable: programs and scripts, not object files,
+// libraries or bare signatures.
+TEST(ClassFile, ExecutableImages) {
+    TempTree tree;
     struct Case {
         const char* name;
         std::string content;
@@ -163,16 +246,23 @@ TEST(ClassFile, ExecutableImages) {
         bool executable;
     };
     const Case cases[] = {
-        {"elf",
-         std::string("\x7f"
-                     "ELF\x02\x01\x01",
-                     7),
-         0644, true},
-        {"app.exe", pe, 0644, true},
+        {"elf-exec", elfImage(true, false, 2, 1), 0644, true},
+        {"elf-pie", elfImage(true, false, 3, 3), 0755, true},
+        {"elf32-be-pie", elfImage(false, true, 3, 3), 0755, true},
+        {"elf-library.so", elfImage(true, false, 3, 1), 0755, false},
+        {"elf-object.o", elfImage(true, false, 1, 0), 0644, false},
+        {"elf-stub",
+         "\x7f"
+         "ELF",
+         0755, false},
+        {"app.exe", peImage(0x0102), 0644, true},
+        {"library.dll", peImage(0x2102), 0644, false},
+        {"unmarked.exe", peImage(0), 0644, false},
         {"mz-only", std::string("MZ") + std::string(0x60, '\0'), 0644, false},
         {"script.sh", "#!/bin/sh\necho\n", 0755, true},
         {"script-not-x", "#!/bin/sh\necho\n", 0644, false},
         {"text-x", "echo\n", 0755, false},
+        {"this-test", test::readFile("/proc/self/exe").substr(0, 4096), 0755, true},
     };
     for (const auto& c : cases) {
         tree.file(c.name, c.content);

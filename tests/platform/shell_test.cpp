@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -37,6 +38,40 @@ TEST(ShellCopy, CopiesContentPermissionsAndTimes) {
     ::umask(mask);
     EXPECT_EQ(copied.st_mode & 0777, 0640u & ~mask);
     EXPECT_EQ(copied.st_mtim.tv_sec, 946857907);
+}
+
+// A sparse file copies as fast as its data and takes no more room than it
+// did.
+TEST(ShellCopy, KeepsASparseFileSparse) {
+    test::TempTree tree;
+    const off_t size = off_t{1} << 30;
+    const std::string source = tree.sparseFile("sparse", size);
+    {
+        const int fd = ::open(source.c_str(), O_WRONLY);
+        ASSERT_EQ(::pwrite(fd, "head", 4, 0), 4);
+        ASSERT_EQ(::pwrite(fd, "tail", 4, size - 4), 4);
+        ::close(fd);
+    }
+    struct stat original {};
+    ASSERT_EQ(::stat(source.c_str(), &original), 0);
+    if (original.st_blocks * 512 >= size)
+        GTEST_SKIP() << "this file system keeps no holes";
+    ASSERT_TRUE(copyFileTo(source, tree / "copy"));
+    struct stat copied {};
+    ASSERT_EQ(::stat((tree / "copy").c_str(), &copied), 0);
+    EXPECT_EQ(copied.st_size, size);
+    EXPECT_LE(copied.st_blocks, original.st_blocks + 64);
+    const int fd = ::open((tree / "copy").c_str(), O_RDONLY);
+    char head[4] = {};
+    char middle[4] = {1, 1, 1, 1};
+    char tail[4] = {};
+    ASSERT_EQ(::pread(fd, head, 4, 0), 4);
+    ASSERT_EQ(::pread(fd, middle, 4, size / 2), 4);
+    ASSERT_EQ(::pread(fd, tail, 4, size - 4), 4);
+    ::close(fd);
+    EXPECT_EQ(std::string(head, 4), "head");
+    EXPECT_EQ(std::string(middle, 4), std::string(4, '\0'));
+    EXPECT_EQ(std::string(tail, 4), "tail");
 }
 
 TEST(ShellCopy, RefusesAndReports) {
@@ -109,6 +144,18 @@ TEST(ShellMove, MovesAcrossFileSystemsWithoutReplacing) {
     EXPECT_TRUE(moved);
     EXPECT_FALSE(pathExists(source));
     EXPECT_EQ(readFile(other + "/a.txt"), "moving");
+
+    // A link stays a link with its own text, even a dangling one.
+    for (const char* target : {"a.txt", "/nowhere/at/all"}) {
+        const std::string link = tree.symlink("link", target);
+        EXPECT_TRUE(moveFileTo(link, other + "/link")) << target;
+        EXPECT_FALSE(pathExists(link));
+        EXPECT_TRUE(fs::is_symlink(other + "/link")) << target;
+        if (fs::is_symlink(other + "/link")) {
+            EXPECT_EQ(fs::read_symlink(other + "/link"), target);
+        }
+        fs::remove(other + "/link");
+    }
     fs::remove_all(other);
 }
 
