@@ -134,12 +134,13 @@ std::string lowered(std::string_view text) {
     return out;
 }
 
-// The file's content; nothing, and no failure, when there is no file. Only a
+// The file's content; nothing, and no failure, when there is no file (a file
+// in place of a folder on the way included: there is nothing to keep). Only a
 // regular file is opened (a FIFO at its place would block the read).
 Result<std::optional<std::string>> readStoreFile(const std::string& path) {
     struct stat facts {};
     if (::stat(path.c_str(), &facts) != 0) {
-        if (errno == ENOENT)
+        if (errno == ENOENT || errno == ENOTDIR)
             return std::optional<std::string>();
         return failureFromErrno(errno, path, false);
     }
