@@ -1,6 +1,5 @@
 #include "app/list_command.h"
 
-#include "app/standard_streams.h"
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
 #include "platform/settings_store.h"
@@ -86,6 +85,18 @@ bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
     }
     value = arguments[++i];
     return true;
+}
+
+// The report text of a failure on standard error, its line break as a
+// line feed. Failure number 0 prints nothing.
+void printReport(const Failure& failure) {
+    std::string text = ReportText(failure);
+    if (text.empty())
+        return;
+    for (char& c : text)
+        if (c == '\r')
+            c = '\n';
+    std::cerr << "kestro: " << text << std::endl;
 }
 
 // The command-line host: no event loop, Ctrl+C as the abort button, the

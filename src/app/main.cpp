@@ -14,13 +14,14 @@
 namespace {
 
 constexpr const char* HelpText =
-    "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] [--] FOLDER]\n"
+    "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] FOLDER]\n"
     "\n"
     "  kestro                 ウィンドウを開きます。\n"
     "  kestro --list [OPTIONS] [--] FOLDER\n"
     "                         FOLDER の一覧を標準出力に書きます (CR LF 改行)。\n"
-    "                         \"-\" で始まるフォルダーは -- の後に書きます。\n"
-    "  kestro --info PATH     PATH のファイル情報を \"名前: 値\" の形で一行ずつ\n"
+    "                         \"-\" で始まるフォルダーやパスは -- の後に書きます。\n"
+    "  kestro --info [--] PATH\n"
+    "                         PATH のファイル情報を \"名前: 値\" の形で一行ずつ\n"
     "                         表示します。\n"
     "  kestro --help          この説明を表示します。\n"
     "  kestro --version       バージョンを表示します。\n"
@@ -53,7 +54,7 @@ constexpr const char* HelpText =
 // and makes the exit status 1.
 int writeOutput(const std::string& text, int status) {
     if (auto written = kestro::writeStandardOutput(text); !written) {
-        kestro::printReport(written.failure());
+        kestro::reportOnStandardError(written.failure());
         return 1;
     }
     return status;
@@ -78,12 +79,14 @@ int main(int argc, char** argv) {
         // The same version line as the version dialog.
         status = writeOutput("kestro " + kestro::versionLine() + "\n", 0);
     } else if (mode == "--info") {
-        if (argc != 3) {
+        // "--" may come before a path that starts with "-".
+        const bool marked = argc == 4 && std::string(argv[2]) == "--";
+        if (argc != 3 && !marked) {
             std::cerr << "kestro: --info にはパスを一つ指定してください。\n";
             return 2;
         }
         std::ostringstream lines;
-        status = kestro::runInfoCommand(argv[2], lines);
+        status = kestro::runInfoCommand(argv[marked ? 3 : 2], lines);
         status = writeOutput(lines.str(), status);
     } else if (mode == "--list") {
         status = kestro::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
@@ -93,7 +96,7 @@ int main(int argc, char** argv) {
     }
     // Written output may still be lost when the descriptor is closed.
     if (auto closed = kestro::closeStandardOutput(); !closed) {
-        kestro::printReport(closed.failure());
+        kestro::reportOnStandardError(closed.failure());
         return status == 2 ? 2 : 1;
     }
     return status;

@@ -50,7 +50,7 @@ Status closeStandardOutput() {
     return Ok{};
 }
 
-void printReport(const Failure& failure) {
+void reportOnStandardError(const Failure& failure) {
     std::string text = ReportText(failure);
     if (text.empty())
         return;

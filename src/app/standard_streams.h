@@ -26,6 +26,6 @@ Status closeStandardOutput();
 
 // The report text of `failure` on standard error, after "kestro: ", its line
 // break as a line feed. Failure number 0 prints nothing.
-void printReport(const Failure& failure);
+void reportOnStandardError(const Failure& failure);
 
 } // namespace kestro

@@ -271,6 +271,7 @@ TEST(CommandLine, InfoPrintsEveryQuery) {
     EXPECT_NE(info.out.find("Enabled: True\n"), std::string::npos);
     EXPECT_NE(info.out.find("Size: 3\n"), std::string::npos);
     EXPECT_NE(info.out.find("Links: 1\n"), std::string::npos);
+    EXPECT_EQ(runKestro("--info -- " + path).out, info.out);
 
     Outcome gone = runKestro("--info " + tree.path() + "/gone");
     EXPECT_NE(gone.out.find("Enabled: False\n"), std::string::npos);
