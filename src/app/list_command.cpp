@@ -23,6 +23,19 @@ extern "C" void onInterrupt(int) {
     interrupted = true;
 }
 
+// Every signal that would end the program without a word: each one aborts
+// the run like Ctrl+C, so that no temporary file stays behind.
+void abortOnTerminationSignals() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    ::sigemptyset(&action.sa_mask);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                       SIGPROF, SIGIO, SIGPWR, SIGXCPU, SIGXFSZ})
+        ::sigaction(signal, &action, nullptr);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        ::sigaction(signal, &action, nullptr);
+}
+
 // Switches that set one field of the options.
 struct Flag {
     const char* name;
@@ -224,7 +237,10 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
             continue;
         std::string value;
         if (takeValue(arguments, i, "--patterns", value, error)) {
-            changes.push_back([value](ListOptions& options) { options.Patterns = value; });
+            // As in the window, an empty pattern lists every file.
+            changes.push_back([value](ListOptions& options) {
+                options.Patterns = value.empty() ? "*.*" : value;
+            });
         } else if (takeValue(arguments, i, "--separator", value, error)) {
             changes.push_back([separator = resolveSeparator(value)](ListOptions& options) {
                 options.Separator = separator;
@@ -253,7 +269,8 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
             }
             result.folder = arguments[i + 1];
             break;
-        } else if (argument.rfind("--", 0) == 0) {
+        } else if (argument.size() > 1 && argument.front() == '-') {
+            // A folder whose name starts with "-" comes after "--".
             error = "不明なオプションです: " + argument;
             return std::nullopt;
         } else if (result.folder.empty()) {
@@ -279,20 +296,23 @@ int runListCommand(const std::vector<std::string>& arguments) {
         std::cerr << "kestro: " << error << "\n";
         return 2;
     }
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     ListOptions options = commandLine->options;
+    bool storedFailed = false;
     if (commandLine->useStored) {
         // The options the window stored at its last close, then the ones
         // given here; the pattern box is not stored.
-        const StoredList stored = readStoredList(SettingsStore("Kestro"));
+        const SettingsStore store(SettingsApplication);
+        if (store.readFailure()) {
+            // Not some defaults in place of the options the user stored.
+            printReport(*store.readFailure());
+            return 1;
+        }
+        const StoredList stored = readStoredList(store);
         for (const auto& failure : stored.failures)
             printReport(failure);
+        storedFailed = !stored.failures.empty();
         options = commandLine->appliedTo(stored.options);
         if (!commandLine->folder.empty()) {
             options.RootFolder = commandLine->folder;
@@ -304,9 +324,12 @@ int runListCommand(const std::vector<std::string>& arguments) {
             options.RootFolder = stored.folder;
         }
     }
+    // Only now: until the list is made, a signal may end the program at once
+    // (reading a huge settings file must not keep it from going).
+    abortOnTerminationSignals();
     CommandLineHost host(options, commandLine->lineFeedOnly);
     const RunOutcome outcome = runCreateCommand(host);
-    return outcome == RunOutcome::Listed && !host.failed() ? 0 : 1;
+    return outcome == RunOutcome::Listed && !host.failed() && !storedFailed ? 0 : 1;
 }
 
 } // namespace kestro

@@ -2,73 +2,102 @@
 
 #include "app/info_command.h"
 #include "app/list_command.h"
-#include "kestro_version.h"
+#include "app/standard_streams.h"
 #include "ui/run_window.h"
+#include "ui/version_line.h"
 
-#include <cstring>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-void printHelp(std::ostream& out) {
-    out << "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] FOLDER]\n"
-           "\n"
-           "  kestro                 ウィンドウを開きます。\n"
-           "  kestro --list [OPTIONS] FOLDER\n"
-           "                         FOLDER のファイル一覧を標準出力に書きます (CR LF 改行)。\n"
-           "  kestro --info PATH     PATH のファイル情報を \"名前: 値\" "
-           "の形で一行ずつ表示します。\n"
-           "  kestro --help          この説明を表示します。\n"
-           "  kestro --version       バージョンを表示します。\n"
-           "\n"
-           "--list の OPTIONS (既定値は初めて起動したウィンドウと同じです):\n"
-           "  --stored               ウィンドウが終了時に保存した設定から始めます"
-           " (FOLDER を省くと保存されたフォルダー)\n"
-           "  --patterns TEXT        ファイル名のパターン、; で区切って複数 (既定 *.*)\n"
-           "  --sub | --no-sub       サブフォルダを調べる (既定 する)\n"
-           "  --hidden  --system     隠しファイル、システムファイルも出力する\n"
-           "  --separator TEXT       区切り文字: ﾀﾌﾞ (既定), ｾﾐｺﾛﾝ, | または任意の文字列\n"
-           "  --path  --join         パス名の列、パスとファイル名の間に区切り文字を入れない\n"
-           "  --short-path  --dir-upper  --dir-half        パス名の変換\n"
-           "  --short-name  --name-upper  --name-half  --drop-ext   ファイル名の変換\n"
-           "  --ext  --size[=byte|kb|mb]  --attr  --type  拡張子, ﾌｧｲﾙｻｲｽﾞ, 属性, ﾌｧｲﾙﾀｲﾌﾟの列\n"
-           "  --created  --modified  --accessed           作成日時, 更新日時, アクセス日の列\n"
-           "  --leading-tab          ファイル名の先頭にタブを入れる\n"
-           "  --folder-lines | --no-folder-lines         フォルダが変わるごとにパスを挿入する"
-           " (既定 する)\n"
-           "  --drop-drive           挿入するパスからドライブ名を削除する\n"
-           "  --lf                   改行を CR LF でなく LF にする\n"
-           "\n"
-           "終了コード: 0 正常, 1 エラーが報告された, 2 使い方の誤り。\n";
+constexpr const char* HelpText =
+    "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] FOLDER]\n"
+    "\n"
+    "  kestro                 ウィンドウを開きます。\n"
+    "  kestro --list [OPTIONS] [--] FOLDER\n"
+    "                         FOLDER の一覧を標準出力に書きます (CR LF 改行)。\n"
+    "                         \"-\" で始まるフォルダーやパスは -- の後に書きます。\n"
+    "  kestro --info [--] PATH\n"
+    "                         PATH のファイル情報を \"名前: 値\" の形で一行ずつ\n"
+    "                         表示します。\n"
+    "  kestro --help          この説明を表示します。\n"
+    "  kestro --version       バージョンを表示します。\n"
+    "\n"
+    "--list の OPTIONS (既定値は初めて起動したウィンドウと同じです):\n"
+    "  --stored               ウィンドウが終了時に保存した設定から始めます\n"
+    "                         (FOLDER を省くと保存されたフォルダー)\n"
+    "  --patterns TEXT        ファイル名のパターン、; で区切って複数 (既定・空 *.*)\n"
+    "  --sub | --no-sub       サブフォルダーを調べる (既定 する)\n"
+    "  --hidden  --system     隠しファイル、システムファイルも出力する\n"
+    "  --separator TEXT       区切り文字: ﾀﾌﾞ (既定), ｾﾐｺﾛﾝ, | または任意の文字列\n"
+    "  --path  --join         パス名の列、パスとファイル名の間に区切り文字を入れない\n"
+    "  --short-path  --dir-upper  --dir-half\n"
+    "                         パス名の変換\n"
+    "  --short-name  --name-upper  --name-half  --drop-ext\n"
+    "                         ファイル名の変換\n"
+    "  --ext  --size[=byte|kb|mb]  --attr  --type\n"
+    "                         拡張子, ﾌｧｲﾙｻｲｽﾞ, 属性, ﾌｧｲﾙﾀｲﾌﾟの列\n"
+    "  --created  --modified  --accessed\n"
+    "                         作成日時, 更新日時, アクセス日の列\n"
+    "  --leading-tab          ファイル名の先頭にタブを入れる\n"
+    "  --folder-lines | --no-folder-lines\n"
+    "                         フォルダーが変わるごとにパスを挿入する (既定 する)\n"
+    "  --drop-drive           挿入するパスからドライブ名を削除する\n"
+    "  --lf                   改行を CR LF でなく LF にする\n"
+    "\n"
+    "終了コード: 0 正常, 1 エラーが報告された, 2 使い方の誤り。\n";
+
+// Writes a mode's whole output; output that cannot be written is reported
+// and makes the exit status 1.
+int writeOutput(const std::string& text, int status) {
+    if (auto written = kestro::writeStandardOutput(text); !written) {
+        kestro::reportOnStandardError(written.failure());
+        return 1;
+    }
+    return status;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2) {
-        const std::string mode = argv[1];
-        if (mode == "--help" || mode == "-h") {
-            printHelp(std::cout);
-            return 0;
+    kestro::ensureStandardDescriptors();
+    if (argc < 2)
+        return kestro::runWindow(argc, argv);
+
+    const std::string mode = argv[1];
+    int status = 0;
+    if (mode == "--help" || mode == "-h") {
+        status = writeOutput(HelpText, 0);
+    } else if (mode == "--version") {
+        if (argc != 2) {
+            std::cerr << "kestro: --version の後には何も指定できません。\n";
+            return 2;
         }
-        if (mode == "--version") {
-            std::cout << "kestro " << kestro::build::versionText << '\n';
-            return 0;
+        // The same version line as the version dialog.
+        status = writeOutput("kestro " + kestro::versionLine() + "\n", 0);
+    } else if (mode == "--info") {
+        // "--" may come before a path that starts with "-".
+        const bool marked = argc == 4 && std::string(argv[2]) == "--";
+        if (argc != 3 && !marked) {
+            std::cerr << "kestro: --info にはパスを一つ指定してください。\n";
+            return 2;
         }
-        if (mode == "--info") {
-            if (argc != 3) {
-                std::cerr << "kestro: --info にはパスを一つ指定してください。\n";
-                return 2;
-            }
-            return kestro::runInfoCommand(argv[2], std::cout);
-        }
-        if (mode == "--list")
-            return kestro::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
-        std::cerr << "kestro: 不明なオプションです: " << mode << "\n";
-        printHelp(std::cerr);
+        std::ostringstream lines;
+        status = kestro::runInfoCommand(argv[marked ? 3 : 2], lines);
+        status = writeOutput(lines.str(), status);
+    } else if (mode == "--list") {
+        status = kestro::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
+    } else {
+        std::cerr << "kestro: 不明なオプションです: " << mode << "\n" << HelpText;
         return 2;
     }
-    return kestro::runWindow(argc, argv);
+    // Written output may still be lost when the descriptor is closed.
+    if (auto closed = kestro::closeStandardOutput(); !closed) {
+        kestro::reportOnStandardError(closed.failure());
+        return status == 2 ? 2 : 1;
+    }
+    return status;
 }

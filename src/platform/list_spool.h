@@ -20,13 +20,18 @@ namespace kestro {
 
 inline constexpr const char* ListSpoolName = "_Kestro.tmp";
 
-// The program's folder when it is writable, else cacheHome()/Kestro (made
-// when missing).
+// The program's folder when it is writable and nothing that cannot be
+// removed (a folder) stands at the spool's name there; else
+// cacheHome()/Kestro.
 std::string defaultSpoolFolder();
+// The same for a program that lives in `programFolder`.
+std::string defaultSpoolFolder(const std::string& programFolder);
 
 class ListSpool {
 public:
-    // Creates `folder`/_Kestro.tmp. Failures carry the errno's number.
+    // Creates `folder`/_Kestro.tmp, and `folder` first when it is missing.
+    // Failures carry the errno's number, also when the folder cannot be made
+    // (70 when the user may not make it).
     static Result<std::unique_ptr<ListSpool>> create(const std::string& folder);
     ~ListSpool();
     ListSpool(const ListSpool&) = delete;

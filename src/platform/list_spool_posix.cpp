@@ -12,12 +12,18 @@
 namespace kestro {
 
 std::string defaultSpoolFolder() {
-    std::string folder = programFolder();
-    if (!folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0)
-        return folder;
-    folder = cacheHome() + "/Kestro";
-    (void)makeFolders(folder); // a failure shows when the spool is created
-    return folder;
+    return defaultSpoolFolder(programFolder());
+}
+
+std::string defaultSpoolFolder(const std::string& programFolder) {
+    if (!programFolder.empty() && ::access(programFolder.c_str(), W_OK | X_OK) == 0) {
+        // A folder at the name would block every list made there.
+        struct stat st {};
+        const std::string name = programFolder + "/" + ListSpoolName;
+        if (::lstat(name.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return programFolder;
+    }
+    return cacheHome() + "/Kestro";
 }
 
 Result<std::unique_ptr<ListSpool>> ListSpool::create(const std::string& folder) {
@@ -34,6 +40,12 @@ Result<std::unique_ptr<ListSpool>> ListSpool::create(const std::string& folder) 
         if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR)
             return failureFromErrno(errno, path, false);
         fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == ENOENT && attempt == 0) {
+            // The folder is missing: make it, or say why it cannot be made.
+            if (Status made = makeFolders(folder); !made)
+                return made.failure();
+            continue;
+        }
         if (fd < 0 && (errno != EEXIST || attempt == 100))
             return failureFromErrno(errno, path, false);
     }

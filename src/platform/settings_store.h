@@ -6,11 +6,16 @@
 // touches the disk in between. Values keep any text, blanks, "=", ";" and
 // line breaks included (they are escaped in the file). Section and key names
 // compare without regard to ASCII case and keep their first spelling;
-// sections stay in the order they were first set, keys likewise.
+// sections stay in the order they were first set, keys likewise. Reading and
+// setting take time in proportion to the file's size, however many keys it
+// holds.
 
 #include "platform/failure.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -18,10 +23,16 @@ namespace kestro {
 
 class SettingsStore {
 public:
-    // Reads the stored file of `application`; a missing or unreadable file
-    // (or one that is no regular file) gives an empty store. Lines that are
+    // Reads the stored file of `application`; a missing file gives an empty
+    // store. A file that exists but cannot be read (no permission, a folder
+    // or FIFO at its place) also gives an empty store, and readFailure()
+    // tells why. A byte-order mark at the start is skipped. Lines that are
     // neither a section header nor a key line inside a section are skipped.
     explicit SettingsStore(std::string application);
+
+    // Why the existing file could not be read; nothing when it was read or
+    // does not exist.
+    const std::optional<Failure>& readFailure() const { return readFailure_; }
 
     // The stored text, or `fallback` when the section or key is missing.
     std::string get(const std::string& section, const std::string& key,
@@ -32,7 +43,8 @@ public:
     void set(const std::string& section, const std::string& key, const std::string& value);
 
     // Writes the store to its file (creating the folder); the old file stays
-    // untouched on failure.
+    // untouched on failure. A store whose file could not be read is never
+    // written over that file: save() fails with readFailure().
     Status save() const;
 
     // Path of the file behind the store.
@@ -42,9 +54,17 @@ private:
     struct Section {
         std::string name;
         std::vector<std::pair<std::string, std::string>> values;
+        // Lower-case key name -> index into `values`.
+        std::unordered_map<std::string, std::size_t> keyIndex;
     };
+    const Section* findSection(const std::string& name) const;
+    Section& sectionNamed(const std::string& name);
+
     std::string filePath_;
+    std::optional<Failure> readFailure_;
     std::vector<Section> sections_;
+    // Lower-case section name -> index into `sections_`.
+    std::unordered_map<std::string, std::size_t> sectionIndex_;
 };
 
 } // namespace kestro

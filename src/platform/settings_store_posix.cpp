@@ -3,6 +3,7 @@
 #include "platform/ascii.h"
 #include "platform/program_paths.h"
 
+#include <cerrno>
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
@@ -126,28 +127,46 @@ std::string_view trimBlanks(std::string_view text) {
     return text;
 }
 
-// The file's content, or nothing when there is no regular file to read
-// (a FIFO at its place would block the read).
-std::optional<std::string> readStoreFile(const std::string& path) {
+std::string lowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = ascii::lower(c);
+    return out;
+}
+
+// The file's content; nothing, and no failure, when there is no file (a file
+// in place of a folder on the way included: there is nothing to keep). Only a
+// regular file is opened (a FIFO at its place would block the read).
+Result<std::optional<std::string>> readStoreFile(const std::string& path) {
     struct stat facts {};
-    if (::stat(path.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode))
-        return std::nullopt;
+    if (::stat(path.c_str(), &facts) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::optional<std::string>();
+        return failureFromErrno(errno, path, false);
+    }
     Result<std::string> text = readWholeFile(path);
     if (!text)
-        return std::nullopt;
-    return std::move(text).value();
+        return text.failure();
+    return std::optional<std::string>(std::move(text).value());
 }
 
 } // namespace
 
 SettingsStore::SettingsStore(std::string application)
     : filePath_(configHome() + "/" + application + "/" + application + ".conf") {
-    std::optional<std::string> text = readStoreFile(filePath_);
-    if (!text)
+    auto read = readStoreFile(filePath_);
+    if (!read) {
+        readFailure_ = read.failure();
+        return;
+    }
+    if (!read.value())
         return;
     // Lines that are neither a section header nor a key line, and key lines
-    // before the first section, are skipped.
-    std::string_view rest = *text;
+    // before the first section, are skipped. Some editors start the file
+    // with a byte-order mark, which is no part of the first line.
+    std::string_view rest = *read.value();
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF")
+        rest.remove_prefix(3);
     std::optional<std::string> section;
     while (!rest.empty()) {
         std::size_t end = rest.find('\n');
@@ -161,11 +180,7 @@ SettingsStore::SettingsStore(std::string application)
             if (findUnescaped(line, ']', 1) == line.size() - 1) {
                 section = unescapeText(line.substr(1, line.size() - 2));
                 // An empty section still appears when the store is saved.
-                bool known = false;
-                for (const Section& existing : sections_)
-                    known = known || ascii::sameNoCase(existing.name, *section);
-                if (!known)
-                    sections_.push_back(Section{*section, {}});
+                (void)sectionNamed(*section);
             }
             continue;
         }
@@ -177,54 +192,46 @@ SettingsStore::SettingsStore(std::string application)
     }
 }
 
+const SettingsStore::Section* SettingsStore::findSection(const std::string& name) const {
+    auto found = sectionIndex_.find(lowered(name));
+    return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
+}
+
+SettingsStore::Section& SettingsStore::sectionNamed(const std::string& name) {
+    auto [entry, added] = sectionIndex_.try_emplace(lowered(name), sections_.size());
+    if (added)
+        sections_.push_back(Section{name, {}, {}});
+    return sections_[entry->second];
+}
+
 std::string SettingsStore::get(const std::string& section, const std::string& key,
                                const std::string& fallback) const {
-    for (const Section& existing : sections_) {
-        if (!ascii::sameNoCase(existing.name, section))
-            continue;
-        for (const auto& [name, value] : existing.values) {
-            if (ascii::sameNoCase(name, key))
-                return value;
-        }
-    }
-    return fallback;
+    const Section* found = findSection(section);
+    if (!found)
+        return fallback;
+    auto value = found->keyIndex.find(lowered(key));
+    return value == found->keyIndex.end() ? fallback : found->values[value->second].second;
 }
 
 bool SettingsStore::contains(const std::string& section, const std::string& key) const {
-    for (const Section& existing : sections_) {
-        if (!ascii::sameNoCase(existing.name, section))
-            continue;
-        for (const auto& entry : existing.values) {
-            if (ascii::sameNoCase(entry.first, key))
-                return true;
-        }
-    }
-    return false;
+    const Section* found = findSection(section);
+    return found && found->keyIndex.count(lowered(key)) != 0;
 }
 
 void SettingsStore::set(const std::string& section, const std::string& key,
                         const std::string& value) {
-    Section* target = nullptr;
-    for (Section& existing : sections_) {
-        if (ascii::sameNoCase(existing.name, section)) {
-            target = &existing;
-            break;
-        }
-    }
-    if (!target) {
-        sections_.push_back(Section{section, {}});
-        target = &sections_.back();
-    }
-    for (auto& entry : target->values) {
-        if (ascii::sameNoCase(entry.first, key)) {
-            entry.second = value;
-            return;
-        }
-    }
-    target->values.emplace_back(key, value);
+    Section& target = sectionNamed(section);
+    auto [entry, added] = target.keyIndex.try_emplace(lowered(key), target.values.size());
+    if (added)
+        target.values.emplace_back(key, value);
+    else
+        target.values[entry->second].second = value;
 }
 
 Status SettingsStore::save() const {
+    // What could not be read must not be replaced by what little is known.
+    if (readFailure_)
+        return *readFailure_;
     std::string text;
     for (const Section& section : sections_) {
         if (!text.empty())

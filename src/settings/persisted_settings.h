@@ -28,6 +28,11 @@ namespace kestro {
 
 inline constexpr const char* SettingsApplication = "Kestro";
 
+// Said with the failure of a settings file that exists but cannot be read.
+inline constexpr const char* SettingsKeptNote =
+    "設定ファイルを読めないため、既定の設定で始めます。このファイルは書き換えず、"
+    "終了時に設定を保存しません。";
+
 // Failure numbers of stored values that do not fit their control.
 namespace settingfailure {
 inline constexpr int TypeMismatch = 13;

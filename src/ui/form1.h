@@ -221,7 +221,7 @@ private:
     void Form_Load();
     void loadSettings();
     Status saveSettings();
-    void applySetting(SettingRow row, const SettingValue& value);
+    Status applySetting(SettingRow row, const SettingValue& value);
     SettingValue currentSetting(SettingRow row) const;
     ValueCheckBox* checkBoxFor(SettingRow row) const;
     std::string currentDrive() const;
@@ -235,6 +235,8 @@ private:
     double twipsPerPixel_ = 15.0;
     bool running_ = false;
     bool quitRequested_ = false;
+    // The settings file could not be read at start: it is not written.
+    bool keepStoredSettings_ = false;
 };
 
 } // namespace kestro

@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QRadioButton>
 
+#include <cmath>
+
 namespace kestro {
 
 ValueCheckBox* Form1::checkBoxFor(SettingRow row) const {
@@ -61,6 +63,15 @@ ValueCheckBox* Form1::checkBoxFor(SettingRow row) const {
 
 void Form1::loadSettings() {
     const SettingsStore store(SettingsApplication);
+    if (store.readFailure()) {
+        // The user's settings are there but cannot be read: start with the
+        // defaults, and keep the file as it is rather than replace it with
+        // them at close.
+        keepStoredSettings_ = true;
+        Failure failed = *store.readFailure();
+        failed.description += "\r" + std::string(SettingsKeptNote);
+        showFailure(failed);
+    }
     for (const SettingDefinition& definition : settingDefinitions()) {
         auto read = readSetting(store, definition.row);
         if (!read) {
@@ -75,18 +86,28 @@ void Form1::loadSettings() {
             }
             continue;
         }
-        applySetting(definition.row, read.value());
+        if (auto applied = applySetting(definition.row, read.value()); !applied)
+            showFailure(applied.failure());
     }
 }
 
-void Form1::applySetting(SettingRow row, const SettingValue& value) {
+Status Form1::applySetting(SettingRow row, const SettingValue& value) {
     switch (definitionOf(row).kind) {
-    case SettingKind::Position:
+    case SettingKind::Position: {
+        // A place beyond the range of a window's coordinates cannot be
+        // applied; it must not wrap round to some unrelated place.
+        const double pixels = std::round(value.number / twipsPerPixel_);
+        if (!(std::fabs(pixels) <= QWIDGETSIZE_MAX)) {
+            const SettingDefinition& definition = definitionOf(row);
+            return makeFailure(failure::Overflow,
+                               std::string(definition.section) + "/" + std::string(definition.key));
+        }
         if (row == SettingRow::Top)
             move(x(), toPixels(value.number));
         else
             move(toPixels(value.number), y());
-        return;
+        return Ok{};
+    }
     case SettingKind::Folder:
         if (auto shown = Dir1->setPath(value.text); !shown) {
             if (isSilentFailure(Command::StartUp, shown.failure().number))
@@ -97,20 +118,21 @@ void Form1::applySetting(SettingRow row, const SettingValue& value) {
         // The drive list follows the folder without running its own change,
         // which would move the folder list to the drive's root.
         alignDriveWithFolder();
-        return;
+        return Ok{};
     case SettingKind::CheckBox:
         checkBoxFor(row)->setValue(value.integer);
-        return;
+        return Ok{};
     case SettingKind::Truth:
         (row == SettingRow::Hidden ? mnuSetHidden : mnuSetSystem)->setChecked(value.truth);
-        return;
+        return Ok{};
     case SettingKind::SizeUnit:
         optByte[value.integer]->setChecked(true);
-        return;
+        return Ok{};
     case SettingKind::Separator:
         Combo1->setEditText(QString::fromStdString(value.text));
-        return;
+        return Ok{};
     }
+    return Ok{};
 }
 
 SettingValue Form1::currentSetting(SettingRow row) const {
@@ -152,8 +174,11 @@ Status Form1::saveSettings() {
 }
 
 void Form1::Form_QueryUnload() {
-    // A settings file that cannot be written is reported; the window closes
-    // all the same.
+    // A settings file that could not be read at start stays as it is (the
+    // start-up report said so). One that cannot be written is reported; the
+    // window closes all the same.
+    if (keepStoredSettings_)
+        return;
     if (auto saved = saveSettings(); !saved)
         showFailure(saved.failure());
 }

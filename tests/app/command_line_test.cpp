@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -66,14 +67,19 @@ TEST(ListArguments, DefaultsAndOptions) {
     EXPECT_TRUE(full->options.IncludeHidden);
     EXPECT_TRUE(full->lineFeedOnly);
 
-    auto empty = parseListArguments({"--separator=", "/x"}, error);
+    auto empty = parseListArguments({"--separator=", "--patterns=", "/x"}, error);
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->options.Separator, "");
+    EXPECT_EQ(empty->options.Patterns, "*.*") << "an empty pattern lists every file";
+
+    auto dashed = parseListArguments({"--no-sub", "--", "-folder"}, error);
+    ASSERT_TRUE(dashed);
+    EXPECT_EQ(dashed->options.RootFolder, "-folder");
 }
 
 TEST(ListArguments, BadUsage) {
     const std::vector<std::vector<std::string>> cases = {
-        {}, {"--bogus", "/x"}, {"--size=gb", "/x"}, {"/a", "/b"}, {"--patterns"}};
+        {}, {"--bogus", "/x"}, {"--size=gb", "/x"}, {"/a", "/b"}, {"--patterns"}, {"-folder"}};
     for (const auto& arguments : cases) {
         std::string error;
         EXPECT_FALSE(parseListArguments(arguments, error));
@@ -106,6 +112,64 @@ TEST(CommandLine, ListWritesTheListAndExitStatuses) {
 
     EXPECT_EQ(runKestro("--list").status, 2);
     EXPECT_EQ(runKestro("--frobnicate").status, 2);
+    EXPECT_EQ(runKestro("--version extra").status, 2);
+}
+
+// Display columns of a UTF-8 line: wide and full-width characters take two.
+std::size_t columns(const std::string& line) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < line.size();) {
+        const auto lead = static_cast<unsigned char>(line[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t k = 1; k < length && i + k < line.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(line[i + k]) & 0x3F);
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6);
+        width += wide ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+TEST(CommandLine, HelpAndVersionTexts) {
+    Outcome help = runKestro("--help");
+    EXPECT_EQ(help.status, 0);
+    std::size_t start = 0;
+    for (std::size_t end; (end = help.out.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        const std::string line = help.out.substr(start, end - start);
+        EXPECT_LE(columns(line), 80u) << line;
+    }
+    for (std::size_t at = 0; (at = help.out.find("フォルダ", at)) != std::string::npos; ++at)
+        EXPECT_EQ(help.out.substr(at, std::string("フォルダー").size()), "フォルダー");
+
+    // As the version dialog shows it.
+    EXPECT_EQ(runKestro("--version").out.rfind("kestro Ver.", 0), 0u);
+}
+
+TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
+    TempTree tree;
+    const std::string file = tree.file("x.txt");
+    const std::string binary = std::getenv("KESTRO_BINARY");
+    const std::string spool = binary.substr(0, binary.rfind('/')) + "/_Kestro.tmp";
+    const std::string errors = tree / "stderr.txt";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"--help >/dev/full", "61"},
+        {"--version >/dev/full", "61"},
+        {"--info " + file + " >/dev/full", "61"},
+        {"--list " + tree.path() + " >/dev/full", "61"},
+        // A closed standard output is not where the temporary file goes.
+        {"--list " + tree.path() + " >&-", "75"},
+    };
+    for (const auto& [arguments, number] : cases) {
+        EXPECT_EQ(runKestro(arguments, errors).status, 1) << arguments;
+        EXPECT_NE(test::readFile(errors).find("ｴﾗｰ番号 " + number + " "), std::string::npos)
+            << arguments << ": " << test::readFile(errors);
+        EXPECT_FALSE(test::pathExists(spool)) << arguments;
+    }
 }
 
 TEST(CommandLine, StoredOptionsFromTheWindowThenTheGivenOnes) {
@@ -127,14 +191,31 @@ TEST(CommandLine, StoredOptionsFromTheWindowThenTheGivenOnes) {
     EXPECT_EQ(given.out,
               "ﾊﾟｽ名|ﾌｧｲﾙ名|ﾌｧｲﾙｻｲｽﾞ\r\n\r\n" + tree.path() + "/other/|c.bin|1,024 Byte\r\n");
 
+    // A stored value that cannot be read is reported; the list still comes,
+    // but the run has failed.
+    tree.file("config/Kestro/Kestro.conf",
+              "[Setting]\nDir=" + tree / "other" + "\n[chk]\nPath=1\nFileSize=x\n");
+    Outcome bad = runKestro("--list --stored");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "ﾊﾟｽ名\tﾌｧｲﾙ名\r\n\r\n" + tree.path() + "/other/\r\n" + tree.path() +
+                           "/other/\tc.bin\r\n");
+
     // A stored folder that is gone is an error, not another folder's list.
     tree.remove("data");
+    tree.file("config/Kestro/Kestro.conf", "[Setting]\nDir=" + tree / "data" + "\n");
     Outcome gone = runKestro("--list --stored");
     EXPECT_EQ(gone.status, 1);
     EXPECT_EQ(gone.out, "");
+
+    // So is a settings file that cannot be read: not the defaults instead.
+    tree.remove("config/Kestro/Kestro.conf");
+    tree.folder("config/Kestro/Kestro.conf");
+    Outcome unreadable = runKestro("--list --stored " + tree / "other");
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_EQ(unreadable.out, "");
 }
 
-TEST(CommandLine, CtrlCAbortsAndLeavesNoTemporaryFile) {
+TEST(CommandLine, SignalsAbortLikeCtrlCAndLeaveNoTemporaryFile) {
     TempTree tree;
     for (int i = 0; i < 4000; ++i)
         tree.file("f/" + std::string(60, 'n') + std::to_string(i));
@@ -142,40 +223,44 @@ TEST(CommandLine, CtrlCAbortsAndLeavesNoTemporaryFile) {
     const std::string spool = binary.substr(0, binary.rfind('/')) + "/_Kestro.tmp";
     const std::string errors = tree / "stderr.txt";
 
-    // Nobody reads the output, so the list (over 256 KB) cannot be written
-    // out: the run is either still collecting or blocked writing when the
-    // interrupt comes.
-    int output[2];
-    ASSERT_EQ(::pipe(output), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(output[1], STDOUT_FILENO);
-        ::freopen(errors.c_str(), "w", stderr);
-        ::execl(binary.c_str(), binary.c_str(), "--list", tree.path().c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
+    for (int signal : {SIGINT, SIGHUP, SIGTERM, SIGUSR1}) {
+        SCOPED_TRACE(::strsignal(signal));
+        // Nobody reads the output, so the list (over 256 KB) cannot be written
+        // out: the run is either still collecting or blocked writing when the
+        // interrupt comes.
+        int output[2];
+        ASSERT_EQ(::pipe(output), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(output[1], STDOUT_FILENO);
+            ::freopen(errors.c_str(), "w", stderr);
+            ::execl(binary.c_str(), binary.c_str(), "--list", tree.path().c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(output[1]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        ::kill(child, signal);
+        int status = 0;
+        pid_t ended = 0;
+        for (int i = 0; i < 1000 && ended == 0; ++i) {
+            ended = ::waitpid(child, &status, WNOHANG);
+            if (ended == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (ended == 0) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            FAIL() << "the interrupted run did not end";
+        }
+        ::close(output[0]);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        EXPECT_NE(test::readFile(errors).find("ユーザーによって中断されました。"),
+                  std::string::npos)
+            << test::readFile(errors);
+        EXPECT_FALSE(test::pathExists(spool));
     }
-    ::close(output[1]);
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    ::kill(child, SIGINT);
-    int status = 0;
-    pid_t ended = 0;
-    for (int i = 0; i < 1000 && ended == 0; ++i) {
-        ended = ::waitpid(child, &status, WNOHANG);
-        if (ended == 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (ended == 0) {
-        ::kill(child, SIGKILL);
-        ::waitpid(child, &status, 0);
-        FAIL() << "the interrupted run did not end";
-    }
-    ::close(output[0]);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(test::readFile(errors).find("ユーザーによって中断されました。"), std::string::npos)
-        << test::readFile(errors);
-    EXPECT_FALSE(test::pathExists(spool));
 }
 
 TEST(CommandLine, InfoPrintsEveryQuery) {
@@ -187,6 +272,7 @@ TEST(CommandLine, InfoPrintsEveryQuery) {
     EXPECT_NE(info.out.find("Enabled: True\n"), std::string::npos);
     EXPECT_NE(info.out.find("Size: 3\n"), std::string::npos);
     EXPECT_NE(info.out.find("Links: 1\n"), std::string::npos);
+    EXPECT_EQ(runKestro("--info -- " + path).out, info.out);
 
     // A path that cannot be read at all is a failure a script can see.
     const std::string errors = tree / "errors.txt";

@@ -122,10 +122,64 @@ TEST_F(SettingsStoreTest, HandEditedFilesLoadLeniently) {
     EXPECT_EQ(store.get("chk", "Top"), "2");
 }
 
-TEST_F(SettingsStoreTest, AFifoInPlaceOfTheFileGivesAnEmptyStore) {
+TEST_F(SettingsStoreTest, AByteOrderMarkIsNotPartOfTheFirstLine) {
+    tree.file("config/Kestro/Kestro.conf",
+              "\xEF\xBB\xBF[Setting]\r\nTop=15\r\n[chk]\r\nPath=1\r\n");
+    SettingsStore store("Kestro");
+    EXPECT_EQ(store.get("Setting", "Top"), "15");
+    EXPECT_EQ(store.get("chk", "Path"), "1");
+}
+
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
+    // A FIFO must not block the open; a folder cannot be read either.
     tree.fifo("config/Kestro/Kestro.conf");
-    SettingsStore store("Kestro"); // must not block on the open
-    EXPECT_FALSE(store.contains("Setting", "Top"));
+    SettingsStore fifo("Kestro");
+    EXPECT_FALSE(fifo.contains("Setting", "Top"));
+    ASSERT_TRUE(fifo.readFailure());
+    EXPECT_EQ(fifo.readFailure()->number, failure::PathFileAccess);
+    tree.remove("config/Kestro/Kestro.conf");
+    tree.folder("config/Kestro/Kestro.conf");
+    SettingsStore folder("Kestro");
+    folder.set("Setting", "Top", "1");
+    ASSERT_TRUE(folder.readFailure());
+    EXPECT_FALSE(folder.save().ok());
+    EXPECT_TRUE(std::filesystem::is_directory(folder.filePath()));
+    tree.remove("config/Kestro/Kestro.conf");
+
+    // A file the user may not read keeps its content.
+    const std::string path = tree.file("config/Kestro/Kestro.conf", "[Setting]\nTop=5\n");
+    for (const char* part : {"", "/config", "/config/Kestro"})
+        std::filesystem::permissions(tree.path() + part, std::filesystem::perms(0777));
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    int status = test::runAsUnprivileged([] {
+        SettingsStore child("Kestro");
+        if (!child.readFailure() || child.readFailure()->number != failure::PermissionDenied)
+            return 2;
+        child.set("Setting", "Top", "2");
+        return child.save().ok() ? 3 : 0;
+    });
+    ASSERT_NE(status, -1) << "could not drop privileges";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(test::readFile(path), "[Setting]\nTop=5\n");
+
+    // A missing file is no failure.
+    tree.remove("config/Kestro/Kestro.conf");
+    EXPECT_FALSE(SettingsStore("Kestro").readFailure());
+}
+
+TEST_F(SettingsStoreTest, AHugeFileReadsInOnePass) {
+    // A million keys: reading must not compare each new key with every
+    // earlier one.
+    constexpr int Keys = 1000000;
+    std::string text = "[chk]\n";
+    text.reserve(Keys * 14);
+    for (int i = 0; i < Keys; ++i)
+        text += "k" + std::to_string(i) + "=" + std::to_string(i % 7) + "\n";
+    text += "K5=last\n";
+    tree.file("config/Kestro/Kestro.conf", text);
+    SettingsStore store("Kestro");
+    EXPECT_EQ(store.get("chk", "k999998"), "6");
+    EXPECT_EQ(store.get("CHK", "k5"), "last") << "a later line replaces an earlier one";
 }
 
 TEST_F(SettingsStoreTest, AFailedSaveLeavesTheOldFileUntouched) {

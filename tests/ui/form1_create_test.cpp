@@ -2,11 +2,13 @@
 // closing during a run, and the drive list's change rule.
 
 #include "listgen/list_engine.h"
+#include "platform/program_paths.h"
 #include "platform/settings_store.h"
 #include "settings/persisted_settings.h"
 #include "support/recording_host.h"
 #include "ui/folder_tree.h"
 #include "ui/form1.h"
+#include "ui/run_window.h"
 #include "ui/value_check_box.h"
 
 #include "ui/form_fixture.h"
@@ -27,6 +29,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 using namespace kestro;
 using namespace kestro::test;
@@ -195,6 +199,33 @@ private slots:
         SettingsStore store(SettingsApplication);
         QCOMPARE(store.get("chk", "Tabs"), std::string("1"));
         QCOMPARE(store.get("Setting", "Dir"), treePath());
+    }
+
+    void terminationSignalsCloseLikeTheCloseBox() {
+        // During a run: the list stops, the settings are stored and the
+        // temporary file is gone; when idle the window simply closes.
+        for (int signal : {SIGTERM, SIGHUP}) {
+            auto form = makeForm(presenter_);
+            Form1& f = *form;
+            QVERIFY(f.Dir1->setPath(treePath()));
+            f.show();
+            f.chkTabs->setValue(signal == SIGTERM ? 1 : 0);
+            closeOnTerminationSignals(f);
+            ::raise(signal);
+            if (signal == SIGTERM) {
+                f.Command1_Click();
+                QVERIFY(f.quitRequested());
+                QVERIFY(!QFile::exists(QString::fromStdString(programFolder()) +
+                                       QStringLiteral("/_Kestro.tmp")));
+            } else {
+                QTRY_VERIFY(!f.isVisible());
+            }
+            QVERIFY(!f.isVisible());
+            QVERIFY(f.Text1->toPlainText().isEmpty());
+            const SettingsStore store(SettingsApplication);
+            QCOMPARE(store.get("chk", "Tabs"), signal == SIGTERM ? "1" : "0");
+        }
+        QVERIFY(presenter_->messages.empty());
     }
 
     void enableControlsSwitchesExactlyTheRunningSet() {

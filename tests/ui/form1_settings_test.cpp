@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QTabBar>
@@ -170,12 +171,16 @@ private slots:
     }
 
     void eachBadRowHasItsOwnReport() {
-        writeConf(*settings_, "[Setting]\nTop=x\n[chk]\nPath=7\nByte=5\nKaku=1\n");
+        // A place beyond a window's coordinates cannot be applied either.
+        writeConf(*settings_, "[Setting]\nTop=x\nLeft=1e12\n[chk]\nPath=7\nByte=5\nKaku=1\n");
         auto form = makeForm(presenter_);
-        QCOMPARE(presenter_->messages.size(), std::size_t{3});
+        QCOMPARE(presenter_->messages.size(), std::size_t{4});
         QVERIFY(presenter_->messages[0].text.contains(QStringLiteral("ｴﾗｰ番号 13 ")));
-        QVERIFY(presenter_->messages[1].text.contains(QStringLiteral("ｴﾗｰ番号 380 ")));
-        QVERIFY(presenter_->messages[2].text.contains(QStringLiteral("ｴﾗｰ番号 340 ")));
+        QVERIFY(presenter_->messages[1].text.contains(QStringLiteral("ｴﾗｰ番号 6 ")));
+        QVERIFY(presenter_->messages[1].text.contains(QStringLiteral("Setting/Left")));
+        QCOMPARE(form->pos(), QPoint(0, 0));
+        QVERIFY(presenter_->messages[2].text.contains(QStringLiteral("ｴﾗｰ番号 380 ")));
+        QVERIFY(presenter_->messages[3].text.contains(QStringLiteral("ｴﾗｰ番号 340 ")));
         QCOMPARE(form->chkPath->Value(), 0);
         QVERIFY(form->optByte[0]->isChecked());
         QCOMPARE(form->Check1->Value(), 1);
@@ -225,6 +230,21 @@ private slots:
         form->mnuFileExit->trigger();
         QVERIFY(!form->isVisible());
         QCOMPARE(SettingsStore(SettingsApplication).get("chk", "Attribute"), std::string("1"));
+    }
+
+    void unreadableSettingsAreReportedOnceAndKeptAtClose() {
+        // A folder in place of the file: it cannot be read, and the window
+        // must not replace it with the defaults.
+        QVERIFY(QDir().mkpath(QString::fromStdString(settings_->confPath())));
+        auto form = makeForm(presenter_);
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QVERIFY(presenter_->messages[0].text.startsWith(QStringLiteral("ｴﾗｰ番号 75 ")));
+        QVERIFY(presenter_->messages[0].text.contains(QString::fromUtf8(SettingsKeptNote)));
+        QCOMPARE(form->chkInsPath->Value(), 1);
+        form->chkAttribute->setValue(1);
+        QVERIFY(form->close());
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QVERIFY(QFileInfo(QString::fromStdString(settings_->confPath())).isDir());
     }
 
     void unwritableSettingsAreReportedAndTheWindowStillCloses() {
