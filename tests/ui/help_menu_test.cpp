@@ -408,9 +408,25 @@ private slots:
 
     void webSiteGoesToTheShell() {
         Form1& form = window();
-        attachHelpMenu(form, services());
+        HelpServices s = services();
+        s.webPage = "https://example.test/kestro/";
+        attachHelpMenu(form, s);
+        QVERIFY(form.mnuHelpWeb->isVisible());
         form.mnuHelpWeb->trigger();
-        QCOMPARE(opened_, std::vector<std::string>{build::webPage});
+        QCOMPARE(opened_, std::vector<std::string>{"https://example.test/kestro/"});
+    }
+
+    // A build without a web page has no entry that would lead nowhere.
+    void noWebPageNoWebSiteEntry() {
+        Form1& form = window();
+        HelpServices s = services();
+        s.webPage = "";
+        attachHelpMenu(form, s);
+        QVERIFY(!form.mnuHelpWeb->isVisible());
+        QVERIFY(!form.mnuHelpBar2->isVisible());
+        QVERIFY(form.mnuHelpBar1->isVisible());
+        form.mnuHelpWeb->trigger();
+        QVERIFY(opened_.empty());
     }
 
     void versionEntryShowsTheDialogEachTime() {
