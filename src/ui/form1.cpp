@@ -109,6 +109,7 @@ void Form1::Form_Load() {
     placeBottomControls();
     TabStrip1->setCurrentIndex(0);
     Edit[0]->raise();
+    keepTabOnFrontPage();
     Combo1->addItem(QString::fromUtf8(SeparatorTabChoice.data(), SeparatorTabChoice.size()));
     Combo1->addItem(
         QString::fromUtf8(SeparatorSemicolonChoice.data(), SeparatorSemicolonChoice.size()));
@@ -362,6 +363,32 @@ void Form1::TabStrip1_Click() {
         Edit[0]->raise();
     else if (caption == QStringLiteral("出力設定"))
         Edit[1]->raise();
+    keepTabOnFrontPage();
+}
+
+// The page behind stays shown under the front one, so the focus chain would
+// still reach its controls: Tab would tick boxes the user cannot see. Its
+// controls take no focus until their page comes to the front again.
+void Form1::keepTabOnFrontPage() {
+    constexpr const char* OwnPolicy = "kestroFocusPolicy";
+    // Raising a page moves it to the end of its parent's children.
+    const QObjectList stack = Edit[0]->parentWidget()->children();
+    QWidget* front = stack.indexOf(Edit[0]) > stack.indexOf(Edit[1]) ? Edit[0] : Edit[1];
+    QWidget* back = front == Edit[0] ? Edit[1] : Edit[0];
+    for (QWidget* page : Edit) {
+        for (QWidget* control : page->findChildren<QWidget*>()) {
+            QVariant own = control->property(OwnPolicy);
+            if (!own.isValid()) {
+                own = static_cast<int>(control->focusPolicy());
+                control->setProperty(OwnPolicy, own);
+            }
+            control->setFocusPolicy(page == front ? static_cast<Qt::FocusPolicy>(own.toInt())
+                                                  : Qt::NoFocus);
+        }
+    }
+    // A control left focused behind the front page would still take keys.
+    if (QWidget* focused = focusWidget(); focused && back->isAncestorOf(focused))
+        TabStrip1->setFocus();
 }
 
 } // namespace kestro

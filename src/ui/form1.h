@@ -216,6 +216,8 @@ private:
     void buildControls();
     void buildMenus();
     void connectActions();
+    void orderTabStops();
+    void keepTabOnFrontPage();
     void placeBottomControls();
     void fitOuterSize();
     void Form_Load();

@@ -338,6 +338,61 @@ private slots:
         QCOMPARE(f.TabStrip1->currentIndex(), 0);
     }
 
+    // Tab visits what the user sees, in reading order, each master box
+    // before its sub-options, and never a control of the page behind.
+    void tabOrderFollowsWhatIsShown() {
+        Form1& f = *form_;
+        f.chkPath->setValue(1);
+        f.chkFileSize->setValue(1);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        auto tabStops = [&] {
+            QStringList visited;
+            f.Drive1->setFocus();
+            for (QWidget* at = f.Drive1; at && at != f.Text1 && visited.size() < 60;
+                 at = QApplication::focusWidget()) {
+                visited.append(at->objectName());
+                QTest::keyClick(at, Qt::Key_Tab);
+            }
+            return visited;
+        };
+        auto names = [](const QList<QWidget*>& widgets) {
+            QStringList named;
+            for (QWidget* widget : widgets)
+                named.append(widget->objectName());
+            return named;
+        };
+        const QList<QWidget*> lead = {f.Drive1, f.Dir1, f.Text2, f.TabStrip1};
+        const QList<QWidget*> row = {f.Command1, f.Command2, f.Command3, f.chkSub};
+        // Of the unit buttons Tab stops at the chosen one; the arrows move
+        // between them.
+        const QList<QWidget*> itemsPage = {
+            f.chkPath,      f.chkShortPath, f.chkDirLarge,   f.chkDirHalf,   f.chkDiv,
+            f.chkDelKaku,   f.chkShort,     f.chkFNameLarge, f.chkFNameHalf, f.Check1,
+            f.chkAttribute, f.chkFileType,  f.chkFileSize,   f.optByte[0],   f.chkTimeMake,
+            f.chkTimeRenew, f.chkTimeAccess};
+        const QList<QWidget*> settingsPage = {f.chkInsPath, f.chkDirDelDrive, f.chkTabs, f.Combo1};
+        QCOMPARE(tabStops(), names(lead + itemsPage + row));
+        f.TabStrip1->setCurrentIndex(1);
+        QCOMPARE(tabStops(), names(lead + settingsPage + row));
+        // Leaving a page with the focus on it takes the focus off it too.
+        f.chkTabs->setFocus();
+        f.TabStrip1->setCurrentIndex(0);
+        QCOMPARE(QApplication::focusWidget(), f.TabStrip1);
+    }
+
+    void enterPressesTheFocusedCommandButton() {
+        QTemporaryDir empty;
+        QVERIFY(form_->Dir1->setPath(empty.path().toStdString()));
+        for (QPushButton* button :
+             {form_->Command1, form_->Command2, form_->Command3, form_->Command5}) {
+            QSignalSpy clicks(button, &QPushButton::clicked);
+            QTest::keyClick(button, Qt::Key_Return);
+            QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+            QVERIFY2(clicks.count() == 2, qPrintable(button->objectName()));
+        }
+    }
+
     void folderListShowsAndChangesTheCurrentFolder() {
         QTemporaryDir tree;
         const std::string root = tree.path().toStdString();
