@@ -69,7 +69,10 @@ Form1::Form1(Form1Services services, QWidget* parent)
     Form_Load();
 
     // The session is ending: store the settings as a close would.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { Form_QueryUnload(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        (void)Dir1->followRemoval();
+        Form_QueryUnload();
+    });
 }
 
 Form1::~Form1() = default;
@@ -78,6 +81,7 @@ void Form1::connectActions() {
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
+    connect(Dir1, &FolderTree::pathChanged, this, &Form1::followFolder);
     connect(mnuFileExit, &QAction::triggered, this, &Form1::mnuFileExit_Click);
     // The switches follow the marks, however a mark changes.
     connect(mnuSetHidden, &QAction::toggled, this, [this](bool on) { File1.hidden = on; });
@@ -139,6 +143,8 @@ bool Form1::event(QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    // A folder that went away is not stored; the folder shown is.
+    (void)Dir1->followRemoval();
     Form_QueryUnload();
     // A list being made stops at its next turn of the event loop.
     if (running_)
@@ -151,6 +157,13 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::Command1_Click() {
     if (running_)
         return;
+    // The folder shown is the folder listed: one that went away since it
+    // was chosen is reported, and the tree now shows the parent that is
+    // left, for the next press.
+    if (const auto vanished = Dir1->followRemoval()) {
+        showFailure(makeFailure(failure::PathNotFound, withTrailingSeparator(*vanished)));
+        return;
+    }
     running_ = true;
     const RunOutcome outcome = runCreateCommand(*this);
     running_ = false;
@@ -300,6 +313,24 @@ void Form1::selectDrive(const std::string& drive) {
 
 void Form1::alignDriveWithFolder() {
     QSignalBlocker quiet(Drive1);
+    selectDrive(driveOfFolder(Dir1->path()));
+}
+
+// The drive list shows the drive of the folder shown, however the folder
+// changed: walked across a mount point, or moved up because its folder or
+// its drive went away. The drives are looked up afresh, so a drive mounted
+// or gone since start is seen.
+void Form1::followFolder() {
+    const std::vector<std::string> drives = services_.listDrives();
+    QSignalBlocker quiet(Drive1);
+    std::vector<std::string> shown;
+    for (int i = 0; i < Drive1->count(); ++i)
+        shown.push_back(pathBytes(Drive1->itemText(i)));
+    if (shown != drives) {
+        Drive1->clear();
+        for (const std::string& drive : drives)
+            Drive1->addItem(pathText(drive));
+    }
     selectDrive(driveOfFolder(Dir1->path()));
 }
 

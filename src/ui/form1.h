@@ -230,6 +230,7 @@ private:
     std::string driveOfFolder(const std::string& folder) const;
     void selectDrive(const std::string& drive);
     void alignDriveWithFolder();
+    void followFolder();
 
     Form1Services services_;
     std::shared_ptr<MessagePresenter> presenter_;

@@ -10,9 +10,9 @@
 #include "ui/form_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -29,6 +29,9 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kestro;
 using namespace kestro::test;
@@ -403,9 +406,7 @@ private slots:
         QVERIFY(dir.setPath(root + "/a/"));
         QCOMPARE(dir.path(), root + "/a");
         QCOMPARE(changes.count(), 1);
-        QCOMPARE(
-            pathBytes(static_cast<QFileSystemModel*>(dir.model())->filePath(dir.currentIndex())),
-            root + "/a");
+        QCOMPARE(dir.pathAt(dir.currentIndex()), root + "/a");
 
         // A folder that is not there is refused, and the folder stays.
         auto missing = dir.setPath(root + "/gone");
@@ -415,24 +416,40 @@ private slots:
 
         // The background reading moving the current row (here: code moving
         // it, as the model does when rows come and go) changes nothing.
-        // Indexes are looked up afresh each time: rows move while folders load.
-        auto* model = static_cast<QFileSystemModel*>(dir.model());
-        auto indexOf = [&](const std::string& path) {
-            return model->index(QString::fromStdString(path));
-        };
-        dir.setCurrentIndex(indexOf(root + "/a/b"));
+        const QModelIndex a = dir.currentIndex();
+        dir.setCurrentIndex(dir.model()->index(0, 0, a));
         QCOMPARE(dir.path(), root + "/a");
         QCOMPARE(changes.count(), 1);
-        QTRY_COMPARE(pathBytes(model->filePath(dir.currentIndex())), root + "/a");
+        QTRY_COMPARE(dir.pathAt(dir.currentIndex()), root + "/a");
 
         // The user choosing a folder in the tree makes it current: the key
         // down from "a", once its sub-folder is read, moves to "a/b".
-        dir.expand(indexOf(root + "/a"));
-        QTRY_COMPARE(model->rowCount(indexOf(root + "/a")), 1);
-        QTRY_COMPARE(dir.currentIndex(), indexOf(root + "/a"));
+        dir.expand(dir.currentIndex());
+        QTRY_COMPARE(dir.model()->rowCount(dir.currentIndex()), 1);
         QTest::keyClick(&dir, Qt::Key_Down);
         QCOMPARE(dir.path(), root + "/a/b");
         QCOMPARE(changes.count(), 2);
+    }
+
+    // Names are bytes: a folder whose name is not valid UTF-8 is shown and
+    // chosen by its own name, so the list reads the folder that is there.
+    void folderListTakesNamesThatAreNotUtf8() {
+        QTemporaryDir tree;
+        const std::string root = tree.path().toStdString();
+        const std::string odd = root + "/caf\xe9";
+        QCOMPARE(::mkdir(odd.c_str(), 0700), 0);
+        FolderTree& dir = *form_->Dir1;
+        QVERIFY(dir.setPath(odd));
+        QCOMPARE(dir.pathAt(dir.currentIndex()), odd);
+
+        QVERIFY(dir.setPath(root));
+        dir.expand(dir.currentIndex());
+        QTRY_COMPARE(dir.model()->rowCount(dir.currentIndex()), 1);
+        QTest::keyClick(&dir, Qt::Key_Down);
+        QCOMPARE(dir.path(), odd);
+        QCOMPARE(form_->readRoot().folder, odd + "/");
+        // QTemporaryDir cannot remove a name it cannot decode.
+        QCOMPARE(::rmdir(odd.c_str()), 0);
     }
 
     void shownWindowScrollsTheFolderListToTheCurrentFolder() {
