@@ -73,7 +73,13 @@ std::string FolderTree::pathAt(const QModelIndex& index) const {
 }
 
 std::optional<std::string> FolderTree::followRemoval() {
-    if (path_.empty() || checkStoredFolder(path_))
+    if (path_.empty())
+        return std::nullopt;
+    // Only a folder that is not there (or whose device is gone) is
+    // followed; one that cannot be examined stays, for the list to report.
+    const Status there = checkStoredFolder(path_);
+    if (there || (there.failure().number != failure::PathNotFound &&
+                  there.failure().number != failure::DeviceUnavailable))
         return std::nullopt;
     const std::string vanished = path_;
     std::string nearest = parentOf(vanished);
