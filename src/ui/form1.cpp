@@ -34,16 +34,6 @@ QString uiText(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// A drive contains a folder when the folder is the drive itself or lies
-// below it.
-bool driveContains(const std::string& drive, const std::string& folder) {
-    if (drive == "/")
-        return !folder.empty() && folder.front() == '/';
-    return folder == drive ||
-           (folder.size() > drive.size() && folder.compare(0, drive.size(), drive) == 0 &&
-            folder[drive.size()] == '/');
-}
-
 } // namespace
 
 Form1::Form1(Form1Services services, QWidget* parent)
@@ -293,13 +283,11 @@ std::string Form1::currentDrive() const {
 }
 
 std::string Form1::driveOfFolder(const std::string& folder) const {
-    std::string best;
-    for (int i = 0; i < Drive1->count(); ++i) {
-        std::string drive = pathBytes(Drive1->itemText(i));
-        if (driveContains(drive, folder) && drive.size() > best.size())
-            best = drive;
-    }
-    return best.empty() ? driveOf(folder) : best;
+    std::vector<std::string> drives;
+    for (int i = 0; i < Drive1->count(); ++i)
+        drives.push_back(pathBytes(Drive1->itemText(i)));
+    const std::string drive = driveAmong(drives, folder);
+    return drive.empty() ? driveOf(folder) : drive;
 }
 
 void Form1::selectDrive(const std::string& drive) {

@@ -211,6 +211,10 @@ private slots:
         QTest::keyClick(&dir, Qt::Key_Left);
         QCOMPARE(dir.path(), treePath());
         QCOMPARE(f.Drive1->currentText(), QStringLiteral("/"));
+        // A link into the drive leads onto the drive.
+        QVERIFY(QFile::link(QString::fromStdString(mount), tree_->path() + "/link"));
+        QVERIFY(dir.setPath(treePath() + "/link"));
+        QCOMPARE(f.Drive1->currentText(), QString::fromStdString(mount));
 
         // Removed while shown: the tree notices by itself.
         QVERIFY(dir.setPath(mount + "/x/y"));
