@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <mutex>
 #include <thread>
 #include <unordered_set>
 
@@ -33,6 +34,24 @@ bool before(const std::string& a, const std::string& b) {
     return compareNoCase(a, b) < 0;
 }
 
+// A reading can outlive the application (a hung device); it hands its
+// result over only while the application is there to take it.
+std::mutex handOverLock;
+QCoreApplication* handOverTo = nullptr;
+
+void markApplicationGone() {
+    const std::lock_guard lock(handOverLock);
+    handOverTo = nullptr;
+}
+
+void watchApplication() {
+    const std::lock_guard lock(handOverLock);
+    if (handOverTo || !QCoreApplication::instance())
+        return;
+    handOverTo = QCoreApplication::instance();
+    qAddPostRoutine(markApplicationGone);
+}
+
 } // namespace
 
 FolderModel::FolderModel(QObject* parent)
@@ -44,6 +63,7 @@ FolderModel::FolderModel(QObject* parent)
     root_->children.push_back(std::move(top));
     root_->state = Node::State::Read;
     folderIcon_ = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+    watchApplication();
 }
 
 FolderModel::~FolderModel() = default;
@@ -189,14 +209,14 @@ void FolderModel::startReading(Node* node) {
     // A folder on a slow or hung device must not freeze the window.
     std::thread([model, folder = pathOf(node), ticket] {
         auto names = listFolderNames(folder);
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app)
-            return;
         const bool read = names.ok();
         std::vector<std::string> found =
             read ? std::move(names).value() : std::vector<std::string>{};
+        const std::lock_guard lock(handOverLock);
+        if (!handOverTo)
+            return;
         QMetaObject::invokeMethod(
-            app,
+            handOverTo,
             [model, folder, ticket, read, found = std::move(found)]() mutable {
                 if (auto alive = model.lock())
                     (*alive)->applyReading(folder, ticket, read, std::move(found));
