@@ -17,6 +17,12 @@ std::vector<std::string> listDrives();
 // matches better.
 std::string driveOf(const std::string& path);
 
+// The drive among `drives` that holds `path`: the longest that contains the
+// real path of `path` or, when it does not exist, of its nearest existing
+// folder (links resolved, so a link into a drive is on that drive); empty
+// when none contains it.
+std::string driveAmong(const std::vector<std::string>& drives, const std::string& path);
+
 // The mount point of the file system that holds `path`, real or virtual (the
 // longest mount point that is a prefix of its real path); empty when the path
 // cannot be resolved. Two paths with the same mount point can be renamed into

@@ -189,9 +189,12 @@ std::vector<std::string> listDrives() {
     return drives;
 }
 
+std::string driveAmong(const std::vector<std::string>& drives, const std::string& path) {
+    return longestContaining(drives, resolveNearest(path));
+}
+
 std::string driveOf(const std::string& path) {
-    const std::string real = resolveNearest(path);
-    const std::string drive = longestContaining(listDrives(), real);
+    const std::string drive = driveAmong(listDrives(), path);
     return drive.empty() ? "/" : drive;
 }
 

@@ -1,11 +1,12 @@
 #include "ui/folder_tree.h"
 
 #include "settings/persisted_settings.h"
+#include "ui/folder_model.h"
 
 #include <QFile>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -19,13 +20,18 @@ std::string pathBytes(const QString& text) {
     return QFile::encodeName(text).toStdString();
 }
 
-FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
-    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    model_->setReadOnly(true);
-    model_->setRootPath(QStringLiteral("/"));
+namespace {
+
+// The parent folder of an absolute path without a trailing "/".
+std::string parentOf(const std::string& folder) {
+    const std::size_t slash = folder.find_last_of('/');
+    return slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
+}
+
+} // namespace
+
+FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new FolderModel(this)) {
     setModel(model_);
-    for (int column = 1; column < model_->columnCount(); ++column)
-        hideColumn(column);
     setHeaderHidden(true);
     // Deep folders keep their names readable: small steps, and a scroll bar
     // instead of cut names.
@@ -36,15 +42,11 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new QFileSys
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sortByColumn(0, Qt::AscendingOrder);
-    // The parents of a folder set by code are read and sorted in the
-    // background; show the folder again as rows arrive, until the user
-    // moves in the list.
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (keepShowingCurrent_)
-            showCurrent();
-    });
-    connect(model_, &QAbstractItemModel::layoutChanged, this, [this] {
+    // Opening a folder reads it afresh, so that folders made since show.
+    connect(this, &QTreeView::expanded, model_, &FolderModel::refresh);
+    // The parents of a folder set by code are read in the background; show
+    // the folder again as rows arrive, until the user moves in the list.
+    connect(model_, &FolderModel::folderRead, this, [this] {
         if (keepShowingCurrent_)
             showCurrent();
     });
@@ -56,9 +58,39 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new QFileSys
                                       Qt::QueuedConnection);
         });
     }
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
-        QMetaObject::invokeMethod(this, &FolderTree::chooseCurrentRowAgain, Qt::QueuedConnection);
+    // A folder can go at any time, with nothing to tell the window; the
+    // look costs one stat a second.
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, [this] {
+        if (isEnabled())
+            (void)followRemoval();
     });
+    watch->start(1000);
+}
+
+std::string FolderTree::pathAt(const QModelIndex& index) const {
+    return model_->path(index);
+}
+
+std::optional<std::string> FolderTree::followRemoval() {
+    if (path_.empty())
+        return std::nullopt;
+    // Only a folder that is not there (or whose device is gone) is
+    // followed; one that cannot be examined stays, for the list to report.
+    const Status there = checkStoredFolder(path_);
+    if (there || (there.failure().number != failure::PathNotFound &&
+                  there.failure().number != failure::DeviceUnavailable))
+        return std::nullopt;
+    const std::string vanished = path_;
+    std::string nearest = parentOf(vanished);
+    while (nearest != "/" && !checkStoredFolder(nearest))
+        nearest = parentOf(nearest);
+    // The rows of the vanished folders go when their parent is read again.
+    const QModelIndex kept = model_->indexFor(nearest);
+    model_->refresh(kept);
+    if (!setPath(nearest))
+        path_ = nearest;
+    return vanished;
 }
 
 Status FolderTree::setPath(const std::string& folder) {
@@ -68,7 +100,7 @@ Status FolderTree::setPath(const std::string& folder) {
     if (auto usable = checkStoredFolder(clean); !usable)
         return usable;
     path_ = clean;
-    QModelIndex index = model_->index(pathText(path_));
+    QModelIndex index = model_->indexFor(path_);
     settingPath_ = true;
     setCurrentIndex(index);
     settingPath_ = false;
@@ -83,7 +115,10 @@ Status FolderTree::setPath(const std::string& folder) {
 }
 
 void FolderTree::chooseCurrentRowAgain() {
-    const QModelIndex index = model_->index(pathText(path_));
+    // The row may have gone with its folder.
+    if (followRemoval())
+        return;
+    const QModelIndex index = model_->indexFor(path_);
     if (!index.isValid() || index == currentIndex())
         return;
     settingPath_ = true;
@@ -144,7 +179,7 @@ void FolderTree::currentChanged(const QModelIndex& current, const QModelIndex& p
     }
     if (!current.isValid())
         return;
-    std::string chosen = pathBytes(model_->filePath(current));
+    std::string chosen = model_->path(current);
     if (chosen.empty() || chosen == path_)
         return;
     path_ = chosen;

@@ -2,24 +2,30 @@
 
 // The folder list: a tree of the file system's folders (hidden ones too)
 // whose current entry is the current folder. Folders are read in the
-// background, so a huge or unreadable folder never blocks the window.
+// background, so a huge or unreadable folder never blocks the window. Names
+// are kept as the native bytes, so a folder whose name is not valid UTF-8 is
+// shown and can be chosen like any other.
 //
 // path() is the current folder as a native path without a trailing "/"
 // ("/" for the root). Choosing a folder in the tree with the mouse or the
-// keyboard, or setPath, changes it and emits pathChanged. Nothing else does:
-// when the background reading moves the tree's current row (a folder next to
-// it appeared or vanished), the current folder stays and its row is chosen
-// again.
+// keyboard, or setPath, changes it and emits pathChanged. So does the
+// current folder going away (removed, or its drive gone): its nearest
+// existing parent becomes current, so the folder highlighted is always the
+// one that exists, is listed and is stored. The tree looks for that every
+// second while it is enabled, and whenever followRemoval is called. Nothing
+// else changes it: when the tree's rows move (folders next to it appear or
+// vanish), the current folder stays and its row is chosen again.
 
 #include "platform/failure.h"
 
 #include <QTreeView>
 
+#include <optional>
 #include <string>
 
-class QFileSystemModel;
-
 namespace kestro {
+
+class FolderModel;
 
 // Native path bytes and the toolkit's text of a path.
 QString pathText(const std::string& path);
@@ -33,10 +39,17 @@ public:
 
     const std::string& path() const { return path_; }
 
+    // The native path of a row of the tree.
+    std::string pathAt(const QModelIndex& index) const;
+
     // Makes `folder` the current folder and shows it. Fails with 76 when it
     // is not an existing folder (or the number of the failure that kept it
     // from being examined); the current folder then stays.
     Status setPath(const std::string& folder);
+
+    // When the current folder is gone, makes its nearest existing parent
+    // current and returns the folder that vanished; otherwise nothing.
+    std::optional<std::string> followRemoval();
 
 signals:
     void pathChanged();
@@ -52,7 +65,7 @@ private:
     void showCurrent();
     void chooseCurrentRowAgain();
 
-    QFileSystemModel* model_;
+    FolderModel* model_;
     std::string path_;
     bool settingPath_ = false;
     bool keepShowingCurrent_ = false;

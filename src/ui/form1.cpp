@@ -34,16 +34,6 @@ QString uiText(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// A drive contains a folder when the folder is the drive itself or lies
-// below it.
-bool driveContains(const std::string& drive, const std::string& folder) {
-    if (drive == "/")
-        return !folder.empty() && folder.front() == '/';
-    return folder == drive ||
-           (folder.size() > drive.size() && folder.compare(0, drive.size(), drive) == 0 &&
-            folder[drive.size()] == '/');
-}
-
 } // namespace
 
 Form1::Form1(Form1Services services, QWidget* parent)
@@ -69,7 +59,10 @@ Form1::Form1(Form1Services services, QWidget* parent)
     Form_Load();
 
     // The session is ending: store the settings as a close would.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { Form_QueryUnload(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        (void)Dir1->followRemoval();
+        Form_QueryUnload();
+    });
 }
 
 Form1::~Form1() = default;
@@ -78,6 +71,7 @@ void Form1::connectActions() {
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
+    connect(Dir1, &FolderTree::pathChanged, this, &Form1::followFolder);
     connect(mnuFileExit, &QAction::triggered, this, &Form1::mnuFileExit_Click);
     // The switches follow the marks, however a mark changes.
     connect(mnuSetHidden, &QAction::toggled, this, [this](bool on) { File1.hidden = on; });
@@ -109,6 +103,7 @@ void Form1::Form_Load() {
     placeBottomControls();
     TabStrip1->setCurrentIndex(0);
     Edit[0]->raise();
+    keepTabOnFrontPage();
     Combo1->addItem(QString::fromUtf8(SeparatorTabChoice.data(), SeparatorTabChoice.size()));
     Combo1->addItem(
         QString::fromUtf8(SeparatorSemicolonChoice.data(), SeparatorSemicolonChoice.size()));
@@ -138,6 +133,8 @@ bool Form1::event(QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    // A folder that went away is not stored; the folder shown is.
+    (void)Dir1->followRemoval();
     Form_QueryUnload();
     // A list being made stops at its next turn of the event loop.
     if (running_)
@@ -150,6 +147,13 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::Command1_Click() {
     if (running_)
         return;
+    // The folder shown is the folder listed: one that went away since it
+    // was chosen is reported, and the tree now shows the parent that is
+    // left, for the next press.
+    if (const auto vanished = Dir1->followRemoval()) {
+        showFailure(makeFailure(failure::PathNotFound, withTrailingSeparator(*vanished)));
+        return;
+    }
     running_ = true;
     const RunOutcome outcome = runCreateCommand(*this);
     running_ = false;
@@ -279,13 +283,11 @@ std::string Form1::currentDrive() const {
 }
 
 std::string Form1::driveOfFolder(const std::string& folder) const {
-    std::string best;
-    for (int i = 0; i < Drive1->count(); ++i) {
-        std::string drive = pathBytes(Drive1->itemText(i));
-        if (driveContains(drive, folder) && drive.size() > best.size())
-            best = drive;
-    }
-    return best.empty() ? driveOf(folder) : best;
+    std::vector<std::string> drives;
+    for (int i = 0; i < Drive1->count(); ++i)
+        drives.push_back(pathBytes(Drive1->itemText(i)));
+    const std::string drive = driveAmong(drives, folder);
+    return drive.empty() ? driveOf(folder) : drive;
 }
 
 void Form1::selectDrive(const std::string& drive) {
@@ -299,6 +301,24 @@ void Form1::selectDrive(const std::string& drive) {
 
 void Form1::alignDriveWithFolder() {
     QSignalBlocker quiet(Drive1);
+    selectDrive(driveOfFolder(Dir1->path()));
+}
+
+// The drive list shows the drive of the folder shown, however the folder
+// changed: walked across a mount point, or moved up because its folder or
+// its drive went away. The drives are looked up afresh, so a drive mounted
+// or gone since start is seen.
+void Form1::followFolder() {
+    const std::vector<std::string> drives = services_.listDrives();
+    QSignalBlocker quiet(Drive1);
+    std::vector<std::string> shown;
+    for (int i = 0; i < Drive1->count(); ++i)
+        shown.push_back(pathBytes(Drive1->itemText(i)));
+    if (shown != drives) {
+        Drive1->clear();
+        for (const std::string& drive : drives)
+            Drive1->addItem(pathText(drive));
+    }
     selectDrive(driveOfFolder(Dir1->path()));
 }
 
@@ -362,6 +382,32 @@ void Form1::TabStrip1_Click() {
         Edit[0]->raise();
     else if (caption == QStringLiteral("出力設定"))
         Edit[1]->raise();
+    keepTabOnFrontPage();
+}
+
+// The page behind stays shown under the front one, so the focus chain would
+// still reach its controls: Tab would tick boxes the user cannot see. Its
+// controls take no focus until their page comes to the front again.
+void Form1::keepTabOnFrontPage() {
+    constexpr const char* OwnPolicy = "kestroFocusPolicy";
+    // Raising a page moves it to the end of its parent's children.
+    const QObjectList stack = Edit[0]->parentWidget()->children();
+    QWidget* front = stack.indexOf(Edit[0]) > stack.indexOf(Edit[1]) ? Edit[0] : Edit[1];
+    QWidget* back = front == Edit[0] ? Edit[1] : Edit[0];
+    for (QWidget* page : Edit) {
+        for (QWidget* control : page->findChildren<QWidget*>()) {
+            QVariant own = control->property(OwnPolicy);
+            if (!own.isValid()) {
+                own = static_cast<int>(control->focusPolicy());
+                control->setProperty(OwnPolicy, own);
+            }
+            control->setFocusPolicy(page == front ? static_cast<Qt::FocusPolicy>(own.toInt())
+                                                  : Qt::NoFocus);
+        }
+    }
+    // A control left focused behind the front page would still take keys.
+    if (QWidget* focused = focusWidget(); focused && back->isAncestorOf(focused))
+        TabStrip1->setFocus();
 }
 
 } // namespace kestro

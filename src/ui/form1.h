@@ -216,6 +216,8 @@ private:
     void buildControls();
     void buildMenus();
     void connectActions();
+    void orderTabStops();
+    void keepTabOnFrontPage();
     void placeBottomControls();
     void fitOuterSize();
     void Form_Load();
@@ -228,6 +230,7 @@ private:
     std::string driveOfFolder(const std::string& folder) const;
     void selectDrive(const std::string& drive);
     void alignDriveWithFolder();
+    void followFolder();
 
     Form1Services services_;
     std::shared_ptr<MessagePresenter> presenter_;

@@ -320,6 +320,29 @@ void Form1::buildControls() {
     SBar->addWidget(SBarPanel[0]);
     SBar->addWidget(SBarPanel[1], 1);
     setStatusBar(SBar);
+
+    orderTabStops();
+}
+
+// Tab goes the way the eye reads the window: the folder column, the tab
+// strip and its page (each master box before its sub-options), the command
+// row, the pane. Enter presses a focused command button, as Space does.
+void Form1::orderTabStops() {
+    const std::initializer_list<QWidget*> order = {
+        Drive1,         Dir1,       Text2,        TabStrip1,    chkPath,       chkShortPath,
+        chkDirLarge,    chkDirHalf, chkDiv,       chkDelKaku,   chkShort,      chkFNameLarge,
+        chkFNameHalf,   Check1,     chkAttribute, chkFileType,  chkFileSize,   optByte[0],
+        optByte[1],     optByte[2], chkTimeMake,  chkTimeRenew, chkTimeAccess, chkInsPath,
+        chkDirDelDrive, chkTabs,    Combo1,       Command1,     Command5,      Command2,
+        Command3,       chkSub,     Text1};
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+    for (QPushButton* button : {Command1, Command2, Command3, Command5})
+        button->setAutoDefault(true);
 }
 
 void Form1::buildMenus() {

@@ -30,8 +30,12 @@ HelpMenu::HelpMenu(Form1& window, HelpServices services)
         services_.helpFileCandidates = [] { return kestro::helpFileCandidates(); };
     if (!services_.open)
         services_.open = [](const std::string& target) { shellOpen(target); };
-    if (services_.webPage.empty())
+    if (!services_.webPage)
         services_.webPage = build::webPage;
+    // An entry that opened nothing would only disappoint.
+    const bool hasWebPage = !services_.webPage->empty();
+    window.mnuHelpWeb->setVisible(hasWebPage);
+    window.mnuHelpBar2->setVisible(hasWebPage);
     if (!services_.presenter)
         services_.presenter = borrowed(window.presenter());
     if (!services_.version.reportFailure)
@@ -40,6 +44,8 @@ HelpMenu::HelpMenu(Form1& window, HelpServices services)
         };
     if (!services_.version.open)
         services_.version.open = services_.open;
+    if (!services_.version.webPage)
+        services_.version.webPage = services_.webPage;
 
     connect(window.mnuHelpHelp, &QAction::triggered, this, &HelpMenu::mnuHelpHelp_Click);
     connect(window.mnuHelpSerch, &QAction::triggered, this, &HelpMenu::mnuHelpSerch_Click);
@@ -83,9 +89,9 @@ void HelpMenu::mnuHelpSerch_Click() {
 }
 
 void HelpMenu::mnuHelpWeb_Click() {
-    if (!menuEnabled())
+    if (!menuEnabled() || services_.webPage->empty())
         return;
-    services_.open(services_.webPage);
+    services_.open(*services_.webPage);
 }
 
 void HelpMenu::mnuHelpVer_Click() {

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,9 @@ struct HelpServices {
     std::function<std::vector<std::string>()> helpFileCandidates;
     // The shell's "open" (shellOpen), for the web page and help links.
     std::function<void(const std::string& target)> open;
-    // The page of "WebSite(&W)" (the build's web page).
-    std::string webPage;
+    // The page of "WebSite(&W)"; unset takes the build's web page. Without
+    // a page the entry and the separator above it are left out.
+    std::optional<std::string> webPage;
     // Where the missing-help message goes (the window's presenter).
     std::shared_ptr<MessagePresenter> presenter;
     // The version dialog's; its failures go to the window's failure report

@@ -77,6 +77,10 @@ Form2::Form2(QWidget* mainWindow, Form2Services services)
             drawAnimatedRects(from, to, duration, QString::fromUtf8(Caption));
         };
     }
+    if (!services_.mail)
+        services_.mail = build::authorMail;
+    if (!services_.webPage)
+        services_.webPage = build::webPage;
     if (!services_.reportFailure) {
         QWidget* owner = mainWindow;
         services_.reportFailure = [owner](const Failure& failure) {
@@ -213,11 +217,19 @@ Status Form2::flyWithAnimationOn(const QRect& from, const QRect& to) {
 bool Form2::Form_Load() {
     Label1->setText(QString::fromStdString(versionLine()));
     Label2->setText(QString::fromUtf8(build::rightsNotice));
-    Label3->setText(QString::fromUtf8(build::authorMail));
-    Label4->setText(QString::fromUtf8(build::webPage));
+    Label3->setText(QString::fromStdString(*services_.mail));
+    Label4->setText(QString::fromStdString(*services_.webPage));
     placeRightAligned(Label1, LinesRightTwips, 1200, LineHeightTwips);
-    placeRightAligned(Label3, LinesRightTwips, 1380, LineHeightTwips);
-    placeRightAligned(Label4, LinesRightTwips, 1600, LineHeightTwips);
+    // A line without an address is left out; the next one moves up into
+    // its place, so no gap opens under the version line.
+    int linkTop = 1380;
+    for (LinkLabel* link : {Label3, Label4}) {
+        link->setVisible(!link->text().isEmpty());
+        if (link->text().isEmpty())
+            continue;
+        placeRightAligned(link, LinesRightTwips, linkTop, LineHeightTwips);
+        linkTop += 220;
+    }
 
     const QRect target = centreOnScreen();
     const QRect main = mainWindowRect();
@@ -261,6 +273,8 @@ void Form2::Command1_Click() {
 
 void Form2::Label3_Click() {
     QString target = Label3->text();
+    if (target.isEmpty())
+        return;
     // The shell opens a mail address only as a mailto: link.
     if (!hasMailScheme(target))
         target.prepend(QStringLiteral("mailto:"));
@@ -268,7 +282,8 @@ void Form2::Label3_Click() {
 }
 
 void Form2::Label4_Click() {
-    services_.open(Label4->text().toStdString());
+    if (!Label4->text().isEmpty())
+        services_.open(Label4->text().toStdString());
 }
 
 void showVersionDialog(QWidget* mainWindow, Form2Services services) {

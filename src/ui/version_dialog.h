@@ -9,8 +9,9 @@
 // A failure while loading (Form_Load) unloads the dialog before it is shown
 // and then reports the failure; a failure while closing closes the dialog
 // all the same and then reports it. Link clicks are handed to the shell and
-// their results ignored. A new dialog is made for every showing; it keeps
-// nothing between showings. The main window is not owned.
+// their results ignored. A build without a mail address or web page shows
+// no line for it; the lines shown keep their places from the top. A new dialog is made for every
+// showing; it keeps nothing between showings. The main window is not owned.
 
 #include "platform/animation_setting.h"
 #include "platform/failure.h"
@@ -20,6 +21,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QPushButton;
@@ -39,6 +41,10 @@ struct Form2Services {
     // Draws one flight (drawAnimatedRects over `animationDuration`).
     std::function<void(const QRect& from, const QRect& to)> animateRects;
     std::chrono::milliseconds animationDuration{200};
+    // The link lines' addresses; unset takes the build's. An empty address
+    // leaves its line out.
+    std::optional<std::string> mail;
+    std::optional<std::string> webPage;
 };
 
 // A label that runs an action when clicked with the left button.

@@ -60,6 +60,10 @@ TEST_F(FakeMounts, DrivesAreTheFileSystemsOfBlockDevices) {
     EXPECT_EQ(driveOf(usb + "/photos/a.jpg"), usb);
     EXPECT_EQ(driveOf(tree / "shm/x"), "/");
     EXPECT_EQ(driveOf(tree / "proc"), "/");
+    // A link into a drive is on that drive.
+    tree.symlink("to-usb", usb);
+    EXPECT_EQ(driveAmong({"/", usb}, tree / "to-usb/photos"), usb);
+    EXPECT_EQ(driveAmong({usb}, home), "");
 }
 
 TEST_F(FakeMounts, MountPointIsTheLongestContainingOne) {

@@ -182,6 +182,67 @@ private slots:
         QCOMPARE(f.Text1->toPlainText(), QStringLiteral("memo"));
         QCOMPARE(presenter_->beeps, 0);
         verifyIdle();
+        // The tree now shows the parent that is left, and the next press
+        // lists what it shows.
+        QCOMPARE(f.Dir1->path(), treePath());
+        QCOMPARE(f.Dir1->pathAt(f.Dir1->currentIndex()), treePath());
+        f.Command1_Click();
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QVERIFY(f.Text1->toPlainText().contains(QStringLiteral("a.txt")));
+    }
+
+    // The folder highlighted is the folder listed and stored, and the drive
+    // list shows its drive: walking across a mount point, and when the
+    // folder or its drive goes away while the window is open.
+    void folderAndDriveListFollowWhatIsThere() {
+        const std::string mount = treePath() + "/mnt";
+        QVERIFY(QDir(tree_->path()).mkpath(QStringLiteral("mnt/x/y")));
+        bool mounted = true;
+        Form1Services services;
+        services.listDrives = [&] {
+            return mounted ? std::vector<std::string>{"/", mount} : std::vector<std::string>{"/"};
+        };
+        form_ = makeForm(presenter_, services);
+        Form1& f = *form_;
+        FolderTree& dir = *f.Dir1;
+        QVERIFY(dir.setPath(treePath()));
+        QCOMPARE(f.Drive1->currentText(), QStringLiteral("/"));
+        dir.expand(dir.currentIndex());
+        QTRY_COMPARE(dir.model()->rowCount(dir.currentIndex()), 2); // mnt, sub
+        QTest::keyClick(&dir, Qt::Key_Down);
+        QCOMPARE(dir.path(), mount);
+        QCOMPARE(f.Drive1->currentText(), QString::fromStdString(mount));
+        QTest::keyClick(&dir, Qt::Key_Left);
+        QCOMPARE(dir.path(), treePath());
+        QCOMPARE(f.Drive1->currentText(), QStringLiteral("/"));
+        // A link into the drive leads onto the drive.
+        QVERIFY(QFile::link(QString::fromStdString(mount), tree_->path() + "/link"));
+        QVERIFY(dir.setPath(treePath() + "/link"));
+        QCOMPARE(f.Drive1->currentText(), QString::fromStdString(mount));
+
+        // Removed while shown: the tree notices by itself.
+        QVERIFY(dir.setPath(mount + "/x/y"));
+        QCOMPARE(f.Drive1->currentText(), QString::fromStdString(mount));
+        QVERIFY(QDir(QString::fromStdString(mount + "/x/y")).removeRecursively());
+        QTRY_COMPARE(dir.path(), mount + "/x");
+        QCOMPARE(dir.pathAt(dir.currentIndex()), mount + "/x");
+
+        // The drive goes: its mount point leaves the drive list as well.
+        mounted = false;
+        QVERIFY(QDir(QString::fromStdString(mount)).removeRecursively());
+        QVERIFY(dir.followRemoval());
+        QCOMPARE(dir.path(), treePath());
+        QCOMPARE(f.Drive1->currentText(), QStringLiteral("/"));
+        QCOMPARE(f.Drive1->findText(QString::fromStdString(mount)), -1);
+        QCOMPARE(f.readRoot().folder, treePath() + "/");
+
+        // Closing right after a removal stores the folder left, not the gone one.
+        QVERIFY(dir.setPath(treePath() + "/sub"));
+        QVERIFY(QDir(tree_->path() + QStringLiteral("/sub")).removeRecursively());
+        f.close();
+        form_ = makeForm(presenter_);
+        QCOMPARE(form_->Dir1->path(), treePath());
+        QVERIFY(presenter_->messages.empty());
     }
 
     void closingDuringARunStoresTheSettingsAndStops() {

@@ -10,9 +10,9 @@
 #include "ui/form_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -29,6 +29,9 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kestro;
 using namespace kestro::test;
@@ -338,6 +341,61 @@ private slots:
         QCOMPARE(f.TabStrip1->currentIndex(), 0);
     }
 
+    // Tab visits what the user sees, in reading order, each master box
+    // before its sub-options, and never a control of the page behind.
+    void tabOrderFollowsWhatIsShown() {
+        Form1& f = *form_;
+        f.chkPath->setValue(1);
+        f.chkFileSize->setValue(1);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        auto tabStops = [&] {
+            QStringList visited;
+            f.Drive1->setFocus();
+            for (QWidget* at = f.Drive1; at && at != f.Text1 && visited.size() < 60;
+                 at = QApplication::focusWidget()) {
+                visited.append(at->objectName());
+                QTest::keyClick(at, Qt::Key_Tab);
+            }
+            return visited;
+        };
+        auto names = [](const QList<QWidget*>& widgets) {
+            QStringList named;
+            for (QWidget* widget : widgets)
+                named.append(widget->objectName());
+            return named;
+        };
+        const QList<QWidget*> lead = {f.Drive1, f.Dir1, f.Text2, f.TabStrip1};
+        const QList<QWidget*> row = {f.Command1, f.Command2, f.Command3, f.chkSub};
+        // Of the unit buttons Tab stops at the chosen one; the arrows move
+        // between them.
+        const QList<QWidget*> itemsPage = {
+            f.chkPath,      f.chkShortPath, f.chkDirLarge,   f.chkDirHalf,   f.chkDiv,
+            f.chkDelKaku,   f.chkShort,     f.chkFNameLarge, f.chkFNameHalf, f.Check1,
+            f.chkAttribute, f.chkFileType,  f.chkFileSize,   f.optByte[0],   f.chkTimeMake,
+            f.chkTimeRenew, f.chkTimeAccess};
+        const QList<QWidget*> settingsPage = {f.chkInsPath, f.chkDirDelDrive, f.chkTabs, f.Combo1};
+        QCOMPARE(tabStops(), names(lead + itemsPage + row));
+        f.TabStrip1->setCurrentIndex(1);
+        QCOMPARE(tabStops(), names(lead + settingsPage + row));
+        // Leaving a page with the focus on it takes the focus off it too.
+        f.chkTabs->setFocus();
+        f.TabStrip1->setCurrentIndex(0);
+        QCOMPARE(QApplication::focusWidget(), f.TabStrip1);
+    }
+
+    void enterPressesTheFocusedCommandButton() {
+        QTemporaryDir empty;
+        QVERIFY(form_->Dir1->setPath(empty.path().toStdString()));
+        for (QPushButton* button :
+             {form_->Command1, form_->Command2, form_->Command3, form_->Command5}) {
+            QSignalSpy clicks(button, &QPushButton::clicked);
+            QTest::keyClick(button, Qt::Key_Return);
+            QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+            QVERIFY2(clicks.count() == 2, qPrintable(button->objectName()));
+        }
+    }
+
     void folderListShowsAndChangesTheCurrentFolder() {
         QTemporaryDir tree;
         const std::string root = tree.path().toStdString();
@@ -348,9 +406,7 @@ private slots:
         QVERIFY(dir.setPath(root + "/a/"));
         QCOMPARE(dir.path(), root + "/a");
         QCOMPARE(changes.count(), 1);
-        QCOMPARE(
-            pathBytes(static_cast<QFileSystemModel*>(dir.model())->filePath(dir.currentIndex())),
-            root + "/a");
+        QCOMPARE(dir.pathAt(dir.currentIndex()), root + "/a");
 
         // A folder that is not there is refused, and the folder stays.
         auto missing = dir.setPath(root + "/gone");
@@ -360,24 +416,40 @@ private slots:
 
         // The background reading moving the current row (here: code moving
         // it, as the model does when rows come and go) changes nothing.
-        // Indexes are looked up afresh each time: rows move while folders load.
-        auto* model = static_cast<QFileSystemModel*>(dir.model());
-        auto indexOf = [&](const std::string& path) {
-            return model->index(QString::fromStdString(path));
-        };
-        dir.setCurrentIndex(indexOf(root + "/a/b"));
+        const QModelIndex a = dir.currentIndex();
+        dir.setCurrentIndex(dir.model()->index(0, 0, a));
         QCOMPARE(dir.path(), root + "/a");
         QCOMPARE(changes.count(), 1);
-        QTRY_COMPARE(pathBytes(model->filePath(dir.currentIndex())), root + "/a");
+        QTRY_COMPARE(dir.pathAt(dir.currentIndex()), root + "/a");
 
         // The user choosing a folder in the tree makes it current: the key
         // down from "a", once its sub-folder is read, moves to "a/b".
-        dir.expand(indexOf(root + "/a"));
-        QTRY_COMPARE(model->rowCount(indexOf(root + "/a")), 1);
-        QTRY_COMPARE(dir.currentIndex(), indexOf(root + "/a"));
+        dir.expand(dir.currentIndex());
+        QTRY_COMPARE(dir.model()->rowCount(dir.currentIndex()), 1);
         QTest::keyClick(&dir, Qt::Key_Down);
         QCOMPARE(dir.path(), root + "/a/b");
         QCOMPARE(changes.count(), 2);
+    }
+
+    // Names are bytes: a folder whose name is not valid UTF-8 is shown and
+    // chosen by its own name, so the list reads the folder that is there.
+    void folderListTakesNamesThatAreNotUtf8() {
+        QTemporaryDir tree;
+        const std::string root = tree.path().toStdString();
+        const std::string odd = root + "/caf\xe9";
+        QCOMPARE(::mkdir(odd.c_str(), 0700), 0);
+        FolderTree& dir = *form_->Dir1;
+        QVERIFY(dir.setPath(odd));
+        QCOMPARE(dir.pathAt(dir.currentIndex()), odd);
+
+        QVERIFY(dir.setPath(root));
+        dir.expand(dir.currentIndex());
+        QTRY_COMPARE(dir.model()->rowCount(dir.currentIndex()), 1);
+        QTest::keyClick(&dir, Qt::Key_Down);
+        QCOMPARE(dir.path(), odd);
+        QCOMPARE(form_->readRoot().folder, odd + "/");
+        // QTemporaryDir cannot remove a name it cannot decode.
+        QCOMPARE(::rmdir(odd.c_str()), 0);
     }
 
     void shownWindowScrollsTheFolderListToTheCurrentFolder() {

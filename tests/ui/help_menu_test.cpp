@@ -179,6 +179,19 @@ private slots:
         QVERIFY(links > 20);
     }
 
+    // The help window turns a line break in the source into a blank, which
+    // in a Japanese sentence is a stray space: no line of running text ends
+    // or starts next to a Japanese character (preformatted blocks aside).
+    void noLineBreakInsideJapaneseText() {
+        QString html = sourceHelpText();
+        html.remove(QRegularExpression(QStringLiteral("<pre>.*?</pre>"),
+                                       QRegularExpression::DotMatchesEverythingOption));
+        const QRegularExpression brokenText(QStringLiteral(
+            "(\\S[ \\t]*\\n[ \\t]*[^\\x{0}-\\x{7f}]|[^\\x{0}-\\x{7f}][ \\t]*\\n[ \\t]*\\S)"));
+        const QRegularExpressionMatch broken = brokenText.match(html);
+        QVERIFY2(!broken.hasMatch(), qPrintable(broken.captured(0)));
+    }
+
     void helpCoversTheWindowAndTheCommandLine() {
         // Every caption of the window and every option of --list is explained.
         const QString html = sourceHelpText();
@@ -408,9 +421,25 @@ private slots:
 
     void webSiteGoesToTheShell() {
         Form1& form = window();
-        attachHelpMenu(form, services());
+        HelpServices s = services();
+        s.webPage = "https://example.test/kestro/";
+        attachHelpMenu(form, s);
+        QVERIFY(form.mnuHelpWeb->isVisible());
         form.mnuHelpWeb->trigger();
-        QCOMPARE(opened_, std::vector<std::string>{build::webPage});
+        QCOMPARE(opened_, std::vector<std::string>{"https://example.test/kestro/"});
+    }
+
+    // A build without a web page has no entry that would lead nowhere.
+    void noWebPageNoWebSiteEntry() {
+        Form1& form = window();
+        HelpServices s = services();
+        s.webPage = "";
+        attachHelpMenu(form, s);
+        QVERIFY(!form.mnuHelpWeb->isVisible());
+        QVERIFY(!form.mnuHelpBar2->isVisible());
+        QVERIFY(form.mnuHelpBar1->isVisible());
+        form.mnuHelpWeb->trigger();
+        QVERIFY(opened_.empty());
     }
 
     void versionEntryShowsTheDialogEachTime() {

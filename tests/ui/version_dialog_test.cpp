@@ -53,6 +53,8 @@ struct Recorder {
             reported.push_back(failure);
             visibleAtReport.push_back(dialog && dialog->isVisible());
         };
+        s.mail = "author@example.test";
+        s.webPage = "https://example.test/kestro/";
         return s;
     }
 };
@@ -122,12 +124,38 @@ private slots:
             kestro::versionLine(),
             kestro::versionLine(build::versionMajor, build::versionMinor, build::versionRevision));
         Recorder recorder;
-        Form2 dialog(mainWindow(), recorder.services());
+        Form2Services services = recorder.services();
+        services.mail.reset();
+        services.webPage.reset();
+        Form2 dialog(mainWindow(), services);
         QVERIFY(dialog.Form_Load());
         QCOMPARE(dialog.Label1->text().toStdString(), kestro::versionLine());
         QCOMPARE(dialog.Label2->text(), QString::fromUtf8(build::rightsNotice));
         QCOMPARE(dialog.Label3->text(), QString::fromUtf8(build::authorMail));
         QCOMPARE(dialog.Label4->text(), QString::fromUtf8(build::webPage));
+    }
+
+    // A build without addresses shows no line that would lead nowhere; a
+    // web page without a mail address takes the mail line's place.
+    void linesWithoutAnAddressAreLeftOut() {
+        Recorder recorder;
+        Form2Services services = recorder.services();
+        services.mail = "";
+        QWidget* main = mainWindow();
+        Form2 dialog(main, services);
+        QVERIFY(dialog.Form_Load());
+        dialog.show();
+        QVERIFY(dialog.Label3->isHidden());
+        QVERIFY(dialog.Label4->isVisible());
+        QCOMPARE(dialog.Label4->y(), twipsToPixels(1380, dialog.twipsPerPixel()));
+        dialog.Label3_Click();
+        QVERIFY(recorder.opened.empty());
+
+        services.webPage = "";
+        Form2 bare(main, services);
+        QVERIFY(bare.Form_Load());
+        QVERIFY(bare.Label3->isHidden());
+        QVERIFY(bare.Label4->isHidden());
     }
 
     void animationSettingStandIn() {
@@ -270,8 +298,8 @@ private slots:
         QTest::mouseClick(dialog.Label4, Qt::LeftButton);
         QTest::mouseClick(dialog.Label4, Qt::RightButton); // not a click on the link
         QCOMPARE(recorder.opened.size(), std::size_t{2});
-        QCOMPARE(recorder.opened[0], std::string("mailto:") + build::authorMail);
-        QCOMPARE(recorder.opened[1], std::string(build::webPage));
+        QCOMPARE(recorder.opened[0], std::string("mailto:author@example.test"));
+        QCOMPARE(recorder.opened[1], std::string("https://example.test/kestro/"));
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.unloaded());
         QCOMPARE(recorder.flights.size(), std::size_t{1}); // only the opening one
