@@ -50,7 +50,7 @@ Result<std::string> readDocumentFile(const std::string& path) {
 }
 
 Status writeDocumentFile(const std::string& path, std::string_view text) {
-    return writeFileAtomically(path, encodeTextFile(toFileLineEnds(text)));
+    return saveFileKeepingIdentity(path, encodeTextFile(toFileLineEnds(text)));
 }
 
 } // namespace kestro

@@ -8,8 +8,8 @@
 // every CR LF or lone CR becomes LF. An empty text is an empty file.
 //
 // Failures carry the errno's number and name the file: 53 a missing file,
-// 76 a missing folder, 70 no permission, 61 a full disk, 75 a folder, FIFO
-// or device where a file was expected.
+// 76 a missing folder, 70 no permission, 61 a full disk, 75 a folder, FIFO,
+// device or socket where a file was expected.
 
 #include "platform/failure.h"
 
@@ -27,9 +27,10 @@ std::string toPaneLineEnds(std::string_view text);
 // The text of the file `path`, with LF line ends.
 Result<std::string> readDocumentFile(const std::string& path);
 
-// Replaces the file `path` by `text`. The file is written beside its place
-// and renamed over it only when complete, so a failure leaves the file that
-// was there as it was.
+// Makes `text` the content of the file `path`, which keeps its owner, group,
+// mode, links and extended attributes; a link at `path` stays a link and its
+// target gets the text. A failure leaves the old content whole; a file the
+// user may not write fails with 70 untouched, a special file with 75.
 Status writeDocumentFile(const std::string& path, std::string_view text);
 
 } // namespace kestro

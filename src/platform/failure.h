@@ -43,7 +43,7 @@ Failure makeFailure(int number, const std::string& path = {});
 
 // Maps an errno value to the program's numbering: ENOENT gives 53 for a file
 // and 76 for a folder or a missing path part, ENOTDIR 76, EACCES/EPERM/EROFS
-// 70, EIO/ENXIO/ENODEV/ENOMEDIUM 68, ENOSPC 61, ENAMETOOLONG/EINVAL 52, any
+// 70, EIO/ENXIO/ENODEV/ENOMEDIUM 68, ENOSPC/EDQUOT 61, ENAMETOOLONG/EINVAL 52, any
 // other 75. The description names `path`.
 Failure failureFromErrno(int error, const std::string& path, bool pathIsFolder);
 

@@ -405,7 +405,8 @@ private slots:
         const QString before = title();
         QCOMPARE(before, changed(name));
 
-        // A folder the user may not write: the old file stays as it was.
+        // A file the user may not write (in a folder they may not write
+        // either): the old file stays as it was.
         Form1& f = *form_;
         RecordingPresenter& presenter = *presenter_;
         const std::optional<bool> passed = runWithoutWriteAccess(folder, [&] {
