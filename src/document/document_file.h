@@ -13,6 +13,7 @@
 
 #include "platform/failure.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,15 @@ std::string toFileLineEnds(std::string_view text);
 // Every CR LF and lone CR of `text` becomes LF.
 std::string toPaneLineEnds(std::string_view text);
 
-// The text of the file `path`, with LF line ends.
-Result<std::string> readDocumentFile(const std::string& path);
+// The most bytes a document file may have: the pane counts its characters
+// in a 32-bit int, and no byte of a file becomes more than one of them.
+inline constexpr std::uint64_t DocumentSizeLimit = 0x7FFFFFFF;
+
+// The text of the file `path`, with LF line ends. `unreadable`, when given,
+// tells whether some bytes could not be read as characters (they read as
+// U+FFFD). A file of more than DocumentSizeLimit bytes fails with 7 before
+// it is read, and so does one the memory cannot hold.
+Result<std::string> readDocumentFile(const std::string& path, bool* unreadable = nullptr);
 
 // Makes `text` the content of the file `path`, which keeps its owner, group,
 // mode, links and extended attributes; a link at `path` stays a link and its

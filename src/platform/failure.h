@@ -24,6 +24,7 @@ struct Failure {
 // The failure numbers the program uses.
 namespace failure {
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DiskFull = 61;

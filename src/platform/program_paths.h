@@ -4,6 +4,7 @@
 
 #include "platform/failure.h"
 
+#include <cstdint>
 #include <string>
 
 namespace kestro {
@@ -47,8 +48,9 @@ Status writeFileAtomically(const std::string& path, const std::string& bytes);
 Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes);
 
 // The whole content of a file. Fails with the errno's number (53 missing,
-// 76 when the folder that should hold it is missing),
-// or with 75 at once for a folder, FIFO or device; failures name `path`.
-Result<std::string> readWholeFile(const std::string& path);
+// 76 when the folder that should hold it is missing), with 75 at once for a
+// folder, FIFO or device, and with 7 before reading a file of more than
+// `sizeLimit` bytes or when the memory cannot hold it; failures name `path`.
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit = UINT64_MAX);
 
 } // namespace kestro

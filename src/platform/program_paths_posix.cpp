@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <linux/falloc.h>
+#include <new>
 #include <optional>
 #include <pwd.h>
 #include <string_view>
@@ -453,7 +454,7 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
     return rewriteInPlace(fd, target, bytes, path, old);
 }
 
-Result<std::string> readWholeFile(const std::string& path) {
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit) {
     // Non-blocking open: a FIFO at the path must not hang the program.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -468,9 +469,18 @@ Result<std::string> readWholeFile(const std::string& path) {
         ::close(fd);
         return makeFailure(failure::PathFileAccess, path); // a folder, FIFO or device
     }
+    if (static_cast<std::uint64_t>(info.st_size) > sizeLimit) {
+        ::close(fd);
+        return makeFailure(failure::OutOfMemory, path);
+    }
     std::string content;
-    if (info.st_size > 0)
-        content.reserve(static_cast<std::size_t>(info.st_size));
+    try {
+        if (info.st_size > 0)
+            content.reserve(static_cast<std::size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        return makeFailure(failure::OutOfMemory, path);
+    }
     char buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -483,7 +493,12 @@ Result<std::string> readWholeFile(const std::string& path) {
         }
         if (got == 0)
             break;
-        content.append(buffer, static_cast<std::size_t>(got));
+        try {
+            content.append(buffer, static_cast<std::size_t>(got));
+        } catch (const std::bad_alloc&) { // the file grew since its size was read
+            ::close(fd);
+            return makeFailure(failure::OutOfMemory, path);
+        }
     }
     ::close(fd);
     return content;

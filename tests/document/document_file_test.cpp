@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -135,6 +136,32 @@ TEST(DocumentFile, ReadFailuresNameTheFile) {
         EXPECT_NE(read.failure().description.find(c.path), std::string::npos)
             << read.failure().description;
     }
+}
+
+TEST(DocumentFile, FileTooBigToHoldIsRefused) {
+    test::TempTree tree;
+    const std::string huge = tree.sparseFile("huge.txt", DocumentSizeLimit + 1);
+    auto read = readDocumentFile(huge);
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.failure().number, 7);
+    EXPECT_NE(read.failure().description.find(huge), std::string::npos);
+
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer ends the program when memory runs out";
+#else
+    // A file the pane could take but the memory cannot.
+    const std::string big = tree.sparseFile("big.txt", std::int64_t{1} << 30);
+    const int status = test::runWithTimeout(
+        [&] {
+            const rlimit limit{std::uint64_t{512} << 20, std::uint64_t{512} << 20};
+            if (::setrlimit(RLIMIT_AS, &limit) != 0)
+                return 2;
+            auto read = readDocumentFile(big);
+            return !read.ok() && read.failure().number == 7 ? 0 : 1;
+        },
+        60);
+    EXPECT_EQ(status, 0) << "1: read or wrong number, 2: no limit, -1: ended by the failure";
+#endif
 }
 
 TEST(DocumentFile, SaveNeverReplacesASpecialFile) {

@@ -1,6 +1,7 @@
 // The list pane as a document: the title and the save entry through every
 // transition, open, save, save as and exit, and their failures.
 
+#include "document/document_file.h"
 #include "listgen/name_helpers.h"
 #include "ui/document_commands.h"
 #include "ui/form1.h"
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -338,27 +340,38 @@ private slots:
     void shiftJisAndUtf8FilesOpenAsTheirText_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("unreadable");
         // "日本語のリスト" CR LF "ｶﾅ.TXT" CR LF in Shift-JIS.
         QTest::newRow("shift-jis") << QByteArray("\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x8a\x83\x58"
                                                  "\x83\x67\r\n\xb6\xc5.TXT\r\n")
-                                   << QStringLiteral("日本語のリスト\nｶﾅ.TXT\n");
+                                   << QStringLiteral("日本語のリスト\nｶﾅ.TXT\n") << false;
         QTest::newRow("utf-8 with mark")
-            << QByteArray("\xEF\xBB\xBF資料\r\n") << QStringLiteral("資料\n");
+            << QByteArray("\xEF\xBB\xBF資料\r\n") << QStringLiteral("資料\n") << false;
         QTest::newRow("no-break space kept") << QByteArray("a\xC2\xA0"
                                                            "b")
-                                             << QStringLiteral("a\u00A0b");
-        QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringLiteral("a\nb\n");
-        QTest::newRow("empty") << QByteArray() << QString();
+                                             << QStringLiteral("a\u00A0b") << false;
+        QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringLiteral("a\nb\n") << false;
+        QTest::newRow("empty") << QByteArray() << QString() << false;
+        // Neither UTF-8 nor Shift-JIS: opened all the same, and the user is told.
+        QTest::newRow("unreadable")
+            << QByteArray("\x93\xfa\xa0") << QStringLiteral("日\uFFFD") << true;
     }
 
     void shiftJisAndUtf8FilesOpenAsTheirText() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
+        QFETCH(bool, unreadable);
         const QString name = path(QStringLiteral("in.txt"));
         writeBytes(name, bytes);
         dialog_.answers = {name};
         form_->mnuFileOpen->trigger();
-        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(presenter_->messages.size(), std::size_t{unreadable});
+        if (unreadable) {
+            QVERIFY(presenter_->messages[0].text.startsWith(
+                QStringLiteral("読み込めない文字がありました。")));
+            QCOMPARE(presenter_->messages[0].title, QStringLiteral("Kestro"));
+        }
+        QCOMPARE(title(), stored(name));
         QCOMPARE(pane(), text);
         // Saving writes UTF-8 with CR LF.
         form_->Text1->moveCursor(QTextCursor::End);
@@ -389,6 +402,24 @@ private slots:
         QCOMPARE(title(), changed(missing));
         form_->mnuFileSave->trigger();
         QCOMPARE(fileBytes(missing), QByteArray("keep me!"));
+    }
+
+    void tooBigFileLeavesPaneAndTitle() {
+        type(QStringLiteral("keep me"));
+        const QString huge = path(QStringLiteral("huge.txt"));
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64{DocumentSizeLimit} + 1)); // sparse
+        file.close();
+        dialog_.answers = {huge};
+        form_->mnuFileOpen->trigger();
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QVERIFY(presenter_->messages[0].text.startsWith(
+            QStringLiteral("ｴﾗｰ番号 7 でｴﾗｰが発生しました。\rメモリが不足しています。")));
+        QVERIFY(presenter_->messages[0].text.contains(huge));
+        QCOMPARE(pane(), QStringLiteral("keep me"));
+        QCOMPARE(title(), QStringLiteral("Kestro - (更新)[新規]"));
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void failedSaveLeavesFileTitleAndEntry() {
