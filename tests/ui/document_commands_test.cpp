@@ -9,15 +9,20 @@
 #include "ui/form_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -507,6 +512,58 @@ private slots:
         QVERIFY(QFile::exists(QString::fromStdString(settings_->confPath())));
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(dialog_.requests.size(), std::size_t{0});
+    }
+
+    // The program's own save dialog: choosing a filter never changes the
+    // typed or proposed name.
+    void fileDialogKeepsTheTypedName_data() {
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::newRow("typed, all files") << QString() << QStringLiteral("list.csv") << 1;
+        QTest::newRow("proposed, all files") << QStringLiteral("one.txt") << QString() << 1;
+        QTest::newRow("typed, text files") << QString() << QStringLiteral("list.csv") << 0;
+    }
+
+    void fileDialogKeepsTheTypedName() {
+        QFETCH(QString, proposed);
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        FileDialogRequest request;
+        request.kind = FileDialogRequest::Kind::Save;
+        request.nameFilters = {QStringLiteral("ﾃｷｽﾄ(*.txt)"), QStringLiteral("すべてのﾌｧｲﾙ(*.*)")};
+        if (!proposed.isEmpty())
+            request.startName = path(proposed);
+        QString shown;
+        QStringList namesShown;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* name =
+                modal ? modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+            auto* types =
+                modal ? modal->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+            auto* model = modal ? modal->findChild<QFileSystemModel*>() : nullptr;
+            if (name && types && model) {
+                if (!typed.isEmpty())
+                    name->setText(typed);
+                // As the combo box reports a choice.
+                types->setCurrentIndex(filter);
+                emit types->activated(filter);
+                emit types->textActivated(types->currentText());
+                shown = name->text();
+                namesShown = model->nameFilters();
+            }
+            if (modal)
+                QMetaObject::invokeMethod(modal, "accept");
+        });
+        const std::optional<QString> chosen = runFileDialog(form_.get(), request);
+        const QString expected = typed.isEmpty() ? proposed : typed;
+        QCOMPARE(shown, expected);
+        // All files are all names, those without a dot too.
+        QCOMPARE(namesShown, filter == 1 ? QStringList{QStringLiteral("*")}
+                                         : QStringList{QStringLiteral("*.txt")});
+        QVERIFY(chosen);
+        QCOMPARE(QFileInfo(*chosen).fileName(), expected);
     }
 
     void attachingAgainReplacesTheCommands() {
