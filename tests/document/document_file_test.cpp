@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -24,6 +26,16 @@ struct stat facts(const std::string& path) {
     struct stat info {};
     EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
     return info;
+}
+
+int countEntries(const std::string& folder) {
+    int count = 0;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            count += entry->d_name[0] != '.';
+        ::closedir(dir);
+    }
+    return count;
 }
 
 std::string bindSocket(const std::string& path) {
@@ -275,6 +287,24 @@ TEST(DocumentFile, FailedSaveLeavesTheOldFile) {
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.failure().number, 76);
     EXPECT_NE(missing.failure().description.find(gone), std::string::npos);
+
+    // A rewrite in place that stops half-way (at the size limit of the
+    // process): the old text is put back and its copy removed.
+    const std::string linked = tree.file("linked.txt", std::string(3000, 'o'));
+    ASSERT_EQ(::link(linked.c_str(), (tree / "second.txt").c_str()), 0);
+    const int status = test::runWithTimeout(
+        [&] {
+            ::setenv("XDG_CACHE_HOME", (tree / "cache").c_str(), 1);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{4096, 4096};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return 2;
+            return writeDocumentFile(linked, std::string(8000, 'n')).ok() ? 1 : 0;
+        },
+        30);
+    EXPECT_EQ(status, 0) << "1: saved past the limit, 2: no limit";
+    EXPECT_TRUE(test::readFile(linked) == std::string(3000, 'o')) << "the old text changed";
+    EXPECT_EQ(countEntries(tree / "cache/Kestro"), 0);
 
     // A full device, for a file replaced whole and for one rewritten in
     // place (it has a second name): 61, and the old text stays.
