@@ -127,7 +127,6 @@ public:
         if (fd_ >= 0)
             ::close(fd_);
     }
-    int get() const { return fd_; }
     // Closes now; 0 or the errno of close.
     int close() {
         int error = fd_ >= 0 && ::close(fd_) != 0 ? errno : 0;
@@ -493,9 +492,15 @@ Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLim
         }
         if (got == 0)
             break;
+        // The file may have grown since its size was read.
+        bool held = content.size() + static_cast<std::size_t>(got) <= sizeLimit;
         try {
-            content.append(buffer, static_cast<std::size_t>(got));
-        } catch (const std::bad_alloc&) { // the file grew since its size was read
+            if (held)
+                content.append(buffer, static_cast<std::size_t>(got));
+        } catch (const std::bad_alloc&) {
+            held = false;
+        }
+        if (!held) {
             ::close(fd);
             return makeFailure(failure::OutOfMemory, path);
         }
