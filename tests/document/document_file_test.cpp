@@ -209,6 +209,7 @@ TEST(DocumentFile, SaveThroughALinkWritesItsTarget) {
 
 TEST(DocumentFile, SaveKeepsTheFileItself) {
     test::TempTree tree;
+    test::ScopedEnv cache("XDG_CACHE_HOME", tree / "cache");
     tree.chmod(".", 0777);
     const std::string path = tree.file("list.txt", "old\r\n");
     const std::string other = tree / "other-name.txt";
@@ -282,6 +283,7 @@ TEST(DocumentFile, SaveNeverWritesWhatTheUserMayNotWrite) {
 
 TEST(DocumentFile, FailedSaveLeavesTheOldFile) {
     test::TempTree tree;
+    test::ScopedEnv cache("XDG_CACHE_HOME", tree / "cache");
     const std::string gone = tree / "gone/list.txt";
     Status missing = writeDocumentFile(gone, "x\n");
     ASSERT_FALSE(missing.ok());
@@ -294,7 +296,6 @@ TEST(DocumentFile, FailedSaveLeavesTheOldFile) {
     ASSERT_EQ(::link(linked.c_str(), (tree / "second.txt").c_str()), 0);
     const int status = test::runWithTimeout(
         [&] {
-            ::setenv("XDG_CACHE_HOME", (tree / "cache").c_str(), 1);
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{4096, 4096};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
@@ -321,6 +322,7 @@ TEST(DocumentFile, FailedSaveLeavesTheOldFile) {
         EXPECT_EQ(full.failure().number, 61) << path;
         EXPECT_EQ(test::readFile(path), "old\r\n") << path;
     }
+    EXPECT_EQ(countEntries(tree / "cache/Kestro"), 0);
 }
 
 } // namespace
