@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
 
 namespace kestro {
 
@@ -42,15 +43,23 @@ std::string toPaneLineEnds(std::string_view text) {
     return out;
 }
 
-Result<std::string> readDocumentFile(const std::string& path) {
-    Result<std::string> bytes = readWholeFile(path);
-    if (!bytes)
-        return bytes.failure();
-    return toPaneLineEnds(decodeTextFile(bytes.value()));
+Result<std::string> readDocumentFile(const std::string& path, bool* unreadable) {
+    try {
+        std::string text;
+        {
+            Result<std::string> bytes = readWholeFile(path, DocumentSizeLimit);
+            if (!bytes)
+                return bytes.failure();
+            text = decodeTextFile(bytes.value(), unreadable);
+        }
+        return toPaneLineEnds(text);
+    } catch (const std::bad_alloc&) {
+        return makeFailure(failure::OutOfMemory, path);
+    }
 }
 
 Status writeDocumentFile(const std::string& path, std::string_view text) {
-    return writeFileAtomically(path, encodeTextFile(toFileLineEnds(text)));
+    return saveFileKeepingIdentity(path, encodeTextFile(toFileLineEnds(text)));
 }
 
 } // namespace kestro

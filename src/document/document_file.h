@@ -8,11 +8,12 @@
 // every CR LF or lone CR becomes LF. An empty text is an empty file.
 //
 // Failures carry the errno's number and name the file: 53 a missing file,
-// 76 a missing folder, 70 no permission, 61 a full disk, 75 a folder, FIFO
-// or device where a file was expected.
+// 76 a missing folder, 70 no permission, 61 a full disk, 75 a folder, FIFO,
+// device or socket where a file was expected.
 
 #include "platform/failure.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,12 +25,20 @@ std::string toFileLineEnds(std::string_view text);
 // Every CR LF and lone CR of `text` becomes LF.
 std::string toPaneLineEnds(std::string_view text);
 
-// The text of the file `path`, with LF line ends.
-Result<std::string> readDocumentFile(const std::string& path);
+// The most bytes a document file may have: the pane counts its characters
+// in a 32-bit int, and no byte of a file becomes more than one of them.
+inline constexpr std::uint64_t DocumentSizeLimit = 0x7FFFFFFF;
 
-// Replaces the file `path` by `text`. The file is written beside its place
-// and renamed over it only when complete, so a failure leaves the file that
-// was there as it was.
+// The text of the file `path`, with LF line ends. `unreadable`, when given,
+// tells whether some bytes could not be read as characters (they read as
+// U+FFFD). A file of more than DocumentSizeLimit bytes fails with 7 before
+// it is read, and so does one the memory cannot hold.
+Result<std::string> readDocumentFile(const std::string& path, bool* unreadable = nullptr);
+
+// Makes `text` the content of the file `path`, which keeps its owner, group,
+// mode, links and extended attributes; a link at `path` stays a link and its
+// target gets the text. A failure leaves the old content whole; a file the
+// user may not write fails with 70 untouched, a special file with 75.
 Status writeDocumentFile(const std::string& path, std::string_view text);
 
 } // namespace kestro

@@ -6,6 +6,8 @@ std::string failureText(int number) {
     switch (number) {
     case failure::Overflow:
         return "オーバーフローしました。";
+    case failure::OutOfMemory:
+        return "メモリが不足しています。";
     case failure::BadFileName:
         return "ファイル名が不正です。";
     case failure::FileNotFound:

@@ -24,6 +24,7 @@ struct Failure {
 // The failure numbers the program uses.
 namespace failure {
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DiskFull = 61;
@@ -43,7 +44,7 @@ Failure makeFailure(int number, const std::string& path = {});
 
 // Maps an errno value to the program's numbering: ENOENT gives 53 for a file
 // and 76 for a folder or a missing path part, ENOTDIR 76, EACCES/EPERM/EROFS
-// 70, EIO/ENXIO/ENODEV/ENOMEDIUM 68, ENOSPC 61, ENAMETOOLONG/EINVAL 52, any
+// 70, EIO/ENXIO/ENODEV/ENOMEDIUM 68, ENOSPC/EDQUOT 61, ENAMETOOLONG/EINVAL 52, any
 // other 75. The description names `path`.
 Failure failureFromErrno(int error, const std::string& path, bool pathIsFolder);
 

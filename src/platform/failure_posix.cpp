@@ -20,6 +20,7 @@ Failure failureFromErrno(int error, const std::string& path, bool pathIsFolder) 
     case ENOMEDIUM:
         return makeFailure(failure::DeviceUnavailable, path);
     case ENOSPC:
+    case EDQUOT: // the user's share of the device is full
         return makeFailure(failure::DiskFull, path);
     case ENAMETOOLONG:
     case EINVAL:

@@ -4,6 +4,7 @@
 
 #include "platform/failure.h"
 
+#include <cstdint>
 #include <string>
 
 namespace kestro {
@@ -33,8 +34,23 @@ Status makeFolders(const std::string& folder);
 // `path`.
 Status writeFileAtomically(const std::string& path, const std::string& bytes);
 
-// The whole content of a file. Fails with the errno's number (53 missing),
-// or with 75 at once for a folder, FIFO or device; failures name `path`.
-Result<std::string> readWholeFile(const std::string& path);
+// Saves `bytes` as the content of the file at `path`, keeping the file
+// itself: a link at `path` (dangling or not) is followed and stays a link;
+// a file that does not exist yet is created. An existing file is replaced
+// atomically (a temporary file beside it renamed over it) only when that
+// keeps its owner, group, mode, extended attributes and links; otherwise it
+// is rewritten in place after its old content was copied to a file in the
+// per-user cache folder, which is written back when the rewrite fails. A
+// failure leaves the old content whole. Fails without touching anything
+// with 75 for a folder, FIFO, device or socket, and with 70 when the user
+// may not write the file itself; else with the errno's number (76 a missing
+// folder, 61 a full device). Failures name `path`.
+Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes);
+
+// The whole content of a file. Fails with the errno's number (53 missing,
+// 76 when the folder that should hold it is missing), with 75 at once for a
+// folder, FIFO or device, and with 7 before reading a file of more than
+// `sizeLimit` bytes or when the memory cannot hold it; failures name `path`.
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit = UINT64_MAX);
 
 } // namespace kestro

@@ -4,9 +4,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/falloc.h>
+#include <new>
+#include <optional>
 #include <pwd.h>
 #include <string_view>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 #include <vector>
@@ -78,6 +82,243 @@ bool writeAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+bool writeAllAt(int fd, std::string_view bytes, off_t offset) {
+    while (!bytes.empty()) {
+        ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
+    }
+    return true;
+}
+
+// Copies the first `length` bytes of `from` over the start of `to`; 0 or
+// the errno of the read or write that failed.
+int copyContent(int from, int to, off_t length) {
+    char buffer[65536];
+    off_t done = 0;
+    while (done < length) {
+        ssize_t got = ::pread(from, buffer, sizeof buffer, done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            break; // the file shrank; what was there is copied
+        if (!writeAllAt(to, std::string_view(buffer, static_cast<std::size_t>(got)), done))
+            return errno;
+        done += got;
+    }
+    return 0;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    // Closes now; 0 or the errno of close.
+    int close() {
+        int error = fd_ >= 0 && ::close(fd_) != 0 ? errno : 0;
+        fd_ = -1;
+        return error;
+    }
+
+private:
+    int fd_;
+};
+
+// The file that the chain of symbolic links at `path` ends at, which need not
+// exist yet; `path` itself when it is no link.
+Result<std::string> followLinks(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        std::vector<char> buffer(4096);
+        ssize_t length = 0;
+        while ((length = ::readlink(current.c_str(), buffer.data(), buffer.size())) >= 0 &&
+               static_cast<std::size_t>(length) == buffer.size())
+            buffer.resize(buffer.size() * 2);
+        if (length <= 0)
+            return failureFromErrno(length < 0 ? errno : ENOENT, path, false);
+        std::string target(buffer.data(), static_cast<std::size_t>(length));
+        if (target.front() != '/') {
+            std::size_t slash = current.rfind('/');
+            if (slash != std::string::npos)
+                target = current.substr(0, slash + 1) + target;
+        }
+        current = std::move(target);
+    }
+    return failureFromErrno(ELOOP, path, false);
+}
+
+void syncFolderOf(const std::string& path) {
+    int folderFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
+// Gives the new file `to` the owner, group, extended attributes (ACLs among
+// them) and mode of the open file `from`; false when one of them cannot be
+// given.
+bool takeIdentity(int from, const struct stat& old, int to) {
+    struct stat fresh {};
+    if (::fstat(to, &fresh) != 0)
+        return false;
+    if ((fresh.st_uid != old.st_uid || fresh.st_gid != old.st_gid) &&
+        ::fchown(to, old.st_uid, old.st_gid) != 0)
+        return false;
+    ssize_t listLength = ::flistxattr(from, nullptr, 0);
+    if (listLength < 0)
+        return errno == ENOTSUP;
+    std::vector<char> names(static_cast<std::size_t>(listLength));
+    listLength = ::flistxattr(from, names.data(), names.size());
+    if (listLength < 0)
+        return false;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(listLength);) {
+        const char* name = names.data() + at;
+        at += std::char_traits<char>::length(name) + 1;
+        ssize_t valueLength = ::fgetxattr(from, name, nullptr, 0);
+        if (valueLength < 0)
+            return false;
+        std::vector<char> value(static_cast<std::size_t>(valueLength));
+        valueLength = ::fgetxattr(from, name, value.data(), value.size());
+        if (valueLength < 0 ||
+            ::fsetxattr(to, name, value.data(), static_cast<std::size_t>(valueLength), 0) != 0)
+            return false;
+    }
+    // Last: a change of owner clears the set-user and set-group bits.
+    return ::fchmod(to, old.st_mode & 07777) == 0;
+}
+
+// Writes `bytes` to a new file beside `target` and renames it over `target`.
+// With `old` (the open file at `target` and its facts) the new file first
+// takes the old one's identity; nothing when it cannot, so that the caller
+// rewrites the file in place instead.
+std::optional<Status> replaceByNewFile(const std::string& target, const std::string& bytes,
+                                       const std::string& shownPath, int oldFd,
+                                       const struct stat* old) {
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = temporaryNameFor(target);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0666);
+        int error = errno;
+        if (fd < 0 && error != EEXIST) {
+            // A folder the user may not write still lets an existing file be
+            // rewritten in place.
+            if (old && (error == EACCES || error == EPERM))
+                return std::nullopt;
+            return failureFromErrno(error, shownPath, true); // a missing folder is 76
+        }
+    }
+    if (fd < 0)
+        return failureFromErrno(EEXIST, shownPath, false);
+    Descriptor file(fd);
+    if (old && !takeIdentity(oldFd, *old, fd)) {
+        file.close();
+        ::unlink(temporary.c_str());
+        return std::nullopt;
+    }
+    int error = 0;
+    if (!writeAll(fd, bytes))
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (int closed = file.close(); error == 0)
+        error = closed;
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+        // A sticky folder keeps others' files from being replaced.
+        if (old && (error == EPERM || error == EACCES)) {
+            ::unlink(temporary.c_str());
+            return std::nullopt;
+        }
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return failureFromErrno(error, shownPath, false);
+    }
+    syncFolderOf(target);
+    return Status(Ok{});
+}
+
+// Rewrites the open file `fd` with `bytes` after copying its old content to
+// the per-user cache folder; a failed rewrite puts the old content back. The
+// copy is kept only when even that fails.
+Status rewriteInPlace(int fd, const std::string& target, const std::string& bytes,
+                      const std::string& shownPath, const struct stat& old) {
+    int oldFd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (oldFd < 0)
+        return failureFromErrno(errno, shownPath, false);
+    Descriptor reader(oldFd);
+    // The copy goes to the user's cache folder, or to the system's temporary
+    // folder when that cannot be made.
+    const std::string cache = cacheHome() + "/Kestro";
+    std::string copyPath;
+    int copyFd = -1;
+    for (const std::string& folder : {cache, std::string("/tmp")}) {
+        if (folder == cache && !makeFolders(folder))
+            continue;
+        copyPath = folder + "/saving-XXXXXX";
+        copyFd = ::mkostemp(copyPath.data(), O_CLOEXEC);
+        if (copyFd >= 0)
+            break;
+    }
+    if (copyFd < 0)
+        return failureFromErrno(errno, shownPath, false);
+    Descriptor copy(copyFd);
+    int error = copyContent(oldFd, copyFd, old.st_size);
+    if (error == 0 && ::fsync(copyFd) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(copyPath.c_str());
+        return failureFromErrno(error, shownPath, false);
+    }
+    // Space for the longer text is claimed first, so that a full device
+    // fails before the first byte changes.
+    const auto size = static_cast<off_t>(bytes.size());
+    if (size > old.st_size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
+        error = errno;
+    if (error == 0 && !writeAllAt(fd, bytes, 0))
+        error = errno;
+    if (error == 0 && ::ftruncate(fd, size) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (error != 0) {
+        const bool restored = copyContent(copyFd, fd, old.st_size) == 0 &&
+                              ::ftruncate(fd, old.st_size) == 0 && ::fsync(fd) == 0;
+        if (restored)
+            ::unlink(copyPath.c_str());
+        return failureFromErrno(error, shownPath, false);
+    }
+    ::unlink(copyPath.c_str());
+    return Ok{};
+}
+
+// The failure for a file that could not be opened: a missing file whose
+// folder is missing too is a missing path.
+Failure openFailure(int error, const std::string& path) {
+    struct stat folder {};
+    const bool folderMissing =
+        error == ENOENT && ::stat(folderOf(path).c_str(), &folder) != 0 && errno == ENOENT;
+    return failureFromErrno(error, path, folderMissing);
 }
 
 } // namespace
@@ -180,11 +421,43 @@ Status writeFileAtomically(const std::string& requestedPath, const std::string& 
     return Ok{};
 }
 
-Result<std::string> readWholeFile(const std::string& path) {
+Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes) {
+    Result<std::string> followed = followLinks(path);
+    if (!followed)
+        return followed.failure();
+    const std::string& target = followed.value();
+    struct stat old {};
+    if (::stat(target.c_str(), &old) != 0) {
+        if (errno != ENOENT)
+            return failureFromErrno(errno, path, false);
+        return *replaceByNewFile(target, bytes, path, -1, nullptr);
+    }
+    // A FIFO, device or socket is never opened, let alone replaced.
+    if (!S_ISREG(old.st_mode))
+        return makeFailure(failure::PathFileAccess, path);
+    // The user's right to write the file itself decides, never the folder's.
+    int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return failureFromErrno(errno, path, false);
+    Descriptor file(fd);
+    if (::fstat(fd, &old) != 0)
+        return failureFromErrno(errno, path, false);
+    if (!S_ISREG(old.st_mode))
+        return makeFailure(failure::PathFileAccess, path);
+    // Renaming a new file over the old one would leave its other names with
+    // the old text.
+    if (old.st_nlink == 1) {
+        if (std::optional<Status> replaced = replaceByNewFile(target, bytes, path, fd, &old))
+            return *replaced;
+    }
+    return rewriteInPlace(fd, target, bytes, path, old);
+}
+
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit) {
     // Non-blocking open: a FIFO at the path must not hang the program.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return failureFromErrno(errno, path, false);
+        return openFailure(errno, path);
     struct stat info;
     if (::fstat(fd, &info) != 0) {
         int error = errno;
@@ -195,9 +468,18 @@ Result<std::string> readWholeFile(const std::string& path) {
         ::close(fd);
         return makeFailure(failure::PathFileAccess, path); // a folder, FIFO or device
     }
+    if (static_cast<std::uint64_t>(info.st_size) > sizeLimit) {
+        ::close(fd);
+        return makeFailure(failure::OutOfMemory, path);
+    }
     std::string content;
-    if (info.st_size > 0)
-        content.reserve(static_cast<std::size_t>(info.st_size));
+    try {
+        if (info.st_size > 0)
+            content.reserve(static_cast<std::size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        return makeFailure(failure::OutOfMemory, path);
+    }
     char buffer[65536];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -210,7 +492,18 @@ Result<std::string> readWholeFile(const std::string& path) {
         }
         if (got == 0)
             break;
-        content.append(buffer, static_cast<std::size_t>(got));
+        // The file may have grown since its size was read.
+        bool held = content.size() + static_cast<std::size_t>(got) <= sizeLimit;
+        try {
+            if (held)
+                content.append(buffer, static_cast<std::size_t>(got));
+        } catch (const std::bad_alloc&) {
+            held = false;
+        }
+        if (!held) {
+            ::close(fd);
+            return makeFailure(failure::OutOfMemory, path);
+        }
     }
     ::close(fd);
     return content;

@@ -29,8 +29,11 @@ bool isValidUtf8(std::string_view bytes);
 // Text of a file's bytes: UTF-8 when the bytes are valid UTF-8 or begin with
 // the UTF-8 byte-order mark (the mark dropped, any stray byte after it kept),
 // else decoded as Shift-JIS (CP932, 0x5C the backslash, with the NEC and IBM
-// extensions); a byte sequence CP932 does not define becomes U+FFFD.
-std::string decodeTextFile(std::string_view bytes);
+// extensions, every byte below 0x80 its ASCII character); a byte sequence
+// CP932 does not define becomes U+FFFD. `unreadable`, when given, tells
+// whether some bytes were not read as characters (they became U+FFFD, or
+// are stray bytes after the mark).
+std::string decodeTextFile(std::string_view bytes, bool* unreadable = nullptr);
 
 // Bytes of a text file for `text`: UTF-8 without a byte-order mark.
 std::string encodeTextFile(std::string_view text);

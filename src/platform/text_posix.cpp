@@ -109,11 +109,12 @@ void appendHalfWidth(std::string& out, std::string_view run) {
 }
 
 // Writes U+FFFD for every byte sequence CP932 does not define, instead of
-// ICU's default control character SUB.
-void replaceUndecodable(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+// ICU's default control character SUB, and notes that it did.
+void replaceUndecodable(const void* context, UConverterToUnicodeArgs* args, const char*, int32_t,
                         UConverterCallbackReason reason, UErrorCode* status) {
     if (reason > UCNV_IRREGULAR)
         return;
+    *static_cast<bool*>(const_cast<void*>(context)) = true;
     static const UChar replacement = 0xFFFD;
     *status = U_ZERO_ERROR;
     ucnv_cbToUWriteUChars(args, &replacement, 1, 0, status);
@@ -124,15 +125,18 @@ struct ConverterCloser {
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 
-// Decodes CP932 bytes. ICU's "ibm-943_P15A-2003" is the Windows table: 0x5C
-// is the backslash, 0x7E the tilde, and the NEC and IBM extensions are in.
-std::string decodeCp932(std::string_view bytes) {
+// Decodes CP932 bytes; `replaced` tells whether some bytes became U+FFFD.
+// ICU's "ibm-943_P15A-2003" is the Windows table: 0x5C is the backslash,
+// 0x7E the tilde, and the NEC and IBM extensions are in.
+std::string decodeCp932(std::string_view bytes, bool& replaced) {
     UErrorCode status = U_ZERO_ERROR;
     ConverterPtr source(ucnv_open("ibm-943_P15A-2003", &status));
     ConverterPtr target(ucnv_open("UTF-8", &status));
-    if (U_FAILURE(status))
+    if (U_FAILURE(status)) {
+        replaced = true;
         return std::string(bytes);
-    ucnv_setToUCallBack(source.get(), replaceUndecodable, nullptr, nullptr, nullptr, &status);
+    }
+    ucnv_setToUCallBack(source.get(), replaceUndecodable, &replaced, nullptr, nullptr, &status);
 
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
@@ -152,6 +156,18 @@ std::string decodeCp932(std::string_view bytes) {
         reset = false;
         out.append(buffer, static_cast<std::size_t>(written - buffer));
     } while (status == U_BUFFER_OVERFLOW_ERROR);
+    // That table is IBM's, which swaps three control codes (0x1A, 0x1C and
+    // 0x7F); put them back, so that every byte below 0x80 reads as ASCII. No
+    // other byte sequence gives these code points, and UTF-8 never uses
+    // these bytes inside a longer character.
+    for (char& c : out) {
+        if (c == '\x1C')
+            c = '\x1A';
+        else if (c == '\x7F')
+            c = '\x1C';
+        else if (c == '\x1A')
+            c = '\x7F';
+    }
     return out;
 }
 
@@ -240,14 +256,22 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string decodeTextFile(std::string_view bytes) {
+std::string decodeTextFile(std::string_view bytes, bool* unreadable) {
+    bool lost = false;
+    std::string text;
     // A byte-order mark says UTF-8 even when a stray byte further on is not;
     // such bytes are kept as they are.
-    if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom)
-        return std::string(bytes.substr(Utf8Bom.size()));
-    if (isValidUtf8(bytes))
-        return std::string(bytes);
-    return decodeCp932(bytes);
+    if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) {
+        text = bytes.substr(Utf8Bom.size());
+        lost = !isValidUtf8(text);
+    } else if (isValidUtf8(bytes)) {
+        text = bytes;
+    } else {
+        text = decodeCp932(bytes, lost);
+    }
+    if (unreadable)
+        *unreadable = lost;
+    return text;
 }
 
 std::string encodeTextFile(std::string_view text) {

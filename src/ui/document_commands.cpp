@@ -5,10 +5,13 @@
 
 #include <QAction>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
+
+#include <new>
 
 namespace kestro {
 
@@ -26,6 +29,30 @@ QString windowTitleFor(const std::string& title) {
     QString text = QString::fromStdString(title);
     text.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     return text;
+}
+
+// Shows the busy cursor for its lifetime, or until released.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { release(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+    void release() {
+        if (active_)
+            QGuiApplication::restoreOverrideCursor();
+        active_ = false;
+    }
+
+private:
+    bool active_ = true;
+};
+
+// Bytes that were neither UTF-8 nor Shift-JIS show as U+FFFD; saving writes
+// that character, so the user hears of it before saving.
+QString unreadableNotice() {
+    return QStringLiteral("読み込めない文字がありました。その文字は置換文字 (\uFFFD) で表示され、"
+                          "保存すると置換文字のまま書き込まれます。");
 }
 
 } // namespace
@@ -100,18 +127,44 @@ void DocumentCommands::mnuFileOpen_Click() {
     if (!name)
         return;
     state_.nameConfirmed(*name);
-    Result<std::string> text = readDocumentFile(state_.name());
-    if (!text) {
-        if (!isSilentFailure(Command::OpenOrSaveAs, text.failure().number))
-            window_.showFailure(text.failure());
-        return;
+    bool unreadable = false;
+    {
+        // A large file takes a while to read and lay out.
+        BusyCursor busy;
+        QString loaded;
+        Failure failed;
+        try {
+            Result<std::string> text = readDocumentFile(state_.name(), &unreadable);
+            if (text)
+                loaded = QString::fromStdString(text.value());
+            else
+                failed = text.failure();
+        } catch (const std::bad_alloc&) {
+            failed = makeFailure(failure::OutOfMemory, state_.name());
+        }
+        if (failed.number == 0) {
+            try {
+                // Replacing the text is a change like any other; the title
+                // passes through its changed form.
+                window_.Text1->setPlainText(loaded);
+            } catch (const std::bad_alloc&) {
+                failed = makeFailure(failure::OutOfMemory, state_.name());
+            }
+        }
+        if (failed.number != 0) {
+            busy.release();
+            if (!isSilentFailure(Command::OpenOrSaveAs, failed.number))
+                window_.showFailure(failed);
+            return;
+        }
     }
-    // Replacing the text is a change like any other; the title passes
-    // through its changed form.
-    window_.Text1->setPlainText(QString::fromStdString(text.value()));
     state_.stored();
     showState();
     textBox_.Modify(false);
+    if (unreadable)
+        window_.presenter().showMessage(&window_, unreadableNotice(),
+                                        QString::fromUtf8(ProgramName.data(), ProgramName.size()),
+                                        MessageIcon::Warning);
 }
 
 bool DocumentCommands::saveTo(const std::string& name, Command command) {

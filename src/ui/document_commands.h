@@ -11,9 +11,11 @@
 // ends its command with nothing changed and nothing shown. Failures of open,
 // save and save as go to the window's common report ("ｴﾗｰ", the failure's
 // number and a description naming the file); a failed save leaves the file
-// that was there, the title and the save entry as they were. No command asks
-// about unsaved text or before replacing a file. A clipboard that cannot be
-// read reads as empty; one that cannot be written is left as it is.
+// that was there, the title and the save entry as they were. A file too big
+// to hold fails with 7, the pane and title untouched; one with bytes that
+// could not be read as characters opens, and a message tells so. No command
+// asks about unsaved text or before replacing a file. A clipboard that
+// cannot be read reads as empty; one that cannot be written is left as it is.
 
 #include "document/document_state.h"
 #include "listgen/error_report.h"

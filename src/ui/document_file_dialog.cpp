@@ -2,8 +2,10 @@
 
 #include "ui/document_commands.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLineEdit>
 
 namespace kestro {
 
@@ -22,16 +24,25 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& r
     if (!request.startName.isEmpty())
         dialog.selectFile(request.startName);
 
-    // "*.*" means every file where the filter comes from; here it would hide
-    // names without a dot.
-    if (auto* model = dialog.findChild<QFileSystemModel*>()) {
-        QObject::connect(
-            &dialog, &QFileDialog::filterSelected, model,
-            [model](const QString& filter) {
-                if (filter.endsWith(QStringLiteral("(*.*)")))
-                    model->setNameFilters({QStringLiteral("*")});
-            },
-            Qt::QueuedConnection);
+    // Choosing a filter only changes which names are shown. Qt's own handler
+    // would also put the filter's extension into the typed name ("list.csv"
+    // becoming "list.*"), so it is replaced by one that keeps the name.
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (types && name && model) {
+        QObject::disconnect(types, &QComboBox::activated, &dialog, nullptr);
+        QObject::connect(types, &QComboBox::activated, &dialog, [&dialog, types, name, model] {
+            const QString typed = name->text();
+            const QString filter = types->currentText();
+            dialog.selectNameFilter(filter);
+            if (name->text() != typed)
+                name->setText(typed);
+            // "*.*" means every file where the filter comes from; here it
+            // would hide names without a dot.
+            if (filter.endsWith(QStringLiteral("(*.*)")))
+                model->setNameFilters({QStringLiteral("*")});
+        });
     }
 
     if (dialog.exec() != QDialog::Accepted)

@@ -101,8 +101,17 @@ TEST(TextTest, DecodesShiftJisWhenNotUtf8) {
         // Bytes CP932 does not define become the replacement character.
         {"\x93\xFA\xA0", "日\uFFFD"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(decodeTextFile(c.input), c.expected) << c.expected;
+    for (const auto& c : cases) {
+        bool unreadable = false;
+        EXPECT_EQ(decodeTextFile(c.input, &unreadable), c.expected) << c.expected;
+        EXPECT_EQ(unreadable, c.expected.find("\uFFFD") != std::string::npos) << c.expected;
+    }
+    // Every byte below 0x80 is its ASCII character, the controls 0x1A (a DOS
+    // end of file), 0x1C and 0x7F included.
+    std::string ascii;
+    for (int byte = 0; byte < 0x80; ++byte)
+        ascii += static_cast<char>(byte);
+    EXPECT_EQ(decodeTextFile(ascii + "\x93\xFA"), ascii + "日");
 }
 
 TEST(TextTest, DecodesLongShiftJisText) {
@@ -119,9 +128,14 @@ TEST(TextTest, KeepsUtf8AndDropsItsByteOrderMark) {
     EXPECT_EQ(decodeTextFile("ﾃｽﾄ 日本語\r\n"), "ﾃｽﾄ 日本語\r\n");
     EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF日本語"), "日本語");
     // The mark decides even when a stray byte follows.
+    bool unreadable = false;
     EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF"
-                             "a\xFF"),
+                             "a\xFF",
+                             &unreadable),
               "a\xFF");
+    EXPECT_TRUE(unreadable);
+    EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF日本語", &unreadable), "日本語");
+    EXPECT_FALSE(unreadable);
     EXPECT_EQ(decodeTextFile(""), "");
     EXPECT_EQ(encodeTextFile("日本語\r\n"), "日本語\r\n");
 }

@@ -1,6 +1,7 @@
 // The list pane as a document: the title and the save entry through every
 // transition, open, save, save as and exit, and their failures.
 
+#include "document/document_file.h"
 #include "listgen/name_helpers.h"
 #include "ui/document_commands.h"
 #include "ui/form1.h"
@@ -8,14 +9,20 @@
 #include "ui/form_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -338,27 +345,38 @@ private slots:
     void shiftJisAndUtf8FilesOpenAsTheirText_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("unreadable");
         // "日本語のリスト" CR LF "ｶﾅ.TXT" CR LF in Shift-JIS.
         QTest::newRow("shift-jis") << QByteArray("\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x8a\x83\x58"
                                                  "\x83\x67\r\n\xb6\xc5.TXT\r\n")
-                                   << QStringLiteral("日本語のリスト\nｶﾅ.TXT\n");
+                                   << QStringLiteral("日本語のリスト\nｶﾅ.TXT\n") << false;
         QTest::newRow("utf-8 with mark")
-            << QByteArray("\xEF\xBB\xBF資料\r\n") << QStringLiteral("資料\n");
+            << QByteArray("\xEF\xBB\xBF資料\r\n") << QStringLiteral("資料\n") << false;
         QTest::newRow("no-break space kept") << QByteArray("a\xC2\xA0"
                                                            "b")
-                                             << QStringLiteral("a\u00A0b");
-        QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringLiteral("a\nb\n");
-        QTest::newRow("empty") << QByteArray() << QString();
+                                             << QStringLiteral("a\u00A0b") << false;
+        QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringLiteral("a\nb\n") << false;
+        QTest::newRow("empty") << QByteArray() << QString() << false;
+        // Neither UTF-8 nor Shift-JIS: opened all the same, and the user is told.
+        QTest::newRow("unreadable")
+            << QByteArray("\x93\xfa\xa0") << QStringLiteral("日\uFFFD") << true;
     }
 
     void shiftJisAndUtf8FilesOpenAsTheirText() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
+        QFETCH(bool, unreadable);
         const QString name = path(QStringLiteral("in.txt"));
         writeBytes(name, bytes);
         dialog_.answers = {name};
         form_->mnuFileOpen->trigger();
-        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(presenter_->messages.size(), std::size_t{unreadable});
+        if (unreadable) {
+            QVERIFY(presenter_->messages[0].text.startsWith(
+                QStringLiteral("読み込めない文字がありました。")));
+            QCOMPARE(presenter_->messages[0].title, QStringLiteral("Kestro"));
+        }
+        QCOMPARE(title(), stored(name));
         QCOMPARE(pane(), text);
         // Saving writes UTF-8 with CR LF.
         form_->Text1->moveCursor(QTextCursor::End);
@@ -391,6 +409,24 @@ private slots:
         QCOMPARE(fileBytes(missing), QByteArray("keep me!"));
     }
 
+    void tooBigFileLeavesPaneAndTitle() {
+        type(QStringLiteral("keep me"));
+        const QString huge = path(QStringLiteral("huge.txt"));
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64{DocumentSizeLimit} + 1)); // sparse
+        file.close();
+        dialog_.answers = {huge};
+        form_->mnuFileOpen->trigger();
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QVERIFY(presenter_->messages[0].text.startsWith(
+            QStringLiteral("ｴﾗｰ番号 7 でｴﾗｰが発生しました。\rメモリが不足しています。")));
+        QVERIFY(presenter_->messages[0].text.contains(huge));
+        QCOMPARE(pane(), QStringLiteral("keep me"));
+        QCOMPARE(title(), QStringLiteral("Kestro - (更新)[新規]"));
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
     void failedSaveLeavesFileTitleAndEntry() {
         const QString folder = path(QStringLiteral("folder"));
         QVERIFY(QDir().mkpath(folder));
@@ -405,7 +441,8 @@ private slots:
         const QString before = title();
         QCOMPARE(before, changed(name));
 
-        // A folder the user may not write: the old file stays as it was.
+        // A file the user may not write (in a folder they may not write
+        // either): the old file stays as it was.
         Form1& f = *form_;
         RecordingPresenter& presenter = *presenter_;
         const std::optional<bool> passed = runWithoutWriteAccess(folder, [&] {
@@ -475,6 +512,58 @@ private slots:
         QVERIFY(QFile::exists(QString::fromStdString(settings_->confPath())));
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(dialog_.requests.size(), std::size_t{0});
+    }
+
+    // The program's own save dialog: choosing a filter never changes the
+    // typed or proposed name.
+    void fileDialogKeepsTheTypedName_data() {
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::newRow("typed, all files") << QString() << QStringLiteral("list.csv") << 1;
+        QTest::newRow("proposed, all files") << QStringLiteral("one.txt") << QString() << 1;
+        QTest::newRow("typed, text files") << QString() << QStringLiteral("list.csv") << 0;
+    }
+
+    void fileDialogKeepsTheTypedName() {
+        QFETCH(QString, proposed);
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        FileDialogRequest request;
+        request.kind = FileDialogRequest::Kind::Save;
+        request.nameFilters = {QStringLiteral("ﾃｷｽﾄ(*.txt)"), QStringLiteral("すべてのﾌｧｲﾙ(*.*)")};
+        if (!proposed.isEmpty())
+            request.startName = path(proposed);
+        QString shown;
+        QStringList namesShown;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* name =
+                modal ? modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+            auto* types =
+                modal ? modal->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+            auto* model = modal ? modal->findChild<QFileSystemModel*>() : nullptr;
+            if (name && types && model) {
+                if (!typed.isEmpty())
+                    name->setText(typed);
+                // As the combo box reports a choice.
+                types->setCurrentIndex(filter);
+                emit types->activated(filter);
+                emit types->textActivated(types->currentText());
+                shown = name->text();
+                namesShown = model->nameFilters();
+            }
+            if (modal)
+                QMetaObject::invokeMethod(modal, "accept");
+        });
+        const std::optional<QString> chosen = runFileDialog(form_.get(), request);
+        const QString expected = typed.isEmpty() ? proposed : typed;
+        QCOMPARE(shown, expected);
+        // All files are all names, those without a dot too.
+        QCOMPARE(namesShown, filter == 1 ? QStringList{QStringLiteral("*")}
+                                         : QStringList{QStringLiteral("*.txt")});
+        QVERIFY(chosen);
+        QCOMPARE(QFileInfo(*chosen).fileName(), expected);
     }
 
     void attachingAgainReplacesTheCommands() {
