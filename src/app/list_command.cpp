@@ -2,6 +2,7 @@
 
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
+#include "listgen/name_helpers.h"
 #include "platform/settings_store.h"
 #include "settings/persisted_settings.h"
 
@@ -54,6 +55,7 @@ constexpr Flag Flags[] = {
     {"--folder-lines", &ListOptions::InsertPathLine, true},
     {"--no-folder-lines", &ListOptions::InsertPathLine, false},
     {"--drop-drive", &ListOptions::DropDrive, true},
+    {"--skip-unreadable", &ListOptions::SkipUnreadable, true},
 };
 
 // Options that take a text, as "--name TEXT" or "--name=TEXT".
@@ -75,9 +77,13 @@ bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
 }
 
 // The report text of a failure on standard error, its line break as a
-// line feed. Failure number 0 prints nothing.
+// line feed. Failure number 0 prints nothing. A name's control characters
+// never reach the terminal raw (an escape sequence in a folder's name could
+// retitle or recolour it): they are shown as control pictures.
 void printReport(const Failure& failure) {
-    std::string text = ReportText(failure);
+    Failure shown = failure;
+    shown.description = showingControls(failure.description);
+    std::string text = ReportText(shown);
     if (text.empty())
         return;
     for (char& c : text)
@@ -114,7 +120,7 @@ public:
         lastShown_ = now;
         std::string line = "\r\033[K";
         if (!cleared)
-            line += status_[0] + " " + status_[1];
+            appendShowingControls(line, status_[0] + " " + status_[1]);
         std::fwrite(line.data(), 1, line.size(), stderr);
         std::fflush(stderr);
     }
@@ -123,6 +129,9 @@ public:
         failed_ = true;
         printReport(failure);
     }
+
+    void noteSkippedFolders(const std::vector<Failure>& skipped) override { skipped_ = skipped; }
+    const std::vector<Failure>& skipped() const { return skipped_; }
 
     void reportAbort(const std::string& text, const std::string&) override {
         failed_ = true;
@@ -192,6 +201,7 @@ private:
     bool lineFeedOnly_;
     bool showStatus_;
     bool failed_ = false;
+    std::vector<Failure> skipped_;
     std::string status_[2];
     std::chrono::steady_clock::time_point lastShown_{};
 };
@@ -306,7 +316,18 @@ int runListCommand(const std::vector<std::string>& arguments) {
     }
     CommandLineHost host(options, commandLine->lineFeedOnly);
     const RunOutcome outcome = runCreateCommand(host);
-    return outcome == RunOutcome::Listed && !host.failed() ? 0 : 1;
+    if (outcome != RunOutcome::Listed || host.failed())
+        return 1;
+    // Each folder left out is named once, after the list; a list with gaps
+    // is not a plain success.
+    if (host.skipped().empty())
+        return 0;
+    std::cerr << "kestro: " << SkippedFoldersNote << "\n";
+    for (const auto& failure : host.skipped())
+        std::cerr << "kestro:   ｴﾗｰ番号 " << failure.number << " "
+                  << showingControls(failure.description) << "\n";
+    std::cerr.flush();
+    return 3;
 }
 
 } // namespace kestro

@@ -40,6 +40,19 @@ bool probeReadable(const std::string& path);
 // user may not search) and a description naming `path`.
 Result<FileFacts> readFileFacts(const std::string& path);
 
+// The same, relative to an open folder `folderFd` (a descriptor of
+// platform/folder.h's OpenFolder): `name` is one entry of that folder, so
+// the kernel resolves one name, whatever the depth of the folder. Failures
+// name `name`.
+bool probeReadableAt(int folderFd, const char* name);
+Result<FileFacts> readFileFactsAt(int folderFd, const char* name);
+
+// The facts of a file of an open folder that the calling user may read, as
+// the create command takes them: readFileFactsAt, then the probe, which is
+// left out when the owner's read bit already answers it for the owner.
+// Fails like readFileFactsAt, or with 70 when the user may not read it.
+Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name);
+
 // The attribute set of `path` (following a final link).
 Result<std::uint32_t> readAttributes(const std::string& path);
 
