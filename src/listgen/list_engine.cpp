@@ -70,6 +70,8 @@ struct FolderNode {
 // their chain, so each folder is opened about once.
 class FolderChain {
 public:
+    static constexpr std::size_t MaxOpenFolders = 64;
+
     explicit FolderChain(const std::vector<FolderNode>& nodes) : nodes_(nodes) {}
 
     // The descriptor of folder `index`, valid until the next call. A failure
@@ -83,6 +85,9 @@ public:
         while (common < open_.size() && common < wanted_.size() &&
                open_[common].first == wanted_[common])
             ++common;
+        // Go down from the deepest folder of the shared part still open.
+        while (common > 0 && !open_[common - 1].second.isOpen())
+            --common;
         open_.erase(open_.begin() + static_cast<std::ptrdiff_t>(common), open_.end());
         for (std::size_t level = common; level < wanted_.size(); ++level) {
             const FolderNode& node = nodes_[wanted_[level]];
@@ -95,6 +100,10 @@ public:
             }
             open_.emplace_back(wanted_[level], std::move(opened).value());
         }
+        // A very deep tree must not use up the descriptors: only the lowest
+        // folders stay open, the ones above are opened again when needed.
+        for (std::size_t level = 0; level + MaxOpenFolders < open_.size(); ++level)
+            open_[level].second = OpenFolder();
         return open_.back().second.fd();
     }
 
