@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace kestro {
@@ -140,6 +141,10 @@ private:
     std::vector<FolderNode> nodes_; // the root first, then in order of discovery
     FolderChain chain_;
     std::size_t cachedBytes_ = 0;
+    // Folders of the previous pass of the search whose sub-folders the
+    // current pass reads, held open (up to maxParked_) by their index.
+    std::unordered_map<std::uint32_t, OpenFolder> parked_;
+    std::size_t maxParked_ = 0;
     std::vector<Failure> skipped_;
     bool quit_ = false;
 };
@@ -194,12 +199,27 @@ RunOutcome CreateCommand::endRun(RunOutcome outcome, const Failure* failure) {
 // failure rule to it in its turn. Whether a sub-folder was found.
 bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
     auto entries = std::make_unique<FolderEntries>();
-    auto fd = chain_.open(index);
-    if (!fd) {
-        nodes_[index].failure = fd.failure();
-        return false;
+    // A parent kept open by the previous pass saves opening the chain to it.
+    OpenFolder own;
+    int fd = -1;
+    const auto parked = parked_.find(nodes_[index].parent);
+    if (parked != parked_.end()) {
+        auto opened = parked->second.openChild(nodes_[index].name().c_str(), nodes_[index].path);
+        if (!opened) {
+            nodes_[index].failure = opened.failure();
+            return false;
+        }
+        own = std::move(opened).value();
+        fd = own.fd();
+    } else {
+        auto chained = chain_.open(index);
+        if (!chained) {
+            nodes_[index].failure = chained.failure();
+            return false;
+        }
+        fd = chained.value();
     }
-    if (auto read = readFolderEntries(fd.value(), *entries, nodes_[index].path); !read) {
+    if (auto read = readFolderEntries(fd, *entries, nodes_[index].path); !read) {
         nodes_[index].failure = read.failure();
         return false;
     }
@@ -216,6 +236,14 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
         nodes_.push_back(std::move(child));
         found = true;
     });
+    // The next pass reads the sub-folders found here, one after another.
+    if (found && parked_.size() < maxParked_) {
+        if (own.isOpen()) {
+            parked_.emplace(index, std::move(own));
+        } else if (auto copy = OpenFolder::duplicate(fd, nodes_[index].path)) {
+            parked_.emplace(index, std::move(copy).value());
+        }
+    }
     if (cachedBytes_ + entries->bytes() <= EntryCacheBudget) {
         cachedBytes_ += entries->bytes();
         nodes_[index].entries = std::move(entries);
@@ -226,7 +254,9 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
 // Breadth-first, in passes: each pass visits exactly the folders found by
 // the previous one. Returns false when the run must stop (abort or quit).
 bool CreateCommand::searchSubFolders() {
+    maxParked_ = spareFolderDescriptors();
     expand(0, false);
+    std::uint32_t previousParent = FolderNode::NoParent;
     std::size_t start = 1;
     bool found = true;
     while (found) {
@@ -237,6 +267,13 @@ bool CreateCommand::searchSubFolders() {
                 if (yieldAndCheck() != Checkpoint::Go)
                     return false;
             }
+            // The sub-folders of one folder follow each other: once past
+            // them, their parent is not needed open any more.
+            const std::uint32_t parent = nodes_[index].parent;
+            if (parent != previousParent) {
+                parked_.erase(previousParent);
+                previousParent = parent;
+            }
             if (expand(static_cast<std::uint32_t>(index), true))
                 found = true;
             if (yieldForQuit())
@@ -244,6 +281,7 @@ bool CreateCommand::searchSubFolders() {
         }
         start = end;
     }
+    parked_.clear();
     return true;
 }
 
@@ -323,7 +361,11 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
             continue;
         }
         // What the search kept, or else one more reading of the folder.
-        const FolderEntries* entries = node.entries.get();
+        // Held until the folder's lines are made: the names point into it.
+        const std::unique_ptr<FolderEntries> kept = std::move(node.entries);
+        if (kept)
+            cachedBytes_ -= kept->bytes();
+        const FolderEntries* entries = kept.get();
         if (!entries) {
             auto fd = chain_.open(index);
             Status done =
@@ -335,14 +377,10 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
             }
             entries = &read;
         }
-        const std::vector<std::string> files = selectFiles(*entries, patterns, include, [&] {
+        const std::vector<std::string_view> files = selectFiles(*entries, patterns, include, [&] {
             auto fd = chain_.open(index);
             return fd ? fd.value() : -1;
         });
-        if (node.entries) {
-            cachedBytes_ -= node.entries->bytes();
-            node.entries.reset();
-        }
         const std::string& folder = node.path;
         host_.setStatus(2, ShortenPath(showingControls(folder), StatusLimit));
         if (files.empty())
@@ -371,7 +409,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
                 if (auto stop = checkpoint())
                     return *stop;
             }
-            const std::string& name = files[j];
+            const std::string_view name = files[j];
             if (isSkippedName(name))
                 continue;
             const FileFacts* known = nullptr;
@@ -380,7 +418,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
                 // answer it) per file, relative to its folder; a file that
                 // vanished or cannot be read keeps its line with those
                 // cells empty.
-                if (auto readFacts = readReadableFileFactsAt(folderFd, name.c_str())) {
+                if (auto readFacts = readReadableFileFactsAt(folderFd, name.data())) {
                     facts = readFacts.value();
                     known = &facts;
                 }

@@ -55,6 +55,9 @@ public:
     // link to a folder opens as that folder). Fails with the errno's number
     // (76 missing, 70 not allowed, 52 a name too long ...) naming `path`.
     static Result<OpenFolder> open(const std::string& path);
+    // Another descriptor of the folder `fd` (of an OpenFolder that stays its
+    // owner's).
+    static Result<OpenFolder> duplicate(int fd, const std::string& reportedPath);
     // Opens the sub-folder `name` of this folder, never through a link.
     // Failures as open(), naming `reportedPath`.
     Result<OpenFolder> openChild(const char* name, const std::string& reportedPath) const;
@@ -119,13 +122,20 @@ template <class Visit> void forEachWalkableSubFolder(const FolderEntries& entrie
 }
 
 // The names among `entries` that are files matching `patterns` and passing
-// `include`, sorted as listFiles sorts them. `folderFd()` gives the folder's
+// `include`, sorted as listFiles sorts them, as views into `entries` (each
+// followed by a NUL, so data() can be handed to a system call) that are
+// valid while `entries` is unchanged. `folderFd()` gives the folder's
 // descriptor (or a negative value when it cannot be had) and is called only
 // when an entry is a link to resolve or the read-only switch is off; an
 // entry that then cannot be stat'ed is left out.
-std::vector<std::string> selectFiles(const FolderEntries& entries, const FilePatternSet& patterns,
-                                     const IncludeSwitches& include,
-                                     const std::function<int()>& folderFd);
+std::vector<std::string_view> selectFiles(const FolderEntries& entries,
+                                          const FilePatternSet& patterns,
+                                          const IncludeSwitches& include,
+                                          const std::function<int()>& folderFd);
+
+// How many folders a walk may hold open at once besides the chain it is in:
+// a quarter of the descriptors the process may open, at most 4096.
+std::size_t spareFolderDescriptors();
 
 // The names of the sub-folders of `folder` that a folder walk descends into:
 // real folders only (a link to a folder is never followed), neither hidden

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -81,6 +82,32 @@ EntryKind kindOfMode(mode_t mode) {
     if (S_ISLNK(mode))
         return EntryKind::Link;
     return EntryKind::System;
+}
+
+// Sorts as sortNoCase does, with all sort keys in one buffer: a folder's
+// names cost no allocation each.
+void sortViewsNoCase(std::vector<std::string_view>& names) {
+    struct Keyed {
+        std::size_t keyStart;
+        std::size_t keyLength;
+        std::string_view name;
+    };
+    std::string keys;
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    for (std::string_view name : names) {
+        const std::size_t start = keys.size();
+        appendFoldedSortKey(keys, name);
+        keyed.push_back({start, keys.size() - start, name});
+    }
+    const std::string_view all(keys);
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        const int order =
+            all.substr(a.keyStart, a.keyLength).compare(all.substr(b.keyStart, b.keyLength));
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = keyed[i].name;
 }
 
 int openFolderAt(int at, const char* name, int extraFlags) {
@@ -164,10 +191,11 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
     return Ok{};
 }
 
-std::vector<std::string> selectFiles(const FolderEntries& entries, const FilePatternSet& patterns,
-                                     const IncludeSwitches& include,
-                                     const std::function<int()>& folderFd) {
-    std::vector<std::string> names;
+std::vector<std::string_view> selectFiles(const FolderEntries& entries,
+                                          const FilePatternSet& patterns,
+                                          const IncludeSwitches& include,
+                                          const std::function<int()>& folderFd) {
+    std::vector<std::string_view> names;
     int fd = -2; // not asked for yet
     auto descriptor = [&] {
         if (fd == -2)
@@ -210,8 +238,22 @@ std::vector<std::string> selectFiles(const FolderEntries& entries, const FilePat
         }
         names.emplace_back(name);
     });
-    sortNoCase(names);
+    sortViewsNoCase(names);
     return names;
+}
+
+std::size_t spareFolderDescriptors() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 64;
+    return static_cast<std::size_t>(std::min<rlim_t>(limit.rlim_cur / 4, 4096));
+}
+
+Result<OpenFolder> OpenFolder::duplicate(int fd, const std::string& reportedPath) {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return failureFromErrno(errno, reportedPath, true);
+    return OpenFolder(copy);
 }
 
 Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {
@@ -236,7 +278,8 @@ Result<std::vector<std::string>> listFiles(const std::string& folder,
     if (auto read = readFolderEntries(opened.value().fd(), entries, folder); !read)
         return read.failure();
     const int fd = opened.value().fd();
-    return selectFiles(entries, patterns, include, [fd] { return fd; });
+    const auto views = selectFiles(entries, patterns, include, [fd] { return fd; });
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 } // namespace kestro
