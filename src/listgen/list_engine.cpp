@@ -348,6 +348,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
 
     std::string body;
     FolderEntries read;
+    const std::uint32_t effectiveUser = effectiveUserId();
     for (std::size_t position = 0; position < order.size(); ++position) {
         if (position > 0 && position % FolderYieldEvery == 0) {
             if (auto stop = checkpoint())
@@ -418,7 +419,8 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
                 // answer it) per file, relative to its folder; a file that
                 // vanished or cannot be read keeps its line with those
                 // cells empty.
-                if (auto readFacts = readReadableFileFactsAt(folderFd, name.data())) {
+                if (auto readFacts =
+                        readReadableFileFactsAt(folderFd, name.data(), effectiveUser)) {
                     facts = readFacts.value();
                     known = &facts;
                 }

@@ -51,7 +51,12 @@ Result<FileFacts> readFileFactsAt(int folderFd, const char* name);
 // the create command takes them: readFileFactsAt, then the probe, which is
 // left out when the owner's read bit already answers it for the owner.
 // Fails like readFileFactsAt, or with 70 when the user may not read it.
-Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name);
+// `effectiveUser` is effectiveUserId(), read once for a whole walk.
+Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name,
+                                          std::uint32_t effectiveUser);
+
+// The user whose rights the access checks apply (geteuid).
+std::uint32_t effectiveUserId();
 
 // The attribute set of `path` (following a final link).
 Result<std::uint32_t> readAttributes(const std::string& path);

@@ -85,14 +85,19 @@ Result<FileFacts> readFileFactsAt(int folderFd, const char* name) {
     return factsOf(name, info);
 }
 
-Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name) {
+std::uint32_t effectiveUserId() {
+    return ::geteuid();
+}
+
+Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name,
+                                          std::uint32_t effectiveUser) {
     struct statx info;
     if (::statx(folderFd, name, AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
         return failureFromErrno(errno, name, false);
     // For the owner the kernel decides by the owner's bits alone (an access
     // list never overrides them), so the second system call is needed only
     // for everybody else.
-    const bool ownerMayRead = (info.stx_mode & S_IRUSR) != 0 && info.stx_uid == ::geteuid();
+    const bool ownerMayRead = (info.stx_mode & S_IRUSR) != 0 && info.stx_uid == effectiveUser;
     if (!ownerMayRead && !probeReadableAt(folderFd, name))
         return failureFromErrno(EACCES, name, false);
     return factsOf(name, info);
