@@ -27,10 +27,10 @@ constexpr std::size_t FileYieldEvery = 50;
 // Folders without a matching file have no checkpoint of their own; this one
 // keeps a long run of them from freezing the window or ignoring the abort.
 constexpr std::size_t FolderYieldEvery = 50;
-// What the sub-folder search may keep of the folders it read, so that the
-// collection does not read them again; past it, folders are read twice and
-// memory stays flat on any tree.
-constexpr std::size_t EntryCacheBudget = std::size_t{32} << 20;
+// What the sub-folder search may keep of the folders it read (about a
+// million names), so that the collection does not read them again; past it,
+// folders are read twice and memory stays flat on any tree.
+constexpr std::size_t EntryCacheBudget = std::size_t{24} << 20;
 
 // Names never listed: the list's own temporary file and the old swap file.
 bool isSkippedName(std::string_view name) {
@@ -244,6 +244,7 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
             parked_.emplace(index, std::move(copy).value());
         }
     }
+    entries->shrink(); // kept for a while: no room to grow
     if (cachedBytes_ + entries->bytes() <= EntryCacheBudget) {
         cachedBytes_ += entries->bytes();
         nodes_[index].entries = std::move(entries);
