@@ -1,6 +1,5 @@
 #include "listgen/list_engine.h"
 
-#include "listgen/error_report.h"
 #include "listgen/line_formatter.h"
 #include "listgen/name_helpers.h"
 #include "platform/file_facts.h"
@@ -315,19 +314,16 @@ std::vector<std::uint32_t> CreateCommand::collectionOrder() const {
     return order;
 }
 
-// The failure rule for a folder that cannot be read: the root is always
-// reported; a folder below it is left out and named later when the run
-// skips unreadable folders, passed over when its failure is one the
-// command lets pass, and otherwise ends the run with its report.
+// The failure rule for a folder that cannot be read. The failures the
+// command lets pass are those of single files; a folder is never passed
+// over in silence: below the root it is left out and named after the list
+// when the run skips unreadable folders, and otherwise, like the root, it
+// ends the run with its report.
 std::optional<RunOutcome> CreateCommand::folderFailed(std::uint32_t index, const Failure& failure,
                                                       bool skipUnreadable) {
-    if (index != 0) {
-        if (skipUnreadable) {
-            skipped_.push_back(failure);
-            return std::nullopt;
-        }
-        if (isSilentFailure(Command::Create, failure.number))
-            return std::nullopt;
+    if (index != 0 && skipUnreadable) {
+        skipped_.push_back(failure);
+        return std::nullopt;
     }
     return endRun(RunOutcome::Failed, &failure);
 }
