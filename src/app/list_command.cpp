@@ -286,7 +286,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
     std::string error;
     auto commandLine = parseListArguments(arguments, error);
     if (!commandLine) {
-        std::cerr << "kestro: " << error << "\n";
+        std::cerr << "kestro: " << showingControls(error) << "\n"; // may quote an argument
         return 2;
     }
     struct sigaction action {};

@@ -106,6 +106,9 @@ TEST(CommandLine, ListWritesTheListAndExitStatuses) {
     EXPECT_NE(report.find("nothing␛]0;x␇here"), std::string::npos) << report;
     EXPECT_EQ(report.find('\x1B'), std::string::npos);
 
+    Outcome bad = runKestro("--list '--bogus\x1B[31m' /x", errors);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(test::readFile(errors).find("--bogus␛[31m"), std::string::npos);
     EXPECT_EQ(runKestro("--list").status, 2);
     EXPECT_EQ(runKestro("--frobnicate").status, 2);
 }
