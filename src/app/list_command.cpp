@@ -6,38 +6,21 @@
 #include "listgen/list_engine.h"
 #include "listgen/name_helpers.h"
 #include "platform/settings_store.h"
+#include "platform/standard_streams.h"
+#include "platform/termination_signals.h"
 #include "settings/persisted_settings.h"
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <unistd.h>
 
 namespace kestro {
 
 namespace {
 
-std::atomic<bool> interrupted{false};
-
-extern "C" void onInterrupt(int) {
-    interrupted = true;
-}
-
-// Every signal that would end the program without a word: each one aborts
-// the run like Ctrl+C, so that no temporary file stays behind.
-void abortOnTerminationSignals() {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    ::sigemptyset(&action.sa_mask);
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
-                       SIGPROF, SIGIO, SIGPWR, SIGXCPU, SIGXFSZ})
-        ::sigaction(signal, &action, nullptr);
-    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
-        ::sigaction(signal, &action, nullptr);
-}
+// Set by a request to end the program (Ctrl+C among them).
+const std::atomic<bool>& interrupted = terminationRequested();
 
 // Switches that set one field of the options.
 struct Flag {
@@ -97,7 +80,7 @@ class CommandLineHost : public ListHost {
 public:
     CommandLineHost(ListOptions options, bool lineFeedOnly)
         : options_(std::move(options)), lineFeedOnly_(lineFeedOnly),
-          showStatus_(::isatty(STDERR_FILENO) == 1) {}
+          showStatus_(standardErrorIsTerminal()) {}
 
     bool failed() const { return failed_; }
 
@@ -117,11 +100,10 @@ public:
         if (!cleared && now - lastShown_ < std::chrono::milliseconds(100))
             return;
         lastShown_ = now;
-        std::string line = "\r\033[K";
+        std::string line;
         if (!cleared)
             appendShowingControls(line, status_[0] + " " + status_[1]);
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
+        showStatusLine(line);
     }
 
     void reportFailure(const Failure& failure) override {
@@ -143,7 +125,7 @@ public:
         std::string converted;
         for (;;) {
             if (interrupted)
-                return outputFailure();
+                return outputFailure(0);
             auto block = list.nextBlock(BlockSize);
             if (!block)
                 return block.failure();
@@ -161,29 +143,20 @@ public:
                 }
                 bytes = converted;
             }
-            if (!write(bytes))
-                return outputFailure();
+            if (const int error = writeStandardOutputUnless(bytes, interrupted); error != 0)
+                return outputFailure(error);
         }
-        if (pendingCarriageReturn && !write("\r"))
-            return outputFailure();
+        if (pendingCarriageReturn) {
+            if (const int error = writeStandardOutputUnless("\r", interrupted); error != 0)
+                return outputFailure(error);
+        }
         return Ok{};
     }
 
 private:
-    // Writes straight to the descriptor, so that Ctrl+C also ends a write
+    // Written straight to the descriptor, so that Ctrl+C also ends a write
     // blocked on a reader that does not read.
-    static bool write(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-            if (written < 0 && errno == EINTR && !interrupted)
-                continue;
-            if (written < 0 || interrupted)
-                return false;
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
-        return true;
-    }
-    static Failure outputFailure() {
+    static Failure outputFailure(int error) {
         // Ctrl+C while the list is being written out is the user's abort,
         // and a reader that went away (a pipe into "head") is not worth a
         // report: both end the run without the failure box's text.
@@ -191,9 +164,9 @@ private:
             std::cerr << "kestro: " << AbortText << std::endl;
             return Failure{};
         }
-        if (errno == EPIPE)
+        if (readerWentAway(error))
             return Failure{};
-        return failureFromErrno(errno, "stdout", false);
+        return standardOutputFailure(error);
     }
 
     ListOptions options_;
@@ -292,7 +265,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
         std::cerr << "kestro: " << showingControls(error) << "\n"; // may quote an argument
         return 2;
     }
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreClosedReader();
 
     ListOptions options = commandLine->options;
     bool storedFailed = false;
@@ -322,7 +295,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
     }
     // Only now: until the list is made, a signal may end the program at once
     // (reading a huge settings file must not keep it from going).
-    abortOnTerminationSignals();
+    abortOnTerminationRequests();
     CommandLineHost host(options, commandLine->lineFeedOnly);
     const RunOutcome outcome = runCreateCommand(host);
     if (outcome != RunOutcome::Listed || host.failed())

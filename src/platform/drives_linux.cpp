@@ -1,3 +1,4 @@
+#include "platform/descriptor.h"
 #include "platform/drives.h"
 #include "platform/mount_table.h"
 
@@ -54,20 +55,10 @@ std::vector<std::string_view> splitFields(std::string_view line) {
 
 std::string readSystemMountInfo() {
     // A proc file: its size says nothing, so it is read until its end.
-    int fd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
+    const Descriptor file(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
     std::string text;
-    char buffer[8192];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
+    if (file)
+        (void)readAll(file.get(), text); // what was read before a failure still counts
     return text;
 }
 
