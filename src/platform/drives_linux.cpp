@@ -1,6 +1,7 @@
 #include "platform/descriptor.h"
 #include "platform/drives.h"
 #include "platform/mount_table.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -62,15 +63,6 @@ std::string readSystemMountInfo() {
     return text;
 }
 
-// A mount point contains `path` when it is the path itself or one of its
-// folders ("/mnt/a" does not contain "/mnt/ab").
-bool contains(const std::string& mountPoint, const std::string& path) {
-    if (mountPoint == "/")
-        return !path.empty() && path[0] == '/';
-    return path.compare(0, mountPoint.size(), mountPoint) == 0 &&
-           (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
-}
-
 std::string realPathOf(const std::string& path) {
     char* real = ::realpath(path.c_str(), nullptr);
     if (!real)
@@ -109,7 +101,7 @@ std::string longestContaining(const std::vector<std::string>& mountPoints,
                               const std::string& path) {
     std::string best;
     for (const std::string& mountPoint : mountPoints) {
-        if (contains(mountPoint, path) && mountPoint.size() > best.size())
+        if (isInside(path, mountPoint) && mountPoint.size() > best.size())
             best = mountPoint;
     }
     return best;
