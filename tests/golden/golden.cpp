@@ -38,6 +38,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What the child exits with when the program cannot be started in it.
+constexpr int NotStarted = 127;
+
 [[noreturn]] void die(const std::string& what) {
     std::cerr << "kestro_golden: " << what << ": " << std::strerror(errno) << "\n";
     std::exit(2);
@@ -237,7 +240,7 @@ std::string run(const std::string& program, const std::string& folder,
         ::close(pipeEnds[1]);
         const std::string home = folder + "/home";
         if (::chdir(folder.c_str()) != 0)
-            die("chdir " + folder);
+            ::_exit(NotStarted);
         ::setenv("TZ", "UTC", 1);
         ::setenv("LC_ALL", "C.UTF-8", 1);
         ::setenv("HOME", home.c_str(), 1);
@@ -248,14 +251,14 @@ std::string run(const std::string& program, const std::string& folder,
             const uid_t uid = nobody ? nobody->pw_uid : 65534;
             const gid_t gid = nobody ? nobody->pw_gid : 65534;
             if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-                die("cannot become the unprivileged user");
+                ::_exit(NotStarted);
         }
         std::vector<char*> argv = {const_cast<char*>(program.c_str())};
         for (const auto& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         ::execv(program.c_str(), argv.data());
-        die("exec " + program);
+        ::_exit(NotStarted);
     }
     ::close(pipeEnds[1]);
     std::string out;
@@ -281,8 +284,10 @@ int check(const std::string& program, const std::string& folder, const std::stri
     int status = 0;
     const std::string actual = run(program, folder, argumentsOf(argsFile), status);
     const char* update = std::getenv("KESTRO_UPDATE_GOLDEN");
-    if (status == 2) {
-        std::cout << "the program refused the arguments of " << argsFile << "\n";
+    if (status == 2 || status == NotStarted) {
+        std::cout << (status == 2 ? "the program refused the arguments of " + argsFile
+                                  : "the program could not be started in " + folder)
+                  << "\n";
         return 1;
     }
     if (update && std::string(update) == "1") {
