@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
     } else if (mode == "--list") {
         status = kestro::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
     } else {
-        std::cerr << "kestro: 不明なオプションです: " << kestro::showingControls(mode) << "\n" << HelpText;
+        std::cerr << "kestro: 不明なオプションです: " << kestro::showingControls(mode) << "\n"
+                  << HelpText;
         return 2;
     }
     // Written output may still be lost when the descriptor is closed.
