@@ -1,6 +1,6 @@
 #include "app/info_command.h"
 
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include <iostream>
 #include <optional>
@@ -53,7 +53,7 @@ private:
 } // namespace
 
 int runInfoCommand(const std::string& path, std::ostream& out, std::ostream& errors) {
-    classFile file;
+    FileInfo file;
     file.FileName(path);
     // The times are taken before anything reads the file's contents, which
     // could otherwise stamp the access time shown.

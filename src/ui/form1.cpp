@@ -92,7 +92,7 @@ void Form1::connectActions() {
 // Set-up, in the order the window has always used; every value assigned
 // while loading the settings runs its control's action.
 void Form1::Form_Load() {
-    fileObject_ = std::make_unique<classFile>();
+    fileObject_ = std::make_unique<FileInfo>();
     fileObject_->setMessageSink([this](const std::string& text, const std::string& title) {
         presenter_->showMessage(this, uiText(text), uiText(title), MessageIcon::None);
     });

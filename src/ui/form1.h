@@ -16,7 +16,7 @@
 // connected to them. Entries and buttons whose commands live elsewhere are
 // present here without an action.
 
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 #include "listgen/list_host.h"
 #include "platform/failure.h"
 #include "platform/folder.h"
@@ -157,7 +157,7 @@ public:
     // of their menu entries.
     IncludeSwitches File1;
 
-    classFile& fileObject() { return *fileObject_; }
+    FileInfo& fileObject() { return *fileObject_; }
     MessagePresenter& presenter() { return *presenter_; }
     double twipsPerPixel() const { return twipsPerPixel_; }
     int toPixels(double twips) const;
@@ -234,7 +234,7 @@ private:
 
     Form1Services services_;
     std::shared_ptr<MessagePresenter> presenter_;
-    std::unique_ptr<classFile> fileObject_;
+    std::unique_ptr<FileInfo> fileObject_;
     double twipsPerPixel_ = 15.0;
     bool running_ = false;
     bool quitRequested_ = false;

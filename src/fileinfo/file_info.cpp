@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "fileinfo/executable_format.h"
 #include "fileinfo/time_text.h"
@@ -18,11 +18,11 @@ Failure notFound(const std::string& path) {
 }
 } // namespace
 
-bool classFile::Enabled() const {
+bool FileInfo::Enabled() const {
     return probeEnabled(fileName_);
 }
 
-Result<std::int64_t> classFile::Size() const {
+Result<std::int64_t> FileInfo::Size() const {
     if (!Enabled())
         return notFound(fileName_);
     auto facts = readFileFacts(fileName_);
@@ -31,7 +31,7 @@ Result<std::int64_t> classFile::Size() const {
     return facts.value().size;
 }
 
-Result<std::uint32_t> classFile::ReadAttributeSet() const {
+Result<std::uint32_t> FileInfo::ReadAttributeSet() const {
     if (!Enabled())
         return notFound(fileName_);
     auto attributes = readAttributes(fileName_);
@@ -42,14 +42,14 @@ Result<std::uint32_t> classFile::ReadAttributeSet() const {
     return attributes.value();
 }
 
-Result<bool> classFile::GetAttribute(std::uint32_t bit) const {
+Result<bool> FileInfo::GetAttribute(std::uint32_t bit) const {
     auto attributes = ReadAttributeSet();
     if (!attributes)
         return attributes.failure();
     return (attributes.value() & bit) != 0;
 }
 
-Status classFile::SetAttribute(std::uint32_t bit, bool value) {
+Status FileInfo::SetAttribute(std::uint32_t bit, bool value) {
     auto attributes = ReadAttributeSet();
     if (!attributes)
         return attributes.failure();
@@ -67,35 +67,35 @@ Status classFile::SetAttribute(std::uint32_t bit, bool value) {
     return writeAttributes(fileName_, updated);
 }
 
-Result<bool> classFile::Archive() const {
+Result<bool> FileInfo::Archive() const {
     return GetAttribute(attribute::Archive);
 }
-Status classFile::Archive(bool value) {
+Status FileInfo::Archive(bool value) {
     return SetAttribute(attribute::Archive, value);
 }
-Result<bool> classFile::Hidden() const {
+Result<bool> FileInfo::Hidden() const {
     return GetAttribute(attribute::Hidden);
 }
-Status classFile::Hidden(bool value) {
+Status FileInfo::Hidden(bool value) {
     return SetAttribute(attribute::Hidden, value);
 }
-Result<bool> classFile::System() const {
+Result<bool> FileInfo::System() const {
     return GetAttribute(attribute::System);
 }
-Status classFile::System(bool value) {
+Status FileInfo::System(bool value) {
     return SetAttribute(attribute::System, value);
 }
-Result<bool> classFile::ReadOnly() const {
+Result<bool> FileInfo::ReadOnly() const {
     return GetAttribute(attribute::ReadOnly);
 }
-Status classFile::ReadOnly(bool value) {
+Status FileInfo::ReadOnly(bool value) {
     return SetAttribute(attribute::ReadOnly, value);
 }
-Result<bool> classFile::Directory() const {
+Result<bool> FileInfo::Directory() const {
     return GetAttribute(attribute::Directory);
 }
 
-Result<bool> classFile::Executable() const {
+Result<bool> FileInfo::Executable() const {
     if (!Enabled())
         return notFound(fileName_);
     auto file = RegularFile::open(fileName_);
@@ -110,7 +110,7 @@ Result<bool> classFile::Executable() const {
     return isExecutableImage(head.value(), file.value()->anyExecuteBit());
 }
 
-std::string classFile::ShortPathName() const {
+std::string FileInfo::ShortPathName() const {
     // There are no 8.3 names here: the short path is the path itself, for a
     // file or folder that exists.
     if (fileName_.empty() || !readFileFacts(fileName_))
@@ -118,7 +118,7 @@ std::string classFile::ShortPathName() const {
     return fileName_;
 }
 
-Status classFile::ReadFileInfo() {
+Status FileInfo::ReadFileInfo() {
     if (!Enabled())
         return notFound(fileName_);
     // A file that vanishes between the probe and the read is reported, not
@@ -133,46 +133,46 @@ Status classFile::ReadFileInfo() {
     return Ok{};
 }
 
-Result<std::string> classFile::CreationTime() {
+Result<std::string> FileInfo::CreationTime() {
     creationTimeText_.clear();
     if (auto read = ReadFileInfo(); !read)
         return read.failure();
     return creationTimeText_;
 }
 
-Result<std::string> classFile::LastAccessTime() {
+Result<std::string> FileInfo::LastAccessTime() {
     lastAccessTimeText_.clear();
     if (auto read = ReadFileInfo(); !read)
         return read.failure();
     return lastAccessTimeText_;
 }
 
-Result<std::string> classFile::LastWriteTime() {
+Result<std::string> FileInfo::LastWriteTime() {
     lastWriteTimeText_.clear();
     if (auto read = ReadFileInfo(); !read)
         return read.failure();
     return lastWriteTimeText_;
 }
 
-Result<std::int32_t> classFile::Links() {
+Result<std::int32_t> FileInfo::Links() {
     linkCount_ = 0;
     if (auto read = ReadFileInfo(); !read)
         return read.failure();
     return linkCount_;
 }
 
-std::int64_t classFile::CompressedSize() const {
+std::int64_t FileInfo::CompressedSize() const {
     if (fileName_.empty())
         return -1;
     auto facts = readFileFacts(fileName_);
     return facts ? facts.value().allocatedSize : -1;
 }
 
-std::string classFile::FileTimeText(FileTime time) {
+std::string FileInfo::FileTimeText(FileTime time) {
     return timeText(toLocalCalendar(time));
 }
 
-std::string classFile::RemoveSpaces(std::string text) {
+std::string FileInfo::RemoveSpaces(std::string text) {
     std::erase(text, ' ');
     return text;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// classFile: a general file object. The caller sets one target path with
+// FileInfo: a general file object. The caller sets one target path with
 // FileName and then asks about that file or acts on it. Every question goes
 // to the file system afresh; nothing read for one question is reused by the
 // next (the create command reads a listed file's facts once itself and does
@@ -19,7 +19,7 @@
 
 namespace kestro {
 
-class classFile {
+class FileInfo {
 public:
     // Shows a message box (text, title) for the one message this class
     // shows itself; set by the window. Without one, the message is dropped.

@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "platform/drives.h"
 #include "platform/shell.h"
@@ -23,45 +23,45 @@ std::string folderOf(const std::string& path) {
 
 } // namespace
 
-Status classFile::Execute() const {
+Status FileInfo::Execute() const {
     if (!Enabled())
         return notFound(fileName_);
     shellOpen(fileName_);
     return Ok{};
 }
 
-Status classFile::FilePrint() const {
+Status FileInfo::FilePrint() const {
     if (!Enabled())
         return notFound(fileName_);
     shellPrint(fileName_);
     return Ok{};
 }
 
-Status classFile::Trash() const {
+Status FileInfo::Trash() const {
     if (!Enabled())
         return notFound(fileName_);
     return moveToTrash(fileName_);
 }
 
-Status classFile::FileCopy(const std::string& destination) const {
+Status FileInfo::FileCopy(const std::string& destination) const {
     if (!Enabled())
         return notFound(fileName_);
     return copyFileTo(fileName_, destination);
 }
 
-Status classFile::Move(const std::string& destination) const {
+Status FileInfo::Move(const std::string& destination) const {
     if (!Enabled())
         return notFound(fileName_);
     return moveFileTo(fileName_, destination);
 }
 
-Status classFile::Rename(const std::string& newPath) const {
+Status FileInfo::Rename(const std::string& newPath) const {
     if (!Enabled())
         return notFound(fileName_);
     return renameFileTo(fileName_, newPath);
 }
 
-Status classFile::FirstMove(const std::string& destination) const {
+Status FileInfo::FirstMove(const std::string& destination) const {
     if (!Enabled())
         return notFound(fileName_);
     // Only within one file system is a move a mere rename. The folders are

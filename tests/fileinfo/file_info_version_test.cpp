@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "fileinfo/pe_image_builder.h"
 #include "support/temp_tree.h"
@@ -11,10 +11,10 @@ namespace {
 using test::buildPeImage;
 using test::PeImageOptions;
 
-// A classFile aimed at a program file whose fixed version record is `info`.
+// A FileInfo aimed at a program file whose fixed version record is `info`.
 class VersionFixture : public ::testing::Test {
 protected:
-    classFile& program(const FixedFileInfo& info, bool pe32Plus = false) {
+    FileInfo& program(const FixedFileInfo& info, bool pe32Plus = false) {
         PeImageOptions options;
         options.info = info;
         options.pe32Plus = pe32Plus;
@@ -34,7 +34,7 @@ protected:
     }
 
     test::TempTree tree;
-    classFile file;
+    FileInfo file;
     int count = 0;
 };
 
@@ -207,10 +207,10 @@ TEST_F(VersionFixture, NothingOfThePreviousFileShowsThrough) {
 TEST_F(VersionFixture, EveryMemberProbesFirst) {
     const std::string folder = tree.folder("folder");
     program(record(1)); // a good file exists beside them
-    using Member = Result<std::string> (classFile::*)();
-    const Member members[] = {&classFile::FileVersion, &classFile::ProductVersion,
-                              &classFile::FileType,    &classFile::FileSubtype,
-                              &classFile::FileOS,      &classFile::BuildType};
+    using Member = Result<std::string> (FileInfo::*)();
+    const Member members[] = {&FileInfo::FileVersion, &FileInfo::ProductVersion,
+                              &FileInfo::FileType,    &FileInfo::FileSubtype,
+                              &FileInfo::FileOS,      &FileInfo::BuildType};
     for (const std::string& name : {std::string(), folder + "/", folder, tree / "missing.exe"}) {
         for (Member member : members) {
             file.FileName(name);

@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 #include "support/temp_tree.h"
 
 #include <chrono>
@@ -22,12 +22,12 @@ int failureOf(const Result<bool>& result) {
     return result ? 0 : result.failure().number;
 }
 
-TEST(ClassFile, TargetsThatNeverPassTheProbe) {
+TEST(FileInfo, TargetsThatNeverPassTheProbe) {
     TempTree tree;
     tree.folder("dir");
     const std::string cases[] = {"", tree / "dir/", tree / "dir", tree / "missing.txt"};
     for (const auto& name : cases) {
-        classFile file;
+        FileInfo file;
         file.FileName(name);
         EXPECT_EQ(file.FileName(), name) << "stored unchanged";
         EXPECT_FALSE(file.Enabled()) << name;
@@ -37,32 +37,32 @@ TEST(ClassFile, TargetsThatNeverPassTheProbe) {
         EXPECT_EQ(file.LastWriteTime().failure().number, 53) << name;
         EXPECT_EQ(file.Links().failure().number, 53) << name;
     }
-    classFile empty;
+    FileInfo empty;
     EXPECT_EQ(empty.ShortPathName(), "");
     EXPECT_EQ(empty.CompressedSize(), -1);
-    classFile missing;
+    FileInfo missing;
     missing.FileName(tree / "missing.txt");
     EXPECT_EQ(missing.ShortPathName(), "");
     EXPECT_EQ(missing.CompressedSize(), -1);
 }
 
-TEST(ClassFile, SizeLinksAndShortPath) {
+TEST(FileInfo, SizeLinksAndShortPath) {
     TempTree tree;
     const std::string path = tree.file("a.txt", "hello");
     ASSERT_EQ(::link(path.c_str(), (tree / "b.txt").c_str()), 0);
-    classFile file;
+    FileInfo file;
     file.FileName(path);
     EXPECT_TRUE(file.Enabled());
     EXPECT_EQ(file.Size().value(), 5);
     EXPECT_EQ(file.Links().value(), 2);
     EXPECT_EQ(file.ShortPathName(), path);
     EXPECT_GE(file.CompressedSize(), 0);
-    classFile empty;
+    FileInfo empty;
     empty.FileName(tree.file("zero"));
     EXPECT_EQ(empty.Size().value(), 0);
 }
 
-TEST(ClassFile, AttributeMapping) {
+TEST(FileInfo, AttributeMapping) {
     TempTree tree;
     tree.file("plain");
     tree.file(".hidden");
@@ -74,7 +74,7 @@ TEST(ClassFile, AttributeMapping) {
     };
     for (const Case& c :
          {Case{"plain", false, false}, Case{".hidden", false, true}, Case{"locked", true, false}}) {
-        classFile file;
+        FileInfo file;
         file.FileName(tree / c.name);
         EXPECT_EQ(file.ReadOnly().value(), c.readOnly) << c.name;
         EXPECT_EQ(file.Hidden().value(), c.hidden) << c.name;
@@ -84,9 +84,9 @@ TEST(ClassFile, AttributeMapping) {
     }
 }
 
-TEST(ClassFile, WritingAttributes) {
+TEST(FileInfo, WritingAttributes) {
     TempTree tree;
-    classFile file;
+    FileInfo file;
     file.FileName(tree.file(".hidden"));
     // Hidden cannot be written here; writing yes to a set bit writes nothing,
     // writing no writes the unchanged set back.
@@ -100,19 +100,19 @@ TEST(ClassFile, WritingAttributes) {
     EXPECT_TRUE(file.ReadOnly(false).ok());
     EXPECT_FALSE(file.ReadOnly().value());
 
-    classFile gone;
+    FileInfo gone;
     gone.FileName(tree / "gone");
     EXPECT_EQ(gone.ReadOnly(true).failure().number, 53);
 }
 
-TEST(ClassFile, TimeTextInAFixedZone) {
+TEST(FileInfo, TimeTextInAFixedZone) {
     ScopedEnv zone("TZ", "Asia/Tokyo");
     TempTree tree;
     tree.file("t");
     // 2000/01/03 09:05:07 in Tokyo is 2000/01/03 00:05:07 UTC.
     const std::time_t written = 946857907;
     tree.setTimes("t", written + 86400, written);
-    classFile file;
+    FileInfo file;
     file.FileName(tree / "t");
     EXPECT_EQ(file.LastWriteTime().value(), "2000/01/03 09:05:07");
     EXPECT_EQ(file.LastAccessTime().value(), "2000/01/04 09:05:07");
@@ -120,13 +120,13 @@ TEST(ClassFile, TimeTextInAFixedZone) {
 
     // Before 1970, and a year written without leading zeros.
     ScopedEnv utc("TZ", "UTC");
-    EXPECT_EQ(classFile::FileTimeText({-86400LL * 365 * 300, 0}), "1670/03/14 00:00:00");
-    EXPECT_EQ(classFile::FileTimeText({-30610224002LL, 0}), "999/12/31 23:59:58");
+    EXPECT_EQ(FileInfo::FileTimeText({-86400LL * 365 * 300, 0}), "1670/03/14 00:00:00");
+    EXPECT_EQ(FileInfo::FileTimeText({-30610224002LL, 0}), "999/12/31 23:59:58");
 }
 
-TEST(ClassFile, ProbeOnAFifoReturnsAtOnce) {
+TEST(FileInfo, ProbeOnAFifoReturnsAtOnce) {
     TempTree tree;
-    classFile file;
+    FileInfo file;
     file.FileName(tree.fifo("pipe"));
     const auto start = std::chrono::steady_clock::now();
     const bool enabled = file.Enabled();
@@ -141,7 +141,7 @@ TEST(ClassFile, ProbeOnAFifoReturnsAtOnce) {
 // A FIFO, socket or device is decided from its facts and never opened: an
 // open would release a FIFO's waiting writer into a broken pipe, and a socket
 // cannot be opened at all. An open of the watched name would show as an event.
-TEST(ClassFile, SpecialFilesAreNeverOpened) {
+TEST(FileInfo, SpecialFilesAreNeverOpened) {
     TempTree tree;
     std::vector<std::string> paths = {tree.fifo("pipe.exe"), tree / "socket.exe"};
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -160,7 +160,7 @@ TEST(ClassFile, SpecialFilesAreNeverOpened) {
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         ASSERT_GE(::inotify_add_watch(watcher, path.c_str(), IN_OPEN), 0);
-        classFile file;
+        FileInfo file;
         file.FileName(path);
         ASSERT_TRUE(file.Enabled());
         auto executable = file.Executable();
@@ -182,13 +182,13 @@ TEST(ClassFile, SpecialFilesAreNeverOpened) {
     ::close(listener);
 }
 
-TEST(ClassFile, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
+TEST(FileInfo, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
     TempTree tree;
     tree.chmod(".", 0755);
     const std::string path = tree.file("secret", "x");
     tree.chmod("secret", 0600);
     const int status = test::runAsUnprivileged([&] {
-        classFile file;
+        FileInfo file;
         file.FileName(path);
         if (file.Enabled())
             return 1;
@@ -237,7 +237,7 @@ std::string peImage(std::uint16_t characteristics) {
 
 // Executable means runnable: programs and scripts, not object files,
 // libraries or bare signatures.
-TEST(ClassFile, ExecutableImages) {
+TEST(FileInfo, ExecutableImages) {
     TempTree tree;
     struct Case {
         const char* name;
@@ -267,16 +267,16 @@ TEST(ClassFile, ExecutableImages) {
     for (const auto& c : cases) {
         tree.file(c.name, c.content);
         tree.chmod(c.name, c.mode);
-        classFile file;
+        FileInfo file;
         file.FileName(tree / c.name);
         EXPECT_EQ(file.Executable().value(), c.executable) << c.name;
     }
 }
 
-TEST(ClassFile, RemoveSpaces) {
-    EXPECT_EQ(classFile::RemoveSpaces(" 4. 0. 1381. 1"), "4.0.1381.1");
-    EXPECT_EQ(classFile::RemoveSpaces("a  b "), "ab");
-    EXPECT_EQ(classFile::RemoveSpaces(""), "");
+TEST(FileInfo, RemoveSpaces) {
+    EXPECT_EQ(FileInfo::RemoveSpaces(" 4. 0. 1381. 1"), "4.0.1381.1");
+    EXPECT_EQ(FileInfo::RemoveSpaces("a  b "), "ab");
+    EXPECT_EQ(FileInfo::RemoveSpaces(""), "");
 }
 
 } // namespace

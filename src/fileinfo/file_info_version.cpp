@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "fileinfo/pe_version_reader.h"
 
@@ -25,7 +25,7 @@ std::string versionText(std::uint32_t high, std::uint32_t low) {
             text += '.';
         text += ' ' + std::to_string(fields[i]);
     }
-    return classFile::RemoveSpaces(std::move(text));
+    return FileInfo::RemoveSpaces(std::move(text));
 }
 
 std::string typeText(std::uint32_t code) {
@@ -112,7 +112,7 @@ std::string buildText(std::uint32_t flags) {
 
 } // namespace
 
-Status classFile::ReadVersionInfo() {
+Status FileInfo::ReadVersionInfo() {
     if (!Enabled())
         return notFound(fileName_);
     auto read = readFileVersionResource(fileName_);
@@ -136,21 +136,21 @@ Status classFile::ReadVersionInfo() {
 // Each query resets the field it reports before reading, so a file without a
 // version resource never shows what the previous file had.
 
-Result<std::string> classFile::FileVersion() {
+Result<std::string> FileInfo::FileVersion() {
     fileVersionText_.clear();
     if (auto read = ReadVersionInfo(); !read)
         return read.failure();
     return fileVersionText_;
 }
 
-Result<std::string> classFile::ProductVersion() {
+Result<std::string> FileInfo::ProductVersion() {
     productVersionText_.clear();
     if (auto read = ReadVersionInfo(); !read)
         return read.failure();
     return productVersionText_;
 }
 
-Result<std::string> classFile::FileType() {
+Result<std::string> FileInfo::FileType() {
     fileTypeCode_ = 0;
     if (auto read = ReadVersionInfo(); !read)
         return read.failure();
@@ -165,7 +165,7 @@ Result<std::string> classFile::FileType() {
     return typeText(fileTypeCode_);
 }
 
-Result<std::string> classFile::FileSubtype() {
+Result<std::string> FileInfo::FileSubtype() {
     fileTypeCode_ = 0;
     fileSubtypeCode_ = 0;
     if (auto read = ReadVersionInfo(); !read)
@@ -180,14 +180,14 @@ Result<std::string> classFile::FileSubtype() {
     }
 }
 
-Result<std::string> classFile::FileOS() {
+Result<std::string> FileInfo::FileOS() {
     osCode_ = 0;
     if (auto read = ReadVersionInfo(); !read)
         return read.failure();
     return osText(osCode_);
 }
 
-Result<std::string> classFile::BuildType() {
+Result<std::string> FileInfo::BuildType() {
     fileFlags_ = 0;
     if (auto read = ReadVersionInfo(); !read)
         return read.failure();

@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "platform/mount_table.h"
 #include "support/temp_tree.h"
@@ -36,7 +36,7 @@ protected:
     }
 
     test::TempTree tree;
-    classFile file;
+    FileInfo file;
     std::string source;
     std::vector<Message> messages;
 };
@@ -71,12 +71,12 @@ TEST_F(OperationsFixture, CopyAndMoveIntoAnExistingFolderKeepTheName) {
 // Nothing is ever replaced: both files stay as they were and the refusal is
 // reported.
 TEST_F(OperationsFixture, AnExistingDestinationIsNeverReplaced) {
-    using Operation = std::function<Status(classFile&, const std::string&)>;
+    using Operation = std::function<Status(FileInfo&, const std::string&)>;
     const std::pair<const char*, Operation> operations[] = {
-        {"FileCopy", &classFile::FileCopy},
-        {"Move", &classFile::Move},
-        {"Rename", &classFile::Rename},
-        {"FirstMove", &classFile::FirstMove},
+        {"FileCopy", &FileInfo::FileCopy},
+        {"Move", &FileInfo::Move},
+        {"Rename", &FileInfo::Rename},
+        {"FirstMove", &FileInfo::FirstMove},
     };
     const std::string existing = tree.file("to/report.txt", "older report");
     for (const auto& [name, operation] : operations) {
@@ -94,16 +94,16 @@ TEST_F(OperationsFixture, AnExistingDestinationIsNeverReplaced) {
 }
 
 TEST_F(OperationsFixture, EveryOperationProbesFirst) {
-    using Operation = std::function<Status(classFile&)>;
+    using Operation = std::function<Status(FileInfo&)>;
     const std::string target = tree / "to/target.txt";
     const std::pair<const char*, Operation> operations[] = {
-        {"Execute", [](classFile& f) { return f.Execute(); }},
-        {"FilePrint", [](classFile& f) { return f.FilePrint(); }},
-        {"Trash", [](classFile& f) { return f.Trash(); }},
-        {"FileCopy", [&](classFile& f) { return f.FileCopy(target); }},
-        {"Move", [&](classFile& f) { return f.Move(target); }},
-        {"Rename", [&](classFile& f) { return f.Rename(target); }},
-        {"FirstMove", [&](classFile& f) { return f.FirstMove(target); }},
+        {"Execute", [](FileInfo& f) { return f.Execute(); }},
+        {"FilePrint", [](FileInfo& f) { return f.FilePrint(); }},
+        {"Trash", [](FileInfo& f) { return f.Trash(); }},
+        {"FileCopy", [&](FileInfo& f) { return f.FileCopy(target); }},
+        {"Move", [&](FileInfo& f) { return f.Move(target); }},
+        {"Rename", [&](FileInfo& f) { return f.Rename(target); }},
+        {"FirstMove", [&](FileInfo& f) { return f.FirstMove(target); }},
     };
     // Programs that would show they were started.
     const std::string started = tree / "started";
