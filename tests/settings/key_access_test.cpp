@@ -1,4 +1,4 @@
-#include "settings/c_reg.h"
+#include "settings/key_access.h"
 
 #include "support/temp_tree.h"
 
@@ -12,16 +12,16 @@ namespace {
 using test::ScopedEnv;
 using test::TempTree;
 
-class cRegTest : public ::testing::Test {
+class KeyAccessTest : public ::testing::Test {
 protected:
     TempTree tree;
     ScopedEnv config{"XDG_CONFIG_HOME", tree / "config"};
-    cReg reg;
-    std::uint32_t user = cReg::HKEY_CURRENT_USER;
-    std::uint32_t classes = cReg::HKEY_CLASSES_ROOT;
+    KeyAccess reg;
+    std::uint32_t user = KeyAccess::CurrentUser;
+    std::uint32_t classes = KeyAccess::ClassesRoot;
 };
 
-TEST_F(cRegTest, ValuesOfOtherTypesReadAsEmptyAndGiveTheDefault) {
+TEST_F(KeyAccessTest, ValuesOfOtherTypesReadAsEmptyAndGiveTheDefault) {
     ASSERT_TRUE(setKeyValue(user, "Software\\Kestro\\chk", "Byte",
                             KeyValue{valuetype::Dword, std::string("\x02\0\0\0", 4)}));
     ASSERT_TRUE(
@@ -32,7 +32,7 @@ TEST_F(cRegTest, ValuesOfOtherTypesReadAsEmptyAndGiveTheDefault) {
     EXPECT_EQ(reg.GetSetting("Kestro", "chk", "Word", "7"), "7");
 }
 
-TEST_F(cRegTest, TextNeedingMoreThan256BytesWithItsNulReadsAsEmpty) {
+TEST_F(KeyAccessTest, TextNeedingMoreThan256BytesWithItsNulReadsAsEmpty) {
     struct Case {
         std::string text;
         bool whole;
@@ -59,12 +59,12 @@ TEST_F(cRegTest, TextNeedingMoreThan256BytesWithItsNulReadsAsEmpty) {
     }
 }
 
-TEST_F(cRegTest, TextEndsAtItsFirstNul) {
+TEST_F(KeyAccessTest, TextEndsAtItsFirstNul) {
     ASSERT_TRUE(reg.SetString(user, "Software\\Kestro", "v", std::string("abc\0def", 7)));
     EXPECT_EQ(reg.GetString(user, "Software\\Kestro", "v"), "abc");
 }
 
-TEST_F(cRegTest, MissingKeysAndValuesReadAsEmpty) {
+TEST_F(KeyAccessTest, MissingKeysAndValuesReadAsEmpty) {
     EXPECT_EQ(reg.GetString(user, "Software\\Nothing", "v"), "");
     EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top"), "");
     EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top", "0"), "0");
@@ -78,7 +78,7 @@ TEST_F(cRegTest, MissingKeysAndValuesReadAsEmpty) {
         << "a stored empty text reads as missing";
 }
 
-TEST_F(cRegTest, SetStringCreatesEveryMissingKey) {
+TEST_F(KeyAccessTest, SetStringCreatesEveryMissingKey) {
     EXPECT_TRUE(reg.SetString(user, "One\\Two\\Three\\Four", "name", "value"));
     for (const char* key : {"One", "One\\Two", "One\\Two\\Three", "One\\Two\\Three\\Four"})
         EXPECT_TRUE(keyExists(user, key)) << key;
@@ -86,7 +86,7 @@ TEST_F(cRegTest, SetStringCreatesEveryMissingKey) {
     EXPECT_EQ(reg.GetString(user, "One\\Two\\Three", "name"), "");
 }
 
-TEST_F(cRegTest, SaveAndGetSettingUseSoftwareAppSection) {
+TEST_F(KeyAccessTest, SaveAndGetSettingUseSoftwareAppSection) {
     reg.SaveSetting("Kestro", "Setting", "Top", "1530");
     EXPECT_EQ(reg.GetString(user, "Software\\Kestro\\Setting", "Top"), "1530");
     EXPECT_EQ(reg.GetSetting("KESTRO", "setting", "tOP", "0"), "1530") << "names ignore case";
@@ -96,7 +96,7 @@ TEST_F(cRegTest, SaveAndGetSettingUseSoftwareAppSection) {
     EXPECT_EQ(reg.GetSetting("Kestro", "Setting", "Top"), "1530");
 }
 
-TEST_F(cRegTest, DeleteKeyFollowsTheStore) {
+TEST_F(KeyAccessTest, DeleteKeyFollowsTheStore) {
     ASSERT_TRUE(reg.SetString(user, "Software\\Kestro\\Setting", "Top", "1"));
     EXPECT_FALSE(reg.DeleteKey(user, "Software\\Missing", "Setting")) << "parent cannot open";
     EXPECT_FALSE(reg.DeleteKey(user, "Software", "Kestro")) << "Kestro has Setting below it";
@@ -108,7 +108,7 @@ TEST_F(cRegTest, DeleteKeyFollowsTheStore) {
     EXPECT_FALSE(keyExists(user, "Software\\Kestro"));
 }
 
-TEST_F(cRegTest, ClassesRootIsReadOnly) {
+TEST_F(KeyAccessTest, ClassesRootIsReadOnly) {
     EXPECT_FALSE(reg.SetString(classes, ".kestro", "", "Kestro list"));
     EXPECT_FALSE(reg.DeleteKey(classes, "", ".txt"));
     EXPECT_EQ(reg.GetString(classes, ".kestro", ""), "");
