@@ -62,8 +62,8 @@ DocumentCommands::DocumentCommands(Form1& window, DocumentServices services)
     setObjectName(QStringLiteral("DocumentCommands"));
     if (!services_.fileDialog)
         services_.fileDialog = runFileDialog;
-    textBox_.Target(window_.Text1);
-    textBox_.TwipsPerPixel([this]() -> Result<double> { return window_.twipsPerPixel(); });
+    paneEditor_.Target(window_.Text1);
+    paneEditor_.TwipsPerPixel([this]() -> Result<double> { return window_.twipsPerPixel(); });
     connectWindow();
     showState();
 }
@@ -160,7 +160,7 @@ void DocumentCommands::mnuFileOpen_Click() {
     }
     state_.stored();
     showState();
-    textBox_.Modify(false);
+    paneEditor_.Modify(false);
     if (unreadable)
         window_.presenter().showMessage(&window_, unreadableNotice(),
                                         QString::fromUtf8(ProgramName.data(), ProgramName.size()),
@@ -193,7 +193,7 @@ void DocumentCommands::mnuFileSaveAs_Click() {
         return;
     state_.nameConfirmed(*name);
     if (saveTo(state_.name(), Command::OpenOrSaveAs))
-        textBox_.Modify(false);
+        paneEditor_.Modify(false);
 }
 
 void DocumentCommands::mnuFileExit_Click() {

@@ -19,7 +19,7 @@
 
 #include "document/document_state.h"
 #include "listgen/error_report.h"
-#include "ui/text_box_wrapper.h"
+#include "ui/list_pane_editor.h"
 
 #include <QObject>
 #include <QString>
@@ -64,7 +64,7 @@ class DocumentCommands : public QObject {
 public:
     DocumentCommands(Form1& window, DocumentServices services);
 
-    clsTextBox& textBox() { return textBox_; }
+    ListPaneEditor& paneEditor() { return paneEditor_; }
     const DocumentState& state() const { return state_; }
     // The pane's text with LF line ends.
     QString paneText() const;
@@ -89,7 +89,7 @@ private:
 
     Form1& window_;
     DocumentServices services_;
-    clsTextBox textBox_;
+    ListPaneEditor paneEditor_;
     DocumentState state_;
 };
 

@@ -41,7 +41,7 @@ QString clipboardText() {
 void DocumentCommands::showPaneItems() {
     auto& items = window_.mnuEditItem;
     const bool selected = window_.Text1->textCursor().hasSelection();
-    enable(items[UndoItem], textBox_.CanUndo());
+    enable(items[UndoItem], paneEditor_.CanUndo());
     enable(items[CutItem], selected);
     enable(items[CopyItem], selected);
     enable(items[DeleteItem], selected);
@@ -56,22 +56,22 @@ void DocumentCommands::mnuEdit_Click() {
 void DocumentCommands::mnuEditItem_Click(int index) {
     switch (index) {
     case UndoItem:
-        textBox_.Undo();
+        paneEditor_.Undo();
         break;
     case CutItem:
-        textBox_.Cut();
+        paneEditor_.Cut();
         break;
     case CopyItem:
-        textBox_.Copy();
+        paneEditor_.Copy();
         break;
     case PasteItem:
-        textBox_.Paste();
+        paneEditor_.Paste();
         break;
     case DeleteItem:
-        textBox_.Clear();
+        paneEditor_.Clear();
         break;
     case SelectAllItem:
-        textBox_.SelectAll();
+        paneEditor_.SelectAll();
         break;
     default:
         break;

@@ -117,7 +117,7 @@ private slots:
              },
              {true, false, false, true, false, true}},
             {"undo emptied",
-             [&] { commands_->textBox().CanUndo(false); },
+             [&] { commands_->paneEditor().CanUndo(false); },
              {false, false, false, true, false, true}},
             {"an empty text on the clipboard",
              [&] { clipboard_->setText(QString()); },

@@ -1,6 +1,6 @@
 #pragma once
 
-// clsTextBox: the edit-control wrapper over the list pane. It holds no text
+// ListPaneEditor: the edit-control wrapper over the list pane. It holds no text
 // of its own; every member performs one operation of the edit control on its
 // target and passes the control's answer through. Without a target (or
 // after the target is destroyed) every operation does nothing and every
@@ -33,7 +33,7 @@ class QWidget;
 
 namespace kestro {
 
-class clsTextBox {
+class ListPaneEditor {
 public:
     static constexpr int ScaleTwips = 1;
     static constexpr int ScalePixels = 3;
@@ -43,10 +43,10 @@ public:
 
     // Scale mode 1, no target, a zero rectangle; the factor from the
     // target's screen.
-    clsTextBox();
+    ListPaneEditor();
     // The default factor source refers to the object itself.
-    clsTextBox(const clsTextBox&) = delete;
-    clsTextBox& operator=(const clsTextBox&) = delete;
+    ListPaneEditor(const ListPaneEditor&) = delete;
+    ListPaneEditor& operator=(const ListPaneEditor&) = delete;
 
     void Target(QPlainTextEdit* target);
     QPlainTextEdit* Target() const;
@@ -70,14 +70,14 @@ public:
     // Deletes the selection.
     void Clear();
     // Scrolls by `lines` lines, towards the top when negative.
-    void ScrollH(int lines);
+    void ScrollLines(int lines);
     void ShowTop();
     void ShowBottom();
     bool Modify() const;
     // False clears the modified flag; true does nothing.
     void Modify(bool value);
     // Scrolls sideways by `characters` average character widths.
-    void ScrollV(int characters);
+    void ScrollSideways(int characters);
     Result<int> MarginTop();
     Status MarginTop(int value);
     Result<int> MarginLeft();
@@ -106,7 +106,7 @@ private:
     void ApplyFormatRect();
     Result<int> readEdge(int FormatRect::*edge);
     Status writeEdge(int FormatRect::*edge, int value);
-    void scrollLines(qint64 lines);
+    void scrollVerticallyBy(qint64 lines);
 
     QPointer<QPlainTextEdit> target_;
     int scaleMode_ = ScaleTwips;

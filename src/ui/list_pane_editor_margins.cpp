@@ -1,6 +1,6 @@
 // The formatting rectangle of the wrapper's target and its four edges.
 
-#include "ui/text_box_wrapper.h"
+#include "ui/list_pane_editor.h"
 
 #include <QAbstractScrollArea>
 #include <QPlainTextEdit>
@@ -36,7 +36,7 @@ Result<int> roundToInt32(double value) {
     return static_cast<int>(rounded);
 }
 
-void clsTextBox::ReadFormatRect() {
+void ListPaneEditor::ReadFormatRect() {
     FormatRect read;
     if (target_) {
         // Text is laid out in the viewport, inside the document's margin.
@@ -53,7 +53,7 @@ void clsTextBox::ReadFormatRect() {
         rect_ = read;
 }
 
-void clsTextBox::ApplyFormatRect() {
+void ListPaneEditor::ApplyFormatRect() {
     if (!target_)
         return;
     QPlainTextEdit& edit = *target_;
@@ -75,7 +75,7 @@ void clsTextBox::ApplyFormatRect() {
     (edit.*setMargins)(wanted);
 }
 
-Result<int> clsTextBox::readEdge(int FormatRect::*edge) {
+Result<int> ListPaneEditor::readEdge(int FormatRect::*edge) {
     ReadFormatRect();
     switch (scaleMode_) {
     case ScaleTwips: {
@@ -91,7 +91,7 @@ Result<int> clsTextBox::readEdge(int FormatRect::*edge) {
     }
 }
 
-Status clsTextBox::writeEdge(int FormatRect::*edge, int value) {
+Status ListPaneEditor::writeEdge(int FormatRect::*edge, int value) {
     ReadFormatRect();
     if (scaleMode_ == ScaleTwips) {
         Result<double> factor = twipsPerPixel_();
@@ -108,35 +108,35 @@ Status clsTextBox::writeEdge(int FormatRect::*edge, int value) {
     return Ok{};
 }
 
-Result<int> clsTextBox::MarginTop() {
+Result<int> ListPaneEditor::MarginTop() {
     return readEdge(&FormatRect::top);
 }
 
-Status clsTextBox::MarginTop(int value) {
+Status ListPaneEditor::MarginTop(int value) {
     return writeEdge(&FormatRect::top, value);
 }
 
-Result<int> clsTextBox::MarginLeft() {
+Result<int> ListPaneEditor::MarginLeft() {
     return readEdge(&FormatRect::left);
 }
 
-Status clsTextBox::MarginLeft(int value) {
+Status ListPaneEditor::MarginLeft(int value) {
     return writeEdge(&FormatRect::left, value);
 }
 
-Result<int> clsTextBox::RectRight() {
+Result<int> ListPaneEditor::RectRight() {
     return readEdge(&FormatRect::right);
 }
 
-Status clsTextBox::RectRight(int value) {
+Status ListPaneEditor::RectRight(int value) {
     return writeEdge(&FormatRect::right, value);
 }
 
-Result<int> clsTextBox::RectBottom() {
+Result<int> ListPaneEditor::RectBottom() {
     return readEdge(&FormatRect::bottom);
 }
 
-Status clsTextBox::RectBottom(int value) {
+Status ListPaneEditor::RectBottom(int value) {
     return writeEdge(&FormatRect::bottom, value);
 }
 

@@ -1,4 +1,4 @@
-#include "ui/text_box_wrapper.h"
+#include "ui/list_pane_editor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,7 +12,7 @@
 #include <cmath>
 #include <memory>
 
-using kestro::clsTextBox;
+using kestro::ListPaneEditor;
 
 namespace {
 
@@ -36,9 +36,9 @@ std::unique_ptr<QPlainTextEdit> barePane() {
     return edit;
 }
 
-int pixels(clsTextBox& box, kestro::Result<int> (clsTextBox::*edge)()) {
+int pixels(ListPaneEditor& box, kestro::Result<int> (ListPaneEditor::*edge)()) {
     const int mode = box.ScaleMode();
-    box.ScaleMode(clsTextBox::ScalePixels);
+    box.ScaleMode(ListPaneEditor::ScalePixels);
     const kestro::Result<int> value = (box.*edge)();
     box.ScaleMode(mode);
     return value.ok() ? value.value() : INT_MIN;
@@ -46,7 +46,7 @@ int pixels(clsTextBox& box, kestro::Result<int> (clsTextBox::*edge)()) {
 
 } // namespace
 
-class TextBoxWrapperTest : public QObject {
+class ListPaneEditorTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -67,8 +67,8 @@ private slots:
     void conversionFailuresSendNothing();
 };
 
-void TextBoxWrapperTest::withoutTargetEverythingAnswersZero() {
-    clsTextBox box;
+void ListPaneEditorTest::withoutTargetEverythingAnswersZero() {
+    ListPaneEditor box;
     QCOMPARE(box.ScaleMode(), 1);
     QVERIFY(box.Target() == nullptr);
     box.Undo();
@@ -77,8 +77,8 @@ void TextBoxWrapperTest::withoutTargetEverythingAnswersZero() {
     box.Cut();
     box.Copy();
     box.Clear();
-    box.ScrollH(5);
-    box.ScrollV(5);
+    box.ScrollLines(5);
+    box.ScrollSideways(5);
     box.ShowTop();
     box.ShowBottom();
     box.CanUndo(false);
@@ -88,7 +88,7 @@ void TextBoxWrapperTest::withoutTargetEverythingAnswersZero() {
     QCOMPARE(box.LineFromChar(3), 0);
     QVERIFY(!box.CanUndo());
     QVERIFY(!box.Modify());
-    box.ScaleMode(clsTextBox::ScalePixels);
+    box.ScaleMode(ListPaneEditor::ScalePixels);
     QCOMPARE(box.MarginLeft().value(), 0);
     QVERIFY(box.MarginTop(10).ok());
     QCOMPARE(kestro::windowClassName(nullptr), std::string());
@@ -102,9 +102,9 @@ void TextBoxWrapperTest::withoutTargetEverythingAnswersZero() {
     QCOMPARE(box.TotalLine(), 0);
 }
 
-void TextBoxWrapperTest::undoAndCanUndo() {
+void ListPaneEditorTest::undoAndCanUndo() {
     QPlainTextEdit edit;
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(&edit);
     QVERIFY(!box.CanUndo());
     edit.insertPlainText(QStringLiteral("typed"));
@@ -126,9 +126,9 @@ void TextBoxWrapperTest::undoAndCanUndo() {
     QVERIFY(!box.CanUndo());
 }
 
-void TextBoxWrapperTest::modifyFlag() {
+void ListPaneEditorTest::modifyFlag() {
     QPlainTextEdit edit;
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(&edit);
     QVERIFY(!box.Modify());
     box.Modify(true);
@@ -143,10 +143,10 @@ void TextBoxWrapperTest::modifyFlag() {
     QCOMPARE(edit.toPlainText(), QStringLiteral("x"));
 }
 
-void TextBoxWrapperTest::selectAllAndClipboardOperations() {
+void ListPaneEditorTest::selectAllAndClipboardOperations() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     QPlainTextEdit edit;
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(&edit);
 
     // Nothing to select in an empty pane, and nothing else happens.
@@ -182,9 +182,9 @@ void TextBoxWrapperTest::selectAllAndClipboardOperations() {
     QCOMPARE(edit.toPlainText(), QStringLiteral("\nbetaalpha"));
 }
 
-void TextBoxWrapperTest::clearDeletesOnlyTheSelection() {
+void ListPaneEditorTest::clearDeletesOnlyTheSelection() {
     QPlainTextEdit edit(QStringLiteral("one two three"));
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(&edit);
     QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
     box.Clear(); // no selection: nothing to delete
@@ -204,9 +204,9 @@ void TextBoxWrapperTest::clearDeletesOnlyTheSelection() {
     QCOMPARE(edit.toPlainText(), QStringLiteral("one three"));
 }
 
-void TextBoxWrapperTest::lineQueries() {
+void ListPaneEditorTest::lineQueries() {
     QPlainTextEdit edit;
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(&edit);
     QCOMPARE(box.TotalLine(), 1); // an empty text has one line
     edit.setPlainText(QStringLiteral("ab\ncd\n\nef"));
@@ -230,43 +230,43 @@ void TextBoxWrapperTest::lineQueries() {
     QCOMPARE(box.LineFromChar(-1), 3); // the caret
 }
 
-void TextBoxWrapperTest::scrolling() {
+void ListPaneEditorTest::scrolling() {
     QPlainTextEdit edit;
     edit.setLineWrapMode(QPlainTextEdit::NoWrap);
     edit.resize(200, 120);
     edit.setPlainText(numberedLines(200) + QString(400, QLatin1Char('w')));
     edit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(&edit);
 
     QCOMPARE(box.TotalLine(), 201);
     QCOMPARE(box.TopLine(), 0);
-    box.ScrollH(10); // by lines, downwards
+    box.ScrollLines(10); // by lines, downwards
     QCOMPARE(box.TopLine(), 10);
-    box.ScrollH(-4);
+    box.ScrollLines(-4);
     QCOMPARE(box.TopLine(), 6);
     box.ShowBottom();
     QVERIFY(box.TopLine() > 150);
     QCOMPARE(box.TopLine(), edit.verticalScrollBar()->maximum());
     box.ShowTop();
     QCOMPARE(box.TopLine(), 0);
-    box.ScrollH(INT_MIN); // no overflow at the extremes
+    box.ScrollLines(INT_MIN); // no overflow at the extremes
     QCOMPARE(box.TopLine(), 0);
-    box.ScrollH(INT_MAX);
+    box.ScrollLines(INT_MAX);
     QCOMPARE(box.TopLine(), edit.verticalScrollBar()->maximum());
 
     // Sideways by characters; the vertical position stays.
     const int top = box.TopLine();
     const int width = QFontMetrics(edit.font()).averageCharWidth();
-    box.ScrollV(3);
+    box.ScrollSideways(3);
     QCOMPARE(edit.horizontalScrollBar()->value(), 3 * width);
-    box.ScrollV(-1);
+    box.ScrollSideways(-1);
     QCOMPARE(edit.horizontalScrollBar()->value(), 2 * width);
     QCOMPARE(box.TopLine(), top);
 }
 
-void TextBoxWrapperTest::roundingHalfToEven_data() {
+void ListPaneEditorTest::roundingHalfToEven_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("expected"); // -1: overflow
     QTest::newRow("6.5") << 6.5 << 6;
@@ -283,7 +283,7 @@ void TextBoxWrapperTest::roundingHalfToEven_data() {
     QTest::newRow("not a number") << std::nan("") << -1;
 }
 
-void TextBoxWrapperTest::roundingHalfToEven() {
+void ListPaneEditorTest::roundingHalfToEven() {
     QFETCH(double, value);
     QFETCH(int, expected);
     const kestro::Result<int> rounded = kestro::roundToInt32(value);
@@ -296,7 +296,7 @@ void TextBoxWrapperTest::roundingHalfToEven() {
     }
 }
 
-void TextBoxWrapperTest::twipsMarginsConvertWithTheScreenFactor_data() {
+void ListPaneEditorTest::twipsMarginsConvertWithTheScreenFactor_data() {
     QTest::addColumn<double>("factor");
     QTest::addColumn<int>("written");
     QTest::addColumn<int>("storedPixels");
@@ -308,36 +308,36 @@ void TextBoxWrapperTest::twipsMarginsConvertWithTheScreenFactor_data() {
     QTest::newRow("90 at 10") << 10.0 << 90 << 9 << 90;
 }
 
-void TextBoxWrapperTest::twipsMarginsConvertWithTheScreenFactor() {
+void ListPaneEditorTest::twipsMarginsConvertWithTheScreenFactor() {
     QFETCH(double, factor);
     QFETCH(int, written);
     QFETCH(int, storedPixels);
     QFETCH(int, readBack);
     auto edit = barePane();
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(edit.get());
     box.TwipsPerPixel([factor]() -> kestro::Result<double> { return factor; });
-    QCOMPARE(box.ScaleMode(), clsTextBox::ScaleTwips);
+    QCOMPARE(box.ScaleMode(), ListPaneEditor::ScaleTwips);
 
     QVERIFY(box.MarginLeft(written).ok());
-    QCOMPARE(pixels(box, &clsTextBox::MarginLeft), storedPixels);
+    QCOMPARE(pixels(box, &ListPaneEditor::MarginLeft), storedPixels);
     QCOMPARE(edit->viewport()->geometry().left(), storedPixels);
     QCOMPARE(box.MarginLeft().value(), readBack);
 
     // The horizontal factor serves the vertical edges as well.
     QVERIFY(box.MarginTop(written).ok());
-    QCOMPARE(pixels(box, &clsTextBox::MarginTop), storedPixels);
+    QCOMPARE(pixels(box, &ListPaneEditor::MarginTop), storedPixels);
     QCOMPARE(box.MarginTop().value(), readBack);
 }
 
-void TextBoxWrapperTest::allFourEdgesInPixels() {
+void ListPaneEditorTest::allFourEdgesInPixels() {
     QPlainTextEdit edit; // the pane's own frame and document margin
     edit.resize(300, 200);
     edit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(&edit);
-    box.ScaleMode(clsTextBox::ScalePixels);
+    box.ScaleMode(ListPaneEditor::ScalePixels);
 
     const QRect area = edit.viewport()->geometry();
     const int margin = static_cast<int>(edit.document()->documentMargin());
@@ -359,11 +359,11 @@ void TextBoxWrapperTest::allFourEdgesInPixels() {
     QCOMPARE(edit.viewport()->geometry().left(), 12 - margin);
 }
 
-void TextBoxWrapperTest::otherScaleModesReadZeroAndWriteBackUnchanged() {
+void ListPaneEditorTest::otherScaleModesReadZeroAndWriteBackUnchanged() {
     auto edit = barePane();
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(edit.get());
-    box.ScaleMode(clsTextBox::ScalePixels);
+    box.ScaleMode(ListPaneEditor::ScalePixels);
     QVERIFY(box.MarginLeft(4).ok());
     QVERIFY(box.MarginTop(6).ok());
     const QRect before = edit->viewport()->geometry();
@@ -380,11 +380,11 @@ void TextBoxWrapperTest::otherScaleModesReadZeroAndWriteBackUnchanged() {
     }
 }
 
-void TextBoxWrapperTest::classicTextBoxRectangleIsOnePixelLarger() {
+void ListPaneEditorTest::classicTextBoxRectangleIsOnePixelLarger() {
     auto edit = barePane();
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(edit.get());
-    box.ScaleMode(clsTextBox::ScalePixels);
+    box.ScaleMode(ListPaneEditor::ScalePixels);
     QCOMPARE(kestro::windowClassName(edit.get()), std::string("QPlainTextEdit"));
     const int width = box.RectRight().value();
     const int height = box.RectBottom().value();
@@ -418,13 +418,13 @@ void TextBoxWrapperTest::classicTextBoxRectangleIsOnePixelLarger() {
     }
 }
 
-void TextBoxWrapperTest::conversionFailuresSendNothing() {
+void ListPaneEditorTest::conversionFailuresSendNothing() {
     auto edit = barePane();
-    clsTextBox box;
+    ListPaneEditor box;
     box.Target(edit.get());
-    box.ScaleMode(clsTextBox::ScalePixels);
+    box.ScaleMode(ListPaneEditor::ScalePixels);
     QVERIFY(box.MarginLeft(7).ok());
-    box.ScaleMode(clsTextBox::ScaleTwips);
+    box.ScaleMode(ListPaneEditor::ScaleTwips);
     const QRect before = edit->viewport()->geometry();
 
     // A tiny factor makes the pixel count too large to store.
@@ -450,5 +450,5 @@ void TextBoxWrapperTest::conversionFailuresSendNothing() {
     QCOMPARE(edit->viewport()->geometry(), before);
 }
 
-QTEST_MAIN(TextBoxWrapperTest)
-#include "text_box_wrapper_test.moc"
+QTEST_MAIN(ListPaneEditorTest)
+#include "list_pane_editor_test.moc"

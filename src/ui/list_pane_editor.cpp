@@ -1,4 +1,4 @@
-#include "ui/text_box_wrapper.h"
+#include "ui/list_pane_editor.h"
 
 #include "ui/twips.h"
 
@@ -29,108 +29,108 @@ void scrollBy(QScrollBar* bar, qint64 steps) {
 
 } // namespace
 
-clsTextBox::clsTextBox() {
+ListPaneEditor::ListPaneEditor() {
     twipsPerPixel_ = [this]() -> Result<double> {
         const QScreen* screen = target_ ? target_->screen() : nullptr;
         return kestro::twipsPerPixel(screen ? screen->logicalDotsPerInchX() : 0.0);
     };
 }
 
-void clsTextBox::Target(QPlainTextEdit* target) {
+void ListPaneEditor::Target(QPlainTextEdit* target) {
     target_ = target;
 }
 
-QPlainTextEdit* clsTextBox::Target() const {
+QPlainTextEdit* ListPaneEditor::Target() const {
     return target_.data();
 }
 
-void clsTextBox::TwipsPerPixel(TwipsPerPixelSource source) {
+void ListPaneEditor::TwipsPerPixel(TwipsPerPixelSource source) {
     twipsPerPixel_ = std::move(source);
 }
 
-void clsTextBox::Undo() {
+void ListPaneEditor::Undo() {
     if (target_)
         target_->undo();
 }
 
-int clsTextBox::TopLine() const {
+int ListPaneEditor::TopLine() const {
     return target_ ? target_->verticalScrollBar()->value() : 0;
 }
 
-int clsTextBox::TotalLine() const {
+int ListPaneEditor::TotalLine() const {
     return target_ ? target_->document()->blockCount() : 0;
 }
 
-void clsTextBox::SelectAll() {
+void ListPaneEditor::SelectAll() {
     if (target_)
         target_->selectAll();
 }
 
-void clsTextBox::Paste() {
+void ListPaneEditor::Paste() {
     if (target_)
         target_->paste();
 }
 
-void clsTextBox::Cut() {
+void ListPaneEditor::Cut() {
     if (target_)
         target_->cut();
 }
 
-void clsTextBox::Copy() {
+void ListPaneEditor::Copy() {
     if (target_)
         target_->copy();
 }
 
-bool clsTextBox::CanUndo() const {
+bool ListPaneEditor::CanUndo() const {
     return target_ && target_->document()->isUndoAvailable();
 }
 
-void clsTextBox::CanUndo(bool value) {
+void ListPaneEditor::CanUndo(bool value) {
     if (target_ && !value)
         target_->document()->clearUndoRedoStacks();
 }
 
-void clsTextBox::Clear() {
+void ListPaneEditor::Clear() {
     if (!target_ || target_->isReadOnly())
         return;
     QTextCursor cursor = target_->textCursor();
     cursor.removeSelectedText();
 }
 
-void clsTextBox::scrollLines(qint64 lines) {
+void ListPaneEditor::scrollVerticallyBy(qint64 lines) {
     if (target_)
         scrollBy(target_->verticalScrollBar(), lines);
 }
 
-void clsTextBox::ScrollH(int lines) {
-    scrollLines(lines);
+void ListPaneEditor::ScrollLines(int lines) {
+    scrollVerticallyBy(lines);
 }
 
-void clsTextBox::ShowTop() {
-    scrollLines(-static_cast<qint64>(TotalLine()));
+void ListPaneEditor::ShowTop() {
+    scrollVerticallyBy(-static_cast<qint64>(TotalLine()));
 }
 
-void clsTextBox::ShowBottom() {
-    scrollLines(TotalLine());
+void ListPaneEditor::ShowBottom() {
+    scrollVerticallyBy(TotalLine());
 }
 
-bool clsTextBox::Modify() const {
+bool ListPaneEditor::Modify() const {
     return target_ && target_->document()->isModified();
 }
 
-void clsTextBox::Modify(bool value) {
+void ListPaneEditor::Modify(bool value) {
     if (target_ && !value)
         target_->document()->setModified(false);
 }
 
-void clsTextBox::ScrollV(int characters) {
+void ListPaneEditor::ScrollSideways(int characters) {
     if (!target_)
         return;
     const int width = std::max(1, QFontMetrics(target_->font()).averageCharWidth());
     scrollBy(target_->horizontalScrollBar(), static_cast<qint64>(characters) * width);
 }
 
-int clsTextBox::LineFromChar(int position) const {
+int ListPaneEditor::LineFromChar(int position) const {
     if (!target_)
         return 0;
     const QTextDocument* document = target_->document();
