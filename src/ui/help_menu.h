@@ -40,7 +40,7 @@ struct HelpServices {
     std::shared_ptr<MessagePresenter> presenter;
     // The version dialog's; its failures go to the window's failure report
     // unless set.
-    Form2Services version;
+    VersionDialogServices version;
 };
 
 class HelpMenu : public QObject {

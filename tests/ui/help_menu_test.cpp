@@ -459,14 +459,14 @@ private slots:
             QWidget* owner = nullptr;
             QTimer::singleShot(0, [&] {
                 QWidget* shown = QApplication::activeModalWidget();
-                if (auto* dialog = qobject_cast<Form2*>(shown)) {
+                if (auto* dialog = qobject_cast<VersionDialog*>(shown)) {
                     shownName = dialog->objectName();
                     owner = dialog->parentWidget();
-                    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+                    QTest::mouseClick(dialog->okButton, Qt::LeftButton);
                 }
             });
             form.mnuHelpVer->trigger();
-            QCOMPARE(shownName, QStringLiteral("Form2"));
+            QCOMPARE(shownName, QStringLiteral("VersionDialog"));
             QCOMPARE(owner, &form);
             QVERIFY(!QApplication::activeModalWidget());
             QCOMPARE(settingDuringFlight.size(), std::size_t(2 * showing));
