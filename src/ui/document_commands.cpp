@@ -62,8 +62,9 @@ DocumentCommands::DocumentCommands(Form1& window, DocumentServices services)
     setObjectName(QStringLiteral("DocumentCommands"));
     if (!services_.fileDialog)
         services_.fileDialog = runFileDialog;
-    paneEditor_.Target(window_.Text1);
-    paneEditor_.TwipsPerPixel([this]() -> Result<double> { return window_.twipsPerPixel(); });
+    paneEditor_.setTarget(window_.Text1);
+    paneEditor_.setTwipsPerPixelSource(
+        [this]() -> Result<double> { return window_.twipsPerPixel(); });
     connectWindow();
     showState();
 }
@@ -160,7 +161,7 @@ void DocumentCommands::mnuFileOpen_Click() {
     }
     state_.stored();
     showState();
-    paneEditor_.Modify(false);
+    paneEditor_.setModified(false);
     if (unreadable)
         window_.presenter().showMessage(&window_, unreadableNotice(),
                                         QString::fromUtf8(ProgramName.data(), ProgramName.size()),
@@ -193,7 +194,7 @@ void DocumentCommands::mnuFileSaveAs_Click() {
         return;
     state_.nameConfirmed(*name);
     if (saveTo(state_.name(), Command::OpenOrSaveAs))
-        paneEditor_.Modify(false);
+        paneEditor_.setModified(false);
 }
 
 void DocumentCommands::mnuFileExit_Click() {

@@ -41,7 +41,7 @@ QString clipboardText() {
 void DocumentCommands::showPaneItems() {
     auto& items = window_.mnuEditItem;
     const bool selected = window_.Text1->textCursor().hasSelection();
-    enable(items[UndoItem], paneEditor_.CanUndo());
+    enable(items[UndoItem], paneEditor_.canUndo());
     enable(items[CutItem], selected);
     enable(items[CopyItem], selected);
     enable(items[DeleteItem], selected);
@@ -56,22 +56,22 @@ void DocumentCommands::mnuEdit_Click() {
 void DocumentCommands::mnuEditItem_Click(int index) {
     switch (index) {
     case UndoItem:
-        paneEditor_.Undo();
+        paneEditor_.undo();
         break;
     case CutItem:
-        paneEditor_.Cut();
+        paneEditor_.cut();
         break;
     case CopyItem:
-        paneEditor_.Copy();
+        paneEditor_.copy();
         break;
     case PasteItem:
-        paneEditor_.Paste();
+        paneEditor_.paste();
         break;
     case DeleteItem:
-        paneEditor_.Clear();
+        paneEditor_.deleteSelection();
         break;
     case SelectAllItem:
-        paneEditor_.SelectAll();
+        paneEditor_.selectAll();
         break;
     default:
         break;

@@ -36,61 +36,61 @@ ListPaneEditor::ListPaneEditor() {
     };
 }
 
-void ListPaneEditor::Target(QPlainTextEdit* target) {
+void ListPaneEditor::setTarget(QPlainTextEdit* target) {
     target_ = target;
 }
 
-QPlainTextEdit* ListPaneEditor::Target() const {
+QPlainTextEdit* ListPaneEditor::target() const {
     return target_.data();
 }
 
-void ListPaneEditor::TwipsPerPixel(TwipsPerPixelSource source) {
+void ListPaneEditor::setTwipsPerPixelSource(TwipsPerPixelSource source) {
     twipsPerPixel_ = std::move(source);
 }
 
-void ListPaneEditor::Undo() {
+void ListPaneEditor::undo() {
     if (target_)
         target_->undo();
 }
 
-int ListPaneEditor::TopLine() const {
+int ListPaneEditor::topLine() const {
     return target_ ? target_->verticalScrollBar()->value() : 0;
 }
 
-int ListPaneEditor::TotalLine() const {
+int ListPaneEditor::lineCount() const {
     return target_ ? target_->document()->blockCount() : 0;
 }
 
-void ListPaneEditor::SelectAll() {
+void ListPaneEditor::selectAll() {
     if (target_)
         target_->selectAll();
 }
 
-void ListPaneEditor::Paste() {
+void ListPaneEditor::paste() {
     if (target_)
         target_->paste();
 }
 
-void ListPaneEditor::Cut() {
+void ListPaneEditor::cut() {
     if (target_)
         target_->cut();
 }
 
-void ListPaneEditor::Copy() {
+void ListPaneEditor::copy() {
     if (target_)
         target_->copy();
 }
 
-bool ListPaneEditor::CanUndo() const {
+bool ListPaneEditor::canUndo() const {
     return target_ && target_->document()->isUndoAvailable();
 }
 
-void ListPaneEditor::CanUndo(bool value) {
+void ListPaneEditor::setCanUndo(bool value) {
     if (target_ && !value)
         target_->document()->clearUndoRedoStacks();
 }
 
-void ListPaneEditor::Clear() {
+void ListPaneEditor::deleteSelection() {
     if (!target_ || target_->isReadOnly())
         return;
     QTextCursor cursor = target_->textCursor();
@@ -102,35 +102,35 @@ void ListPaneEditor::scrollVerticallyBy(qint64 lines) {
         scrollBy(target_->verticalScrollBar(), lines);
 }
 
-void ListPaneEditor::ScrollLines(int lines) {
+void ListPaneEditor::scrollLines(int lines) {
     scrollVerticallyBy(lines);
 }
 
-void ListPaneEditor::ShowTop() {
-    scrollVerticallyBy(-static_cast<qint64>(TotalLine()));
+void ListPaneEditor::showTop() {
+    scrollVerticallyBy(-static_cast<qint64>(lineCount()));
 }
 
-void ListPaneEditor::ShowBottom() {
-    scrollVerticallyBy(TotalLine());
+void ListPaneEditor::showBottom() {
+    scrollVerticallyBy(lineCount());
 }
 
-bool ListPaneEditor::Modify() const {
+bool ListPaneEditor::isModified() const {
     return target_ && target_->document()->isModified();
 }
 
-void ListPaneEditor::Modify(bool value) {
+void ListPaneEditor::setModified(bool value) {
     if (target_ && !value)
         target_->document()->setModified(false);
 }
 
-void ListPaneEditor::ScrollSideways(int characters) {
+void ListPaneEditor::scrollSideways(int characters) {
     if (!target_)
         return;
     const int width = std::max(1, QFontMetrics(target_->font()).averageCharWidth());
     scrollBy(target_->horizontalScrollBar(), static_cast<qint64>(characters) * width);
 }
 
-int ListPaneEditor::LineFromChar(int position) const {
+int ListPaneEditor::lineFromChar(int position) const {
     if (!target_)
         return 0;
     const QTextDocument* document = target_->document();

@@ -36,7 +36,7 @@ Result<int> roundToInt32(double value) {
     return static_cast<int>(rounded);
 }
 
-void ListPaneEditor::ReadFormatRect() {
+void ListPaneEditor::readFormatRect() {
     FormatRect read;
     if (target_) {
         // Text is laid out in the viewport, inside the document's margin.
@@ -53,7 +53,7 @@ void ListPaneEditor::ReadFormatRect() {
         rect_ = read;
 }
 
-void ListPaneEditor::ApplyFormatRect() {
+void ListPaneEditor::applyFormatRect() {
     if (!target_)
         return;
     QPlainTextEdit& edit = *target_;
@@ -76,7 +76,7 @@ void ListPaneEditor::ApplyFormatRect() {
 }
 
 Result<int> ListPaneEditor::readEdge(int FormatRect::*edge) {
-    ReadFormatRect();
+    readFormatRect();
     switch (scaleMode_) {
     case ScaleTwips: {
         Result<double> factor = twipsPerPixel_();
@@ -92,7 +92,7 @@ Result<int> ListPaneEditor::readEdge(int FormatRect::*edge) {
 }
 
 Status ListPaneEditor::writeEdge(int FormatRect::*edge, int value) {
-    ReadFormatRect();
+    readFormatRect();
     if (scaleMode_ == ScaleTwips) {
         Result<double> factor = twipsPerPixel_();
         if (!factor)
@@ -104,39 +104,39 @@ Status ListPaneEditor::writeEdge(int FormatRect::*edge, int value) {
     } else if (scaleMode_ == ScalePixels) {
         rect_.*edge = value;
     }
-    ApplyFormatRect();
+    applyFormatRect();
     return Ok{};
 }
 
-Result<int> ListPaneEditor::MarginTop() {
+Result<int> ListPaneEditor::marginTop() {
     return readEdge(&FormatRect::top);
 }
 
-Status ListPaneEditor::MarginTop(int value) {
+Status ListPaneEditor::setMarginTop(int value) {
     return writeEdge(&FormatRect::top, value);
 }
 
-Result<int> ListPaneEditor::MarginLeft() {
+Result<int> ListPaneEditor::marginLeft() {
     return readEdge(&FormatRect::left);
 }
 
-Status ListPaneEditor::MarginLeft(int value) {
+Status ListPaneEditor::setMarginLeft(int value) {
     return writeEdge(&FormatRect::left, value);
 }
 
-Result<int> ListPaneEditor::RectRight() {
+Result<int> ListPaneEditor::rectRight() {
     return readEdge(&FormatRect::right);
 }
 
-Status ListPaneEditor::RectRight(int value) {
+Status ListPaneEditor::setRectRight(int value) {
     return writeEdge(&FormatRect::right, value);
 }
 
-Result<int> ListPaneEditor::RectBottom() {
+Result<int> ListPaneEditor::rectBottom() {
     return readEdge(&FormatRect::bottom);
 }
 
-Status ListPaneEditor::RectBottom(int value) {
+Status ListPaneEditor::setRectBottom(int value) {
     return writeEdge(&FormatRect::bottom, value);
 }
 

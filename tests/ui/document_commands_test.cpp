@@ -157,7 +157,7 @@ private slots:
         QVERIFY(saveEnabled());
         QVERIFY(commands_->state().name().empty());
         QCOMPARE(documentCommandsOf(*form_), commands_);
-        QCOMPARE(commands_->paneEditor().Target(), form_->Text1);
+        QCOMPARE(commands_->paneEditor().target(), form_->Text1);
     }
 
     // Every transition of the document through the menus and buttons, with
@@ -251,16 +251,16 @@ private slots:
     void openAndSaveAsClearTheModifiedFlagSaveDoesNot() {
         const QString name = path(QStringLiteral("flag.txt"));
         type(QStringLiteral("x"));
-        QVERIFY(commands_->paneEditor().Modify());
+        QVERIFY(commands_->paneEditor().isModified());
         dialog_.answers = {name};
         form_->mnuFileSaveAs->trigger();
-        QVERIFY(!commands_->paneEditor().Modify());
+        QVERIFY(!commands_->paneEditor().isModified());
         type(QStringLiteral("y"));
         form_->mnuFileSave->trigger();
-        QVERIFY(commands_->paneEditor().Modify());
+        QVERIFY(commands_->paneEditor().isModified());
         dialog_.answers = {name};
         form_->mnuFileOpen->trigger();
-        QVERIFY(!commands_->paneEditor().Modify());
+        QVERIFY(!commands_->paneEditor().isModified());
         QCOMPARE(pane(), QStringLiteral("xy"));
     }
 
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(titles.at(0).at(0).toString(), changed(name));
         QCOMPARE(title(), stored(name));
         QVERIFY(!saveEnabled());
-        QVERIFY(!commands_->paneEditor().CanUndo());
+        QVERIFY(!commands_->paneEditor().canUndo());
     }
 
     void shiftJisAndUtf8FilesOpenAsTheirText_data() {
@@ -469,7 +469,7 @@ private slots:
         QVERIFY(presenter_->messages[0].text.contains(name));
         QCOMPARE(title(), before);
         QVERIFY(saveEnabled());
-        QVERIFY(commands_->paneEditor().Modify());
+        QVERIFY(commands_->paneEditor().isModified());
     }
 
     void failedSaveAsKeepsTitleAndTakesTheName() {

@@ -117,7 +117,7 @@ private slots:
              },
              {true, false, false, true, false, true}},
             {"undo emptied",
-             [&] { commands_->paneEditor().CanUndo(false); },
+             [&] { commands_->paneEditor().setCanUndo(false); },
              {false, false, false, true, false, true}},
             {"an empty text on the clipboard",
              [&] { clipboard_->setText(QString()); },
