@@ -1,25 +1,35 @@
 #!/usr/bin/env bash
-# Times `kestro --list` against `find` doing the same job on one tree, in one
-# run, and prints the medians, their ratio and kestro's peak memory.
+# Times `kestro --list` against other programs doing the same job on one
+# tree, all in one run, and prints the medians, the ratios and kestro's peak
+# memory:
+#   names only   kestro --path                  find -printf, bfs -printf
+#   full facts   kestro --path --size --modified  bench/min_lister.c, bfs -printf
 #
 #   bench/run.sh [small|medium|large] [RUNS]
 #
-# The tree is made once under bench/trees/ (deterministic). Uses the release
-# build in build-release/ (./kestro.sh bench builds it).
+# The tree is made once under $BENCH_TREES (default bench/trees/; the same
+# SIZE always gives the same tree). Uses the release build in build-release/
+# (./kestro.sh bench builds it); bfs is left out when it is not installed.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 size="${1:-medium}"
 runs="${2:-5}"
 kestro="${KESTRO:-$here/../build-release/src/kestro}"
-tree="$here/trees/$size"
+trees="${BENCH_TREES:-$here/trees}"
+tree="$trees/$size"
 
 [ -x "$kestro" ] || { echo "no kestro at $kestro (run ./kestro.sh bench)" >&2; exit 2; }
 if [ ! -d "$tree" ]; then
   echo "making the $size tree in $tree ..."
+  mkdir -p "$trees"
   python3 "$here/make_tree.py" "$size" "$tree.part"
   mv "$tree.part" "$tree"
 fi
+lister="$(mktemp -d)/min_lister"
+trap 'rm -rf "$(dirname "$lister")"' EXIT
+cc -O2 -o "$lister" "$here/min_lister.c"
+have_bfs=$(command -v bfs >/dev/null && echo yes || echo no)
 
 # Median wall time in seconds of `runs` runs of a command (output discarded).
 median_time() {
@@ -42,35 +52,45 @@ peak_memory() { # kB
   fi
 }
 
-compare() { # title, then the kestro command and the find command separated by --
-  local title="$1"
-  shift
-  local kestro_cmd=() find_cmd=()
-  while [ "$1" != "--" ]; do kestro_cmd+=("$1"); shift; done
-  shift
-  find_cmd=("$@")
-  # Warm the cache and check both list the same number of files.
-  local k_lines f_lines
-  k_lines=$("${kestro_cmd[@]}" | wc -l)
-  f_lines=$("${find_cmd[@]}" | wc -l)
-  local k f
+# Every program lists the same files: kestro never walks hidden folders, so
+# the others prune them. kestro's extra lines are its header and the empty
+# line before each folder's group that the path column brings.
+prune=(-mindepth 1 -name '.*' -type d -prune -o -type f)
+names_format='%h/\t%f\n'
+facts_format='%h/\t%f\t%s Byte\t%TY/%Tm/%Td %TH:%TM:%TS\n'
+
+# One comparison: a title, kestro's options, then each peer as "name=command"
+# words separated by "--".
+compare() {
+  local title="$1" options="$2"
+  shift 2
+  local kestro_cmd=("$kestro" --list --hidden --system --no-folder-lines $options "$tree")
+  local k
+  "${kestro_cmd[@]}" >/dev/null # warm the cache
   k=$(median_time "${kestro_cmd[@]}")
-  f=$(median_time "${find_cmd[@]}")
-  local ratio
-  ratio=$(echo "$k / $f" | bc -l)
-  printf '%-28s kestro %7.3f s  find %7.3f s  ratio %5.2f  lines %s/%s  peak %s kB\n' \
-    "$title" "$k" "$f" "$ratio" "$k_lines" "$f_lines" "$(peak_memory "${kestro_cmd[@]}")"
+  printf '%s: kestro %.3f s, %s lines, peak %s kB\n' "$title" "$k" \
+    "$("${kestro_cmd[@]}" | wc -l)" "$(peak_memory "${kestro_cmd[@]}")"
+  while [ $# -gt 0 ]; do
+    local name="$1" peer=()
+    shift
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do peer+=("$1"); shift; done
+    [ $# -gt 0 ] && shift
+    local p
+    "${peer[@]}" >/dev/null
+    p=$(median_time "${peer[@]}")
+    printf '    %-12s %7.3f s  kestro/%s %5.2f  lines %s\n' "$name" "$p" "$name" \
+      "$(echo "$k / $p" | bc -l)" "$("${peer[@]}" | wc -l)"
+  done
 }
 
-# Both sides list the same files: kestro never walks hidden folders, so find
-# prunes them too. kestro's extra lines are its header and the empty line
-# before each folder's group that the path column brings.
 files=$(find "$tree" -type f | wc -l)
-echo "tree: $tree ($files files), $runs runs each, medians"
-compare "names only, recursive" \
-  "$kestro" --list --hidden --system --no-folder-lines --path "$tree" -- \
-  find "$tree" -mindepth 1 -name '.*' -type d -prune -o -type f -printf '%h/\t%f\n'
-compare "full facts, recursive" \
-  "$kestro" --list --hidden --system --no-folder-lines --path --ext --size=kb --attr \
-  --created --modified --accessed "$tree" -- \
-  find "$tree" -mindepth 1 -name '.*' -type d -prune -o -type f -printf '%h/\t%f\t%s\t%m\t%BY/%Bm/%Bd %BH:%BM:%BS\t%TY/%Tm/%Td %TH:%TM:%TS\t%AY/%Am/%Ad %AH:%AM:%AS\n'
+echo "tree: $tree ($files files), $runs runs each, medians, warm cache"
+bfs_names=() bfs_facts=()
+if [ "$have_bfs" = yes ]; then
+  bfs_names=(-- bfs bfs "$tree" "${prune[@]}" -printf "$names_format")
+  bfs_facts=(-- bfs bfs "$tree" "${prune[@]}" -printf "$facts_format")
+fi
+compare "names only (--path)" "--path" \
+  find find "$tree" "${prune[@]}" -printf "$names_format" "${bfs_names[@]}"
+compare "full facts (--path --size --modified)" "--path --size --modified" \
+  min_lister "$lister" "$tree" "${bfs_facts[@]}"

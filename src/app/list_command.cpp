@@ -1,7 +1,10 @@
 #include "app/list_command.h"
 
+#include "app/standard_streams.h"
+
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
+#include "listgen/name_helpers.h"
 #include "platform/settings_store.h"
 #include "settings/persisted_settings.h"
 
@@ -67,6 +70,7 @@ constexpr Flag Flags[] = {
     {"--folder-lines", &ListOptions::InsertPathLine, true},
     {"--no-folder-lines", &ListOptions::InsertPathLine, false},
     {"--drop-drive", &ListOptions::DropDrive, true},
+    {"--skip-unreadable", &ListOptions::SkipUnreadable, true},
 };
 
 // Options that take a text, as "--name TEXT" or "--name=TEXT".
@@ -85,18 +89,6 @@ bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
     }
     value = arguments[++i];
     return true;
-}
-
-// The report text of a failure on standard error, its line break as a
-// line feed. Failure number 0 prints nothing.
-void printReport(const Failure& failure) {
-    std::string text = ReportText(failure);
-    if (text.empty())
-        return;
-    for (char& c : text)
-        if (c == '\r')
-            c = '\n';
-    std::cerr << "kestro: " << text << std::endl;
 }
 
 // The command-line host: no event loop, Ctrl+C as the abort button, the
@@ -127,15 +119,18 @@ public:
         lastShown_ = now;
         std::string line = "\r\033[K";
         if (!cleared)
-            line += status_[0] + " " + status_[1];
+            appendShowingControls(line, status_[0] + " " + status_[1]);
         std::fwrite(line.data(), 1, line.size(), stderr);
         std::fflush(stderr);
     }
 
     void reportFailure(const Failure& failure) override {
         failed_ = true;
-        printReport(failure);
+        reportOnStandardError(failure);
     }
+
+    void noteSkippedFolders(const std::vector<Failure>& skipped) override { skipped_ = skipped; }
+    const std::vector<Failure>& skipped() const { return skipped_; }
 
     void reportAbort(const std::string& text, const std::string&) override {
         failed_ = true;
@@ -205,6 +200,7 @@ private:
     bool lineFeedOnly_;
     bool showStatus_;
     bool failed_ = false;
+    std::vector<Failure> skipped_;
     std::string status_[2];
     std::chrono::steady_clock::time_point lastShown_{};
 };
@@ -293,7 +289,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
     std::string error;
     auto commandLine = parseListArguments(arguments, error);
     if (!commandLine) {
-        std::cerr << "kestro: " << error << "\n";
+        std::cerr << "kestro: " << showingControls(error) << "\n"; // may quote an argument
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
@@ -306,19 +302,19 @@ int runListCommand(const std::vector<std::string>& arguments) {
         const SettingsStore store(SettingsApplication);
         if (store.readFailure()) {
             // Not some defaults in place of the options the user stored.
-            printReport(*store.readFailure());
+            reportOnStandardError(*store.readFailure());
             return 1;
         }
         const StoredList stored = readStoredList(store);
         for (const auto& failure : stored.failures)
-            printReport(failure);
+            reportOnStandardError(failure);
         storedFailed = !stored.failures.empty();
         options = commandLine->appliedTo(stored.options);
         if (!commandLine->folder.empty()) {
             options.RootFolder = commandLine->folder;
         } else if (stored.folderFailure) {
             // A script must not silently list some other folder.
-            printReport(*stored.folderFailure);
+            reportOnStandardError(*stored.folderFailure);
             return 1;
         } else {
             options.RootFolder = stored.folder;
@@ -329,7 +325,22 @@ int runListCommand(const std::vector<std::string>& arguments) {
     abortOnTerminationSignals();
     CommandLineHost host(options, commandLine->lineFeedOnly);
     const RunOutcome outcome = runCreateCommand(host);
-    return outcome == RunOutcome::Listed && !host.failed() && !storedFailed ? 0 : 1;
+    if (outcome != RunOutcome::Listed || host.failed())
+        return 1;
+    // Each folder left out is named once, after the list; a list with gaps
+    // is not a plain success.
+    if (!host.skipped().empty()) {
+        std::cerr << "kestro: " << SkippedFoldersNote << "
+";
+        for (const auto& failure : host.skipped())
+            std::cerr << "kestro:   ｴﾗｰ番号 " << failure.number << " "
+                      << showingControls(failure.description) << "
+";
+        std::cerr.flush();
+    }
+    if (storedFailed)
+        return 1;
+    return host.skipped().empty() ? 0 : 3;
 }
 
 } // namespace kestro

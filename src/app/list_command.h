@@ -30,7 +30,7 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
                                                   std::string& error);
 
 // Runs the command; returns the exit status (0 listed, 1 failure or abort
-// reported, 2 bad usage).
+// reported, 2 bad usage, 3 listed with unreadable folders left out).
 int runListCommand(const std::vector<std::string>& arguments);
 
 } // namespace kestro

@@ -3,6 +3,7 @@
 #include "app/info_command.h"
 #include "app/list_command.h"
 #include "app/standard_streams.h"
+#include "listgen/name_helpers.h"
 #include "ui/run_window.h"
 #include "ui/version_line.h"
 
@@ -47,8 +48,13 @@ constexpr const char* HelpText =
     "                         フォルダーが変わるごとにパスを挿入する (既定 する)\n"
     "  --drop-drive           挿入するパスからドライブ名を削除する\n"
     "  --lf                   改行を CR LF でなく LF にする\n"
+    "  --skip-unreadable      読み取れないフォルダーを除いて続け、最後に\n"
+    "                         標準エラーに示す\n"
     "\n"
-    "終了コード: 0 正常, 1 エラーが報告された, 2 使い方の誤り。\n";
+    "名前の制御文字 (タブ, 改行など) は制御文字の図形 (␉ ␊ ␍ など) で\n"
+    "示します。\n"
+    "終了コード: 0 正常, 1 エラーが報告された, 2 使い方の誤り,\n"
+    "            3 読み取れないフォルダーを除いた。\n";
 
 // Writes a mode's whole output; output that cannot be written is reported
 // and makes the exit status 1.
@@ -91,7 +97,7 @@ int main(int argc, char** argv) {
     } else if (mode == "--list") {
         status = kestro::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
     } else {
-        std::cerr << "kestro: 不明なオプションです: " << mode << "\n" << HelpText;
+        std::cerr << "kestro: 不明なオプションです: " << kestro::showingControls(mode) << "\n" << HelpText;
         return 2;
     }
     // Written output may still be lost when the descriptor is closed.

@@ -1,6 +1,7 @@
 #include "app/standard_streams.h"
 
 #include "listgen/error_report.h"
+#include "listgen/name_helpers.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -51,7 +52,11 @@ Status closeStandardOutput() {
 }
 
 void reportOnStandardError(const Failure& failure) {
-    std::string text = ReportText(failure);
+    // A name's control characters never reach the terminal raw: an escape
+    // sequence in a folder's name must not change the terminal.
+    Failure shown = failure;
+    shown.description = showingControls(failure.description);
+    std::string text = ReportText(shown);
     if (text.empty())
         return;
     for (char& c : text)

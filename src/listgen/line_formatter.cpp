@@ -60,18 +60,20 @@ void LineFormatter::beginFolder(const std::string& folder) {
     // choice shows the folder as it is and takes precedence over the two
     // conversions; otherwise half-width and upper case combine.
     pathCell_ = folder;
-    if (options_.ShortPath)
-        return;
-    if (options_.DirHalf)
-        pathCell_ = toHalfWidth(pathCell_);
-    if (options_.DirLarge)
-        pathCell_ = toUpperKeepLength(pathCell_);
+    if (!options_.ShortPath) {
+        if (options_.DirHalf)
+            pathCell_ = toHalfWidth(pathCell_);
+        if (options_.DirLarge)
+            pathCell_ = toUpperKeepLength(pathCell_);
+    }
+    if (hasControlCharacters(pathCell_))
+        pathCell_ = showingControls(pathCell_);
 }
 
 std::string LineFormatter::folderLine() const {
     if (options_.DropDrive && hasDriveName(folder_))
-        return folder_.substr(2);
-    return folder_;
+        return showingControls(std::string_view(folder_).substr(2));
+    return showingControls(folder_);
 }
 
 void LineFormatter::appendFileLine(std::string& body, std::string_view name,
@@ -94,19 +96,19 @@ void LineFormatter::appendFileLine(std::string& body, std::string_view name,
     // A short name equals the long one here; it is not upper-cased further.
     const bool upper = options_.FNameLarge && !options_.ShortName;
     if (!upper && !options_.FNameHalf) {
-        body += shown;
+        appendShowingControls(body, shown);
     } else {
         std::string cell(shown);
         if (upper)
             cell = toUpperKeepLength(cell);
         if (options_.FNameHalf)
             cell = toHalfWidth(cell);
-        body += cell;
+        appendShowingControls(body, cell);
     }
 
     if (options_.ExtensionColumn) {
         body += options_.Separator;
-        body += GetExtension(name);
+        appendShowingControls(body, GetExtension(name));
     }
     if (options_.SizeColumn) {
         body += options_.Separator;
@@ -156,7 +158,10 @@ const std::string& LineFormatter::typeName(std::string_view name) {
     if (found == typeNames_.end()) {
         std::string full = folder_;
         full += name;
-        found = typeNames_.emplace(std::move(extension), toHalfWidth(GetFileTypeName(full))).first;
+        found =
+            typeNames_
+                .emplace(std::move(extension), showingControls(toHalfWidth(GetFileTypeName(full))))
+                .first;
     }
     return found->second;
 }

@@ -5,6 +5,10 @@
 // (the path cell, the type name of each extension, the local-time offset);
 // it reads no file itself.
 //
+// Names and paths are written with their control characters shown as
+// control pictures (listgen/name_helpers.h), so that every file has exactly
+// one line and every line the same cells.
+//
 // A cell whose fact could not be read (the file vanished or cannot be read
 // between listing and formatting) is left empty; its separator stays, so the
 // columns of the other lines keep their places.

@@ -1,6 +1,5 @@
 #include "listgen/list_engine.h"
 
-#include "listgen/error_report.h"
 #include "listgen/line_formatter.h"
 #include "listgen/name_helpers.h"
 #include "platform/file_facts.h"
@@ -9,8 +8,12 @@
 #include "platform/list_spool.h"
 #include "platform/text.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace kestro {
@@ -23,6 +26,10 @@ constexpr std::size_t FileYieldEvery = 50;
 // Folders without a matching file have no checkpoint of their own; this one
 // keeps a long run of them from freezing the window or ignoring the abort.
 constexpr std::size_t FolderYieldEvery = 50;
+// What the sub-folder search may keep of the folders it read (about a
+// million names), so that the collection does not read them again; past it,
+// folders are read twice and memory stays flat on any tree.
+constexpr std::size_t EntryCacheBudget = std::size_t{24} << 20;
 
 // Names never listed: the list's own temporary file and the old swap file.
 bool isSkippedName(std::string_view name) {
@@ -41,10 +48,75 @@ private:
     ListSpool& spool_;
 };
 
+// What the walk knows of one folder: its path, its place in the tree, and
+// what the sub-folder search read of it.
+struct FolderNode {
+    static constexpr std::uint32_t NoParent = UINT32_MAX;
+
+    std::string path; // full path, ending with "/"
+    std::uint32_t parent = NoParent;
+    std::uint32_t nameStart = 0; // where the folder's own name begins in `path`
+    // The failure that kept the search from reading the folder.
+    std::optional<Failure> failure;
+    // The entries the search read, kept for the collection while they fit.
+    std::unique_ptr<FolderEntries> entries;
+
+    std::string name() const { return path.substr(nameStart, path.size() - 1 - nameStart); }
+};
+
+// The open folders from the root down to the last folder asked for. Each
+// folder is opened relative to its parent, so no path the kernel resolves is
+// longer than one name; folders visited one after another share most of
+// their chain, so each folder is opened about once.
+class FolderChain {
+public:
+    static constexpr std::size_t MaxOpenFolders = 64;
+
+    explicit FolderChain(const std::vector<FolderNode>& nodes) : nodes_(nodes) {}
+
+    // The descriptor of folder `index`, valid until the next call. A failure
+    // names that folder, whichever folder of its chain could not be opened.
+    Result<int> open(std::uint32_t index) {
+        wanted_.clear();
+        for (std::uint32_t at = index; at != FolderNode::NoParent; at = nodes_[at].parent)
+            wanted_.push_back(at);
+        std::reverse(wanted_.begin(), wanted_.end());
+        std::size_t common = 0;
+        while (common < open_.size() && common < wanted_.size() &&
+               open_[common].first == wanted_[common])
+            ++common;
+        // Go down from the deepest folder of the shared part still open.
+        while (common > 0 && !open_[common - 1].second.isOpen())
+            --common;
+        open_.erase(open_.begin() + static_cast<std::ptrdiff_t>(common), open_.end());
+        for (std::size_t level = common; level < wanted_.size(); ++level) {
+            const FolderNode& node = nodes_[wanted_[level]];
+            auto opened = level == 0
+                              ? OpenFolder::open(node.path)
+                              : open_.back().second.openChild(node.name().c_str(), node.path);
+            if (!opened) {
+                open_.clear();
+                return makeFailure(opened.failure().number, nodes_[index].path);
+            }
+            open_.emplace_back(wanted_[level], std::move(opened).value());
+        }
+        // A very deep tree must not use up the descriptors: only the lowest
+        // folders stay open, the ones above are opened again when needed.
+        for (std::size_t level = 0; level + MaxOpenFolders < open_.size(); ++level)
+            open_[level].second = OpenFolder();
+        return open_.back().second.fd();
+    }
+
+private:
+    const std::vector<FolderNode>& nodes_;
+    std::vector<std::pair<std::uint32_t, OpenFolder>> open_;
+    std::vector<std::uint32_t> wanted_;
+};
+
 class CreateCommand {
 public:
     CreateCommand(ListHost& host, std::string spoolFolder)
-        : host_(host), spoolFolder_(std::move(spoolFolder)) {}
+        : host_(host), spoolFolder_(std::move(spoolFolder)), chain_(nodes_) {}
 
     RunOutcome run();
 
@@ -54,13 +126,25 @@ private:
     Checkpoint yieldAndCheck();
     std::optional<RunOutcome> checkpoint();
     bool yieldForQuit();
-    bool searchSubFolders(const std::string& root, std::vector<std::string>& queue);
-    RunOutcome collect(const std::vector<std::string>& folders);
+    bool expand(std::uint32_t index, bool showStatus);
+    bool searchSubFolders();
+    std::vector<std::uint32_t> collectionOrder() const;
+    RunOutcome collect(const std::vector<std::uint32_t>& order);
+    std::optional<RunOutcome> folderFailed(std::uint32_t index, const Failure& failure,
+                                           bool skipUnreadable);
     RunOutcome endRun(RunOutcome outcome, const Failure* failure = nullptr);
 
     ListHost& host_;
     std::string spoolFolder_;
     std::unique_ptr<ListSpool> spool_;
+    std::vector<FolderNode> nodes_; // the root first, then in order of discovery
+    FolderChain chain_;
+    std::size_t cachedBytes_ = 0;
+    // Folders of the previous pass of the search whose sub-folders the
+    // current pass reads, held open (up to maxParked_) by their index.
+    std::unordered_map<std::uint32_t, OpenFolder> parked_;
+    std::size_t maxParked_ = 0;
+    std::vector<Failure> skipped_;
     bool quit_ = false;
 };
 
@@ -108,46 +192,143 @@ RunOutcome CreateCommand::endRun(RunOutcome outcome, const Failure* failure) {
     return outcome;
 }
 
+// Reads folder `index` once: its sub-folders join the walk, and its entries
+// are kept for the collection while they fit the budget. A folder that
+// cannot be read keeps its failure for the collection, which applies the
+// failure rule to it in its turn. Whether a sub-folder was found.
+bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
+    auto entries = std::make_unique<FolderEntries>();
+    // A parent kept open by the previous pass saves opening the chain to it.
+    OpenFolder own;
+    int fd = -1;
+    const auto parked = parked_.find(nodes_[index].parent);
+    if (parked != parked_.end()) {
+        auto opened = parked->second.openChild(nodes_[index].name().c_str(), nodes_[index].path);
+        if (!opened) {
+            nodes_[index].failure = opened.failure();
+            return false;
+        }
+        own = std::move(opened).value();
+        fd = own.fd();
+    } else {
+        auto chained = chain_.open(index);
+        if (!chained) {
+            nodes_[index].failure = chained.failure();
+            return false;
+        }
+        fd = chained.value();
+    }
+    if (auto read = readFolderEntries(fd, *entries, nodes_[index].path); !read) {
+        nodes_[index].failure = read.failure();
+        return false;
+    }
+    bool found = false;
+    forEachWalkableSubFolder(*entries, [&](const char* name) {
+        FolderNode child;
+        child.parent = index;
+        child.nameStart = static_cast<std::uint32_t>(nodes_[index].path.size());
+        child.path = nodes_[index].path;
+        child.path += name;
+        if (showStatus)
+            host_.setStatus(2, ShortenPath(showingControls(child.path), StatusLimit));
+        child.path += '/';
+        nodes_.push_back(std::move(child));
+        found = true;
+    });
+    // The next pass reads the sub-folders found here, one after another.
+    if (found && parked_.size() < maxParked_) {
+        if (own.isOpen()) {
+            parked_.emplace(index, std::move(own));
+        } else if (auto copy = OpenFolder::duplicate(fd, nodes_[index].path)) {
+            parked_.emplace(index, std::move(copy).value());
+        }
+    }
+    entries->shrink(); // kept for a while: no room to grow
+    if (cachedBytes_ + entries->bytes() <= EntryCacheBudget) {
+        cachedBytes_ += entries->bytes();
+        nodes_[index].entries = std::move(entries);
+    }
+    return found;
+}
+
 // Breadth-first, in passes: each pass visits exactly the folders found by
 // the previous one. Returns false when the run must stop (abort or quit).
-bool CreateCommand::searchSubFolders(const std::string& root, std::vector<std::string>& queue) {
-    auto appendChildren = [&](const std::string& folder, bool showStatus) {
-        auto children = listWalkableSubFolders(folder);
-        // A folder that cannot be read has no sub-folders to offer; its own
-        // failure is reported when its files are listed.
-        if (!children)
-            return false;
-        for (const auto& child : children.value()) {
-            queue.push_back(folder + child);
-            if (showStatus)
-                host_.setStatus(2, ShortenPath(queue.back(), StatusLimit));
-        }
-        return !children.value().empty();
-    };
-
-    appendChildren(root, false);
-    std::size_t start = 0;
+bool CreateCommand::searchSubFolders() {
+    maxParked_ = spareFolderDescriptors();
+    expand(0, false);
+    std::uint32_t previousParent = FolderNode::NoParent;
+    std::size_t start = 1;
     bool found = true;
     while (found) {
         found = false;
-        const std::size_t end = queue.size();
+        const std::size_t end = nodes_.size();
         for (std::size_t index = start; index < end; ++index) {
-            if (index % SearchYieldEvery == 0) {
+            if ((index - 1) % SearchYieldEvery == 0) {
                 if (yieldAndCheck() != Checkpoint::Go)
                     return false;
             }
-            const std::string folder = withTrailingSeparator(queue[index]);
-            if (appendChildren(folder, true))
+            // The sub-folders of one folder follow each other: once past
+            // them, their parent is not needed open any more.
+            const std::uint32_t parent = nodes_[index].parent;
+            if (parent != previousParent) {
+                parked_.erase(previousParent);
+                previousParent = parent;
+            }
+            if (expand(static_cast<std::uint32_t>(index), true))
                 found = true;
             if (yieldForQuit())
                 return false;
         }
         start = end;
     }
+    parked_.clear();
     return true;
 }
 
-RunOutcome CreateCommand::collect(const std::vector<std::string>& folders) {
+// The root first (it is a prefix of every other folder), then the others
+// in ascending order of their paths without regard to case.
+std::vector<std::uint32_t> CreateCommand::collectionOrder() const {
+    struct Key {
+        std::string folded;
+        std::uint32_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(nodes_.size());
+    for (std::uint32_t index = 1; index < nodes_.size(); ++index) {
+        const std::string& path = nodes_[index].path;
+        keys.push_back({foldedSortKey(std::string_view(path).substr(0, path.size() - 1)), index});
+    }
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (const int order = a.folded.compare(b.folded); order != 0)
+            return order < 0;
+        const std::string& left = nodes_[a.index].path;
+        const std::string& right = nodes_[b.index].path;
+        return std::string_view(left).substr(0, left.size() - 1) <
+               std::string_view(right).substr(0, right.size() - 1);
+    });
+    std::vector<std::uint32_t> order;
+    order.reserve(nodes_.size());
+    order.push_back(0);
+    for (const Key& key : keys)
+        order.push_back(key.index);
+    return order;
+}
+
+// The failure rule for a folder that cannot be read. The failures the
+// command lets pass are those of single files; a folder is never passed
+// over in silence: below the root it is left out and named after the list
+// when the run skips unreadable folders, and otherwise, like the root, it
+// ends the run with its report.
+std::optional<RunOutcome> CreateCommand::folderFailed(std::uint32_t index, const Failure& failure,
+                                                      bool skipUnreadable) {
+    if (index != 0 && skipUnreadable) {
+        skipped_.push_back(failure);
+        return std::nullopt;
+    }
+    return endRun(RunOutcome::Failed, &failure);
+}
+
+RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     const ListOptions options = host_.readOptions();
     const FilePatternSet patterns(options.Patterns);
     const IncludeSwitches include{options.IncludeReadOnly, options.IncludeArchive,
@@ -163,23 +344,56 @@ RunOutcome CreateCommand::collect(const std::vector<std::string>& folders) {
         return endRun(RunOutcome::Failed, &written.failure());
 
     std::string body;
-    std::string path;
-    FileFacts facts;
-    for (std::size_t index = 0; index < folders.size(); ++index) {
-        if (index > 0 && index % FolderYieldEvery == 0) {
+    FolderEntries read;
+    const std::uint32_t effectiveUser = effectiveUserId();
+    for (std::size_t position = 0; position < order.size(); ++position) {
+        if (position > 0 && position % FolderYieldEvery == 0) {
             if (auto stop = checkpoint())
                 return *stop;
         }
-        auto names = listFiles(folders[index], patterns, include);
-        if (!names) {
-            if (isSilentFailure(Command::Create, names.failure().number))
-                continue;
-            return endRun(RunOutcome::Failed, &names.failure());
-        }
-        const std::string folder = withTrailingSeparator(folders[index]);
-        host_.setStatus(2, ShortenPath(folder, StatusLimit));
-        if (names.value().empty())
+        const std::uint32_t index = order[position];
+        FolderNode& node = nodes_[index];
+        if (node.failure) {
+            if (auto stop = folderFailed(index, *node.failure, options.SkipUnreadable))
+                return *stop;
             continue;
+        }
+        // What the search kept, or else one more reading of the folder.
+        // Held until the folder's lines are made: the names point into it.
+        const std::unique_ptr<FolderEntries> kept = std::move(node.entries);
+        if (kept)
+            cachedBytes_ -= kept->bytes();
+        const FolderEntries* entries = kept.get();
+        if (!entries) {
+            auto fd = chain_.open(index);
+            Status done =
+                fd ? readFolderEntries(fd.value(), read, node.path) : Status(fd.failure());
+            if (!done) {
+                if (auto stop = folderFailed(index, done.failure(), options.SkipUnreadable))
+                    return *stop;
+                continue;
+            }
+            entries = &read;
+        }
+        const std::vector<std::string_view> files = selectFiles(*entries, patterns, include, [&] {
+            auto fd = chain_.open(index);
+            return fd ? fd.value() : -1;
+        });
+        const std::string& folder = node.path;
+        host_.setStatus(2, ShortenPath(showingControls(folder), StatusLimit));
+        if (files.empty())
+            continue;
+
+        int folderFd = -1;
+        if (formatter.needsFacts()) {
+            auto fd = chain_.open(index);
+            if (!fd) {
+                if (auto stop = folderFailed(index, fd.failure(), options.SkipUnreadable))
+                    return *stop;
+                continue;
+            }
+            folderFd = fd.value();
+        }
 
         formatter.beginFolder(folder);
         body.clear();
@@ -187,25 +401,25 @@ RunOutcome CreateCommand::collect(const std::vector<std::string>& folders) {
             body += "\r\n";
             body += formatter.folderLine();
         }
-        const auto& files = names.value();
+        FileFacts facts;
         for (std::size_t j = 0; j < files.size(); ++j) {
             if (j % FileYieldEvery == 0) {
                 if (auto stop = checkpoint())
                     return *stop;
             }
-            const std::string& name = files[j];
+            const std::string_view name = files[j];
             if (isSkippedName(name))
                 continue;
             const FileFacts* known = nullptr;
-            if (formatter.needsFacts()) {
-                // One probe and one statx per file; a file that vanished or
-                // cannot be read keeps its line with those cells empty.
-                path.assign(folder).append(name);
-                if (probeReadable(path)) {
-                    if (auto read = readFileFacts(path)) {
-                        facts = read.value();
-                        known = &facts;
-                    }
+            if (folderFd >= 0) {
+                // One statx (and a probe where the owner's bits do not
+                // answer it) per file, relative to its folder; a file that
+                // vanished or cannot be read keeps its line with those
+                // cells empty.
+                if (auto readFacts =
+                        readReadableFileFactsAt(folderFd, name.data(), effectiveUser)) {
+                    facts = readFacts.value();
+                    known = &facts;
                 }
             }
             formatter.appendFileLine(body, name, known);
@@ -215,6 +429,8 @@ RunOutcome CreateCommand::collect(const std::vector<std::string>& folders) {
             return endRun(RunOutcome::Failed, &written.failure());
     }
 
+    if (!skipped_.empty())
+        host_.noteSkippedFolders(skipped_);
     ListSpoolText text(*spool_);
     if (auto accepted = host_.acceptList(text); !accepted)
         return endRun(RunOutcome::Failed, &accepted.failure());
@@ -229,17 +445,14 @@ RunOutcome CreateCommand::run() {
     host_.clearAbortRequest();
     host_.enableControls(false);
     const RootChoice choice = host_.readRoot();
-    const std::string root = withTrailingSeparator(choice.folder);
     host_.setStatus(1, SearchingStatus);
 
-    std::vector<std::string> queue;
-    if (choice.subFolders && !searchSubFolders(root, queue))
+    FolderNode root;
+    root.path = withTrailingSeparator(choice.folder);
+    nodes_.push_back(std::move(root));
+    if (choice.subFolders && !searchSubFolders())
         return endRun(quit_ ? RunOutcome::Quit : RunOutcome::Aborted);
-
-    // The root comes first: it is a prefix of every other folder.
-    sortNoCase(queue);
-    queue.insert(queue.begin(), root);
-    return collect(queue);
+    return collect(collectionOrder());
 }
 
 } // namespace

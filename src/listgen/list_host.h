@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestro {
 
@@ -59,6 +60,11 @@ public:
     // The user's abort: `text` with `title`, a stop icon and OK.
     virtual void reportAbort(const std::string& text, const std::string& title) = 0;
 
+    // The folders left out of the list because they could not be read (each
+    // failure names its folder once), handed over just before the list, only
+    // when the run skips unreadable folders and some were skipped.
+    virtual void noteSkippedFolders(const std::vector<Failure>& skipped) { (void)skipped; }
+
     // The whole finished list, handed over once, before the run ends.
     virtual Status acceptList(ListText& list) = 0;
     // The run finished normally.
@@ -69,5 +75,7 @@ inline constexpr const char* AbortText = "ユーザーによって中断され�
 inline constexpr const char* AbortTitle = "処理の中断";
 inline constexpr const char* SearchingStatus = "ｻﾌﾞﾌｫﾙﾀﾞ検索中...";
 inline constexpr const char* CollectingStatus = "ﾌｧｲﾙ情報取得中...";
+// The heading of the note that names the skipped folders.
+inline constexpr const char* SkippedFoldersNote = "読み取れないため一覧から除いたﾌｫﾙﾀﾞ:";
 
 } // namespace kestro

@@ -38,6 +38,9 @@ struct ListOptions {
     bool AccessTimeColumn = false;
     bool LeadingTab = false;
     bool InsertPathLine = true;
+    // A folder below the root that cannot be opened or read (or vanished) is
+    // left out and named after the list, instead of ending the run.
+    bool SkipUnreadable = false;
 };
 
 // The separator choices of the separator box, as shown.

@@ -94,4 +94,37 @@ std::string GetFileTypeName(std::string_view path) {
     return extension + " ﾌｧｲﾙ";
 }
 
+bool hasControlCharacters(std::string_view text) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+void appendShowingControls(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte != 0x7F)
+            continue;
+        out.append(text.substr(start, i - start));
+        // U+2400 + byte (U+2421 for DEL) in UTF-8: E2 90 80+byte, E2 90 A1.
+        const unsigned picture = byte == 0x7F ? 0x21 : byte;
+        out += '\xE2';
+        out += static_cast<char>(0x90);
+        out += static_cast<char>(0x80 + picture);
+        start = i + 1;
+    }
+    out.append(text.substr(start));
+}
+
+std::string showingControls(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    appendShowingControls(shown, text);
+    return shown;
+}
+
 } // namespace kestro

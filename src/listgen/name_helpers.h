@@ -35,4 +35,13 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes);
 // none is registered (" ﾌｧｲﾙ" alone for a name without extension).
 std::string GetFileTypeName(std::string_view path);
 
+// Names may hold control characters (a tab, a line feed ...), which would
+// break a list's lines and columns or act on a terminal. Wherever a name or
+// path is shown, each C0 control character (U+0000-U+001F) and DEL appear as
+// their control pictures (U+2400-U+241F, U+2421: a tab as "␉", a line feed
+// as "␊"); every other byte stays as it is.
+bool hasControlCharacters(std::string_view text);
+void appendShowingControls(std::string& out, std::string_view text);
+std::string showingControls(std::string_view text);
+
 } // namespace kestro

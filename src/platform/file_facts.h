@@ -40,6 +40,24 @@ bool probeReadable(const std::string& path);
 // user may not search) and a description naming `path`.
 Result<FileFacts> readFileFacts(const std::string& path);
 
+// The same, relative to an open folder `folderFd` (a descriptor of
+// platform/folder.h's OpenFolder): `name` is one entry of that folder, so
+// the kernel resolves one name, whatever the depth of the folder. Failures
+// name `name`.
+bool probeReadableAt(int folderFd, const char* name);
+Result<FileFacts> readFileFactsAt(int folderFd, const char* name);
+
+// The facts of a file of an open folder that the calling user may read, as
+// the create command takes them: readFileFactsAt, then the probe, which is
+// left out when the owner's read bit already answers it for the owner.
+// Fails like readFileFactsAt, or with 70 when the user may not read it.
+// `effectiveUser` is effectiveUserId(), read once for a whole walk.
+Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name,
+                                          std::uint32_t effectiveUser);
+
+// The user whose rights the access checks apply (geteuid).
+std::uint32_t effectiveUserId();
+
 // The attribute set of `path` (following a final link).
 Result<std::uint32_t> readAttributes(const std::string& path);
 

@@ -39,6 +39,18 @@ FileTime fileTimeOf(const struct statx_timestamp& stamp) {
     return FileTime{stamp.tv_sec, stamp.tv_nsec};
 }
 
+FileFacts factsOf(std::string_view path, const struct statx& info) {
+    FileFacts facts;
+    facts.size = static_cast<std::int64_t>(info.stx_size);
+    facts.allocatedSize = static_cast<std::int64_t>(info.stx_blocks) * 512;
+    facts.attributes = attributesOf(path, info.stx_mode);
+    facts.linkCount = info.stx_nlink;
+    facts.lastAccess = fileTimeOf(info.stx_atime);
+    facts.lastWrite = fileTimeOf(info.stx_mtime);
+    facts.creation = (info.stx_mask & STATX_BTIME) ? fileTimeOf(info.stx_btime) : facts.lastWrite;
+    return facts;
+}
+
 } // namespace
 
 bool probeEnabled(const std::string& path) {
@@ -59,15 +71,36 @@ Result<FileFacts> readFileFacts(const std::string& path) {
     if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
                 &info) != 0)
         return failureFromErrno(errno, path, false);
-    FileFacts facts;
-    facts.size = static_cast<std::int64_t>(info.stx_size);
-    facts.allocatedSize = static_cast<std::int64_t>(info.stx_blocks) * 512;
-    facts.attributes = attributesOf(path, info.stx_mode);
-    facts.linkCount = info.stx_nlink;
-    facts.lastAccess = fileTimeOf(info.stx_atime);
-    facts.lastWrite = fileTimeOf(info.stx_mtime);
-    facts.creation = (info.stx_mask & STATX_BTIME) ? fileTimeOf(info.stx_btime) : facts.lastWrite;
-    return facts;
+    return factsOf(path, info);
+}
+
+bool probeReadableAt(int folderFd, const char* name) {
+    return name[0] != 0 && ::faccessat(folderFd, name, R_OK, AT_EACCESS) == 0;
+}
+
+Result<FileFacts> readFileFactsAt(int folderFd, const char* name) {
+    struct statx info;
+    if (::statx(folderFd, name, AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
+        return failureFromErrno(errno, name, false);
+    return factsOf(name, info);
+}
+
+std::uint32_t effectiveUserId() {
+    return ::geteuid();
+}
+
+Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name,
+                                          std::uint32_t effectiveUser) {
+    struct statx info;
+    if (::statx(folderFd, name, AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
+        return failureFromErrno(errno, name, false);
+    // For the owner the kernel decides by the owner's bits alone (an access
+    // list never overrides them), so the second system call is needed only
+    // for everybody else.
+    const bool ownerMayRead = (info.stx_mode & S_IRUSR) != 0 && info.stx_uid == effectiveUser;
+    if (!ownerMayRead && !probeReadableAt(folderFd, name))
+        return failureFromErrno(EACCES, name, false);
+    return factsOf(name, info);
 }
 
 Result<std::uint32_t> readAttributes(const std::string& path) {

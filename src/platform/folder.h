@@ -10,8 +10,11 @@
 
 #include "platform/failure.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestro {
@@ -35,6 +38,104 @@ struct IncludeSwitches {
     bool hidden = false;
     bool system = false;
 };
+
+// An open folder. Its files and sub-folders are reached relative to it
+// (openat, fstatat), so no path longer than one name is ever handed to the
+// kernel and the depth of a tree does not matter. Closes itself; movable.
+class OpenFolder {
+public:
+    OpenFolder() = default;
+    ~OpenFolder();
+    OpenFolder(OpenFolder&& other) noexcept;
+    OpenFolder& operator=(OpenFolder&& other) noexcept;
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // Opens `path` (without following a final link's folder-ness check: a
+    // link to a folder opens as that folder). Fails with the errno's number
+    // (76 missing, 70 not allowed, 52 a name too long ...) naming `path`.
+    static Result<OpenFolder> open(const std::string& path);
+    // Another descriptor of the folder `fd` (of an OpenFolder that stays its
+    // owner's).
+    static Result<OpenFolder> duplicate(int fd, const std::string& reportedPath);
+    // Opens the sub-folder `name` of this folder, never through a link.
+    // Failures as open(), naming `reportedPath`.
+    Result<OpenFolder> openChild(const char* name, const std::string& reportedPath) const;
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+private:
+    explicit OpenFolder(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
+// The kind of a folder entry as the enumeration tells it, without following
+// a link: an entry whose kind the file system does not tell is stat'ed, so
+// only a link is left to resolve.
+enum class EntryKind : unsigned char { File, Folder, Link, System };
+
+// The entries of one folder as one enumeration gave them, "." and ".."
+// left out, each with its kind. Packed in one buffer: two bytes per entry
+// more than its name.
+class FolderEntries {
+public:
+    struct Entry {
+        const char* name; // NUL-terminated
+        EntryKind kind;
+    };
+
+    void add(EntryKind kind, std::string_view name);
+    void clear() { packed_.clear(); }
+    bool empty() const { return packed_.empty(); }
+    // Memory the entries hold.
+    std::size_t bytes() const { return packed_.capacity(); }
+    void shrink() { packed_.shrink_to_fit(); }
+
+    // Calls `visit(const Entry&)` for each entry in the enumeration's order.
+    template <class Visit> void forEach(Visit&& visit) const {
+        const char* at = packed_.data();
+        const char* end = at + packed_.size();
+        while (at < end) {
+            Entry entry{at + 1, static_cast<EntryKind>(*at)};
+            visit(entry);
+            at += 2 + std::char_traits<char>::length(at + 1);
+        }
+    }
+
+private:
+    std::string packed_; // per entry: type byte, name, NUL
+};
+
+// Reads every entry of the open folder `folderFd` (OpenFolder::fd()) into `entries` (emptied first)
+// in one getdents pass; an entry that vanishes before its kind is known is left out. Fails with the
+// errno's number naming `reportedPath`.
+Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string& reportedPath);
+
+// Calls `visit(const char* name)` for each entry that a folder walk
+// descends into: a real folder (never a link), neither hidden nor system.
+template <class Visit> void forEachWalkableSubFolder(const FolderEntries& entries, Visit&& visit) {
+    entries.forEach([&](const FolderEntries::Entry& entry) {
+        if (entry.kind == EntryKind::Folder && entry.name[0] != '.')
+            visit(entry.name);
+    });
+}
+
+// The names among `entries` that are files matching `patterns` and passing
+// `include`, sorted as listFiles sorts them, as views into `entries` (each
+// followed by a NUL, so data() can be handed to a system call) that are
+// valid while `entries` is unchanged. `folderFd()` gives the folder's
+// descriptor (or a negative value when it cannot be had) and is called only
+// when an entry is a link to resolve or the read-only switch is off; an
+// entry that then cannot be stat'ed is left out.
+std::vector<std::string_view> selectFiles(const FolderEntries& entries,
+                                          const FilePatternSet& patterns,
+                                          const IncludeSwitches& include,
+                                          const std::function<int()>& folderFd);
+
+// How many folders a walk may hold open at once besides the chain it is in:
+// a quarter of the descriptors the process may open, at most 4096.
+std::size_t spareFolderDescriptors();
 
 // The names of the sub-folders of `folder` that a folder walk descends into:
 // real folders only (a link to a folder is never followed), neither hidden

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -24,29 +25,17 @@ struct FolderEntry {
     unsigned char d_type;
 };
 
-// An open folder read with getdents64 directly: one open, large reads, and
-// none of the descriptor checks that opendir adds to every folder (these
-// count when a million files are listed). Closes itself.
+// Reads an open folder with getdents64 directly: large reads, and none of
+// the checks that opendir adds to every folder (these count when a million
+// files are listed). Does not own the descriptor.
 class FolderStream {
 public:
-    explicit FolderStream(const std::string& folder) {
-        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-        if (fd_ < 0)
-            error_ = errno;
-    }
-    ~FolderStream() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FolderStream(const FolderStream&) = delete;
-    FolderStream& operator=(const FolderStream&) = delete;
+    explicit FolderStream(int fd) : fd_(fd) {}
 
-    bool open() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
     int error() const { return error_; }
 
     // The next entry other than "." and "..", or null at the end or on a
-    // failure. error() is the errno of a failed open or read, else 0.
+    // failure. error() is the errno of a failed read, else 0.
     const FolderEntry* next() {
         for (;;) {
             if (offset_ >= filled_) {
@@ -77,7 +66,7 @@ public:
     }
 
 private:
-    int fd_ = -1;
+    int fd_;
     int error_ = 0;
     std::size_t filled_ = 0;
     std::size_t offset_ = 0;
@@ -85,107 +74,212 @@ private:
     alignas(8) char buffer_[64 * 1024];
 };
 
-bool isHiddenName(const char* name) {
-    return name[0] == '.';
-}
-
-enum class Kind { File, DanglingLink, Folder, System, Gone };
-
-Kind kindOfMode(mode_t mode) {
+EntryKind kindOfMode(mode_t mode) {
     if (S_ISREG(mode))
-        return Kind::File;
+        return EntryKind::File;
     if (S_ISDIR(mode))
-        return Kind::Folder;
-    return Kind::System;
+        return EntryKind::Folder;
+    if (S_ISLNK(mode))
+        return EntryKind::Link;
+    return EntryKind::System;
 }
 
-// The kind of an entry and, when a stat was needed for it, its mode. A link
-// takes its target's kind; a link that leads nowhere is a plain file.
-Kind kindOfEntry(int folderFd, const FolderEntry& entry, struct stat& info, bool& haveInfo) {
-    haveInfo = false;
-    unsigned char type = entry.d_type;
-    if (type == DT_UNKNOWN) {
-        if (::fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return Kind::Gone;
-        if (!S_ISLNK(info.st_mode)) {
-            haveInfo = true;
-            return kindOfMode(info.st_mode);
-        }
-        type = DT_LNK;
+// Sorts as sortNoCase does, with all sort keys in one buffer: a folder's
+// names cost no allocation each.
+void sortViewsNoCase(std::vector<std::string_view>& names) {
+    struct Keyed {
+        std::size_t keyStart;
+        std::size_t keyLength;
+        std::string_view name;
+    };
+    std::string keys;
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    for (std::string_view name : names) {
+        const std::size_t start = keys.size();
+        appendFoldedSortKey(keys, name);
+        keyed.push_back({start, keys.size() - start, name});
     }
-    switch (type) {
-    case DT_REG:
-        return Kind::File;
-    case DT_DIR:
-        return Kind::Folder;
-    case DT_LNK:
-        if (::fstatat(folderFd, entry.d_name, &info, 0) != 0)
-            return Kind::DanglingLink;
-        haveInfo = true;
-        return kindOfMode(info.st_mode);
-    default:
-        return Kind::System; // FIFO, socket, character or block device
-    }
+    const std::string_view all(keys);
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        const int order =
+            all.substr(a.keyStart, a.keyLength).compare(all.substr(b.keyStart, b.keyLength));
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = keyed[i].name;
 }
 
+int openFolderAt(int at, const char* name, int extraFlags) {
+    int fd;
+    do
+        fd = ::openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | extraFlags);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
 } // namespace
 
-Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {
-    FolderStream stream(folder);
-    if (!stream.open())
-        return failureFromErrno(stream.error(), folder, true);
-    std::vector<std::string> names;
+OpenFolder::~OpenFolder() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+OpenFolder::OpenFolder(OpenFolder&& other) noexcept : fd_(other.fd_) {
+    other.fd_ = -1;
+}
+
+OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+Result<OpenFolder> OpenFolder::open(const std::string& path) {
+    const int fd = openFolderAt(AT_FDCWD, path.c_str(), 0);
+    if (fd < 0)
+        return failureFromErrno(errno, path, true);
+    return OpenFolder(fd);
+}
+
+Result<OpenFolder> OpenFolder::openChild(const char* name, const std::string& reportedPath) const {
+    const int fd = openFolderAt(fd_, name, O_NOFOLLOW);
+    if (fd < 0) // a link put in a folder's place is no folder of the walk
+        return failureFromErrno(errno == ELOOP ? ENOTDIR : errno, reportedPath, true);
+    return OpenFolder(fd);
+}
+
+void FolderEntries::add(EntryKind kind, std::string_view name) {
+    packed_ += static_cast<char>(kind);
+    packed_ += name;
+    packed_ += '\0';
+}
+
+Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string& reportedPath) {
+    entries.clear();
+    FolderStream stream(folderFd);
     while (const auto* entry = stream.next()) {
-        if (isHiddenName(entry->d_name))
-            continue;
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN) {
+        EntryKind kind;
+        switch (entry->d_type) {
+        case DT_REG:
+            kind = EntryKind::File;
+            break;
+        case DT_DIR:
+            kind = EntryKind::Folder;
+            break;
+        case DT_LNK:
+            kind = EntryKind::Link;
+            break;
+        case DT_UNKNOWN: {
             // Without following a link: a link to a folder is never walked.
             struct stat info;
-            isFolder = ::fstatat(stream.fd(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                       S_ISDIR(info.st_mode);
+            if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // vanished since the enumeration
+            kind = kindOfMode(info.st_mode);
+            break;
         }
-        if (isFolder)
-            names.emplace_back(entry->d_name);
+        default:
+            kind = EntryKind::System; // FIFO, socket, character or block device
+        }
+        entries.add(kind, entry->d_name);
     }
     if (stream.error() != 0)
-        return failureFromErrno(stream.error(), folder, true);
+        return failureFromErrno(stream.error(), reportedPath, true);
+    return Ok{};
+}
+
+std::vector<std::string_view> selectFiles(const FolderEntries& entries,
+                                          const FilePatternSet& patterns,
+                                          const IncludeSwitches& include,
+                                          const std::function<int()>& folderFd) {
+    std::vector<std::string_view> names;
+    int fd = -2; // not asked for yet
+    auto descriptor = [&] {
+        if (fd == -2)
+            fd = folderFd();
+        return fd;
+    };
+    entries.forEach([&](const FolderEntries::Entry& entry) {
+        const char* name = entry.name;
+        if (!patterns.matches(name))
+            return;
+        if (name[0] == '.' && !include.hidden)
+            return;
+        EntryKind kind = entry.kind;
+        bool dangling = false;
+        struct stat info;
+        bool haveInfo = false;
+        if (kind == EntryKind::Link) {
+            // A link takes its target's kind; one that leads nowhere is a
+            // plain file.
+            if (descriptor() < 0)
+                return;
+            if (::fstatat(fd, name, &info, 0) == 0) {
+                haveInfo = true;
+                kind = kindOfMode(info.st_mode);
+            } else {
+                kind = EntryKind::File;
+                dangling = true;
+            }
+        }
+        if (kind == EntryKind::Folder)
+            return;
+        if (kind == EntryKind::System && !include.system)
+            return;
+        // A dangling link has no mode of its own and is never read-only.
+        if (!include.readOnly && !dangling) {
+            if (!haveInfo && (descriptor() < 0 || ::fstatat(fd, name, &info, 0) != 0))
+                return; // vanished since the enumeration
+            if ((info.st_mode & S_IWUSR) == 0)
+                return;
+        }
+        names.emplace_back(name);
+    });
+    sortViewsNoCase(names);
+    return names;
+}
+
+std::size_t spareFolderDescriptors() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 64;
+    return static_cast<std::size_t>(std::min<rlim_t>(limit.rlim_cur / 4, 4096));
+}
+
+Result<OpenFolder> OpenFolder::duplicate(int fd, const std::string& reportedPath) {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return failureFromErrno(errno, reportedPath, true);
+    return OpenFolder(copy);
+}
+
+Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {
+    auto opened = OpenFolder::open(folder);
+    if (!opened)
+        return opened.failure();
+    FolderEntries entries;
+    if (auto read = readFolderEntries(opened.value().fd(), entries, folder); !read)
+        return read.failure();
+    std::vector<std::string> names;
+    forEachWalkableSubFolder(entries, [&](const char* name) { names.emplace_back(name); });
     return names;
 }
 
 Result<std::vector<std::string>> listFiles(const std::string& folder,
                                            const FilePatternSet& patterns,
                                            const IncludeSwitches& include) {
-    FolderStream stream(folder);
-    if (!stream.open())
-        return failureFromErrno(stream.error(), folder, true);
-    std::vector<std::string> names;
-    while (const auto* entry = stream.next()) {
-        const char* name = entry->d_name;
-        if (!patterns.matches(name))
-            continue;
-        if (isHiddenName(name) && !include.hidden)
-            continue;
-        struct stat info;
-        bool haveInfo = false;
-        Kind kind = kindOfEntry(stream.fd(), *entry, info, haveInfo);
-        if (kind == Kind::Folder || kind == Kind::Gone)
-            continue;
-        if (kind == Kind::System && !include.system)
-            continue;
-        // A dangling link has no mode of its own and is never read-only.
-        if (!include.readOnly && kind != Kind::DanglingLink) {
-            if (!haveInfo && ::fstatat(stream.fd(), name, &info, 0) != 0)
-                continue; // vanished since the enumeration
-            if ((info.st_mode & S_IWUSR) == 0)
-                continue;
-        }
-        names.emplace_back(name);
-    }
-    if (stream.error() != 0)
-        return failureFromErrno(stream.error(), folder, true);
-    sortNoCase(names);
-    return names;
+    auto opened = OpenFolder::open(folder);
+    if (!opened)
+        return opened.failure();
+    FolderEntries entries;
+    if (auto read = readFolderEntries(opened.value().fd(), entries, folder); !read)
+        return read.failure();
+    const int fd = opened.value().fd();
+    const auto views = selectFiles(entries, patterns, include, [fd] { return fd; });
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 } // namespace kestro

@@ -48,6 +48,8 @@ int compareNoCase(std::string_view a, std::string_view b);
 // its tie-break: sort many names by their keys (computed once each), then by
 // their bytes, instead of folding them again at every comparison.
 std::string foldedSortKey(std::string_view text);
+// The same key, appended to `out` (no allocation of its own).
+void appendFoldedSortKey(std::string& out, std::string_view text);
 
 // Sorts `names` in the order of compareNoCase, folding each name once.
 void sortNoCase(std::vector<std::string>& names);

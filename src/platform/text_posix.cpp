@@ -313,6 +313,11 @@ int compareNoCase(std::string_view a, std::string_view b) {
 std::string foldedSortKey(std::string_view text) {
     std::string key;
     key.reserve(text.size());
+    appendFoldedSortKey(key, text);
+    return key;
+}
+
+void appendFoldedSortKey(std::string& key, std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         const auto byte = static_cast<unsigned char>(text[pos]);
@@ -338,7 +343,6 @@ std::string foldedSortKey(std::string_view text) {
             key += static_cast<char>(0x80 | (rank & 0x3F));
         }
     }
-    return key;
 }
 
 void sortNoCase(std::vector<std::string>& names) {

@@ -43,6 +43,7 @@ constexpr std::array<SettingDefinition, SettingRowCount> Definitions{{
     {R::Attribute, "chk", "Attribute", K::CheckBox, "0"},
     {R::FileType, "chk", "FileType", K::CheckBox, "0"},
     {R::DivStr, "chk", "DivStr", K::Separator, SeparatorTabChoice},
+    {R::SkipUnreadable, "Setting", "SkipUnreadable", K::Truth, "False"},
 }};
 
 // The table is indexed by row; keep the two in step.
@@ -403,6 +404,9 @@ StoredList readStoredList(const SettingsStore& store) {
             break;
         case R::DivStr:
             options.Separator = resolveSeparator(value.text);
+            break;
+        case R::SkipUnreadable:
+            options.SkipUnreadable = value.truth;
             break;
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-// The options, window position and folder kept between runs: the 27 rows of
+// The options, window position and folder kept between runs: the 28 rows of
 // the settings store of application "Kestro" (sections "Setting", "File",
 // "chk"), in the one order in which they are read and written, with their
 // stored forms, defaults and conversions.
@@ -78,9 +78,12 @@ enum class SettingRow {
     Attribute,
     FileType,
     DivStr,
+    // The program's own addition, after the original rows: a settings file
+    // written before it simply lacks the key, which then reads as False.
+    SkipUnreadable,
 };
 
-inline constexpr std::size_t SettingRowCount = 27;
+inline constexpr std::size_t SettingRowCount = 28;
 
 struct SettingDefinition {
     SettingRow row;

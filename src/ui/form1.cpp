@@ -1,5 +1,7 @@
 #include "ui/form1.h"
 
+#include "listgen/name_helpers.h"
+
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
 #include "platform/drives.h"
@@ -224,6 +226,7 @@ ListOptions Form1::readListOptions() {
     options.AccessTimeColumn = isTicked(chkTimeAccess->Value());
     options.LeadingTab = isTicked(chkTabs->Value());
     options.InsertPathLine = isTicked(chkInsPath->Value());
+    options.SkipUnreadable = mnuSetSkipUnreadable->isChecked();
     return options;
 }
 
@@ -249,7 +252,22 @@ void Form1::reportAbort(const std::string& text, const std::string& title) {
     presenter_->showMessage(this, uiText(ReportText), uiText(title), MessageIcon::Critical);
 }
 
+void Form1::noteSkippedFolders(const std::vector<Failure>& skipped) {
+    // A note after the list, in the list's own line ends, naming each
+    // folder once.
+    skippedNote_ = "\r\n";
+    skippedNote_ += SkippedFoldersNote;
+    skippedNote_ += "\r\n";
+    for (const Failure& failure : skipped) {
+        skippedNote_ += "ｴﾗｰ番号 " + std::to_string(failure.number) + " ";
+        appendShowingControls(skippedNote_, failure.description);
+        skippedNote_ += "\r\n";
+    }
+}
+
 Status Form1::acceptList(ListText& list) {
+    const std::string note = std::move(skippedNote_);
+    skippedNote_.clear();
     // Read the whole list before touching the pane, so that a read failure
     // leaves it as it was.
     std::string bytes;
@@ -262,6 +280,7 @@ Status Form1::acceptList(ListText& list) {
             break;
         bytes.append(block.value());
     }
+    bytes += note;
     // The pane keeps lines, not line ends.
     QString added = QString::fromUtf8(bytes);
     added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -139,6 +139,9 @@ public:
     QAction* mnuSetArchive = nullptr;  // never shown
     QAction* mnuSetHidden = nullptr;
     QAction* mnuSetSystem = nullptr;
+    // Folders that cannot be read are left out and named after the list,
+    // instead of ending the run.
+    QAction* mnuSetSkipUnreadable = nullptr;
     QMenu* mnuEdit = nullptr;
     std::array<QAction*, 9> mnuEditItem{}; // 1 to 8; 2 and 7 are separators
     QMenu* mnuHelp = nullptr;
@@ -187,6 +190,7 @@ public:
     void setStatus(int panel, const std::string& text) override;
     void reportFailure(const Failure& failure) override { showFailure(failure); }
     void reportAbort(const std::string& text, const std::string& title) override;
+    void noteSkippedFolders(const std::vector<Failure>& skipped) override;
     Status acceptList(ListText& list) override;
     void beep() override;
 
@@ -226,6 +230,7 @@ private:
     Status applySetting(SettingRow row, const SettingValue& value);
     SettingValue currentSetting(SettingRow row) const;
     ValueCheckBox* checkBoxFor(SettingRow row) const;
+    QAction* menuItemFor(SettingRow row) const;
     std::string currentDrive() const;
     std::string driveOfFolder(const std::string& folder) const;
     void selectDrive(const std::string& drive);
@@ -240,6 +245,7 @@ private:
     bool quitRequested_ = false;
     // The settings file could not be read at start: it is not written.
     bool keepStoredSettings_ = false;
+    std::string skippedNote_; // appended after the list of the current run
 };
 
 } // namespace kestro

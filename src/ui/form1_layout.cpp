@@ -380,6 +380,8 @@ void Form1::buildMenus() {
     // Read-only and archive files are always listed.
     mnuSetReadOnly->setVisible(false);
     mnuSetArchive->setVisible(false);
+    mnuSetSkipUnreadable = entry(mnuSet, "mnuSetSkipUnreadable", "読めないﾌｫﾙﾀﾞを除いて続ける(&U)");
+    mnuSetSkipUnreadable->setCheckable(true);
 
     mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
     mnuEdit->setObjectName("mnuEdit");

@@ -61,6 +61,19 @@ ValueCheckBox* Form1::checkBoxFor(SettingRow row) const {
     }
 }
 
+QAction* Form1::menuItemFor(SettingRow row) const {
+    switch (row) {
+    case SettingRow::Hidden:
+        return mnuSetHidden;
+    case SettingRow::System:
+        return mnuSetSystem;
+    case SettingRow::SkipUnreadable:
+        return mnuSetSkipUnreadable;
+    default:
+        return nullptr;
+    }
+}
+
 void Form1::loadSettings() {
     const SettingsStore store(SettingsApplication);
     if (store.readFailure()) {
@@ -123,7 +136,7 @@ Status Form1::applySetting(SettingRow row, const SettingValue& value) {
         checkBoxFor(row)->setValue(value.integer);
         return Ok{};
     case SettingKind::Truth:
-        (row == SettingRow::Hidden ? mnuSetHidden : mnuSetSystem)->setChecked(value.truth);
+        menuItemFor(row)->setChecked(value.truth);
         return Ok{};
     case SettingKind::SizeUnit:
         optByte[value.integer]->setChecked(true);
@@ -148,7 +161,7 @@ SettingValue Form1::currentSetting(SettingRow row) const {
         value.integer = checkBoxFor(row)->Value();
         break;
     case SettingKind::Truth:
-        value.truth = (row == SettingRow::Hidden ? mnuSetHidden : mnuSetSystem)->isChecked();
+        value.truth = menuItemFor(row)->isChecked();
         break;
     case SettingKind::SizeUnit:
         value.integer = -1;

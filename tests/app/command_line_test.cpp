@@ -103,13 +103,19 @@ TEST(CommandLine, ListWritesTheListAndExitStatuses) {
     Outcome unix = runKestro("--list --lf --no-sub --no-folder-lines " + tree.path());
     EXPECT_EQ(unix.out, "ﾌｧｲﾙ名\nA.txt\nb.txt\n");
 
+    // A name's escape sequence reaches the terminal as control pictures.
     const std::string errors = tree / "stderr.txt";
-    Outcome missing = runKestro("--list " + tree.path() + "/nothing-here", errors);
+    Outcome missing = runKestro("--list '" + tree.path() + "/nothing\x1B]0;x\x07here'", errors);
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
     const std::string report = test::readFile(errors);
     EXPECT_NE(report.find("ｴﾗｰ番号 76 でｴﾗｰが発生しました。"), std::string::npos) << report;
+    EXPECT_NE(report.find("nothing␛]0;x␇here"), std::string::npos) << report;
+    EXPECT_EQ(report.find('\x1B'), std::string::npos);
 
+    Outcome bad = runKestro("--list '--bogus\x1B[31m' /x", errors);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(test::readFile(errors).find("--bogus␛[31m"), std::string::npos);
     EXPECT_EQ(runKestro("--list").status, 2);
     EXPECT_EQ(runKestro("--frobnicate").status, 2);
     EXPECT_EQ(runKestro("--version extra").status, 2);
@@ -170,6 +176,34 @@ TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
             << arguments << ": " << test::readFile(errors);
         EXPECT_FALSE(test::pathExists(spool)) << arguments;
     }
+}
+
+TEST(CommandLine, SkippingUnreadableFoldersNamesThemAndExitsWithThree) {
+    TempTree tree;
+    tree.chmod(".", 0755);
+    tree.file("data/open/f.txt");
+    tree.file("data/shut/g.txt");
+    tree.chmod("data/shut", 0000);
+    tree.folder("cache");
+    tree.chmod("cache", 0777);
+    // The temporary list goes to the cache folder when the program's own is
+    // not writable, as it is not for this user.
+    test::ScopedEnv cache("XDG_CACHE_HOME", tree / "cache");
+    const std::string errors = tree / "cache/stderr.txt";
+    const int status = test::runAsUnprivileged([&] {
+        Outcome skipping =
+            runKestro("--list --skip-unreadable --no-folder-lines " + tree / "data", errors);
+        if (skipping.status != 3 || skipping.out != "ﾌｧｲﾙ名\r\nf.txt\r\n")
+            return 1;
+        const std::string named = test::readFile(errors);
+        if (named.find("ｴﾗｰ番号 70") == std::string::npos ||
+            named.find(tree / "data/shut") == std::string::npos)
+            return 2;
+        if (runKestro("--list --no-folder-lines " + tree / "data").status != 1)
+            return 3;
+        return 0;
+    });
+    EXPECT_EQ(status, 0) << "1, 2: skipping run, 3: strict run, -1: could not drop privileges";
 }
 
 TEST(CommandLine, StoredOptionsFromTheWindowThenTheGivenOnes) {

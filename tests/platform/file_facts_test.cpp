@@ -53,6 +53,7 @@ TEST(FileFactsTest, UnreadableFileIsNotEnabledButHasFacts) {
     tree.chmod(".", 0755);
     const std::string secret = tree.file("secret.txt", "12345");
     tree.chmod("secret.txt", 0000);
+    tree.file("open.txt", "123");
     int status = test::runAsUnprivileged([&] {
         if (probeEnabled(secret))
             return 1;
@@ -61,9 +62,25 @@ TEST(FileFactsTest, UnreadableFileIsNotEnabledButHasFacts) {
         auto facts = readFileFacts(secret);
         if (!facts.ok() || facts.value().size != 5)
             return 3;
+        // The same relative to the open folder; the create command's read
+        // refuses what the user may not read.
+        auto folder = OpenFolder::open(tree.path());
+        if (!folder)
+            return 4;
+        const int fd = folder.value().fd();
+        auto at = readFileFactsAt(fd, "secret.txt");
+        if (probeReadableAt(fd, "secret.txt") || !at.ok() || at.value().size != 5)
+            return 5;
+        auto listed = readReadableFileFactsAt(fd, "secret.txt", effectiveUserId());
+        if (listed.ok() || listed.failure().number != failure::PermissionDenied)
+            return 6;
+        auto readable = readReadableFileFactsAt(fd, "open.txt", effectiveUserId());
+        if (!readable.ok() || readable.value().size != 3)
+            return 7;
         return 0;
     });
-    EXPECT_EQ(status, 0) << "1/2: probe passed, 3: no facts, -1: could not drop privileges";
+    EXPECT_EQ(status, 0) << "1/2: probe passed, 3: no facts, 4-7: relative to the folder, "
+                            "-1: could not drop privileges";
 }
 
 TEST(FileFactsTest, ReadsSizesTimesAndLinks) {

@@ -31,15 +31,20 @@ TEST(PersistedSettingsTable, RowsKeysAndDefaultsInStoredOrder) {
         const char* defaultText;
     };
     const Expected expected[] = {
-        {"Setting", "Top", "0"},   {"Setting", "Left", "0"},    {"Setting", "Dir", ""},
-        {"chk", "chkSub", "1"},    {"File", "Hidden", "False"}, {"File", "System", "False"},
-        {"chk", "Path", "0"},      {"chk", "ShortPath", "0"},   {"chk", "DirLarge", "0"},
-        {"chk", "DirHalf", "0"},   {"chk", "Div", "0"},         {"chk", "DelKaku", "0"},
-        {"chk", "Short", "0"},     {"chk", "FNameLarge", "0"},  {"chk", "FNameHalf", "0"},
-        {"chk", "FileSize", "0"},  {"chk", "Byte", "0"},        {"chk", "TimeMake", "0"},
-        {"chk", "TimeRenew", "0"}, {"chk", "TimeAccess", "0"},  {"chk", "Kaku", "0"},
-        {"chk", "InsPath", "1"},   {"chk", "DirDelDrive", "0"}, {"chk", "Tabs", "0"},
-        {"chk", "Attribute", "0"}, {"chk", "FileType", "0"},    {"chk", "DivStr", "ﾀﾌﾞ"},
+        {"Setting", "Top", "0"},     {"Setting", "Left", "0"},
+        {"Setting", "Dir", ""},      {"chk", "chkSub", "1"},
+        {"File", "Hidden", "False"}, {"File", "System", "False"},
+        {"chk", "Path", "0"},        {"chk", "ShortPath", "0"},
+        {"chk", "DirLarge", "0"},    {"chk", "DirHalf", "0"},
+        {"chk", "Div", "0"},         {"chk", "DelKaku", "0"},
+        {"chk", "Short", "0"},       {"chk", "FNameLarge", "0"},
+        {"chk", "FNameHalf", "0"},   {"chk", "FileSize", "0"},
+        {"chk", "Byte", "0"},        {"chk", "TimeMake", "0"},
+        {"chk", "TimeRenew", "0"},   {"chk", "TimeAccess", "0"},
+        {"chk", "Kaku", "0"},        {"chk", "InsPath", "1"},
+        {"chk", "DirDelDrive", "0"}, {"chk", "Tabs", "0"},
+        {"chk", "Attribute", "0"},   {"chk", "FileType", "0"},
+        {"chk", "DivStr", "ﾀﾌﾞ"},    {"Setting", "SkipUnreadable", "False"},
     };
     const auto& rows = settingDefinitions();
     ASSERT_EQ(std::size(expected), rows.size());
@@ -278,7 +283,7 @@ TEST_F(StoreTest, FolderThatIsGoneOrNotAFolderIsPathNotFound) {
 TEST_F(StoreTest, StoredListTakesTheWindowsOptions) {
     std::string folder = tree.folder("data");
     writeConf("[Setting]\nDir=" + folder +
-              "\n[File]\nHidden=True\nSystem=False\n"
+              "\nSkipUnreadable=True\n[File]\nHidden=True\nSystem=False\n"
               "[chk]\nchkSub=2\nPath=2\nShortPath=1\nDiv=1\nFileSize=1\nByte=2\n"
               "InsPath=0\nTabs=1\nDivStr=ｾﾐｺﾛﾝ\nTimeRenew=oops\n");
     SettingsStore store(SettingsApplication);
@@ -302,6 +307,7 @@ TEST_F(StoreTest, StoredListTakesTheWindowsOptions) {
     EXPECT_TRUE(o.IncludeArchive);
     EXPECT_EQ(o.Separator, ";");
     EXPECT_FALSE(o.WriteTimeColumn);
+    EXPECT_TRUE(o.SkipUnreadable);
     ASSERT_EQ(stored.failures.size(), 1u);
     EXPECT_EQ(stored.failures[0].number, settingfailure::TypeMismatch);
 }

@@ -22,9 +22,11 @@ public:
     ListOptions options_;
     std::string list; // what acceptList received
     int acceptCount = 0;
-    std::vector<std::string> events; // "enable:0", "status1:...", "failure:76", "abort", "beep"
+    std::vector<std::string>
+        events; // "enable:0", "status1:...", "failure:76", "skipped:1", "abort", "beep"
     std::vector<std::string> yieldPhases;
     std::vector<Failure> failures;
+    std::vector<Failure> skipped; // what noteSkippedFolders received
     bool abort = false;
     bool quit = false;
     bool idle = true;
@@ -57,6 +59,10 @@ public:
     }
     void reportAbort(const std::string& text, const std::string& title) override {
         events.push_back("abort:" + text + "|" + title);
+    }
+    void noteSkippedFolders(const std::vector<Failure>& folders) override {
+        skipped = folders;
+        events.push_back("skipped:" + std::to_string(folders.size()));
     }
     Status acceptList(ListText& text) override {
         ++acceptCount;

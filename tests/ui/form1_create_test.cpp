@@ -245,6 +245,27 @@ private slots:
         QVERIFY(presenter_->messages.empty());
     }
 
+    void unreadableFolderIsLeftOutAndNamedAfterTheList() {
+        Form1& f = *form_;
+        makeFile(tree_->path() + QStringLiteral("/zz/gone.txt"), "z");
+        f.mnuSetSkipUnreadable->setChecked(true);
+        // The first turn of the event loop comes before the search reads
+        // any sub-folder.
+        QTimer::singleShot(
+            0, [this] { QDir(tree_->path() + QStringLiteral("/zz")).removeRecursively(); });
+        f.Command1_Click();
+        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(presenter_->beeps, 1);
+        const QString text = f.Text1->toPlainText();
+        QVERIFY(text.contains(QStringLiteral("b.txt")));
+        QVERIFY(!text.contains(QStringLiteral("gone.txt")));
+        const QString note =
+            QStringLiteral("\n\n読み取れないため一覧から除いたﾌｫﾙﾀﾞ:\nｴﾗｰ番号 76 ");
+        QVERIFY2(text.contains(note), qPrintable(text));
+        QVERIFY(text.endsWith(QString::fromStdString(treePath()) + QStringLiteral("/zz/)\n")));
+        verifyIdle();
+    }
+
     void closingDuringARunStoresTheSettingsAndStops() {
         Form1& f = *form_;
         f.show();

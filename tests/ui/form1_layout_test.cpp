@@ -279,8 +279,11 @@ private slots:
                               "削除(&D)", "-", "すべて選択(&A)"}));
         QCOMPARE(texts(f.mnuHelp), (QStringList{"Kestro ﾍﾙﾌﾟ(&F)", "ﾄﾋﾟｯｸの検索(&S)...", "-",
                                                 "WebSite(&W)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&V)..."}));
-        QCOMPARE(f.mnuSet->actions().size(), 1);
+        QCOMPARE(f.mnuSet->actions().size(), 2);
         QCOMPARE(f.mnuSet->actions().first()->menu(), f.mnuSetFile);
+        QCOMPARE(f.mnuSet->actions().last(), f.mnuSetSkipUnreadable);
+        QCOMPARE(f.mnuSetSkipUnreadable->text(), QStringLiteral("読めないﾌｫﾙﾀﾞを除いて続ける(&U)"));
+        QVERIFY(f.mnuSetSkipUnreadable->isCheckable());
         QCOMPARE(f.mnuSetFile->title(), QStringLiteral("出力対象ﾌｧｲﾙ(&F)"));
         QCOMPARE(texts(f.mnuSetFile),
                  (QStringList{"読み取り専用(&R)", "ｱｰｶｲﾌﾞ(&C)", "隠しﾌｧｲﾙ(&D)", "ｼｽﾃﾑ(&S)"}));

@@ -70,6 +70,8 @@ private slots:
         QCOMPARE(f.Combo1->currentText(), QStringLiteral("ﾀﾌﾞ"));
         QVERIFY(!f.mnuSetHidden->isChecked());
         QVERIFY(!f.mnuSetSystem->isChecked());
+        QVERIFY(!f.mnuSetSkipUnreadable->isChecked());
+        QVERIFY(!f.readListOptions().SkipUnreadable);
         QVERIFY(!f.File1.hidden);
         QVERIFY(!f.File1.system);
         QVERIFY(f.File1.readOnly);
@@ -103,10 +105,11 @@ private slots:
             f.optByte[2]->setChecked(true);
             f.mnuSetHidden_Click();
             f.mnuSetSystem_Click();
+            f.mnuSetSkipUnreadable->trigger();
             f.Combo1->setEditText(QStringLiteral(", "));
             f.close();
         }
-        // All 27 rows were written, in their stored forms.
+        // All 28 rows were written, in their stored forms.
         SettingsStore store(SettingsApplication);
         for (const SettingDefinition& row : settingDefinitions())
             QVERIFY2(store.contains(std::string(row.section), std::string(row.key)),
@@ -116,6 +119,8 @@ private slots:
         QCOMPARE(QString::fromStdString(store.get("File", "Hidden")), QStringLiteral("True"));
         QCOMPARE(QString::fromStdString(store.get("chk", "TimeRenew")), QStringLiteral("2"));
         QCOMPARE(QString::fromStdString(store.get("chk", "chkSub")), QStringLiteral("0"));
+        QCOMPARE(QString::fromStdString(store.get("Setting", "SkipUnreadable")),
+                 QStringLiteral("True"));
 
         auto form = makeForm(presenter_);
         Form1& f = *form;
@@ -130,6 +135,8 @@ private slots:
         QVERIFY(f.optByte[2]->isChecked());
         QVERIFY(f.mnuSetHidden->isChecked());
         QVERIFY(f.mnuSetSystem->isChecked());
+        QVERIFY(f.mnuSetSkipUnreadable->isChecked());
+        QVERIFY(f.readListOptions().SkipUnreadable);
         QVERIFY(f.File1.hidden);
         QVERIFY(f.File1.system);
         QCOMPARE(f.Combo1->currentText(), QStringLiteral(", "));
