@@ -330,12 +330,10 @@ int runListCommand(const std::vector<std::string>& arguments) {
     // Each folder left out is named once, after the list; a list with gaps
     // is not a plain success.
     if (!host.skipped().empty()) {
-        std::cerr << "kestro: " << SkippedFoldersNote << "
-";
+        std::cerr << "kestro: " << SkippedFoldersNote << "\n";
         for (const auto& failure : host.skipped())
             std::cerr << "kestro:   ｴﾗｰ番号 " << failure.number << " "
-                      << showingControls(failure.description) << "
-";
+                      << showingControls(failure.description) << "\n";
         std::cerr.flush();
     }
     if (storedFailed)
