@@ -32,7 +32,7 @@ class QWidget;
 
 namespace kestro {
 
-class Form1;
+class MainWindow;
 
 struct FileDialogRequest {
     enum class Kind { Open, Save };
@@ -62,7 +62,7 @@ class DocumentCommands : public QObject {
     Q_OBJECT
 
 public:
-    DocumentCommands(Form1& window, DocumentServices services);
+    DocumentCommands(MainWindow& window, DocumentServices services);
 
     ListPaneEditor& paneEditor() { return paneEditor_; }
     const DocumentState& state() const { return state_; }
@@ -70,15 +70,15 @@ public:
     QString paneText() const;
 
 public slots:
-    void Text1_Change();
-    void mnuFileOpen_Click();
-    void mnuFileSave_Click();
-    void mnuFileSaveAs_Click();
-    void mnuFileExit_Click();
-    void mnuEdit_Click();
-    void mnuEditItem_Click(int index);
-    void Command2_Click();
-    void Command3_Click();
+    void onListPaneChanged();
+    void onOpenChosen();
+    void onSaveChosen();
+    void onSaveAsChosen();
+    void onExitChosen();
+    void onEditMenuOpening();
+    void onEditEntryChosen(int index);
+    void onCopyClicked();
+    void onClearClicked();
 
 private:
     void connectWindow();
@@ -87,7 +87,7 @@ private:
     std::optional<std::string> chooseFile(FileDialogRequest::Kind kind);
     bool saveTo(const std::string& name, Command command);
 
-    Form1& window_;
+    MainWindow& window_;
     DocumentServices services_;
     ListPaneEditor paneEditor_;
     DocumentState state_;
@@ -95,9 +95,9 @@ private:
 
 // Connects the document and edit commands to `window` (replacing earlier
 // ones) and returns them; the window owns them.
-DocumentCommands& attachDocumentCommands(Form1& window, DocumentServices services = {});
+DocumentCommands& attachDocumentCommands(MainWindow& window, DocumentServices services = {});
 
 // The commands attached to `window`, or null.
-DocumentCommands* documentCommandsOf(Form1& window);
+DocumentCommands* documentCommandsOf(MainWindow& window);
 
 } // namespace kestro
