@@ -28,22 +28,22 @@ TEST(FileInfo, TargetsThatNeverPassTheProbe) {
     const std::string cases[] = {"", tree / "dir/", tree / "dir", tree / "missing.txt"};
     for (const auto& name : cases) {
         FileInfo file;
-        file.FileName(name);
-        EXPECT_EQ(file.FileName(), name) << "stored unchanged";
-        EXPECT_FALSE(file.Enabled()) << name;
-        EXPECT_EQ(file.Size().failure().number, 53) << name;
-        EXPECT_EQ(failureOf(file.ReadOnly()), 53) << name;
-        EXPECT_EQ(failureOf(file.Directory()), 53) << name;
-        EXPECT_EQ(file.LastWriteTime().failure().number, 53) << name;
-        EXPECT_EQ(file.Links().failure().number, 53) << name;
+        file.setFileName(name);
+        EXPECT_EQ(file.fileName(), name) << "stored unchanged";
+        EXPECT_FALSE(file.isReadableFile()) << name;
+        EXPECT_EQ(file.size().failure().number, 53) << name;
+        EXPECT_EQ(failureOf(file.readOnly()), 53) << name;
+        EXPECT_EQ(failureOf(file.isDirectory()), 53) << name;
+        EXPECT_EQ(file.lastWriteTime().failure().number, 53) << name;
+        EXPECT_EQ(file.linkCount().failure().number, 53) << name;
     }
     FileInfo empty;
-    EXPECT_EQ(empty.ShortPathName(), "");
-    EXPECT_EQ(empty.CompressedSize(), -1);
+    EXPECT_EQ(empty.shortPathName(), "");
+    EXPECT_EQ(empty.allocatedSize(), -1);
     FileInfo missing;
-    missing.FileName(tree / "missing.txt");
-    EXPECT_EQ(missing.ShortPathName(), "");
-    EXPECT_EQ(missing.CompressedSize(), -1);
+    missing.setFileName(tree / "missing.txt");
+    EXPECT_EQ(missing.shortPathName(), "");
+    EXPECT_EQ(missing.allocatedSize(), -1);
 }
 
 TEST(FileInfo, SizeLinksAndShortPath) {
@@ -51,15 +51,15 @@ TEST(FileInfo, SizeLinksAndShortPath) {
     const std::string path = tree.file("a.txt", "hello");
     ASSERT_EQ(::link(path.c_str(), (tree / "b.txt").c_str()), 0);
     FileInfo file;
-    file.FileName(path);
-    EXPECT_TRUE(file.Enabled());
-    EXPECT_EQ(file.Size().value(), 5);
-    EXPECT_EQ(file.Links().value(), 2);
-    EXPECT_EQ(file.ShortPathName(), path);
-    EXPECT_GE(file.CompressedSize(), 0);
+    file.setFileName(path);
+    EXPECT_TRUE(file.isReadableFile());
+    EXPECT_EQ(file.size().value(), 5);
+    EXPECT_EQ(file.linkCount().value(), 2);
+    EXPECT_EQ(file.shortPathName(), path);
+    EXPECT_GE(file.allocatedSize(), 0);
     FileInfo empty;
-    empty.FileName(tree.file("zero"));
-    EXPECT_EQ(empty.Size().value(), 0);
+    empty.setFileName(tree.file("zero"));
+    EXPECT_EQ(empty.size().value(), 0);
 }
 
 TEST(FileInfo, AttributeMapping) {
@@ -75,34 +75,34 @@ TEST(FileInfo, AttributeMapping) {
     for (const Case& c :
          {Case{"plain", false, false}, Case{".hidden", false, true}, Case{"locked", true, false}}) {
         FileInfo file;
-        file.FileName(tree / c.name);
-        EXPECT_EQ(file.ReadOnly().value(), c.readOnly) << c.name;
-        EXPECT_EQ(file.Hidden().value(), c.hidden) << c.name;
-        EXPECT_FALSE(file.System().value()) << c.name;
-        EXPECT_FALSE(file.Archive().value()) << "never set here";
-        EXPECT_FALSE(file.Directory().value());
+        file.setFileName(tree / c.name);
+        EXPECT_EQ(file.readOnly().value(), c.readOnly) << c.name;
+        EXPECT_EQ(file.hidden().value(), c.hidden) << c.name;
+        EXPECT_FALSE(file.system().value()) << c.name;
+        EXPECT_FALSE(file.archive().value()) << "never set here";
+        EXPECT_FALSE(file.isDirectory().value());
     }
 }
 
 TEST(FileInfo, WritingAttributes) {
     TempTree tree;
     FileInfo file;
-    file.FileName(tree.file(".hidden"));
-    // Hidden cannot be written here; writing yes to a set bit writes nothing,
+    file.setFileName(tree.file(".hidden"));
+    // The hidden bit cannot be written here; writing yes to a set bit writes nothing,
     // writing no writes the unchanged set back.
-    EXPECT_TRUE(file.Hidden(true).ok());
-    EXPECT_TRUE(file.Hidden().value());
-    EXPECT_TRUE(file.Archive(false).ok());
-    EXPECT_FALSE(file.Archive().value());
+    EXPECT_TRUE(file.setHidden(true).ok());
+    EXPECT_TRUE(file.hidden().value());
+    EXPECT_TRUE(file.setArchive(false).ok());
+    EXPECT_FALSE(file.archive().value());
 
-    EXPECT_TRUE(file.ReadOnly(true).ok());
-    EXPECT_TRUE(file.ReadOnly().value());
-    EXPECT_TRUE(file.ReadOnly(false).ok());
-    EXPECT_FALSE(file.ReadOnly().value());
+    EXPECT_TRUE(file.setReadOnly(true).ok());
+    EXPECT_TRUE(file.readOnly().value());
+    EXPECT_TRUE(file.setReadOnly(false).ok());
+    EXPECT_FALSE(file.readOnly().value());
 
     FileInfo gone;
-    gone.FileName(tree / "gone");
-    EXPECT_EQ(gone.ReadOnly(true).failure().number, 53);
+    gone.setFileName(tree / "gone");
+    EXPECT_EQ(gone.setReadOnly(true).failure().number, 53);
 }
 
 TEST(FileInfo, TimeTextInAFixedZone) {
@@ -113,25 +113,25 @@ TEST(FileInfo, TimeTextInAFixedZone) {
     const std::time_t written = 946857907;
     tree.setTimes("t", written + 86400, written);
     FileInfo file;
-    file.FileName(tree / "t");
-    EXPECT_EQ(file.LastWriteTime().value(), "2000/01/03 09:05:07");
-    EXPECT_EQ(file.LastAccessTime().value(), "2000/01/04 09:05:07");
-    EXPECT_FALSE(file.CreationTime().value().empty());
+    file.setFileName(tree / "t");
+    EXPECT_EQ(file.lastWriteTime().value(), "2000/01/03 09:05:07");
+    EXPECT_EQ(file.lastAccessTime().value(), "2000/01/04 09:05:07");
+    EXPECT_FALSE(file.creationTime().value().empty());
 
     // Before 1970, and a year written without leading zeros.
     ScopedEnv utc("TZ", "UTC");
-    EXPECT_EQ(FileInfo::FileTimeText({-86400LL * 365 * 300, 0}), "1670/03/14 00:00:00");
-    EXPECT_EQ(FileInfo::FileTimeText({-30610224002LL, 0}), "999/12/31 23:59:58");
+    EXPECT_EQ(FileInfo::fileTimeText({-86400LL * 365 * 300, 0}), "1670/03/14 00:00:00");
+    EXPECT_EQ(FileInfo::fileTimeText({-30610224002LL, 0}), "999/12/31 23:59:58");
 }
 
 TEST(FileInfo, ProbeOnAFifoReturnsAtOnce) {
     TempTree tree;
     FileInfo file;
-    file.FileName(tree.fifo("pipe"));
+    file.setFileName(tree.fifo("pipe"));
     const auto start = std::chrono::steady_clock::now();
-    const bool enabled = file.Enabled();
-    auto system = file.System();
-    auto executable = file.Executable();
+    const bool enabled = file.isReadableFile();
+    auto system = file.system();
+    auto executable = file.isExecutable();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(enabled) << "a readable FIFO passes the probe without being opened";
     EXPECT_TRUE(system.value());
@@ -161,17 +161,17 @@ TEST(FileInfo, SpecialFilesAreNeverOpened) {
         SCOPED_TRACE(path);
         ASSERT_GE(::inotify_add_watch(watcher, path.c_str(), IN_OPEN), 0);
         FileInfo file;
-        file.FileName(path);
-        ASSERT_TRUE(file.Enabled());
-        auto executable = file.Executable();
+        file.setFileName(path);
+        ASSERT_TRUE(file.isReadableFile());
+        auto executable = file.isExecutable();
         ASSERT_TRUE(executable) << executable.failure().number;
         EXPECT_FALSE(executable.value());
-        for (auto version : {file.FileVersion(), file.ProductVersion()}) {
+        for (auto version : {file.fileVersion(), file.productVersion()}) {
             ASSERT_TRUE(version) << version.failure().number;
             EXPECT_EQ(version.value(), "");
         }
         for (auto description :
-             {file.FileType(), file.FileSubtype(), file.FileOS(), file.BuildType()}) {
+             {file.fileType(), file.fileSubtype(), file.fileOS(), file.buildType()}) {
             ASSERT_TRUE(description) << description.failure().number;
             EXPECT_EQ(description.value(), "不明");
         }
@@ -189,10 +189,10 @@ TEST(FileInfo, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
     tree.chmod("secret", 0600);
     const int status = test::runAsUnprivileged([&] {
         FileInfo file;
-        file.FileName(path);
-        if (file.Enabled())
+        file.setFileName(path);
+        if (file.isReadableFile())
             return 1;
-        if (file.Size().ok() || file.Size().failure().number != 53)
+        if (file.size().ok() || file.size().failure().number != 53)
             return 2;
         return 0;
     });
@@ -235,7 +235,7 @@ std::string peImage(std::uint16_t characteristics) {
     return pe;
 }
 
-// Executable means runnable: programs and scripts, not object files,
+// isExecutable means runnable: programs and scripts, not object files,
 // libraries or bare signatures.
 TEST(FileInfo, ExecutableImages) {
     TempTree tree;
@@ -268,15 +268,15 @@ TEST(FileInfo, ExecutableImages) {
         tree.file(c.name, c.content);
         tree.chmod(c.name, c.mode);
         FileInfo file;
-        file.FileName(tree / c.name);
-        EXPECT_EQ(file.Executable().value(), c.executable) << c.name;
+        file.setFileName(tree / c.name);
+        EXPECT_EQ(file.isExecutable().value(), c.executable) << c.name;
     }
 }
 
 TEST(FileInfo, RemoveSpaces) {
-    EXPECT_EQ(FileInfo::RemoveSpaces(" 4. 0. 1381. 1"), "4.0.1381.1");
-    EXPECT_EQ(FileInfo::RemoveSpaces("a  b "), "ab");
-    EXPECT_EQ(FileInfo::RemoveSpaces(""), "");
+    EXPECT_EQ(FileInfo::removeSpaces(" 4. 0. 1381. 1"), "4.0.1381.1");
+    EXPECT_EQ(FileInfo::removeSpaces("a  b "), "ab");
+    EXPECT_EQ(FileInfo::removeSpaces(""), "");
 }
 
 } // namespace
