@@ -87,8 +87,8 @@ std::string GetFileTypeName(std::string_view path) {
     const std::string extension = GetUpperExtension(path);
     KeyAccess registry;
     std::uint32_t root = KeyAccess::ClassesRoot;
-    const std::string id = registry.GetString(root, "." + extension, "");
-    const std::string description = registry.GetString(root, id, "");
+    const std::string id = registry.readText(root, "." + extension, "");
+    const std::string description = registry.readText(root, id, "");
     if (!description.empty())
         return description;
     return extension + " ﾌｧｲﾙ";

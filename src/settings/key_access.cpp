@@ -17,8 +17,8 @@ std::string settingKey(const std::string& application, const std::string& sectio
 
 } // namespace
 
-std::string KeyAccess::GetString(std::uint32_t& rootKey, const std::string& subKey,
-                                 const std::string& valueName) {
+std::string KeyAccess::readText(std::uint32_t& rootKey, const std::string& subKey,
+                                const std::string& valueName) {
     // The key is opened before the value is asked for, so a missing key
     // answers the same empty text as a missing value.
     if (!keyExists(rootKey, subKey))
@@ -30,34 +30,34 @@ std::string KeyAccess::GetString(std::uint32_t& rootKey, const std::string& subK
     return value->data.substr(0, value->data.find('\0'));
 }
 
-bool KeyAccess::SetString(std::uint32_t& rootKey, const std::string& subKey,
+bool KeyAccess::writeText(std::uint32_t& rootKey, const std::string& subKey,
                           const std::string& valueName, const std::string& value) {
     // No message box for run-time failures: nothing here raises one; every
     // failure of the store already comes back as false.
     return setKeyValue(rootKey, subKey, valueName, KeyValue{valuetype::String, value});
 }
 
-bool KeyAccess::DeleteKey(std::uint32_t& rootKey, const std::string& subKey,
-                          const std::string& keyToDelete) {
+bool KeyAccess::deleteSubKey(std::uint32_t& rootKey, const std::string& subKey,
+                             const std::string& keyToDelete) {
     if (!keyExists(rootKey, subKey))
         return false;
     return deleteKey(rootKey, subKey, keyToDelete);
 }
 
-std::string KeyAccess::GetSetting(const std::string& application, const std::string& section,
+std::string KeyAccess::getSetting(const std::string& application, const std::string& section,
                                   const std::string& key, const std::string& defaultValue) {
     std::uint32_t root = CurrentUser;
-    std::string text = GetString(root, settingKey(application, section), key);
+    std::string text = readText(root, settingKey(application, section), key);
     return text.empty() ? defaultValue : text;
 }
 
-void KeyAccess::SaveSetting(const std::string& application, const std::string& section,
+void KeyAccess::saveSetting(const std::string& application, const std::string& section,
                             const std::string& key, const std::string& value) {
     std::uint32_t root = CurrentUser;
-    SetString(root, settingKey(application, section), key, value);
+    writeText(root, settingKey(application, section), key, value);
 }
 
-void KeyAccess::FlushKey(std::uint32_t& rootKey) {
+void KeyAccess::flush(std::uint32_t& rootKey) {
     flushKeys(rootKey);
 }
 
