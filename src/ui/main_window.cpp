@@ -244,7 +244,7 @@ void MainWindow::setStatus(int panel, const std::string& text) {
 void MainWindow::showFailure(const Failure& failure) {
     if (failure.number == 0)
         return;
-    lastReportText = kestro::ReportText(failure);
+    lastReportText = reportText(failure);
     presenter_->showMessage(this, uiText(lastReportText), QString::fromUtf8(ReportTitle),
                             MessageIcon::Warning);
 }

@@ -85,7 +85,7 @@ VersionDialog::VersionDialog(QWidget* mainWindow, VersionDialogServices services
         QWidget* owner = mainWindow;
         services_.reportFailure = [owner](const Failure& failure) {
             makeMessageBoxPresenter()->showMessage(
-                owner, QString::fromStdString(ReportText(failure)), QString::fromUtf8(ReportTitle),
+                owner, QString::fromStdString(reportText(failure)), QString::fromUtf8(ReportTitle),
                 MessageIcon::Warning);
         };
     }
