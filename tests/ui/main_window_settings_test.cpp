@@ -6,10 +6,10 @@
 #include "platform/settings_store.h"
 #include "settings/persisted_settings.h"
 #include "ui/folder_tree.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/value_check_box.h"
 
-#include "ui/form_fixture.h"
+#include "ui/main_window_fixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -35,16 +35,19 @@ void writeConf(const PrivateSettings& settings, const std::string& text) {
 }
 
 // Every option box of the window, in the order of the stored rows.
-std::vector<ValueCheckBox*> optionBoxes(Form1& f) {
-    return {f.chkSub,      f.chkPath,        f.chkShortPath, f.chkDirLarge,   f.chkDirHalf,
-            f.chkDiv,      f.chkDelKaku,     f.chkShort,     f.chkFNameLarge, f.chkFNameHalf,
-            f.chkFileSize, f.chkTimeMake,    f.chkTimeRenew, f.chkTimeAccess, f.Check1,
-            f.chkInsPath,  f.chkDirDelDrive, f.chkTabs,      f.chkAttribute,  f.chkFileType};
+std::vector<ValueCheckBox*> optionBoxes(MainWindow& f) {
+    return {f.subFoldersCheck,      f.pathColumnCheck,      f.shortPathCheck,
+            f.upperCaseFolderCheck, f.halfWidthFolderCheck, f.joinPathAndNameCheck,
+            f.dropExtensionCheck,   f.shortNameCheck,       f.upperCaseNameCheck,
+            f.halfWidthNameCheck,   f.sizeColumnCheck,      f.creationTimeCheck,
+            f.writeTimeCheck,       f.accessTimeCheck,      f.extensionColumnCheck,
+            f.insertPathLineCheck,  f.dropDriveCheck,       f.leadingTabCheck,
+            f.attributeColumnCheck, f.fileTypeColumnCheck};
 }
 
 } // namespace
 
-class Form1SettingsTest : public QObject {
+class MainWindowSettingsTest : public QObject {
     Q_OBJECT
 
 private:
@@ -59,29 +62,30 @@ private slots:
     void cleanup() { settings_.reset(); }
 
     void firstStartUsesEveryDefault() {
-        auto form = makeForm(presenter_);
-        Form1& f = *form;
+        auto form = makeWindow(presenter_);
+        MainWindow& f = *form;
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(f.pos(), QPoint(0, 0));
-        QCOMPARE(f.Dir1->path(), programFolder());
+        QCOMPARE(f.folderTree->path(), programFolder());
         for (ValueCheckBox* box : optionBoxes(f))
-            QCOMPARE(box->Value(), (box == f.chkSub || box == f.chkInsPath) ? 1 : 0);
-        QVERIFY(f.optByte[0]->isChecked());
-        QCOMPARE(f.Combo1->currentText(), QStringLiteral("ﾀﾌﾞ"));
-        QVERIFY(!f.mnuSetHidden->isChecked());
-        QVERIFY(!f.mnuSetSystem->isChecked());
-        QVERIFY(!f.mnuSetSkipUnreadable->isChecked());
+            QCOMPARE(box->value(),
+                     (box == f.subFoldersCheck || box == f.insertPathLineCheck) ? 1 : 0);
+        QVERIFY(f.sizeUnitButtons[0]->isChecked());
+        QCOMPARE(f.separatorBox->currentText(), QStringLiteral("ﾀﾌﾞ"));
+        QVERIFY(!f.hiddenEntry->isChecked());
+        QVERIFY(!f.systemEntry->isChecked());
+        QVERIFY(!f.skipUnreadableEntry->isChecked());
         QVERIFY(!f.readListOptions().SkipUnreadable);
-        QVERIFY(!f.File1.hidden);
-        QVERIFY(!f.File1.system);
-        QVERIFY(f.File1.readOnly);
-        QVERIFY(f.File1.archive);
-        QCOMPARE(f.TabStrip1->currentIndex(), 0);
+        QVERIFY(!f.includeSwitches.hidden);
+        QVERIFY(!f.includeSwitches.system);
+        QVERIFY(f.includeSwitches.readOnly);
+        QVERIFY(f.includeSwitches.archive);
+        QCOMPARE(f.tabStrip->currentIndex(), 0);
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro - [新規]"));
         // Loading the defaults leaves the interlocks as built.
-        QVERIFY(!f.Frame3->isEnabled());
-        QVERIFY(!f.optByte[1]->isEnabled());
-        QVERIFY(f.chkDirDelDrive->isEnabled());
+        QVERIFY(!f.pathFrame->isEnabled());
+        QVERIFY(!f.sizeUnitButtons[1]->isEnabled());
+        QVERIFY(f.dropDriveCheck->isEnabled());
         // Nothing is written before the window closes.
         QVERIFY(!QFile::exists(QString::fromStdString(settings_->confPath())));
     }
@@ -92,21 +96,21 @@ private slots:
         std::string top;
         std::string left;
         {
-            auto form = makeForm(presenter_);
-            Form1& f = *form;
+            auto form = makeWindow(presenter_);
+            MainWindow& f = *form;
             f.move(100, 40);
             top = singleText(static_cast<float>(f.toTwips(40)));
             left = singleText(static_cast<float>(f.toTwips(100)));
-            QVERIFY(f.Dir1->setPath(chosen));
+            QVERIFY(f.folderTree->setPath(chosen));
             // Every box away from its default; one grayed by code.
             for (ValueCheckBox* box : optionBoxes(f))
-                box->setValue(box->Value() == 1 ? 0 : 1);
-            f.chkTimeRenew->setValue(2);
-            f.optByte[2]->setChecked(true);
-            f.mnuSetHidden_Click();
-            f.mnuSetSystem_Click();
-            f.mnuSetSkipUnreadable->trigger();
-            f.Combo1->setEditText(QStringLiteral(", "));
+                box->setValue(box->value() == 1 ? 0 : 1);
+            f.writeTimeCheck->setValue(2);
+            f.sizeUnitButtons[2]->setChecked(true);
+            f.onHiddenEntryClicked();
+            f.onSystemEntryClicked();
+            f.skipUnreadableEntry->trigger();
+            f.separatorBox->setEditText(QStringLiteral(", "));
             f.close();
         }
         // All 28 rows were written, in their stored forms.
@@ -122,31 +126,33 @@ private slots:
         QCOMPARE(QString::fromStdString(store.get("Setting", "SkipUnreadable")),
                  QStringLiteral("True"));
 
-        auto form = makeForm(presenter_);
-        Form1& f = *form;
+        auto form = makeWindow(presenter_);
+        MainWindow& f = *form;
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(f.pos(), QPoint(100, 40));
-        QCOMPARE(f.Dir1->path(), chosen);
+        QCOMPARE(f.folderTree->path(), chosen);
         for (ValueCheckBox* box : optionBoxes(f)) {
             const int expected =
-                box == f.chkTimeRenew ? 2 : ((box == f.chkSub || box == f.chkInsPath) ? 0 : 1);
-            QCOMPARE(box->Value(), expected);
+                box == f.writeTimeCheck
+                    ? 2
+                    : ((box == f.subFoldersCheck || box == f.insertPathLineCheck) ? 0 : 1);
+            QCOMPARE(box->value(), expected);
         }
-        QVERIFY(f.optByte[2]->isChecked());
-        QVERIFY(f.mnuSetHidden->isChecked());
-        QVERIFY(f.mnuSetSystem->isChecked());
-        QVERIFY(f.mnuSetSkipUnreadable->isChecked());
+        QVERIFY(f.sizeUnitButtons[2]->isChecked());
+        QVERIFY(f.hiddenEntry->isChecked());
+        QVERIFY(f.systemEntry->isChecked());
+        QVERIFY(f.skipUnreadableEntry->isChecked());
         QVERIFY(f.readListOptions().SkipUnreadable);
-        QVERIFY(f.File1.hidden);
-        QVERIFY(f.File1.system);
-        QCOMPARE(f.Combo1->currentText(), QStringLiteral(", "));
+        QVERIFY(f.includeSwitches.hidden);
+        QVERIFY(f.includeSwitches.system);
+        QCOMPARE(f.separatorBox->currentText(), QStringLiteral(", "));
         QCOMPARE(f.readListOptions().Separator, std::string(", "));
         // The loaded values ran their interlocks.
-        QVERIFY(f.Frame3->isEnabled());
-        QVERIFY(f.optByte[0]->isEnabled());
-        QVERIFY(!f.chkDirDelDrive->isEnabled()); // InsPath now clear
-        QVERIFY(!f.chkFNameLarge->isEnabled());  // Short ticked
-        QVERIFY(!f.chkDirLarge->isEnabled());    // ShortPath ticked
+        QVERIFY(f.pathFrame->isEnabled());
+        QVERIFY(f.sizeUnitButtons[0]->isEnabled());
+        QVERIFY(!f.dropDriveCheck->isEnabled());       // InsPath now clear
+        QVERIFY(!f.upperCaseNameCheck->isEnabled());   // Short ticked
+        QVERIFY(!f.upperCaseFolderCheck->isEnabled()); // ShortPath ticked
     }
 
     void badValueIsReportedOnceAndTheOtherRowsStillLoad() {
@@ -154,33 +160,33 @@ private slots:
         writeConf(*settings_, "[Setting]\nTop=150\nLeft=300\nDir=" + folder.path().toStdString() +
                                   "\n[File]\nHidden=True\n"
                                   "[chk]\nPath=1\nFileSize=abc\nByte=1\nTabs=1\nDivStr=|\n");
-        auto form = makeForm(presenter_);
-        Form1& f = *form;
+        auto form = makeWindow(presenter_);
+        MainWindow& f = *form;
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         const ShownMessage& shown = presenter_->messages.front();
         QCOMPARE(shown.title, QStringLiteral("ｴﾗｰ"));
         QCOMPARE(shown.icon, MessageIcon::Warning);
-        QCOMPARE(shown.text, QString::fromStdString(f.ReportText));
+        QCOMPARE(shown.text, QString::fromStdString(f.lastReportText));
         QVERIFY(shown.text.startsWith(QStringLiteral("ｴﾗｰ番号 13 でｴﾗｰが発生しました。\r")));
         QVERIFY(shown.text.contains(QStringLiteral("chk/FileSize")));
         // The bad row kept the box's state; the rows before and after it
         // were applied.
-        QCOMPARE(f.chkFileSize->Value(), 0);
-        QVERIFY(!f.optByte[1]->isEnabled());
+        QCOMPARE(f.sizeColumnCheck->value(), 0);
+        QVERIFY(!f.sizeUnitButtons[1]->isEnabled());
         QCOMPARE(f.pos(), QPoint(f.toPixels(300), f.toPixels(150)));
-        QCOMPARE(f.Dir1->path(), folder.path().toStdString());
-        QVERIFY(f.mnuSetHidden->isChecked());
-        QCOMPARE(f.chkPath->Value(), 1);
-        QVERIFY(f.Frame3->isEnabled());
-        QVERIFY(f.optByte[1]->isChecked());
-        QCOMPARE(f.chkTabs->Value(), 1);
-        QCOMPARE(f.Combo1->currentText(), QStringLiteral("|"));
+        QCOMPARE(f.folderTree->path(), folder.path().toStdString());
+        QVERIFY(f.hiddenEntry->isChecked());
+        QCOMPARE(f.pathColumnCheck->value(), 1);
+        QVERIFY(f.pathFrame->isEnabled());
+        QVERIFY(f.sizeUnitButtons[1]->isChecked());
+        QCOMPARE(f.leadingTabCheck->value(), 1);
+        QCOMPARE(f.separatorBox->currentText(), QStringLiteral("|"));
     }
 
     void eachBadRowHasItsOwnReport() {
         // A place beyond a window's coordinates cannot be applied either.
         writeConf(*settings_, "[Setting]\nTop=x\nLeft=1e12\n[chk]\nPath=7\nByte=5\nKaku=1\n");
-        auto form = makeForm(presenter_);
+        auto form = makeWindow(presenter_);
         QCOMPARE(presenter_->messages.size(), std::size_t{4});
         QVERIFY(presenter_->messages[0].text.contains(QStringLiteral("ｴﾗｰ番号 13 ")));
         QVERIFY(presenter_->messages[1].text.contains(QStringLiteral("ｴﾗｰ番号 6 ")));
@@ -188,9 +194,9 @@ private slots:
         QCOMPARE(form->pos(), QPoint(0, 0));
         QVERIFY(presenter_->messages[2].text.contains(QStringLiteral("ｴﾗｰ番号 380 ")));
         QVERIFY(presenter_->messages[3].text.contains(QStringLiteral("ｴﾗｰ番号 340 ")));
-        QCOMPARE(form->chkPath->Value(), 0);
-        QVERIFY(form->optByte[0]->isChecked());
-        QCOMPARE(form->Check1->Value(), 1);
+        QCOMPARE(form->pathColumnCheck->value(), 0);
+        QVERIFY(form->sizeUnitButtons[0]->isChecked());
+        QCOMPARE(form->extensionColumnCheck->value(), 1);
     }
 
     void removedFolderStartsSilentlyInTheProgramFolder() {
@@ -200,10 +206,10 @@ private slots:
             removed = folder.path().toStdString() + "/gone";
         }
         writeConf(*settings_, "[Setting]\nDir=" + removed + "\n[chk]\nTabs=1\n");
-        auto form = makeForm(presenter_);
+        auto form = makeWindow(presenter_);
         QVERIFY(presenter_->messages.empty());
-        QCOMPARE(form->Dir1->path(), programFolder());
-        QCOMPARE(form->chkTabs->Value(), 1);
+        QCOMPARE(form->folderTree->path(), programFolder());
+        QCOMPARE(form->leadingTabCheck->value(), 1);
         // Closing stores the folder actually shown.
         form->close();
         QCOMPARE(SettingsStore(SettingsApplication).get("Setting", "Dir"), programFolder());
@@ -218,23 +224,23 @@ private slots:
         const std::string stored = driveRoot + "/deep/er";
         writeConf(*settings_, "[Setting]\nDir=" + stored + "\n");
         std::vector<std::string> opened;
-        Form1Services services;
+        MainWindowServices services;
         services.listDrives = [&] { return std::vector<std::string>{"/", driveRoot}; };
         services.openDriveRoot = [&](const std::string& root) -> Status {
             opened.push_back(root);
             return Ok{};
         };
-        auto form = makeForm(presenter_, services);
-        QCOMPARE(form->Dir1->path(), stored);
-        QCOMPARE(form->Drive1->currentText(), QString::fromStdString(driveRoot));
+        auto form = makeWindow(presenter_, services);
+        QCOMPARE(form->folderTree->path(), stored);
+        QCOMPARE(form->driveList->currentText(), QString::fromStdString(driveRoot));
         QVERIFY(opened.empty());
         QVERIFY(presenter_->messages.empty());
     }
 
     void exitEntryStoresTheSettingsLikeTheCloseBox() {
-        auto form = makeForm(presenter_);
-        form->chkAttribute->setValue(1);
-        form->mnuFileExit->trigger();
+        auto form = makeWindow(presenter_);
+        form->attributeColumnCheck->setValue(1);
+        form->exitEntry->trigger();
         QVERIFY(!form->isVisible());
         QCOMPARE(SettingsStore(SettingsApplication).get("chk", "Attribute"), std::string("1"));
     }
@@ -243,12 +249,12 @@ private slots:
         // A folder in place of the file: it cannot be read, and the window
         // must not replace it with the defaults.
         QVERIFY(QDir().mkpath(QString::fromStdString(settings_->confPath())));
-        auto form = makeForm(presenter_);
+        auto form = makeWindow(presenter_);
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(presenter_->messages[0].text.startsWith(QStringLiteral("ｴﾗｰ番号 75 ")));
         QVERIFY(presenter_->messages[0].text.contains(QString::fromUtf8(SettingsKeptNote)));
-        QCOMPARE(form->chkInsPath->Value(), 1);
-        form->chkAttribute->setValue(1);
+        QCOMPARE(form->insertPathLineCheck->value(), 1);
+        form->attributeColumnCheck->setValue(1);
         QVERIFY(form->close());
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(QFileInfo(QString::fromStdString(settings_->confPath())).isDir());
@@ -259,7 +265,7 @@ private slots:
         QFile blocker(QString::fromStdString(settings_->configFolder() + "/Kestro"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        auto form = makeForm(presenter_);
+        auto form = makeWindow(presenter_);
         QVERIFY(presenter_->messages.empty());
         form->show();
         QVERIFY(form->close());
@@ -269,5 +275,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form1SettingsTest)
-#include "form1_settings_test.moc"
+QTEST_MAIN(MainWindowSettingsTest)
+#include "main_window_settings_test.moc"

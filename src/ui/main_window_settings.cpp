@@ -1,9 +1,9 @@
-// Form1's stored settings: loaded once at set-up, written on every close.
+// MainWindow's stored settings: loaded once at set-up, written on every close.
 
 #include "listgen/error_report.h"
 #include "platform/program_paths.h"
 #include "ui/folder_tree.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/value_check_box.h"
 
 #include <QAction>
@@ -14,67 +14,67 @@
 
 namespace kestro {
 
-ValueCheckBox* Form1::checkBoxFor(SettingRow row) const {
+ValueCheckBox* MainWindow::checkBoxFor(SettingRow row) const {
     switch (row) {
-    case SettingRow::chkSub:
-        return chkSub;
-    case SettingRow::Path:
-        return chkPath;
+    case SettingRow::SubFolders:
+        return subFoldersCheck;
+    case SettingRow::PathColumn:
+        return pathColumnCheck;
     case SettingRow::ShortPath:
-        return chkShortPath;
-    case SettingRow::DirLarge:
-        return chkDirLarge;
-    case SettingRow::DirHalf:
-        return chkDirHalf;
-    case SettingRow::Div:
-        return chkDiv;
-    case SettingRow::DelKaku:
-        return chkDelKaku;
-    case SettingRow::Short:
-        return chkShort;
-    case SettingRow::FNameLarge:
-        return chkFNameLarge;
-    case SettingRow::FNameHalf:
-        return chkFNameHalf;
-    case SettingRow::FileSize:
-        return chkFileSize;
-    case SettingRow::TimeMake:
-        return chkTimeMake;
-    case SettingRow::TimeRenew:
-        return chkTimeRenew;
-    case SettingRow::TimeAccess:
-        return chkTimeAccess;
-    case SettingRow::Kaku:
-        return Check1;
-    case SettingRow::InsPath:
-        return chkInsPath;
-    case SettingRow::DirDelDrive:
-        return chkDirDelDrive;
-    case SettingRow::Tabs:
-        return chkTabs;
-    case SettingRow::Attribute:
-        return chkAttribute;
-    case SettingRow::FileType:
-        return chkFileType;
+        return shortPathCheck;
+    case SettingRow::UpperCaseFolder:
+        return upperCaseFolderCheck;
+    case SettingRow::HalfWidthFolder:
+        return halfWidthFolderCheck;
+    case SettingRow::JoinPathAndName:
+        return joinPathAndNameCheck;
+    case SettingRow::DropExtension:
+        return dropExtensionCheck;
+    case SettingRow::ShortName:
+        return shortNameCheck;
+    case SettingRow::UpperCaseName:
+        return upperCaseNameCheck;
+    case SettingRow::HalfWidthName:
+        return halfWidthNameCheck;
+    case SettingRow::SizeColumn:
+        return sizeColumnCheck;
+    case SettingRow::CreationTime:
+        return creationTimeCheck;
+    case SettingRow::WriteTime:
+        return writeTimeCheck;
+    case SettingRow::AccessTime:
+        return accessTimeCheck;
+    case SettingRow::ExtensionColumn:
+        return extensionColumnCheck;
+    case SettingRow::InsertPathLine:
+        return insertPathLineCheck;
+    case SettingRow::DropDrive:
+        return dropDriveCheck;
+    case SettingRow::LeadingTab:
+        return leadingTabCheck;
+    case SettingRow::AttributeColumn:
+        return attributeColumnCheck;
+    case SettingRow::FileTypeColumn:
+        return fileTypeColumnCheck;
     default:
         return nullptr;
     }
 }
 
-QAction* Form1::menuItemFor(SettingRow row) const {
+QAction* MainWindow::menuItemFor(SettingRow row) const {
     switch (row) {
     case SettingRow::Hidden:
-        return mnuSetHidden;
+        return hiddenEntry;
     case SettingRow::System:
-        return mnuSetSystem;
+        return systemEntry;
     case SettingRow::SkipUnreadable:
-        return mnuSetSkipUnreadable;
+        return skipUnreadableEntry;
     default:
         return nullptr;
     }
 }
 
-void Form1::loadSettings() {
+void MainWindow::loadSettings() {
     const SettingsStore store(SettingsApplication);
     if (store.readFailure()) {
         // The user's settings are there but cannot be read: start with the
@@ -92,7 +92,7 @@ void Form1::loadSettings() {
             if (definition.kind == SettingKind::Folder &&
                 isSilentFailure(Command::StartUp, failed.number)) {
                 // The stored folder is gone: start in the program's folder.
-                (void)Dir1->setPath(programFolder());
+                (void)folderTree->setPath(programFolder());
                 alignDriveWithFolder();
             } else {
                 showFailure(failed);
@@ -104,7 +104,7 @@ void Form1::loadSettings() {
     }
 }
 
-Status Form1::applySetting(SettingRow row, const SettingValue& value) {
+Status MainWindow::applySetting(SettingRow row, const SettingValue& value) {
     switch (definitionOf(row).kind) {
     case SettingKind::Position: {
         // A place beyond the range of a window's coordinates cannot be
@@ -122,9 +122,9 @@ Status Form1::applySetting(SettingRow row, const SettingValue& value) {
         return Ok{};
     }
     case SettingKind::Folder:
-        if (auto shown = Dir1->setPath(value.text); !shown) {
+        if (auto shown = folderTree->setPath(value.text); !shown) {
             if (isSilentFailure(Command::StartUp, shown.failure().number))
-                (void)Dir1->setPath(programFolder());
+                (void)folderTree->setPath(programFolder());
             else
                 showFailure(shown.failure());
         }
@@ -139,26 +139,26 @@ Status Form1::applySetting(SettingRow row, const SettingValue& value) {
         menuItemFor(row)->setChecked(value.truth);
         return Ok{};
     case SettingKind::SizeUnit:
-        optByte[value.integer]->setChecked(true);
+        sizeUnitButtons[value.integer]->setChecked(true);
         return Ok{};
     case SettingKind::Separator:
-        Combo1->setEditText(QString::fromStdString(value.text));
+        separatorBox->setEditText(QString::fromStdString(value.text));
         return Ok{};
     }
     return Ok{};
 }
 
-SettingValue Form1::currentSetting(SettingRow row) const {
+SettingValue MainWindow::currentSetting(SettingRow row) const {
     SettingValue value;
     switch (definitionOf(row).kind) {
     case SettingKind::Position:
         value.number = static_cast<float>(toTwips(row == SettingRow::Top ? y() : x()));
         break;
     case SettingKind::Folder:
-        value.text = Dir1->path();
+        value.text = folderTree->path();
         break;
     case SettingKind::CheckBox:
-        value.integer = checkBoxFor(row)->Value();
+        value.integer = checkBoxFor(row)->value();
         break;
     case SettingKind::Truth:
         value.truth = menuItemFor(row)->isChecked();
@@ -166,27 +166,27 @@ SettingValue Form1::currentSetting(SettingRow row) const {
     case SettingKind::SizeUnit:
         value.integer = -1;
         for (int i = 0; i < 3; ++i) {
-            if (optByte[i]->isChecked()) {
+            if (sizeUnitButtons[i]->isChecked()) {
                 value.integer = i;
                 break;
             }
         }
         break;
     case SettingKind::Separator:
-        value.text = Combo1->currentText().toStdString();
+        value.text = separatorBox->currentText().toStdString();
         break;
     }
     return value;
 }
 
-Status Form1::saveSettings() {
+Status MainWindow::saveSettings() {
     SettingsStore store(SettingsApplication);
     for (const SettingDefinition& definition : settingDefinitions())
         writeSetting(store, definition.row, currentSetting(definition.row));
     return store.save();
 }
 
-void Form1::Form_QueryUnload() {
+void MainWindow::storeSettingsOnClose() {
     // A settings file that could not be read at start stays as it is (the
     // start-up report said so). One that cannot be written is reported; the
     // window closes all the same.

@@ -3,10 +3,10 @@
 // the options a run reads from the controls.
 
 #include "ui/folder_tree.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/value_check_box.h"
 
-#include "ui/form_fixture.h"
+#include "ui/main_window_fixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -18,13 +18,13 @@
 using namespace kestro;
 using namespace kestro::test;
 
-class Form1InterlocksTest : public QObject {
+class MainWindowInterlocksTest : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<PrivateSettings> settings_;
     std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<MainWindow> window_;
 
     // The rule of `box`: the controls it governs, and whether they are
     // enabled when the box is ticked.
@@ -34,13 +34,18 @@ private:
         bool enabledWhenTicked;
     };
     std::vector<Rule> rules() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         return {
-            {f.chkFileSize, {f.optByte[0], f.optByte[1], f.optByte[2]}, true},
-            {f.chkInsPath, {f.chkDirDelDrive}, true},
-            {f.chkPath, {f.Frame3, f.chkDirLarge, f.chkDirHalf, f.chkShortPath, f.chkDiv}, true},
-            {f.chkShort, {f.chkFNameLarge}, false},
-            {f.chkShortPath, {f.chkDirLarge}, false},
+            {f.sizeColumnCheck,
+             {f.sizeUnitButtons[0], f.sizeUnitButtons[1], f.sizeUnitButtons[2]},
+             true},
+            {f.insertPathLineCheck, {f.dropDriveCheck}, true},
+            {f.pathColumnCheck,
+             {f.pathFrame, f.upperCaseFolderCheck, f.halfWidthFolderCheck, f.shortPathCheck,
+              f.joinPathAndNameCheck},
+             true},
+            {f.shortNameCheck, {f.upperCaseNameCheck}, false},
+            {f.shortPathCheck, {f.upperCaseFolderCheck}, false},
         };
     }
 
@@ -48,10 +53,10 @@ private slots:
     void init() {
         settings_ = std::make_unique<PrivateSettings>();
         presenter_ = std::make_shared<RecordingPresenter>();
-        form_ = makeForm(presenter_);
+        window_ = makeWindow(presenter_);
     }
     void cleanup() {
-        form_.reset();
+        window_.reset();
         settings_.reset();
     }
 
@@ -72,92 +77,92 @@ private slots:
     }
 
     void rulesNeverChangeValues() {
-        Form1& f = *form_;
-        f.chkPath->setValue(1);
-        f.chkDiv->setValue(1);
-        f.chkDirHalf->setValue(2);
-        f.chkFileSize->setValue(1);
-        f.optByte[1]->setChecked(true);
-        f.chkDirDelDrive->setValue(1);
-        f.chkFNameLarge->setValue(1);
+        MainWindow& f = *window_;
+        f.pathColumnCheck->setValue(1);
+        f.joinPathAndNameCheck->setValue(1);
+        f.halfWidthFolderCheck->setValue(2);
+        f.sizeColumnCheck->setValue(1);
+        f.sizeUnitButtons[1]->setChecked(true);
+        f.dropDriveCheck->setValue(1);
+        f.upperCaseNameCheck->setValue(1);
         for (const Rule& rule : rules()) {
             rule.box->setValue(0);
             rule.box->setValue(1);
             rule.box->setValue(2);
         }
-        f.chkPath->setValue(0);
-        QVERIFY(!f.chkDiv->isEnabled());
-        QCOMPARE(f.chkDiv->Value(), 1);
-        QCOMPARE(f.chkDirHalf->Value(), 2);
-        QVERIFY(f.optByte[1]->isChecked());
-        QCOMPARE(f.chkDirDelDrive->Value(), 1);
-        QCOMPARE(f.chkFNameLarge->Value(), 1);
+        f.pathColumnCheck->setValue(0);
+        QVERIFY(!f.joinPathAndNameCheck->isEnabled());
+        QCOMPARE(f.joinPathAndNameCheck->value(), 1);
+        QCOMPARE(f.halfWidthFolderCheck->value(), 2);
+        QVERIFY(f.sizeUnitButtons[1]->isChecked());
+        QCOMPARE(f.dropDriveCheck->value(), 1);
+        QCOMPARE(f.upperCaseNameCheck->value(), 1);
         // A disabled but ticked box still counts for the list.
-        f.chkInsPath->setValue(0);
-        QVERIFY(!f.chkDirDelDrive->isEnabled());
+        f.insertPathLineCheck->setValue(0);
+        QVERIFY(!f.dropDriveCheck->isEnabled());
         QVERIFY(f.readListOptions().DropDrive);
         QVERIFY(f.readListOptions().JoinPathAndName);
     }
 
     void tickingSizeKeepsTheUnitChosenBefore() {
-        Form1& f = *form_;
-        QVERIFY(f.optByte[0]->isChecked());
-        f.chkFileSize->click();
-        for (QRadioButton* unit : f.optByte)
+        MainWindow& f = *window_;
+        QVERIFY(f.sizeUnitButtons[0]->isChecked());
+        f.sizeColumnCheck->click();
+        for (QRadioButton* unit : f.sizeUnitButtons)
             QVERIFY(unit->isEnabled());
-        QVERIFY(f.optByte[0]->isChecked());
-        f.optByte[2]->click();
-        f.chkFileSize->click();
-        QVERIFY(!f.optByte[2]->isEnabled());
-        QVERIFY(f.optByte[2]->isChecked());
+        QVERIFY(f.sizeUnitButtons[0]->isChecked());
+        f.sizeUnitButtons[2]->click();
+        f.sizeColumnCheck->click();
+        QVERIFY(!f.sizeUnitButtons[2]->isEnabled());
+        QVERIFY(f.sizeUnitButtons[2]->isChecked());
     }
 
     void pathRuleReenablesUpperCaseEvenWithShortPathTicked() {
-        Form1& f = *form_;
-        f.chkPath->setValue(1);
-        f.chkShortPath->setValue(1);
-        QVERIFY(!f.chkDirLarge->isEnabled());
-        f.chkPath->setValue(0);
-        f.chkPath->setValue(1);
-        QVERIFY(f.chkDirLarge->isEnabled());
+        MainWindow& f = *window_;
+        f.pathColumnCheck->setValue(1);
+        f.shortPathCheck->setValue(1);
+        QVERIFY(!f.upperCaseFolderCheck->isEnabled());
+        f.pathColumnCheck->setValue(0);
+        f.pathColumnCheck->setValue(1);
+        QVERIFY(f.upperCaseFolderCheck->isEnabled());
         // The list still gives the short path precedence; the record only
         // carries both switches.
-        f.chkDirLarge->setValue(1);
+        f.upperCaseFolderCheck->setValue(1);
         const ListOptions options = f.readListOptions();
         QVERIFY(options.ShortPath);
-        QVERIFY(options.DirLarge);
+        QVERIFY(options.UpperCaseFolder);
     }
 
     void outputTargetMarkAndSwitchAlwaysAgree() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         struct Entry {
             QAction* action;
             bool IncludeSwitches::*field;
-            void (Form1::*click)();
+            void (MainWindow::*click)();
         };
         const Entry entries[] = {
-            {f.mnuSetHidden, &IncludeSwitches::hidden, &Form1::mnuSetHidden_Click},
-            {f.mnuSetSystem, &IncludeSwitches::system, &Form1::mnuSetSystem_Click},
+            {f.hiddenEntry, &IncludeSwitches::hidden, &MainWindow::onHiddenEntryClicked},
+            {f.systemEntry, &IncludeSwitches::system, &MainWindow::onSystemEntryClicked},
         };
         for (const Entry& entry : entries) {
             QVERIFY(!entry.action->isChecked());
             (f.*entry.click)();
             QVERIFY(entry.action->isChecked());
-            QVERIFY(f.File1.*entry.field);
+            QVERIFY(f.includeSwitches.*entry.field);
             (f.*entry.click)();
             QVERIFY(!entry.action->isChecked());
-            QVERIFY(!(f.File1.*entry.field));
+            QVERIFY(!(f.includeSwitches.*entry.field));
             // The menu's own trigger, as a user's click.
             entry.action->trigger();
             QVERIFY(entry.action->isChecked());
-            QVERIFY(f.File1.*entry.field);
+            QVERIFY(f.includeSwitches.*entry.field);
             entry.action->trigger();
-            QVERIFY(!(f.File1.*entry.field));
+            QVERIFY(!(f.includeSwitches.*entry.field));
         }
         // Read-only and archive files are always listed.
-        QVERIFY(f.File1.readOnly);
-        QVERIFY(f.File1.archive);
-        f.mnuSetHidden_Click();
+        QVERIFY(f.includeSwitches.readOnly);
+        QVERIFY(f.includeSwitches.archive);
+        f.onHiddenEntryClicked();
         const ListOptions options = f.readListOptions();
         QVERIFY(options.IncludeHidden);
         QVERIFY(!options.IncludeSystem);
@@ -166,33 +171,33 @@ private slots:
     }
 
     void optionsAreReadFromTheControls() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         QTemporaryDir folder;
-        QVERIFY(f.Dir1->setPath(folder.path().toStdString()));
+        QVERIFY(f.folderTree->setPath(folder.path().toStdString()));
         struct Case {
             ValueCheckBox* box;
             bool ListOptions::*field;
         };
         const Case cases[] = {
-            {f.chkPath, &ListOptions::PathColumn},
-            {f.chkDiv, &ListOptions::JoinPathAndName},
-            {f.chkShortPath, &ListOptions::ShortPath},
-            {f.chkDirHalf, &ListOptions::DirHalf},
-            {f.chkDirLarge, &ListOptions::DirLarge},
-            {f.chkShort, &ListOptions::ShortName},
-            {f.chkFNameLarge, &ListOptions::FNameLarge},
-            {f.chkFNameHalf, &ListOptions::FNameHalf},
-            {f.chkDelKaku, &ListOptions::DropExtension},
-            {f.chkDirDelDrive, &ListOptions::DropDrive},
-            {f.Check1, &ListOptions::ExtensionColumn},
-            {f.chkFileSize, &ListOptions::SizeColumn},
-            {f.chkAttribute, &ListOptions::AttributeColumn},
-            {f.chkFileType, &ListOptions::FileTypeColumn},
-            {f.chkTimeMake, &ListOptions::CreationTimeColumn},
-            {f.chkTimeRenew, &ListOptions::WriteTimeColumn},
-            {f.chkTimeAccess, &ListOptions::AccessTimeColumn},
-            {f.chkTabs, &ListOptions::LeadingTab},
-            {f.chkInsPath, &ListOptions::InsertPathLine},
+            {f.pathColumnCheck, &ListOptions::PathColumn},
+            {f.joinPathAndNameCheck, &ListOptions::JoinPathAndName},
+            {f.shortPathCheck, &ListOptions::ShortPath},
+            {f.halfWidthFolderCheck, &ListOptions::HalfWidthFolder},
+            {f.upperCaseFolderCheck, &ListOptions::UpperCaseFolder},
+            {f.shortNameCheck, &ListOptions::ShortName},
+            {f.upperCaseNameCheck, &ListOptions::UpperCaseName},
+            {f.halfWidthNameCheck, &ListOptions::HalfWidthName},
+            {f.dropExtensionCheck, &ListOptions::DropExtension},
+            {f.dropDriveCheck, &ListOptions::DropDrive},
+            {f.extensionColumnCheck, &ListOptions::ExtensionColumn},
+            {f.sizeColumnCheck, &ListOptions::SizeColumn},
+            {f.attributeColumnCheck, &ListOptions::AttributeColumn},
+            {f.fileTypeColumnCheck, &ListOptions::FileTypeColumn},
+            {f.creationTimeCheck, &ListOptions::CreationTimeColumn},
+            {f.writeTimeCheck, &ListOptions::WriteTimeColumn},
+            {f.accessTimeCheck, &ListOptions::AccessTimeColumn},
+            {f.leadingTabCheck, &ListOptions::LeadingTab},
+            {f.insertPathLineCheck, &ListOptions::InsertPathLine},
         };
         for (const Case& c : cases) {
             for (int value : {0, 1, 2}) {
@@ -203,7 +208,7 @@ private slots:
         }
         // Sub-folders are searched for any value but clear.
         for (int value : {0, 1, 2}) {
-            f.chkSub->setValue(value);
+            f.subFoldersCheck->setValue(value);
             QCOMPARE(f.readListOptions().SubFolders, value != 0);
             QCOMPARE(f.readRoot().subFolders, value != 0);
         }
@@ -212,21 +217,21 @@ private slots:
         const std::pair<const char*, const char*> separators[] = {
             {"ﾀﾌﾞ", "\t"}, {"ｾﾐｺﾛﾝ", ";"}, {"|", "|"}, {", ", ", "}, {"", ""}};
         for (auto [shown, used] : separators) {
-            f.Combo1->setEditText(QString::fromUtf8(shown));
+            f.separatorBox->setEditText(QString::fromUtf8(shown));
             QCOMPARE(f.readListOptions().Separator, std::string(used));
         }
 
-        f.optByte[1]->setChecked(true);
+        f.sizeUnitButtons[1]->setChecked(true);
         QCOMPARE(f.readListOptions().SizeUnit, 1);
 
         // An empty pattern box becomes "*.*", in the box too.
-        f.Text2->clear();
+        f.patternBox->clear();
         QCOMPARE(f.readListOptions().Patterns, std::string("*.*"));
-        QCOMPARE(f.Text2->text(), QStringLiteral("*.*"));
-        f.Text2->setText(QStringLiteral("*.txt;*.ﾃｷｽﾄ"));
+        QCOMPARE(f.patternBox->text(), QStringLiteral("*.*"));
+        f.patternBox->setText(QStringLiteral("*.txt;*.ﾃｷｽﾄ"));
         QCOMPARE(f.readListOptions().Patterns, std::string("*.txt;*.ﾃｷｽﾄ"));
     }
 };
 
-QTEST_MAIN(Form1InterlocksTest)
-#include "form1_interlocks_test.moc"
+QTEST_MAIN(MainWindowInterlocksTest)
+#include "main_window_interlocks_test.moc"

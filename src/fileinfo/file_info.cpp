@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "fileinfo/executable_format.h"
 #include "fileinfo/time_text.h"
@@ -18,12 +18,12 @@ Failure notFound(const std::string& path) {
 }
 } // namespace
 
-bool classFile::Enabled() const {
+bool FileInfo::isReadableFile() const {
     return probeEnabled(fileName_);
 }
 
-Result<std::int64_t> classFile::Size() const {
-    if (!Enabled())
+Result<std::int64_t> FileInfo::size() const {
+    if (!isReadableFile())
         return notFound(fileName_);
     auto facts = readFileFacts(fileName_);
     if (!facts)
@@ -31,8 +31,8 @@ Result<std::int64_t> classFile::Size() const {
     return facts.value().size;
 }
 
-Result<std::uint32_t> classFile::ReadAttributeSet() const {
-    if (!Enabled())
+Result<std::uint32_t> FileInfo::readAttributeSet() const {
+    if (!isReadableFile())
         return notFound(fileName_);
     auto attributes = readAttributes(fileName_);
     if (!attributes)
@@ -42,20 +42,20 @@ Result<std::uint32_t> classFile::ReadAttributeSet() const {
     return attributes.value();
 }
 
-Result<bool> classFile::GetAttribute(std::uint32_t bit) const {
-    auto attributes = ReadAttributeSet();
+Result<bool> FileInfo::attribute(std::uint32_t bit) const {
+    auto attributes = readAttributeSet();
     if (!attributes)
         return attributes.failure();
     return (attributes.value() & bit) != 0;
 }
 
-Status classFile::SetAttribute(std::uint32_t bit, bool value) {
-    auto attributes = ReadAttributeSet();
+Status FileInfo::setAttribute(std::uint32_t bit, bool value) {
+    auto attributes = readAttributeSet();
     if (!attributes)
         return attributes.failure();
     std::uint32_t updated = attributes.value();
     if (value) {
-        auto already = GetAttribute(bit);
+        auto already = attribute(bit);
         if (!already)
             return already.failure();
         if (already.value())
@@ -67,36 +67,36 @@ Status classFile::SetAttribute(std::uint32_t bit, bool value) {
     return writeAttributes(fileName_, updated);
 }
 
-Result<bool> classFile::Archive() const {
-    return GetAttribute(attribute::Archive);
+Result<bool> FileInfo::archive() const {
+    return attribute(attribute::Archive);
 }
-Status classFile::Archive(bool value) {
-    return SetAttribute(attribute::Archive, value);
+Status FileInfo::setArchive(bool value) {
+    return setAttribute(attribute::Archive, value);
 }
-Result<bool> classFile::Hidden() const {
-    return GetAttribute(attribute::Hidden);
+Result<bool> FileInfo::hidden() const {
+    return attribute(attribute::Hidden);
 }
-Status classFile::Hidden(bool value) {
-    return SetAttribute(attribute::Hidden, value);
+Status FileInfo::setHidden(bool value) {
+    return setAttribute(attribute::Hidden, value);
 }
-Result<bool> classFile::System() const {
-    return GetAttribute(attribute::System);
+Result<bool> FileInfo::system() const {
+    return attribute(attribute::System);
 }
-Status classFile::System(bool value) {
-    return SetAttribute(attribute::System, value);
+Status FileInfo::setSystem(bool value) {
+    return setAttribute(attribute::System, value);
 }
-Result<bool> classFile::ReadOnly() const {
-    return GetAttribute(attribute::ReadOnly);
+Result<bool> FileInfo::readOnly() const {
+    return attribute(attribute::ReadOnly);
 }
-Status classFile::ReadOnly(bool value) {
-    return SetAttribute(attribute::ReadOnly, value);
+Status FileInfo::setReadOnly(bool value) {
+    return setAttribute(attribute::ReadOnly, value);
 }
-Result<bool> classFile::Directory() const {
-    return GetAttribute(attribute::Directory);
+Result<bool> FileInfo::isDirectory() const {
+    return attribute(attribute::Directory);
 }
 
-Result<bool> classFile::Executable() const {
-    if (!Enabled())
+Result<bool> FileInfo::isExecutable() const {
+    if (!isReadableFile())
         return notFound(fileName_);
     auto file = RegularFile::open(fileName_);
     if (!file)
@@ -110,7 +110,7 @@ Result<bool> classFile::Executable() const {
     return isExecutableImage(head.value(), file.value()->anyExecuteBit());
 }
 
-std::string classFile::ShortPathName() const {
+std::string FileInfo::shortPathName() const {
     // There are no 8.3 names here: the short path is the path itself, for a
     // file or folder that exists.
     if (fileName_.empty() || !readFileFacts(fileName_))
@@ -118,8 +118,8 @@ std::string classFile::ShortPathName() const {
     return fileName_;
 }
 
-Status classFile::ReadFileInfo() {
-    if (!Enabled())
+Status FileInfo::readFileInfo() {
+    if (!isReadableFile())
         return notFound(fileName_);
     // A file that vanishes between the probe and the read is reported, not
     // shown with made-up zero times.
@@ -127,52 +127,52 @@ Status classFile::ReadFileInfo() {
     if (!facts)
         return facts.failure();
     linkCount_ = static_cast<std::int32_t>(facts.value().linkCount);
-    creationTimeText_ = FileTimeText(facts.value().creation);
-    lastAccessTimeText_ = FileTimeText(facts.value().lastAccess);
-    lastWriteTimeText_ = FileTimeText(facts.value().lastWrite);
+    creationTimeText_ = fileTimeText(facts.value().creation);
+    lastAccessTimeText_ = fileTimeText(facts.value().lastAccess);
+    lastWriteTimeText_ = fileTimeText(facts.value().lastWrite);
     return Ok{};
 }
 
-Result<std::string> classFile::CreationTime() {
+Result<std::string> FileInfo::creationTime() {
     creationTimeText_.clear();
-    if (auto read = ReadFileInfo(); !read)
+    if (auto read = readFileInfo(); !read)
         return read.failure();
     return creationTimeText_;
 }
 
-Result<std::string> classFile::LastAccessTime() {
+Result<std::string> FileInfo::lastAccessTime() {
     lastAccessTimeText_.clear();
-    if (auto read = ReadFileInfo(); !read)
+    if (auto read = readFileInfo(); !read)
         return read.failure();
     return lastAccessTimeText_;
 }
 
-Result<std::string> classFile::LastWriteTime() {
+Result<std::string> FileInfo::lastWriteTime() {
     lastWriteTimeText_.clear();
-    if (auto read = ReadFileInfo(); !read)
+    if (auto read = readFileInfo(); !read)
         return read.failure();
     return lastWriteTimeText_;
 }
 
-Result<std::int32_t> classFile::Links() {
+Result<std::int32_t> FileInfo::linkCount() {
     linkCount_ = 0;
-    if (auto read = ReadFileInfo(); !read)
+    if (auto read = readFileInfo(); !read)
         return read.failure();
     return linkCount_;
 }
 
-std::int64_t classFile::CompressedSize() const {
+std::int64_t FileInfo::allocatedSize() const {
     if (fileName_.empty())
         return -1;
     auto facts = readFileFacts(fileName_);
     return facts ? facts.value().allocatedSize : -1;
 }
 
-std::string classFile::FileTimeText(FileTime time) {
+std::string FileInfo::fileTimeText(FileTime time) {
     return timeText(toLocalCalendar(time));
 }
 
-std::string classFile::RemoveSpaces(std::string text) {
+std::string FileInfo::removeSpaces(std::string text) {
     std::erase(text, ' ');
     return text;
 }

@@ -4,7 +4,7 @@
 // beeps instead of showing boxes, a private settings folder, and a window
 // made with them.
 
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_presenter.h"
 
 #include <QDir>
@@ -63,12 +63,12 @@ private:
 
 // A window with a recording presenter and only the drive "/" unless told
 // otherwise.
-inline std::unique_ptr<Form1> makeForm(std::shared_ptr<RecordingPresenter> presenter,
-                                       Form1Services services = {}) {
+inline std::unique_ptr<MainWindow> makeWindow(std::shared_ptr<RecordingPresenter> presenter,
+                                              MainWindowServices services = {}) {
     services.presenter = std::move(presenter);
     if (!services.listDrives)
         services.listDrives = [] { return std::vector<std::string>{"/"}; };
-    return std::make_unique<Form1>(std::move(services));
+    return std::make_unique<MainWindow>(std::move(services));
 }
 
 // Writes a file (and its missing folders) for a test tree.

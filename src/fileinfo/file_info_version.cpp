@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "fileinfo/pe_version_reader.h"
 
@@ -25,7 +25,7 @@ std::string versionText(std::uint32_t high, std::uint32_t low) {
             text += '.';
         text += ' ' + std::to_string(fields[i]);
     }
-    return classFile::RemoveSpaces(std::move(text));
+    return FileInfo::removeSpaces(std::move(text));
 }
 
 std::string typeText(std::uint32_t code) {
@@ -112,8 +112,8 @@ std::string buildText(std::uint32_t flags) {
 
 } // namespace
 
-Status classFile::ReadVersionInfo() {
-    if (!Enabled())
+Status FileInfo::readVersionInfo() {
+    if (!isReadableFile())
         return notFound(fileName_);
     auto read = readFileVersionResource(fileName_);
     if (!read)
@@ -136,28 +136,28 @@ Status classFile::ReadVersionInfo() {
 // Each query resets the field it reports before reading, so a file without a
 // version resource never shows what the previous file had.
 
-Result<std::string> classFile::FileVersion() {
+Result<std::string> FileInfo::fileVersion() {
     fileVersionText_.clear();
-    if (auto read = ReadVersionInfo(); !read)
+    if (auto read = readVersionInfo(); !read)
         return read.failure();
     return fileVersionText_;
 }
 
-Result<std::string> classFile::ProductVersion() {
+Result<std::string> FileInfo::productVersion() {
     productVersionText_.clear();
-    if (auto read = ReadVersionInfo(); !read)
+    if (auto read = readVersionInfo(); !read)
         return read.failure();
     return productVersionText_;
 }
 
-Result<std::string> classFile::FileType() {
+Result<std::string> FileInfo::fileType() {
     fileTypeCode_ = 0;
-    if (auto read = ReadVersionInfo(); !read)
+    if (auto read = readVersionInfo(); !read)
         return read.failure();
-    // Drivers and fonts name their kind, which FileSubtype reads afresh.
+    // Drivers and fonts name their kind, which fileSubtype() reads afresh.
     if (fileTypeCode_ == 3 || fileTypeCode_ == 4) {
         const char* prefix = fileTypeCode_ == 3 ? "ﾃﾞﾊﾞｲｽﾄﾞﾗｲﾊﾞ(" : "ﾌｫﾝﾄ(";
-        auto subtype = FileSubtype();
+        auto subtype = fileSubtype();
         if (!subtype)
             return subtype.failure();
         return prefix + subtype.value() + ")";
@@ -165,10 +165,10 @@ Result<std::string> classFile::FileType() {
     return typeText(fileTypeCode_);
 }
 
-Result<std::string> classFile::FileSubtype() {
+Result<std::string> FileInfo::fileSubtype() {
     fileTypeCode_ = 0;
     fileSubtypeCode_ = 0;
-    if (auto read = ReadVersionInfo(); !read)
+    if (auto read = readVersionInfo(); !read)
         return read.failure();
     switch (fileTypeCode_) {
     case 3:
@@ -180,16 +180,16 @@ Result<std::string> classFile::FileSubtype() {
     }
 }
 
-Result<std::string> classFile::FileOS() {
+Result<std::string> FileInfo::fileOS() {
     osCode_ = 0;
-    if (auto read = ReadVersionInfo(); !read)
+    if (auto read = readVersionInfo(); !read)
         return read.failure();
     return osText(osCode_);
 }
 
-Result<std::string> classFile::BuildType() {
+Result<std::string> FileInfo::buildType() {
     fileFlags_ = 0;
-    if (auto read = ReadVersionInfo(); !read)
+    if (auto read = readVersionInfo(); !read)
         return read.failure();
     return buildText(fileFlags_);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// clsTextBox: the edit-control wrapper over the list pane. It holds no text
+// ListPaneEditor: the edit-control wrapper over the list pane. It holds no text
 // of its own; every member performs one operation of the edit control on its
 // target and passes the control's answer through. Without a target (or
 // after the target is destroyed) every operation does nothing and every
@@ -9,10 +9,10 @@
 // Lines are the text's lines (the pane never wraps); positions count the
 // characters of the pane's text, a line end being one character.
 //
-// The four edges (MarginTop, MarginLeft, RectRight, RectBottom) are the
+// The four edges (marginTop, marginLeft, rectRight, rectBottom) are the
 // sides of the formatting rectangle: the area, in pixels of the target's own
 // coordinates, in which text is laid out (the viewport less the document
-// margin). They are read and written in the unit of ScaleMode: 1 twips, 3
+// margin). They are read and written in the unit of scaleMode: 1 twips, 3
 // pixels; any other mode reads 0 and writes the rectangle back unchanged.
 // Twips use the screen's horizontal twips-per-pixel factor for all four
 // edges, rounded half to even; a result outside 32 bits fails with 6
@@ -33,7 +33,7 @@ class QWidget;
 
 namespace kestro {
 
-class clsTextBox {
+class ListPaneEditor {
 public:
     static constexpr int ScaleTwips = 1;
     static constexpr int ScalePixels = 3;
@@ -43,56 +43,56 @@ public:
 
     // Scale mode 1, no target, a zero rectangle; the factor from the
     // target's screen.
-    clsTextBox();
+    ListPaneEditor();
     // The default factor source refers to the object itself.
-    clsTextBox(const clsTextBox&) = delete;
-    clsTextBox& operator=(const clsTextBox&) = delete;
+    ListPaneEditor(const ListPaneEditor&) = delete;
+    ListPaneEditor& operator=(const ListPaneEditor&) = delete;
 
-    void Target(QPlainTextEdit* target);
-    QPlainTextEdit* Target() const;
+    void setTarget(QPlainTextEdit* target);
+    QPlainTextEdit* target() const;
     // Replaces where the twips-per-pixel factor comes from (tests, or a
     // window that keeps its own).
-    void TwipsPerPixel(TwipsPerPixelSource source);
+    void setTwipsPerPixelSource(TwipsPerPixelSource source);
 
-    void Undo();
+    void undo();
     // Index of the first visible line, from 0.
-    int TopLine() const;
+    int topLine() const;
     // Number of lines; an empty text has one.
-    int TotalLine() const;
+    int lineCount() const;
     // Selects the whole text; an empty text selects nothing.
-    void SelectAll();
-    void Paste();
-    void Cut();
-    void Copy();
-    bool CanUndo() const;
+    void selectAll();
+    void paste();
+    void cut();
+    void copy();
+    bool canUndo() const;
     // False empties the undo (and redo) history; true does nothing.
-    void CanUndo(bool value);
+    void setCanUndo(bool value);
     // Deletes the selection.
-    void Clear();
+    void deleteSelection();
     // Scrolls by `lines` lines, towards the top when negative.
-    void ScrollH(int lines);
-    void ShowTop();
-    void ShowBottom();
-    bool Modify() const;
+    void scrollLines(int lines);
+    void showTop();
+    void showBottom();
+    bool isModified() const;
     // False clears the modified flag; true does nothing.
-    void Modify(bool value);
+    void setModified(bool value);
     // Scrolls sideways by `characters` average character widths.
-    void ScrollV(int characters);
-    Result<int> MarginTop();
-    Status MarginTop(int value);
-    Result<int> MarginLeft();
-    Status MarginLeft(int value);
-    int ScaleMode() const { return scaleMode_; }
-    void ScaleMode(int value) { scaleMode_ = value; }
+    void scrollSideways(int characters);
+    Result<int> marginTop();
+    Status setMarginTop(int value);
+    Result<int> marginLeft();
+    Status setMarginLeft(int value);
+    int scaleMode() const { return scaleMode_; }
+    void setScaleMode(int value) { scaleMode_ = value; }
     // Index of the line that holds character `position`: -1 means the line
     // of the caret (or of the selection's start); a position past the end
     // gives the last line.
-    int LineFromChar(int position) const;
+    int lineFromChar(int position) const;
     // Nothing in the program uses these two.
-    Result<int> RectRight();
-    Status RectRight(int value);
-    Result<int> RectBottom();
-    Status RectBottom(int value);
+    Result<int> rectRight();
+    Status setRectRight(int value);
+    Result<int> rectBottom();
+    Status setRectBottom(int value);
 
 private:
     struct FormatRect {
@@ -102,11 +102,11 @@ private:
         int bottom = 0;
     };
 
-    void ReadFormatRect();
-    void ApplyFormatRect();
+    void readFormatRect();
+    void applyFormatRect();
     Result<int> readEdge(int FormatRect::*edge);
     Status writeEdge(int FormatRect::*edge, int value);
-    void scrollLines(qint64 lines);
+    void scrollVerticallyBy(qint64 lines);
 
     QPointer<QPlainTextEdit> target_;
     int scaleMode_ = ScaleTwips;

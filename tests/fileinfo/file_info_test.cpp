@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 #include "support/temp_tree.h"
 
 #include <chrono>
@@ -22,47 +22,47 @@ int failureOf(const Result<bool>& result) {
     return result ? 0 : result.failure().number;
 }
 
-TEST(ClassFile, TargetsThatNeverPassTheProbe) {
+TEST(FileInfo, TargetsThatNeverPassTheProbe) {
     TempTree tree;
     tree.folder("dir");
     const std::string cases[] = {"", tree / "dir/", tree / "dir", tree / "missing.txt"};
     for (const auto& name : cases) {
-        classFile file;
-        file.FileName(name);
-        EXPECT_EQ(file.FileName(), name) << "stored unchanged";
-        EXPECT_FALSE(file.Enabled()) << name;
-        EXPECT_EQ(file.Size().failure().number, 53) << name;
-        EXPECT_EQ(failureOf(file.ReadOnly()), 53) << name;
-        EXPECT_EQ(failureOf(file.Directory()), 53) << name;
-        EXPECT_EQ(file.LastWriteTime().failure().number, 53) << name;
-        EXPECT_EQ(file.Links().failure().number, 53) << name;
+        FileInfo file;
+        file.setFileName(name);
+        EXPECT_EQ(file.fileName(), name) << "stored unchanged";
+        EXPECT_FALSE(file.isReadableFile()) << name;
+        EXPECT_EQ(file.size().failure().number, 53) << name;
+        EXPECT_EQ(failureOf(file.readOnly()), 53) << name;
+        EXPECT_EQ(failureOf(file.isDirectory()), 53) << name;
+        EXPECT_EQ(file.lastWriteTime().failure().number, 53) << name;
+        EXPECT_EQ(file.linkCount().failure().number, 53) << name;
     }
-    classFile empty;
-    EXPECT_EQ(empty.ShortPathName(), "");
-    EXPECT_EQ(empty.CompressedSize(), -1);
-    classFile missing;
-    missing.FileName(tree / "missing.txt");
-    EXPECT_EQ(missing.ShortPathName(), "");
-    EXPECT_EQ(missing.CompressedSize(), -1);
+    FileInfo empty;
+    EXPECT_EQ(empty.shortPathName(), "");
+    EXPECT_EQ(empty.allocatedSize(), -1);
+    FileInfo missing;
+    missing.setFileName(tree / "missing.txt");
+    EXPECT_EQ(missing.shortPathName(), "");
+    EXPECT_EQ(missing.allocatedSize(), -1);
 }
 
-TEST(ClassFile, SizeLinksAndShortPath) {
+TEST(FileInfo, SizeLinksAndShortPath) {
     TempTree tree;
     const std::string path = tree.file("a.txt", "hello");
     ASSERT_EQ(::link(path.c_str(), (tree / "b.txt").c_str()), 0);
-    classFile file;
-    file.FileName(path);
-    EXPECT_TRUE(file.Enabled());
-    EXPECT_EQ(file.Size().value(), 5);
-    EXPECT_EQ(file.Links().value(), 2);
-    EXPECT_EQ(file.ShortPathName(), path);
-    EXPECT_GE(file.CompressedSize(), 0);
-    classFile empty;
-    empty.FileName(tree.file("zero"));
-    EXPECT_EQ(empty.Size().value(), 0);
+    FileInfo file;
+    file.setFileName(path);
+    EXPECT_TRUE(file.isReadableFile());
+    EXPECT_EQ(file.size().value(), 5);
+    EXPECT_EQ(file.linkCount().value(), 2);
+    EXPECT_EQ(file.shortPathName(), path);
+    EXPECT_GE(file.allocatedSize(), 0);
+    FileInfo empty;
+    empty.setFileName(tree.file("zero"));
+    EXPECT_EQ(empty.size().value(), 0);
 }
 
-TEST(ClassFile, AttributeMapping) {
+TEST(FileInfo, AttributeMapping) {
     TempTree tree;
     tree.file("plain");
     tree.file(".hidden");
@@ -74,64 +74,64 @@ TEST(ClassFile, AttributeMapping) {
     };
     for (const Case& c :
          {Case{"plain", false, false}, Case{".hidden", false, true}, Case{"locked", true, false}}) {
-        classFile file;
-        file.FileName(tree / c.name);
-        EXPECT_EQ(file.ReadOnly().value(), c.readOnly) << c.name;
-        EXPECT_EQ(file.Hidden().value(), c.hidden) << c.name;
-        EXPECT_FALSE(file.System().value()) << c.name;
-        EXPECT_FALSE(file.Archive().value()) << "never set here";
-        EXPECT_FALSE(file.Directory().value());
+        FileInfo file;
+        file.setFileName(tree / c.name);
+        EXPECT_EQ(file.readOnly().value(), c.readOnly) << c.name;
+        EXPECT_EQ(file.hidden().value(), c.hidden) << c.name;
+        EXPECT_FALSE(file.system().value()) << c.name;
+        EXPECT_FALSE(file.archive().value()) << "never set here";
+        EXPECT_FALSE(file.isDirectory().value());
     }
 }
 
-TEST(ClassFile, WritingAttributes) {
+TEST(FileInfo, WritingAttributes) {
     TempTree tree;
-    classFile file;
-    file.FileName(tree.file(".hidden"));
-    // Hidden cannot be written here; writing yes to a set bit writes nothing,
+    FileInfo file;
+    file.setFileName(tree.file(".hidden"));
+    // The hidden bit cannot be written here; writing yes to a set bit writes nothing,
     // writing no writes the unchanged set back.
-    EXPECT_TRUE(file.Hidden(true).ok());
-    EXPECT_TRUE(file.Hidden().value());
-    EXPECT_TRUE(file.Archive(false).ok());
-    EXPECT_FALSE(file.Archive().value());
+    EXPECT_TRUE(file.setHidden(true).ok());
+    EXPECT_TRUE(file.hidden().value());
+    EXPECT_TRUE(file.setArchive(false).ok());
+    EXPECT_FALSE(file.archive().value());
 
-    EXPECT_TRUE(file.ReadOnly(true).ok());
-    EXPECT_TRUE(file.ReadOnly().value());
-    EXPECT_TRUE(file.ReadOnly(false).ok());
-    EXPECT_FALSE(file.ReadOnly().value());
+    EXPECT_TRUE(file.setReadOnly(true).ok());
+    EXPECT_TRUE(file.readOnly().value());
+    EXPECT_TRUE(file.setReadOnly(false).ok());
+    EXPECT_FALSE(file.readOnly().value());
 
-    classFile gone;
-    gone.FileName(tree / "gone");
-    EXPECT_EQ(gone.ReadOnly(true).failure().number, 53);
+    FileInfo gone;
+    gone.setFileName(tree / "gone");
+    EXPECT_EQ(gone.setReadOnly(true).failure().number, 53);
 }
 
-TEST(ClassFile, TimeTextInAFixedZone) {
+TEST(FileInfo, TimeTextInAFixedZone) {
     ScopedEnv zone("TZ", "Asia/Tokyo");
     TempTree tree;
     tree.file("t");
     // 2000/01/03 09:05:07 in Tokyo is 2000/01/03 00:05:07 UTC.
     const std::time_t written = 946857907;
     tree.setTimes("t", written + 86400, written);
-    classFile file;
-    file.FileName(tree / "t");
-    EXPECT_EQ(file.LastWriteTime().value(), "2000/01/03 09:05:07");
-    EXPECT_EQ(file.LastAccessTime().value(), "2000/01/04 09:05:07");
-    EXPECT_FALSE(file.CreationTime().value().empty());
+    FileInfo file;
+    file.setFileName(tree / "t");
+    EXPECT_EQ(file.lastWriteTime().value(), "2000/01/03 09:05:07");
+    EXPECT_EQ(file.lastAccessTime().value(), "2000/01/04 09:05:07");
+    EXPECT_FALSE(file.creationTime().value().empty());
 
     // Before 1970, and a year written without leading zeros.
     ScopedEnv utc("TZ", "UTC");
-    EXPECT_EQ(classFile::FileTimeText({-86400LL * 365 * 300, 0}), "1670/03/14 00:00:00");
-    EXPECT_EQ(classFile::FileTimeText({-30610224002LL, 0}), "999/12/31 23:59:58");
+    EXPECT_EQ(FileInfo::fileTimeText({-86400LL * 365 * 300, 0}), "1670/03/14 00:00:00");
+    EXPECT_EQ(FileInfo::fileTimeText({-30610224002LL, 0}), "999/12/31 23:59:58");
 }
 
-TEST(ClassFile, ProbeOnAFifoReturnsAtOnce) {
+TEST(FileInfo, ProbeOnAFifoReturnsAtOnce) {
     TempTree tree;
-    classFile file;
-    file.FileName(tree.fifo("pipe"));
+    FileInfo file;
+    file.setFileName(tree.fifo("pipe"));
     const auto start = std::chrono::steady_clock::now();
-    const bool enabled = file.Enabled();
-    auto system = file.System();
-    auto executable = file.Executable();
+    const bool enabled = file.isReadableFile();
+    auto system = file.system();
+    auto executable = file.isExecutable();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(enabled) << "a readable FIFO passes the probe without being opened";
     EXPECT_TRUE(system.value());
@@ -141,7 +141,7 @@ TEST(ClassFile, ProbeOnAFifoReturnsAtOnce) {
 // A FIFO, socket or device is decided from its facts and never opened: an
 // open would release a FIFO's waiting writer into a broken pipe, and a socket
 // cannot be opened at all. An open of the watched name would show as an event.
-TEST(ClassFile, SpecialFilesAreNeverOpened) {
+TEST(FileInfo, SpecialFilesAreNeverOpened) {
     TempTree tree;
     std::vector<std::string> paths = {tree.fifo("pipe.exe"), tree / "socket.exe"};
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -160,18 +160,18 @@ TEST(ClassFile, SpecialFilesAreNeverOpened) {
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         ASSERT_GE(::inotify_add_watch(watcher, path.c_str(), IN_OPEN), 0);
-        classFile file;
-        file.FileName(path);
-        ASSERT_TRUE(file.Enabled());
-        auto executable = file.Executable();
+        FileInfo file;
+        file.setFileName(path);
+        ASSERT_TRUE(file.isReadableFile());
+        auto executable = file.isExecutable();
         ASSERT_TRUE(executable) << executable.failure().number;
         EXPECT_FALSE(executable.value());
-        for (auto version : {file.FileVersion(), file.ProductVersion()}) {
+        for (auto version : {file.fileVersion(), file.productVersion()}) {
             ASSERT_TRUE(version) << version.failure().number;
             EXPECT_EQ(version.value(), "");
         }
         for (auto description :
-             {file.FileType(), file.FileSubtype(), file.FileOS(), file.BuildType()}) {
+             {file.fileType(), file.fileSubtype(), file.fileOS(), file.buildType()}) {
             ASSERT_TRUE(description) << description.failure().number;
             EXPECT_EQ(description.value(), "不明");
         }
@@ -182,17 +182,17 @@ TEST(ClassFile, SpecialFilesAreNeverOpened) {
     ::close(listener);
 }
 
-TEST(ClassFile, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
+TEST(FileInfo, UnreadableFileFailsWith53ForAnUnprivilegedUser) {
     TempTree tree;
     tree.chmod(".", 0755);
     const std::string path = tree.file("secret", "x");
     tree.chmod("secret", 0600);
     const int status = test::runAsUnprivileged([&] {
-        classFile file;
-        file.FileName(path);
-        if (file.Enabled())
+        FileInfo file;
+        file.setFileName(path);
+        if (file.isReadableFile())
             return 1;
-        if (file.Size().ok() || file.Size().failure().number != 53)
+        if (file.size().ok() || file.size().failure().number != 53)
             return 2;
         return 0;
     });
@@ -235,9 +235,9 @@ std::string peImage(std::uint16_t characteristics) {
     return pe;
 }
 
-// Executable means runnable: programs and scripts, not object files,
+// isExecutable means runnable: programs and scripts, not object files,
 // libraries or bare signatures.
-TEST(ClassFile, ExecutableImages) {
+TEST(FileInfo, ExecutableImages) {
     TempTree tree;
     struct Case {
         const char* name;
@@ -267,16 +267,16 @@ TEST(ClassFile, ExecutableImages) {
     for (const auto& c : cases) {
         tree.file(c.name, c.content);
         tree.chmod(c.name, c.mode);
-        classFile file;
-        file.FileName(tree / c.name);
-        EXPECT_EQ(file.Executable().value(), c.executable) << c.name;
+        FileInfo file;
+        file.setFileName(tree / c.name);
+        EXPECT_EQ(file.isExecutable().value(), c.executable) << c.name;
     }
 }
 
-TEST(ClassFile, RemoveSpaces) {
-    EXPECT_EQ(classFile::RemoveSpaces(" 4. 0. 1381. 1"), "4.0.1381.1");
-    EXPECT_EQ(classFile::RemoveSpaces("a  b "), "ab");
-    EXPECT_EQ(classFile::RemoveSpaces(""), "");
+TEST(FileInfo, RemoveSpaces) {
+    EXPECT_EQ(FileInfo::removeSpaces(" 4. 0. 1381. 1"), "4.0.1381.1");
+    EXPECT_EQ(FileInfo::removeSpaces("a  b "), "ab");
+    EXPECT_EQ(FileInfo::removeSpaces(""), "");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "fileinfo/pe_image_builder.h"
 #include "support/temp_tree.h"
@@ -11,14 +11,14 @@ namespace {
 using test::buildPeImage;
 using test::PeImageOptions;
 
-// A classFile aimed at a program file whose fixed version record is `info`.
+// A FileInfo aimed at a program file whose fixed version record is `info`.
 class VersionFixture : public ::testing::Test {
 protected:
-    classFile& program(const FixedFileInfo& info, bool pe32Plus = false) {
+    FileInfo& program(const FixedFileInfo& info, bool pe32Plus = false) {
         PeImageOptions options;
         options.info = info;
         options.pe32Plus = pe32Plus;
-        file.FileName(
+        file.setFileName(
             tree.file("program" + std::to_string(++count) + ".exe", buildPeImage(options).bytes));
         return file;
     }
@@ -34,7 +34,7 @@ protected:
     }
 
     test::TempTree tree;
-    classFile file;
+    FileInfo file;
     int count = 0;
 };
 
@@ -60,7 +60,7 @@ TEST_F(VersionFixture, FileTypeTexts) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.type) + "/" + std::to_string(c.subtype));
-        EXPECT_EQ(text(program(record(c.type, c.subtype)).FileType()), c.text);
+        EXPECT_EQ(text(program(record(c.type, c.subtype)).fileType()), c.text);
     }
 }
 
@@ -79,15 +79,15 @@ TEST_F(VersionFixture, FileSubtypeTexts) {
                                    "IMEﾄﾞﾗｲﾊﾞ",
                                    ""};
     for (std::uint32_t code = 0; code < std::size(drivers); ++code)
-        EXPECT_EQ(text(program(record(3, code)).FileSubtype()), drivers[code]) << code;
+        EXPECT_EQ(text(program(record(3, code)).fileSubtype()), drivers[code]) << code;
 
     const char* const fonts[] = {"", "ﾗｽﾀｰﾌｫﾝﾄ", "ﾍﾞｸﾀｰﾌｫﾝﾄ", "ﾄｩﾙｰﾀｲﾌﾟﾌｫﾝﾄ", ""};
     for (std::uint32_t code = 0; code < std::size(fonts); ++code)
-        EXPECT_EQ(text(program(record(4, code)).FileSubtype()), fonts[code]) << code;
+        EXPECT_EQ(text(program(record(4, code)).fileSubtype()), fonts[code]) << code;
 
     // Only drivers and fonts have subtypes.
     for (std::uint32_t type : {0u, 1u, 2u, 5u, 7u})
-        EXPECT_EQ(text(program(record(type, 1)).FileSubtype()), "不明") << type;
+        EXPECT_EQ(text(program(record(type, 1)).fileSubtype()), "不明") << type;
 }
 
 TEST_F(VersionFixture, FileOSTexts) {
@@ -115,7 +115,7 @@ TEST_F(VersionFixture, FileOSTexts) {
     for (const auto& c : cases) {
         FixedFileInfo info = PeImageOptions::defaultInfo();
         info.os = c.code;
-        EXPECT_EQ(text(program(info).FileOS()), c.text) << std::hex << c.code;
+        EXPECT_EQ(text(program(info).fileOS()), c.text) << std::hex << c.code;
     }
 }
 
@@ -133,7 +133,7 @@ TEST_F(VersionFixture, BuildTypeMatchesTheWholeFlags) {
         FixedFileInfo info = PeImageOptions::defaultInfo();
         info.flags = c.flags;
         info.flagsMask = 0; // taken whole: the mask is not applied
-        EXPECT_EQ(text(program(info).BuildType()), c.text) << c.flags;
+        EXPECT_EQ(text(program(info).buildType()), c.text) << c.flags;
     }
 }
 
@@ -145,8 +145,8 @@ TEST_F(VersionFixture, VersionTextsAreFourDecimalFields) {
     info.productVersionLow = (0u << 16) | 32767u;
     for (bool pe32Plus : {false, true}) {
         program(info, pe32Plus);
-        EXPECT_EQ(text(file.FileVersion()), "4.0.1381.1");
-        EXPECT_EQ(text(file.ProductVersion()), "32767.10.0.32767");
+        EXPECT_EQ(text(file.fileVersion()), "4.0.1381.1");
+        EXPECT_EQ(text(file.productVersion()), "32767.10.0.32767");
     }
 }
 
@@ -159,10 +159,10 @@ TEST_F(VersionFixture, LargeFieldsShowAsStored) {
     info.productVersionHigh = (32768u << 16) | 65535u;
     info.productVersionLow = 0;
     program(info);
-    EXPECT_EQ(text(file.FileVersion()), "1.2.3.40000");
-    EXPECT_EQ(text(file.ProductVersion()), "32768.65535.0.0");
-    EXPECT_EQ(text(file.FileOS()), "32bit Windows NT");
-    EXPECT_EQ(text(file.FileType()), "ｱﾌﾟﾘｹｰｼｮﾝ");
+    EXPECT_EQ(text(file.fileVersion()), "1.2.3.40000");
+    EXPECT_EQ(text(file.productVersion()), "32768.65535.0.0");
+    EXPECT_EQ(text(file.fileOS()), "32bit Windows NT");
+    EXPECT_EQ(text(file.fileType()), "ｱﾌﾟﾘｹｰｼｮﾝ");
 }
 
 TEST_F(VersionFixture, FilesWithoutVersionAreUnidentified) {
@@ -172,13 +172,13 @@ TEST_F(VersionFixture, FilesWithoutVersionAreUnidentified) {
          {tree.file("readme.txt", "plain text\r\n"), tree.file("empty.dll"),
           tree.file("resources.dll", buildPeImage(noVersion).bytes), tree.fifo("pipe.exe")}) {
         SCOPED_TRACE(path);
-        file.FileName(path);
-        EXPECT_EQ(text(file.FileVersion()), "");
-        EXPECT_EQ(text(file.ProductVersion()), "");
-        EXPECT_EQ(text(file.FileType()), "不明");
-        EXPECT_EQ(text(file.FileSubtype()), "不明");
-        EXPECT_EQ(text(file.FileOS()), "不明");
-        EXPECT_EQ(text(file.BuildType()), "不明");
+        file.setFileName(path);
+        EXPECT_EQ(text(file.fileVersion()), "");
+        EXPECT_EQ(text(file.productVersion()), "");
+        EXPECT_EQ(text(file.fileType()), "不明");
+        EXPECT_EQ(text(file.fileSubtype()), "不明");
+        EXPECT_EQ(text(file.fileOS()), "不明");
+        EXPECT_EQ(text(file.buildType()), "不明");
     }
 }
 
@@ -188,36 +188,36 @@ TEST_F(VersionFixture, NothingOfThePreviousFileShowsThrough) {
     FixedFileInfo driver = record(3, 1);
     driver.flags = 1;
     program(driver);
-    ASSERT_EQ(text(file.FileType()), "ﾃﾞﾊﾞｲｽﾄﾞﾗｲﾊﾞ(ﾌﾟﾘﾝﾀﾄﾞﾗｲﾊﾞ)");
-    ASSERT_EQ(text(file.FileSubtype()), "ﾌﾟﾘﾝﾀﾄﾞﾗｲﾊﾞ");
-    ASSERT_EQ(text(file.FileOS()), "32bit Windows NT");
-    ASSERT_EQ(text(file.BuildType()), "ﾃﾞﾊﾞｯｸﾞﾋﾞﾙﾄﾞ");
-    ASSERT_EQ(text(file.FileVersion()), "1.2.3.4");
-    ASSERT_EQ(text(file.ProductVersion()), "5.0.0.6");
+    ASSERT_EQ(text(file.fileType()), "ﾃﾞﾊﾞｲｽﾄﾞﾗｲﾊﾞ(ﾌﾟﾘﾝﾀﾄﾞﾗｲﾊﾞ)");
+    ASSERT_EQ(text(file.fileSubtype()), "ﾌﾟﾘﾝﾀﾄﾞﾗｲﾊﾞ");
+    ASSERT_EQ(text(file.fileOS()), "32bit Windows NT");
+    ASSERT_EQ(text(file.buildType()), "ﾃﾞﾊﾞｯｸﾞﾋﾞﾙﾄﾞ");
+    ASSERT_EQ(text(file.fileVersion()), "1.2.3.4");
+    ASSERT_EQ(text(file.productVersion()), "5.0.0.6");
 
-    file.FileName(tree.file("plain.txt", "text"));
-    EXPECT_EQ(text(file.FileSubtype()), "不明");
-    EXPECT_EQ(text(file.FileType()), "不明");
-    EXPECT_EQ(text(file.FileOS()), "不明");
-    EXPECT_EQ(text(file.BuildType()), "不明");
-    EXPECT_EQ(text(file.FileVersion()), "");
-    EXPECT_EQ(text(file.ProductVersion()), "");
+    file.setFileName(tree.file("plain.txt", "text"));
+    EXPECT_EQ(text(file.fileSubtype()), "不明");
+    EXPECT_EQ(text(file.fileType()), "不明");
+    EXPECT_EQ(text(file.fileOS()), "不明");
+    EXPECT_EQ(text(file.buildType()), "不明");
+    EXPECT_EQ(text(file.fileVersion()), "");
+    EXPECT_EQ(text(file.productVersion()), "");
 }
 
 TEST_F(VersionFixture, EveryMemberProbesFirst) {
     const std::string folder = tree.folder("folder");
     program(record(1)); // a good file exists beside them
-    using Member = Result<std::string> (classFile::*)();
-    const Member members[] = {&classFile::FileVersion, &classFile::ProductVersion,
-                              &classFile::FileType,    &classFile::FileSubtype,
-                              &classFile::FileOS,      &classFile::BuildType};
+    using Member = Result<std::string> (FileInfo::*)();
+    const Member members[] = {&FileInfo::fileVersion, &FileInfo::productVersion,
+                              &FileInfo::fileType,    &FileInfo::fileSubtype,
+                              &FileInfo::fileOS,      &FileInfo::buildType};
     for (const std::string& name : {std::string(), folder + "/", folder, tree / "missing.exe"}) {
         for (Member member : members) {
-            file.FileName(name);
+            file.setFileName(name);
             auto result = (file.*member)();
             ASSERT_FALSE(result) << "'" << name << "'";
             EXPECT_EQ(result.failure().number, failure::FileNotFound) << "'" << name << "'";
-            EXPECT_EQ(file.FileName(), name);
+            EXPECT_EQ(file.fileName(), name);
         }
     }
 }

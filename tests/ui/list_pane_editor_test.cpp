@@ -1,4 +1,4 @@
-#include "ui/text_box_wrapper.h"
+#include "ui/list_pane_editor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,7 +12,7 @@
 #include <cmath>
 #include <memory>
 
-using kestro::clsTextBox;
+using kestro::ListPaneEditor;
 
 namespace {
 
@@ -36,17 +36,17 @@ std::unique_ptr<QPlainTextEdit> barePane() {
     return edit;
 }
 
-int pixels(clsTextBox& box, kestro::Result<int> (clsTextBox::*edge)()) {
-    const int mode = box.ScaleMode();
-    box.ScaleMode(clsTextBox::ScalePixels);
+int pixels(ListPaneEditor& box, kestro::Result<int> (ListPaneEditor::*edge)()) {
+    const int mode = box.scaleMode();
+    box.setScaleMode(ListPaneEditor::ScalePixels);
     const kestro::Result<int> value = (box.*edge)();
-    box.ScaleMode(mode);
+    box.setScaleMode(mode);
     return value.ok() ? value.value() : INT_MIN;
 }
 
 } // namespace
 
-class TextBoxWrapperTest : public QObject {
+class ListPaneEditorTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -67,95 +67,95 @@ private slots:
     void conversionFailuresSendNothing();
 };
 
-void TextBoxWrapperTest::withoutTargetEverythingAnswersZero() {
-    clsTextBox box;
-    QCOMPARE(box.ScaleMode(), 1);
-    QVERIFY(box.Target() == nullptr);
-    box.Undo();
-    box.SelectAll();
-    box.Paste();
-    box.Cut();
-    box.Copy();
-    box.Clear();
-    box.ScrollH(5);
-    box.ScrollV(5);
-    box.ShowTop();
-    box.ShowBottom();
-    box.CanUndo(false);
-    box.Modify(false);
-    QCOMPARE(box.TopLine(), 0);
-    QCOMPARE(box.TotalLine(), 0);
-    QCOMPARE(box.LineFromChar(3), 0);
-    QVERIFY(!box.CanUndo());
-    QVERIFY(!box.Modify());
-    box.ScaleMode(clsTextBox::ScalePixels);
-    QCOMPARE(box.MarginLeft().value(), 0);
-    QVERIFY(box.MarginTop(10).ok());
+void ListPaneEditorTest::withoutTargetEverythingAnswersZero() {
+    ListPaneEditor box;
+    QCOMPARE(box.scaleMode(), 1);
+    QVERIFY(box.target() == nullptr);
+    box.undo();
+    box.selectAll();
+    box.paste();
+    box.cut();
+    box.copy();
+    box.deleteSelection();
+    box.scrollLines(5);
+    box.scrollSideways(5);
+    box.showTop();
+    box.showBottom();
+    box.setCanUndo(false);
+    box.setModified(false);
+    QCOMPARE(box.topLine(), 0);
+    QCOMPARE(box.lineCount(), 0);
+    QCOMPARE(box.lineFromChar(3), 0);
+    QVERIFY(!box.canUndo());
+    QVERIFY(!box.isModified());
+    box.setScaleMode(ListPaneEditor::ScalePixels);
+    QCOMPARE(box.marginLeft().value(), 0);
+    QVERIFY(box.setMarginTop(10).ok());
     QCOMPARE(kestro::windowClassName(nullptr), std::string());
 
     // A target that is destroyed is forgotten.
     auto edit = std::make_unique<QPlainTextEdit>(QStringLiteral("text"));
-    box.Target(edit.get());
-    QCOMPARE(box.TotalLine(), 1);
+    box.setTarget(edit.get());
+    QCOMPARE(box.lineCount(), 1);
     edit.reset();
-    QVERIFY(box.Target() == nullptr);
-    QCOMPARE(box.TotalLine(), 0);
+    QVERIFY(box.target() == nullptr);
+    QCOMPARE(box.lineCount(), 0);
 }
 
-void TextBoxWrapperTest::undoAndCanUndo() {
+void ListPaneEditorTest::undoAndCanUndo() {
     QPlainTextEdit edit;
-    clsTextBox box;
-    box.Target(&edit);
-    QVERIFY(!box.CanUndo());
+    ListPaneEditor box;
+    box.setTarget(&edit);
+    QVERIFY(!box.canUndo());
     edit.insertPlainText(QStringLiteral("typed"));
-    QVERIFY(box.CanUndo());
+    QVERIFY(box.canUndo());
     // Writing true changes nothing.
-    box.CanUndo(true);
-    QVERIFY(box.CanUndo());
-    box.Undo();
+    box.setCanUndo(true);
+    QVERIFY(box.canUndo());
+    box.undo();
     QCOMPARE(edit.toPlainText(), QString());
-    QVERIFY(!box.CanUndo());
+    QVERIFY(!box.canUndo());
 
     edit.insertPlainText(QStringLiteral("again"));
-    box.CanUndo(false);
-    QVERIFY(!box.CanUndo());
-    box.Undo();
+    box.setCanUndo(false);
+    QVERIFY(!box.canUndo());
+    box.undo();
     QCOMPARE(edit.toPlainText(), QStringLiteral("again"));
     // Emptied means emptied, not hidden: a true write does not bring it back.
-    box.CanUndo(true);
-    QVERIFY(!box.CanUndo());
+    box.setCanUndo(true);
+    QVERIFY(!box.canUndo());
 }
 
-void TextBoxWrapperTest::modifyFlag() {
+void ListPaneEditorTest::modifyFlag() {
     QPlainTextEdit edit;
-    clsTextBox box;
-    box.Target(&edit);
-    QVERIFY(!box.Modify());
-    box.Modify(true);
-    QVERIFY(!box.Modify());
+    ListPaneEditor box;
+    box.setTarget(&edit);
+    QVERIFY(!box.isModified());
+    box.setModified(true);
+    QVERIFY(!box.isModified());
     QVERIFY(!edit.document()->isModified());
     edit.insertPlainText(QStringLiteral("x"));
-    QVERIFY(box.Modify());
-    box.Modify(true);
-    QVERIFY(box.Modify());
-    box.Modify(false);
-    QVERIFY(!box.Modify());
+    QVERIFY(box.isModified());
+    box.setModified(true);
+    QVERIFY(box.isModified());
+    box.setModified(false);
+    QVERIFY(!box.isModified());
     QCOMPARE(edit.toPlainText(), QStringLiteral("x"));
 }
 
-void TextBoxWrapperTest::selectAllAndClipboardOperations() {
+void ListPaneEditorTest::selectAllAndClipboardOperations() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     QPlainTextEdit edit;
-    clsTextBox box;
-    box.Target(&edit);
+    ListPaneEditor box;
+    box.setTarget(&edit);
 
     // Nothing to select in an empty pane, and nothing else happens.
-    box.SelectAll();
+    box.selectAll();
     QVERIFY(!edit.textCursor().hasSelection());
-    QVERIFY(!box.Modify());
+    QVERIFY(!box.isModified());
 
     edit.setPlainText(QStringLiteral("alpha\nbeta"));
-    box.SelectAll();
+    box.selectAll();
     QCOMPARE(edit.textCursor().selectionStart(), 0);
     QCOMPARE(edit.textCursor().selectionEnd(), 10);
 
@@ -164,53 +164,53 @@ void TextBoxWrapperTest::selectAllAndClipboardOperations() {
     cursor.setPosition(6);
     cursor.setPosition(10, QTextCursor::KeepAnchor);
     edit.setTextCursor(cursor);
-    box.Copy();
+    box.copy();
     QCOMPARE(clipboard->text(), QStringLiteral("beta"));
     QCOMPARE(edit.toPlainText(), QStringLiteral("alpha\nbeta"));
 
     cursor.setPosition(0);
     cursor.setPosition(5, QTextCursor::KeepAnchor);
     edit.setTextCursor(cursor);
-    box.Cut();
+    box.cut();
     QCOMPARE(clipboard->text(), QStringLiteral("alpha"));
     QCOMPARE(edit.toPlainText(), QStringLiteral("\nbeta"));
 
     // Paste inserts at the caret.
     cursor.setPosition(edit.document()->characterCount() - 1);
     edit.setTextCursor(cursor);
-    box.Paste();
+    box.paste();
     QCOMPARE(edit.toPlainText(), QStringLiteral("\nbetaalpha"));
 }
 
-void TextBoxWrapperTest::clearDeletesOnlyTheSelection() {
+void ListPaneEditorTest::clearDeletesOnlyTheSelection() {
     QPlainTextEdit edit(QStringLiteral("one two three"));
-    clsTextBox box;
-    box.Target(&edit);
+    ListPaneEditor box;
+    box.setTarget(&edit);
     QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
-    box.Clear(); // no selection: nothing to delete
+    box.deleteSelection(); // no selection: nothing to delete
     QCOMPARE(edit.toPlainText(), QStringLiteral("one two three"));
     QTextCursor cursor = edit.textCursor();
     cursor.setPosition(3);
     cursor.setPosition(7, QTextCursor::KeepAnchor);
     edit.setTextCursor(cursor);
-    box.Clear();
+    box.deleteSelection();
     QCOMPARE(edit.toPlainText(), QStringLiteral("one three"));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
-    QVERIFY(box.CanUndo());
+    QVERIFY(box.canUndo());
 
     edit.setReadOnly(true);
-    box.SelectAll();
-    box.Clear();
+    box.selectAll();
+    box.deleteSelection();
     QCOMPARE(edit.toPlainText(), QStringLiteral("one three"));
 }
 
-void TextBoxWrapperTest::lineQueries() {
+void ListPaneEditorTest::lineQueries() {
     QPlainTextEdit edit;
-    clsTextBox box;
-    box.Target(&edit);
-    QCOMPARE(box.TotalLine(), 1); // an empty text has one line
+    ListPaneEditor box;
+    box.setTarget(&edit);
+    QCOMPARE(box.lineCount(), 1); // an empty text has one line
     edit.setPlainText(QStringLiteral("ab\ncd\n\nef"));
-    QCOMPARE(box.TotalLine(), 4);
+    QCOMPARE(box.lineCount(), 4);
     struct Case {
         int position;
         int line;
@@ -218,55 +218,55 @@ void TextBoxWrapperTest::lineQueries() {
     // Line ends count one character each.
     for (const Case c : {Case{0, 0}, Case{2, 0}, Case{3, 1}, Case{5, 1}, Case{6, 2}, Case{7, 3},
                          Case{9, 3}, Case{500, 3}, Case{-7, 3}}) {
-        QCOMPARE(box.LineFromChar(c.position), c.line);
+        QCOMPARE(box.lineFromChar(c.position), c.line);
     }
     QTextCursor cursor = edit.textCursor();
     cursor.setPosition(8);
     cursor.setPosition(4, QTextCursor::KeepAnchor);
     edit.setTextCursor(cursor);
-    QCOMPARE(box.LineFromChar(-1), 1); // the selection's start
+    QCOMPARE(box.lineFromChar(-1), 1); // the selection's start
     cursor.setPosition(8);
     edit.setTextCursor(cursor);
-    QCOMPARE(box.LineFromChar(-1), 3); // the caret
+    QCOMPARE(box.lineFromChar(-1), 3); // the caret
 }
 
-void TextBoxWrapperTest::scrolling() {
+void ListPaneEditorTest::scrolling() {
     QPlainTextEdit edit;
     edit.setLineWrapMode(QPlainTextEdit::NoWrap);
     edit.resize(200, 120);
     edit.setPlainText(numberedLines(200) + QString(400, QLatin1Char('w')));
     edit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
-    clsTextBox box;
-    box.Target(&edit);
+    ListPaneEditor box;
+    box.setTarget(&edit);
 
-    QCOMPARE(box.TotalLine(), 201);
-    QCOMPARE(box.TopLine(), 0);
-    box.ScrollH(10); // by lines, downwards
-    QCOMPARE(box.TopLine(), 10);
-    box.ScrollH(-4);
-    QCOMPARE(box.TopLine(), 6);
-    box.ShowBottom();
-    QVERIFY(box.TopLine() > 150);
-    QCOMPARE(box.TopLine(), edit.verticalScrollBar()->maximum());
-    box.ShowTop();
-    QCOMPARE(box.TopLine(), 0);
-    box.ScrollH(INT_MIN); // no overflow at the extremes
-    QCOMPARE(box.TopLine(), 0);
-    box.ScrollH(INT_MAX);
-    QCOMPARE(box.TopLine(), edit.verticalScrollBar()->maximum());
+    QCOMPARE(box.lineCount(), 201);
+    QCOMPARE(box.topLine(), 0);
+    box.scrollLines(10); // by lines, downwards
+    QCOMPARE(box.topLine(), 10);
+    box.scrollLines(-4);
+    QCOMPARE(box.topLine(), 6);
+    box.showBottom();
+    QVERIFY(box.topLine() > 150);
+    QCOMPARE(box.topLine(), edit.verticalScrollBar()->maximum());
+    box.showTop();
+    QCOMPARE(box.topLine(), 0);
+    box.scrollLines(INT_MIN); // no overflow at the extremes
+    QCOMPARE(box.topLine(), 0);
+    box.scrollLines(INT_MAX);
+    QCOMPARE(box.topLine(), edit.verticalScrollBar()->maximum());
 
     // Sideways by characters; the vertical position stays.
-    const int top = box.TopLine();
+    const int top = box.topLine();
     const int width = QFontMetrics(edit.font()).averageCharWidth();
-    box.ScrollV(3);
+    box.scrollSideways(3);
     QCOMPARE(edit.horizontalScrollBar()->value(), 3 * width);
-    box.ScrollV(-1);
+    box.scrollSideways(-1);
     QCOMPARE(edit.horizontalScrollBar()->value(), 2 * width);
-    QCOMPARE(box.TopLine(), top);
+    QCOMPARE(box.topLine(), top);
 }
 
-void TextBoxWrapperTest::roundingHalfToEven_data() {
+void ListPaneEditorTest::roundingHalfToEven_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("expected"); // -1: overflow
     QTest::newRow("6.5") << 6.5 << 6;
@@ -283,7 +283,7 @@ void TextBoxWrapperTest::roundingHalfToEven_data() {
     QTest::newRow("not a number") << std::nan("") << -1;
 }
 
-void TextBoxWrapperTest::roundingHalfToEven() {
+void ListPaneEditorTest::roundingHalfToEven() {
     QFETCH(double, value);
     QFETCH(int, expected);
     const kestro::Result<int> rounded = kestro::roundToInt32(value);
@@ -296,7 +296,7 @@ void TextBoxWrapperTest::roundingHalfToEven() {
     }
 }
 
-void TextBoxWrapperTest::twipsMarginsConvertWithTheScreenFactor_data() {
+void ListPaneEditorTest::twipsMarginsConvertWithTheScreenFactor_data() {
     QTest::addColumn<double>("factor");
     QTest::addColumn<int>("written");
     QTest::addColumn<int>("storedPixels");
@@ -308,147 +308,147 @@ void TextBoxWrapperTest::twipsMarginsConvertWithTheScreenFactor_data() {
     QTest::newRow("90 at 10") << 10.0 << 90 << 9 << 90;
 }
 
-void TextBoxWrapperTest::twipsMarginsConvertWithTheScreenFactor() {
+void ListPaneEditorTest::twipsMarginsConvertWithTheScreenFactor() {
     QFETCH(double, factor);
     QFETCH(int, written);
     QFETCH(int, storedPixels);
     QFETCH(int, readBack);
     auto edit = barePane();
-    clsTextBox box;
-    box.Target(edit.get());
-    box.TwipsPerPixel([factor]() -> kestro::Result<double> { return factor; });
-    QCOMPARE(box.ScaleMode(), clsTextBox::ScaleTwips);
+    ListPaneEditor box;
+    box.setTarget(edit.get());
+    box.setTwipsPerPixelSource([factor]() -> kestro::Result<double> { return factor; });
+    QCOMPARE(box.scaleMode(), ListPaneEditor::ScaleTwips);
 
-    QVERIFY(box.MarginLeft(written).ok());
-    QCOMPARE(pixels(box, &clsTextBox::MarginLeft), storedPixels);
+    QVERIFY(box.setMarginLeft(written).ok());
+    QCOMPARE(pixels(box, &ListPaneEditor::marginLeft), storedPixels);
     QCOMPARE(edit->viewport()->geometry().left(), storedPixels);
-    QCOMPARE(box.MarginLeft().value(), readBack);
+    QCOMPARE(box.marginLeft().value(), readBack);
 
     // The horizontal factor serves the vertical edges as well.
-    QVERIFY(box.MarginTop(written).ok());
-    QCOMPARE(pixels(box, &clsTextBox::MarginTop), storedPixels);
-    QCOMPARE(box.MarginTop().value(), readBack);
+    QVERIFY(box.setMarginTop(written).ok());
+    QCOMPARE(pixels(box, &ListPaneEditor::marginTop), storedPixels);
+    QCOMPARE(box.marginTop().value(), readBack);
 }
 
-void TextBoxWrapperTest::allFourEdgesInPixels() {
+void ListPaneEditorTest::allFourEdgesInPixels() {
     QPlainTextEdit edit; // the pane's own frame and document margin
     edit.resize(300, 200);
     edit.show();
     QVERIFY(QTest::qWaitForWindowExposed(&edit));
-    clsTextBox box;
-    box.Target(&edit);
-    box.ScaleMode(clsTextBox::ScalePixels);
+    ListPaneEditor box;
+    box.setTarget(&edit);
+    box.setScaleMode(ListPaneEditor::ScalePixels);
 
     const QRect area = edit.viewport()->geometry();
     const int margin = static_cast<int>(edit.document()->documentMargin());
-    QCOMPARE(box.MarginLeft().value(), area.left() + margin);
-    QCOMPARE(box.MarginTop().value(), area.top() + margin);
-    QCOMPARE(box.RectRight().value(), area.x() + area.width() - margin);
-    QCOMPARE(box.RectBottom().value(), area.y() + area.height() - margin);
+    QCOMPARE(box.marginLeft().value(), area.left() + margin);
+    QCOMPARE(box.marginTop().value(), area.top() + margin);
+    QCOMPARE(box.rectRight().value(), area.x() + area.width() - margin);
+    QCOMPARE(box.rectBottom().value(), area.y() + area.height() - margin);
 
-    const int right = box.RectRight().value() - 20;
-    const int bottom = box.RectBottom().value() - 30;
-    QVERIFY(box.MarginLeft(12).ok());
-    QVERIFY(box.MarginTop(9).ok());
-    QVERIFY(box.RectRight(right).ok());
-    QVERIFY(box.RectBottom(bottom).ok());
-    QCOMPARE(box.MarginLeft().value(), 12);
-    QCOMPARE(box.MarginTop().value(), 9);
-    QCOMPARE(box.RectRight().value(), right);
-    QCOMPARE(box.RectBottom().value(), bottom);
+    const int right = box.rectRight().value() - 20;
+    const int bottom = box.rectBottom().value() - 30;
+    QVERIFY(box.setMarginLeft(12).ok());
+    QVERIFY(box.setMarginTop(9).ok());
+    QVERIFY(box.setRectRight(right).ok());
+    QVERIFY(box.setRectBottom(bottom).ok());
+    QCOMPARE(box.marginLeft().value(), 12);
+    QCOMPARE(box.marginTop().value(), 9);
+    QCOMPARE(box.rectRight().value(), right);
+    QCOMPARE(box.rectBottom().value(), bottom);
     QCOMPARE(edit.viewport()->geometry().left(), 12 - margin);
 }
 
-void TextBoxWrapperTest::otherScaleModesReadZeroAndWriteBackUnchanged() {
+void ListPaneEditorTest::otherScaleModesReadZeroAndWriteBackUnchanged() {
     auto edit = barePane();
-    clsTextBox box;
-    box.Target(edit.get());
-    box.ScaleMode(clsTextBox::ScalePixels);
-    QVERIFY(box.MarginLeft(4).ok());
-    QVERIFY(box.MarginTop(6).ok());
+    ListPaneEditor box;
+    box.setTarget(edit.get());
+    box.setScaleMode(ListPaneEditor::ScalePixels);
+    QVERIFY(box.setMarginLeft(4).ok());
+    QVERIFY(box.setMarginTop(6).ok());
     const QRect before = edit->viewport()->geometry();
     for (int mode : {0, 2, 4, -1}) {
-        box.ScaleMode(mode);
-        QCOMPARE(box.ScaleMode(), mode);
-        QCOMPARE(box.MarginLeft().value(), 0);
-        QCOMPARE(box.MarginTop().value(), 0);
-        QCOMPARE(box.RectRight().value(), 0);
-        QCOMPARE(box.RectBottom().value(), 0);
-        QVERIFY(box.MarginLeft(500).ok());
-        QVERIFY(box.RectBottom(1).ok());
+        box.setScaleMode(mode);
+        QCOMPARE(box.scaleMode(), mode);
+        QCOMPARE(box.marginLeft().value(), 0);
+        QCOMPARE(box.marginTop().value(), 0);
+        QCOMPARE(box.rectRight().value(), 0);
+        QCOMPARE(box.rectBottom().value(), 0);
+        QVERIFY(box.setMarginLeft(500).ok());
+        QVERIFY(box.setRectBottom(1).ok());
         QCOMPARE(edit->viewport()->geometry(), before);
     }
 }
 
-void TextBoxWrapperTest::classicTextBoxRectangleIsOnePixelLarger() {
+void ListPaneEditorTest::classicTextBoxRectangleIsOnePixelLarger() {
     auto edit = barePane();
-    clsTextBox box;
-    box.Target(edit.get());
-    box.ScaleMode(clsTextBox::ScalePixels);
+    ListPaneEditor box;
+    box.setTarget(edit.get());
+    box.setScaleMode(ListPaneEditor::ScalePixels);
     QCOMPARE(kestro::windowClassName(edit.get()), std::string("QPlainTextEdit"));
-    const int width = box.RectRight().value();
-    const int height = box.RectBottom().value();
-    QVERIFY(box.MarginLeft(1).ok());
-    QVERIFY(box.MarginTop(5).ok());
-    QVERIFY(box.RectRight(width - 5).ok());
-    QVERIFY(box.RectBottom(height - 5).ok());
-    QCOMPARE(box.MarginLeft().value(), 1);
+    const int width = box.rectRight().value();
+    const int height = box.rectBottom().value();
+    QVERIFY(box.setMarginLeft(1).ok());
+    QVERIFY(box.setMarginTop(5).ok());
+    QVERIFY(box.setRectRight(width - 5).ok());
+    QVERIFY(box.setRectBottom(height - 5).ok());
+    QCOMPARE(box.marginLeft().value(), 1);
 
     // The same control reported as a classic text box.
     edit->setProperty("windowClass", QStringLiteral("ThunderTextBox"));
     QCOMPARE(kestro::windowClassName(edit.get()), std::string("ThunderTextBox"));
-    QCOMPARE(box.MarginLeft().value(), 0);
-    QVERIFY(box.MarginLeft(3).ok());
+    QCOMPARE(box.marginLeft().value(), 0);
+    QVERIFY(box.setMarginLeft(3).ok());
     // The other three sides grew by a pixel each; reading them as a classic
     // box grows them once more.
-    QCOMPARE(box.MarginTop().value(), 3);
-    QCOMPARE(box.RectRight().value(), width - 3);
+    QCOMPARE(box.marginTop().value(), 3);
+    QCOMPARE(box.rectRight().value(), width - 3);
     edit->setProperty("windowClass", QStringLiteral("RichTextWndClass"));
-    QCOMPARE(box.MarginLeft().value(), 3);
-    QCOMPARE(box.MarginTop().value(), 4);
-    QCOMPARE(box.RectRight().value(), width - 4);
-    QCOMPARE(box.RectBottom().value(), height - 4);
+    QCOMPARE(box.marginLeft().value(), 3);
+    QCOMPARE(box.marginTop().value(), 4);
+    QCOMPARE(box.rectRight().value(), width - 4);
+    QCOMPARE(box.rectBottom().value(), height - 4);
 
     // Only a name that begins with it, in the same case, counts.
     for (const char* name :
          {"ThunderTextBoxEx", "ThunderRT6TextBox", "thundertextbox", "XThunderTextBox"}) {
         edit->setProperty("windowClass", QString::fromLatin1(name));
         const bool classic = QByteArray(name).startsWith("ThunderTextBox");
-        QCOMPARE(box.MarginLeft().value(), classic ? 2 : 3);
+        QCOMPARE(box.marginLeft().value(), classic ? 2 : 3);
     }
 }
 
-void TextBoxWrapperTest::conversionFailuresSendNothing() {
+void ListPaneEditorTest::conversionFailuresSendNothing() {
     auto edit = barePane();
-    clsTextBox box;
-    box.Target(edit.get());
-    box.ScaleMode(clsTextBox::ScalePixels);
-    QVERIFY(box.MarginLeft(7).ok());
-    box.ScaleMode(clsTextBox::ScaleTwips);
+    ListPaneEditor box;
+    box.setTarget(edit.get());
+    box.setScaleMode(ListPaneEditor::ScalePixels);
+    QVERIFY(box.setMarginLeft(7).ok());
+    box.setScaleMode(ListPaneEditor::ScaleTwips);
     const QRect before = edit->viewport()->geometry();
 
     // A tiny factor makes the pixel count too large to store.
-    box.TwipsPerPixel([]() -> kestro::Result<double> { return 1e-6; });
-    kestro::Status written = box.MarginLeft(INT_MAX);
+    box.setTwipsPerPixelSource([]() -> kestro::Result<double> { return 1e-6; });
+    kestro::Status written = box.setMarginLeft(INT_MAX);
     QVERIFY(!written.ok());
     QCOMPARE(written.failure().number, 6);
     QCOMPARE(edit->viewport()->geometry(), before);
 
     // A huge factor overflows the read.
-    box.TwipsPerPixel([]() -> kestro::Result<double> { return 1e12; });
-    QCOMPARE(box.MarginLeft().failure().number, 6);
+    box.setTwipsPerPixelSource([]() -> kestro::Result<double> { return 1e12; });
+    QCOMPARE(box.marginLeft().failure().number, 6);
 
     // A zero factor divides to infinity.
-    box.TwipsPerPixel([]() -> kestro::Result<double> { return 0.0; });
-    QCOMPARE(box.MarginTop(15).failure().number, 6);
-    QCOMPARE(box.MarginLeft().value(), 0);
+    box.setTwipsPerPixelSource([]() -> kestro::Result<double> { return 0.0; });
+    QCOMPARE(box.setMarginTop(15).failure().number, 6);
+    QCOMPARE(box.marginLeft().value(), 0);
 
     // A failing screen query ends the member with its failure.
-    box.TwipsPerPixel([]() -> kestro::Result<double> { return kestro::makeFailure(68); });
-    QCOMPARE(box.MarginLeft().failure().number, 68);
-    QCOMPARE(box.MarginLeft(30).failure().number, 68);
+    box.setTwipsPerPixelSource([]() -> kestro::Result<double> { return kestro::makeFailure(68); });
+    QCOMPARE(box.marginLeft().failure().number, 68);
+    QCOMPARE(box.setMarginLeft(30).failure().number, 68);
     QCOMPARE(edit->viewport()->geometry(), before);
 }
 
-QTEST_MAIN(TextBoxWrapperTest)
-#include "text_box_wrapper_test.moc"
+QTEST_MAIN(ListPaneEditorTest)
+#include "list_pane_editor_test.moc"

@@ -1,6 +1,6 @@
 // The formatting rectangle of the wrapper's target and its four edges.
 
-#include "ui/text_box_wrapper.h"
+#include "ui/list_pane_editor.h"
 
 #include <QAbstractScrollArea>
 #include <QPlainTextEdit>
@@ -36,7 +36,7 @@ Result<int> roundToInt32(double value) {
     return static_cast<int>(rounded);
 }
 
-void clsTextBox::ReadFormatRect() {
+void ListPaneEditor::readFormatRect() {
     FormatRect read;
     if (target_) {
         // Text is laid out in the viewport, inside the document's margin.
@@ -53,7 +53,7 @@ void clsTextBox::ReadFormatRect() {
         rect_ = read;
 }
 
-void clsTextBox::ApplyFormatRect() {
+void ListPaneEditor::applyFormatRect() {
     if (!target_)
         return;
     QPlainTextEdit& edit = *target_;
@@ -75,8 +75,8 @@ void clsTextBox::ApplyFormatRect() {
     (edit.*setMargins)(wanted);
 }
 
-Result<int> clsTextBox::readEdge(int FormatRect::*edge) {
-    ReadFormatRect();
+Result<int> ListPaneEditor::readEdge(int FormatRect::*edge) {
+    readFormatRect();
     switch (scaleMode_) {
     case ScaleTwips: {
         Result<double> factor = twipsPerPixel_();
@@ -91,8 +91,8 @@ Result<int> clsTextBox::readEdge(int FormatRect::*edge) {
     }
 }
 
-Status clsTextBox::writeEdge(int FormatRect::*edge, int value) {
-    ReadFormatRect();
+Status ListPaneEditor::writeEdge(int FormatRect::*edge, int value) {
+    readFormatRect();
     if (scaleMode_ == ScaleTwips) {
         Result<double> factor = twipsPerPixel_();
         if (!factor)
@@ -104,39 +104,39 @@ Status clsTextBox::writeEdge(int FormatRect::*edge, int value) {
     } else if (scaleMode_ == ScalePixels) {
         rect_.*edge = value;
     }
-    ApplyFormatRect();
+    applyFormatRect();
     return Ok{};
 }
 
-Result<int> clsTextBox::MarginTop() {
+Result<int> ListPaneEditor::marginTop() {
     return readEdge(&FormatRect::top);
 }
 
-Status clsTextBox::MarginTop(int value) {
+Status ListPaneEditor::setMarginTop(int value) {
     return writeEdge(&FormatRect::top, value);
 }
 
-Result<int> clsTextBox::MarginLeft() {
+Result<int> ListPaneEditor::marginLeft() {
     return readEdge(&FormatRect::left);
 }
 
-Status clsTextBox::MarginLeft(int value) {
+Status ListPaneEditor::setMarginLeft(int value) {
     return writeEdge(&FormatRect::left, value);
 }
 
-Result<int> clsTextBox::RectRight() {
+Result<int> ListPaneEditor::rectRight() {
     return readEdge(&FormatRect::right);
 }
 
-Status clsTextBox::RectRight(int value) {
+Status ListPaneEditor::setRectRight(int value) {
     return writeEdge(&FormatRect::right, value);
 }
 
-Result<int> clsTextBox::RectBottom() {
+Result<int> ListPaneEditor::rectBottom() {
     return readEdge(&FormatRect::bottom);
 }
 
-Status clsTextBox::RectBottom(int value) {
+Status ListPaneEditor::setRectBottom(int value) {
     return writeEdge(&FormatRect::bottom, value);
 }
 

@@ -2,12 +2,12 @@
 // fonts, menus and the tab strip.
 
 #include "ui/folder_tree.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/twips.h"
 #include "ui/value_check_box.h"
 #include "ui/window_fonts.h"
 
-#include "ui/form_fixture.h"
+#include "ui/main_window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,22 +36,22 @@
 using namespace kestro;
 using namespace kestro::test;
 
-class Form1LayoutTest : public QObject {
+class MainWindowLayoutTest : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<PrivateSettings> settings_;
     std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<MainWindow> window_;
 
 private slots:
     void init() {
         settings_ = std::make_unique<PrivateSettings>();
         presenter_ = std::make_shared<RecordingPresenter>();
-        form_ = makeForm(presenter_);
+        window_ = makeWindow(presenter_);
     }
     void cleanup() {
-        form_.reset();
+        window_.reset();
         settings_.reset();
     }
 
@@ -78,11 +78,12 @@ private slots:
     }
 
     void windowHasItsFixedSizeTitleAndPlace() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         // Without a frame from the window system the usual fixed border
         // and caption are taken off the outer size.
-        const int width = f.toPixels(Form1::OuterWidthTwips) - 2 * f.toPixels(45);
-        const int height = f.toPixels(Form1::OuterHeightTwips) - f.toPixels(345) - f.toPixels(45);
+        const int width = f.toPixels(MainWindow::OuterWidthTwips) - 2 * f.toPixels(45);
+        const int height =
+            f.toPixels(MainWindow::OuterHeightTwips) - f.toPixels(345) - f.toPixels(45);
         QCOMPARE(f.size(), QSize(width, height));
         QCOMPARE(f.minimumSize(), f.maximumSize());
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro - [新規]"));
@@ -92,46 +93,46 @@ private slots:
     }
 
     void abortButtonLiesExactlyOnTheCreateButton() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         const QRect expected(f.toPixels(2400), f.toPixels(2970), f.toPixels(855), f.toPixels(280));
-        QCOMPARE(f.Command1->geometry(), expected);
-        QCOMPARE(f.Command5->geometry(), expected);
-        for (QPushButton* button : {f.Command2, f.Command3})
+        QCOMPARE(f.createButton->geometry(), expected);
+        QCOMPARE(f.abortButton->geometry(), expected);
+        for (QPushButton* button : {f.copyButton, f.clearButton})
             QCOMPARE(button->size(), expected.size());
-        QVERIFY(f.Command5->isHidden());
-        QVERIFY(!f.Command1->isHidden());
+        QVERIFY(f.abortButton->isHidden());
+        QVERIFY(!f.createButton->isHidden());
     }
 
     void controlsCarryTheirNamesAndCaptions() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         const std::pair<QAbstractButton*, const char*> captions[] = {
-            {f.chkPath, "ﾊﾟｽ名"},
-            {f.chkShortPath, "短いﾊﾟｽ"},
-            {f.chkDirLarge, "大文字に変換"},
-            {f.chkDirHalf, "半角に変換"},
-            {f.chkDiv, "区切り文字なし"},
-            {f.chkDelKaku, "拡張子を削除"},
-            {f.chkShort, "短い名前"},
-            {f.chkFNameLarge, "大文字に変換"},
-            {f.chkFNameHalf, "半角に変換"},
-            {f.chkFileSize, "ﾌｧｲﾙｻｲｽﾞ"},
-            {f.optByte[0], "Byte"},
-            {f.optByte[1], "KB"},
-            {f.optByte[2], "MB"},
-            {f.chkTimeMake, "作成日時"},
-            {f.chkTimeRenew, "更新日時"},
-            {f.chkTimeAccess, "アクセス日"},
-            {f.Check1, "拡張子"},
-            {f.chkAttribute, "属性"},
-            {f.chkFileType, "ﾌｧｲﾙﾀｲﾌﾟ"},
-            {f.chkInsPath, "ﾌｫﾙﾀﾞが変わるごとにﾊﾟｽを挿入する"},
-            {f.chkDirDelDrive, "ﾄﾞﾗｲﾌﾞ名を削除"},
-            {f.chkTabs, "ﾌｧｲﾙ名の先頭にﾀﾌﾞを入れる"},
-            {f.chkSub, "ｻﾌﾞﾌｫﾙﾀﾞを調べる"},
-            {f.Command1, "作成"},
-            {f.Command2, "ｺﾋﾟｰ"},
-            {f.Command3, "ｸﾘｱ"},
-            {f.Command5, "中止"},
+            {f.pathColumnCheck, "ﾊﾟｽ名"},
+            {f.shortPathCheck, "短いﾊﾟｽ"},
+            {f.upperCaseFolderCheck, "大文字に変換"},
+            {f.halfWidthFolderCheck, "半角に変換"},
+            {f.joinPathAndNameCheck, "区切り文字なし"},
+            {f.dropExtensionCheck, "拡張子を削除"},
+            {f.shortNameCheck, "短い名前"},
+            {f.upperCaseNameCheck, "大文字に変換"},
+            {f.halfWidthNameCheck, "半角に変換"},
+            {f.sizeColumnCheck, "ﾌｧｲﾙｻｲｽﾞ"},
+            {f.sizeUnitButtons[0], "Byte"},
+            {f.sizeUnitButtons[1], "KB"},
+            {f.sizeUnitButtons[2], "MB"},
+            {f.creationTimeCheck, "作成日時"},
+            {f.writeTimeCheck, "更新日時"},
+            {f.accessTimeCheck, "アクセス日"},
+            {f.extensionColumnCheck, "拡張子"},
+            {f.attributeColumnCheck, "属性"},
+            {f.fileTypeColumnCheck, "ﾌｧｲﾙﾀｲﾌﾟ"},
+            {f.insertPathLineCheck, "ﾌｫﾙﾀﾞが変わるごとにﾊﾟｽを挿入する"},
+            {f.dropDriveCheck, "ﾄﾞﾗｲﾌﾞ名を削除"},
+            {f.leadingTabCheck, "ﾌｧｲﾙ名の先頭にﾀﾌﾞを入れる"},
+            {f.subFoldersCheck, "ｻﾌﾞﾌｫﾙﾀﾞを調べる"},
+            {f.createButton, "作成"},
+            {f.copyButton, "ｺﾋﾟｰ"},
+            {f.clearButton, "ｸﾘｱ"},
+            {f.abortButton, "中止"},
         };
         for (auto [button, caption] : captions) {
             QVERIFY(button);
@@ -139,70 +140,73 @@ private slots:
             // The object name is the member's name, found from the window.
             QCOMPARE(f.findChild<QAbstractButton*>(button->objectName()), button);
         }
-        QCOMPARE(f.optByte[1]->objectName(), QStringLiteral("optByte1"));
-        QCOMPARE(f.Frame4->title(), QStringLiteral("ﾌｧｲﾙ名"));
-        QCOMPARE(f.Frame1->title(), QStringLiteral("ﾀｲﾑｽﾀﾝﾌﾟ"));
-        QCOMPARE(f.Frame5->title(), QStringLiteral("区切り文字"));
-        QVERIFY(f.Frame3->title().isEmpty());
-        QVERIFY(f.Frame2->title().isEmpty());
-        for (const char* name : {"Drive1", "Dir1", "Text2", "TabStrip1", "Edit0", "Edit1", "Frame1",
-                                 "Frame2", "Frame3", "Frame4", "Frame5", "Combo1", "Text1", "SBar",
-                                 "Line1", "Line2", "StatusBar1"})
+        QCOMPARE(f.sizeUnitButtons[1]->objectName(), QStringLiteral("sizeUnitButton1"));
+        QCOMPARE(f.fileNameFrame->title(), QStringLiteral("ﾌｧｲﾙ名"));
+        QCOMPARE(f.timeFrame->title(), QStringLiteral("ﾀｲﾑｽﾀﾝﾌﾟ"));
+        QCOMPARE(f.separatorFrame->title(), QStringLiteral("区切り文字"));
+        QVERIFY(f.pathFrame->title().isEmpty());
+        QVERIFY(f.sizeFrame->title().isEmpty());
+        for (const char* name : {"driveList", "folderTree", "patternBox", "tabStrip", "columnsPage",
+                                 "outputPage", "timeFrame", "sizeFrame", "pathFrame",
+                                 "fileNameFrame", "separatorFrame", "separatorBox", "listPane",
+                                 "statusPanelBar", "menuRuleLower", "menuRuleUpper", "statusRule"})
             QVERIFY2(f.findChild<QWidget*>(QString::fromLatin1(name)), name);
-        QCOMPARE(f.Text2->text(), QStringLiteral("*.*"));
-        QCOMPARE(f.Text2->toolTip(), QStringLiteral("ｾﾐｺﾛﾝ(;) で区切れば複数指定可能です"));
+        QCOMPARE(f.patternBox->text(), QStringLiteral("*.*"));
+        QCOMPARE(f.patternBox->toolTip(), QStringLiteral("ｾﾐｺﾛﾝ(;) で区切れば複数指定可能です"));
         // Path and size options belong to their frames; the title boxes
         // do not, or disabling a frame would lock its own switch.
-        QCOMPARE(f.chkDiv->parentWidget(), f.Frame3);
-        QCOMPARE(f.optByte[2]->parentWidget(), f.Frame2);
-        QVERIFY(f.chkPath->parentWidget() != f.Frame3);
-        QVERIFY(f.chkFileSize->parentWidget() != f.Frame2);
-        QCOMPARE(f.Combo1->parentWidget(), f.Frame5);
+        QCOMPARE(f.joinPathAndNameCheck->parentWidget(), f.pathFrame);
+        QCOMPARE(f.sizeUnitButtons[2]->parentWidget(), f.sizeFrame);
+        QVERIFY(f.pathColumnCheck->parentWidget() != f.pathFrame);
+        QVERIFY(f.sizeColumnCheck->parentWidget() != f.sizeFrame);
+        QCOMPARE(f.separatorBox->parentWidget(), f.separatorFrame);
     }
 
     void initialValuesAndEnabledStates() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         // Every option at its first-start value: sub-folders and folder
         // lines ticked, the rest clear.
         for (ValueCheckBox* box : f.findChildren<ValueCheckBox*>()) {
-            const int expected = (box == f.chkSub || box == f.chkInsPath) ? 1 : 0;
-            QCOMPARE(box->Value(), expected);
+            const int expected = (box == f.subFoldersCheck || box == f.insertPathLineCheck) ? 1 : 0;
+            QCOMPARE(box->value(), expected);
         }
-        QVERIFY(f.optByte[0]->isChecked());
-        QVERIFY(!f.Frame3->isEnabled());
-        for (QWidget* w :
-             {static_cast<QWidget*>(f.chkShortPath), static_cast<QWidget*>(f.chkDirLarge),
-              static_cast<QWidget*>(f.chkDirHalf), static_cast<QWidget*>(f.chkDiv),
-              static_cast<QWidget*>(f.optByte[0]), static_cast<QWidget*>(f.optByte[1]),
-              static_cast<QWidget*>(f.optByte[2])})
+        QVERIFY(f.sizeUnitButtons[0]->isChecked());
+        QVERIFY(!f.pathFrame->isEnabled());
+        for (QWidget* w : {static_cast<QWidget*>(f.shortPathCheck),
+                           static_cast<QWidget*>(f.upperCaseFolderCheck),
+                           static_cast<QWidget*>(f.halfWidthFolderCheck),
+                           static_cast<QWidget*>(f.joinPathAndNameCheck),
+                           static_cast<QWidget*>(f.sizeUnitButtons[0]),
+                           static_cast<QWidget*>(f.sizeUnitButtons[1]),
+                           static_cast<QWidget*>(f.sizeUnitButtons[2])})
             QVERIFY2(!w->isEnabledTo(&f), qPrintable(w->objectName()));
-        QVERIFY(f.chkPath->isEnabledTo(&f));
-        QVERIFY(f.chkFileSize->isEnabledTo(&f));
-        QVERIFY(f.chkDirDelDrive->isEnabledTo(&f));
-        QVERIFY(f.chkFNameLarge->isEnabledTo(&f));
-        QVERIFY(f.Text1->toPlainText().isEmpty());
-        QVERIFY(f.SBarPanel[0]->text().isEmpty());
-        QVERIFY(f.SBarPanel[1]->text().isEmpty());
+        QVERIFY(f.pathColumnCheck->isEnabledTo(&f));
+        QVERIFY(f.sizeColumnCheck->isEnabledTo(&f));
+        QVERIFY(f.dropDriveCheck->isEnabledTo(&f));
+        QVERIFY(f.upperCaseNameCheck->isEnabledTo(&f));
+        QVERIFY(f.listPane->toPlainText().isEmpty());
+        QVERIFY(f.statusPanels[0]->text().isEmpty());
+        QVERIFY(f.statusPanels[1]->text().isEmpty());
     }
 
     void checkBoxesHoldThreeValuesButClicksOnlyTickAndClear() {
-        ValueCheckBox& box = *form_->chkTabs;
+        ValueCheckBox& box = *window_->leadingTabCheck;
         QSignalSpy changes(&box, &QCheckBox::stateChanged);
         box.setValue(2);
-        QCOMPARE(box.Value(), 2);
+        QCOMPARE(box.value(), 2);
         QCOMPARE(box.checkState(), Qt::PartiallyChecked);
         box.click(); // a grayed box is ticked by a click
-        QCOMPARE(box.Value(), 1);
+        QCOMPARE(box.value(), 1);
         box.click();
-        QCOMPARE(box.Value(), 0);
+        QCOMPARE(box.value(), 0);
         box.click();
-        QCOMPARE(box.Value(), 1);
+        QCOMPARE(box.value(), 1);
         QCOMPARE(changes.count(), 4);
         QCOMPARE(checkStateFor(7), Qt::Unchecked);
     }
 
     void separatorBoxIsEditableWithItsThreeChoices() {
-        QComboBox& combo = *form_->Combo1;
+        QComboBox& combo = *window_->separatorBox;
         QVERIFY(combo.isEditable());
         QCOMPARE(combo.count(), 3);
         QCOMPARE(combo.itemText(0), QStringLiteral("ﾀﾌﾞ"));
@@ -216,7 +220,7 @@ private slots:
     }
 
     void listPaneIsPlainUnwrappedAndUsesTheJapaneseFixedFont() {
-        QPlainTextEdit& pane = *form_->Text1;
+        QPlainTextEdit& pane = *window_->listPane;
         QCOMPARE(pane.lineWrapMode(), QPlainTextEdit::NoWrap);
         QCOMPARE(pane.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(pane.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -249,18 +253,18 @@ private slots:
     }
 
     void statusBarHasTwoPanels() {
-        Form1& f = *form_;
-        QCOMPARE(f.statusBar(), f.SBar);
-        QCOMPARE(f.SBarPanel[0]->parentWidget(), f.SBar);
-        QCOMPARE(f.SBarPanel[1]->parentWidget(), f.SBar);
+        MainWindow& f = *window_;
+        QCOMPARE(f.statusBar(), f.statusPanelBar);
+        QCOMPARE(f.statusPanels[0]->parentWidget(), f.statusPanelBar);
+        QCOMPARE(f.statusPanels[1]->parentWidget(), f.statusPanelBar);
         f.setStatus(1, "ﾌｧｲﾙ情報取得中...");
         f.setStatus(2, "/tmp/x");
-        QCOMPARE(f.SBarPanel[0]->text(), QStringLiteral("ﾌｧｲﾙ情報取得中..."));
-        QCOMPARE(f.SBarPanel[1]->text(), QStringLiteral("/tmp/x"));
+        QCOMPARE(f.statusPanels[0]->text(), QStringLiteral("ﾌｧｲﾙ情報取得中..."));
+        QCOMPARE(f.statusPanels[1]->text(), QStringLiteral("/tmp/x"));
     }
 
     void menusWithAccessKeysShortcutsAndHiddenEntries() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         QStringList titles;
         for (QAction* action : f.menuBar()->actions())
             titles << action->text();
@@ -272,90 +276,91 @@ private slots:
                 list << (action->isSeparator() ? QStringLiteral("-") : action->text());
             return list;
         };
-        QCOMPARE(texts(f.mnuFile), (QStringList{"ﾌｧｲﾙを開く(&O)...", "-", "上書き保存(&S)",
-                                                "名前を付けて保存(&A)...", "-", "終了(&X)"}));
-        QCOMPARE(texts(f.mnuEdit),
+        QCOMPARE(texts(f.fileMenu), (QStringList{"ﾌｧｲﾙを開く(&O)...", "-", "上書き保存(&S)",
+                                                 "名前を付けて保存(&A)...", "-", "終了(&X)"}));
+        QCOMPARE(texts(f.editMenu),
                  (QStringList{"元に戻す(&Z)", "-", "切り取り(&X)", "ｺﾋﾟｰ(&C)", "張り付け(&V)",
                               "削除(&D)", "-", "すべて選択(&A)"}));
-        QCOMPARE(texts(f.mnuHelp), (QStringList{"Kestro ﾍﾙﾌﾟ(&F)", "ﾄﾋﾟｯｸの検索(&S)...", "-",
-                                                "WebSite(&W)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&V)..."}));
-        QCOMPARE(f.mnuSet->actions().size(), 2);
-        QCOMPARE(f.mnuSet->actions().first()->menu(), f.mnuSetFile);
-        QCOMPARE(f.mnuSet->actions().last(), f.mnuSetSkipUnreadable);
-        QCOMPARE(f.mnuSetSkipUnreadable->text(), QStringLiteral("読めないﾌｫﾙﾀﾞを除いて続ける(&U)"));
-        QVERIFY(f.mnuSetSkipUnreadable->isCheckable());
-        QCOMPARE(f.mnuSetFile->title(), QStringLiteral("出力対象ﾌｧｲﾙ(&F)"));
-        QCOMPARE(texts(f.mnuSetFile),
+        QCOMPARE(texts(f.helpMenu), (QStringList{"Kestro ﾍﾙﾌﾟ(&F)", "ﾄﾋﾟｯｸの検索(&S)...", "-",
+                                                 "WebSite(&W)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&V)..."}));
+        QCOMPARE(f.settingsMenu->actions().size(), 2);
+        QCOMPARE(f.settingsMenu->actions().first()->menu(), f.listedFilesMenu);
+        QCOMPARE(f.settingsMenu->actions().last(), f.skipUnreadableEntry);
+        QCOMPARE(f.skipUnreadableEntry->text(), QStringLiteral("読めないﾌｫﾙﾀﾞを除いて続ける(&U)"));
+        QVERIFY(f.skipUnreadableEntry->isCheckable());
+        QCOMPARE(f.listedFilesMenu->title(), QStringLiteral("出力対象ﾌｧｲﾙ(&F)"));
+        QCOMPARE(texts(f.listedFilesMenu),
                  (QStringList{"読み取り専用(&R)", "ｱｰｶｲﾌﾞ(&C)", "隠しﾌｧｲﾙ(&D)", "ｼｽﾃﾑ(&S)"}));
         QStringList shown;
-        for (QAction* action : f.mnuSetFile->actions()) {
+        for (QAction* action : f.listedFilesMenu->actions()) {
             if (action->isVisible())
                 shown << action->text();
         }
         QCOMPARE(shown, (QStringList{"隠しﾌｧｲﾙ(&D)", "ｼｽﾃﾑ(&S)"}));
-        QVERIFY(!f.mnuSetHidden->isChecked());
-        QVERIFY(!f.mnuSetSystem->isChecked());
+        QVERIFY(!f.hiddenEntry->isChecked());
+        QVERIFY(!f.systemEntry->isChecked());
 
-        QCOMPARE(f.mnuEditItem[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
-        QCOMPARE(f.mnuEditItem[8]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
-        QCOMPARE(f.mnuHelpHelp->shortcut(), QKeySequence(Qt::Key_F1));
-        QVERIFY(f.mnuEditItem[2]->isSeparator());
-        QVERIFY(f.mnuEditItem[7]->isSeparator());
-        QVERIFY(!f.mnuEditItem[0]);
-        for (QAction* separator : {f.mnuFileBar1, f.mnuFileBar2, f.mnuHelpBar1, f.mnuHelpBar2})
+        QCOMPARE(f.editEntries[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QCOMPARE(f.editEntries[8]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+        QCOMPARE(f.helpContentsEntry->shortcut(), QKeySequence(Qt::Key_F1));
+        QVERIFY(f.editEntries[2]->isSeparator());
+        QVERIFY(f.editEntries[7]->isSeparator());
+        QVERIFY(!f.editEntries[0]);
+        for (QAction* separator :
+             {f.exitSeparator, f.openSeparator, f.versionSeparator, f.searchSeparator})
             QVERIFY(separator->isSeparator());
-        QCOMPARE(f.mnuHelpSerch->objectName(), QStringLiteral("mnuHelpSerch"));
+        QCOMPARE(f.helpSearchEntry->objectName(), QStringLiteral("helpSearchEntry"));
     }
 
     // The page in front is the one a click on its area reaches.
     void tabStripBringsTheSelectedPageToTheFront() {
-        Form1& f = *form_;
-        QWidget* panel = f.Edit[0]->parentWidget();
-        QCOMPARE(f.Edit[1]->parentWidget(), panel);
-        QCOMPARE(f.Edit[0]->geometry(), f.Edit[1]->geometry());
+        MainWindow& f = *window_;
+        QWidget* panel = f.tabPages[0]->parentWidget();
+        QCOMPARE(f.tabPages[1]->parentWidget(), panel);
+        QCOMPARE(f.tabPages[0]->geometry(), f.tabPages[1]->geometry());
         auto front = [&] {
             // A point of the page area without a control of either page.
-            const QPoint corner = f.Edit[0]->geometry().bottomRight() - QPoint(1, 1);
+            const QPoint corner = f.tabPages[0]->geometry().bottomRight() - QPoint(1, 1);
             QWidget* hit = panel->childAt(corner);
-            while (hit && hit != f.Edit[0] && hit != f.Edit[1])
+            while (hit && hit != f.tabPages[0] && hit != f.tabPages[1])
                 hit = hit->parentWidget();
             return hit;
         };
-        QCOMPARE(f.TabStrip1->count(), 2);
-        QCOMPARE(f.TabStrip1->tabText(0), QStringLiteral("出力項目"));
-        QCOMPARE(f.TabStrip1->tabText(1), QStringLiteral("出力設定"));
-        QCOMPARE(f.TabStrip1->currentIndex(), 0);
-        QCOMPARE(front(), f.Edit[0]);
+        QCOMPARE(f.tabStrip->count(), 2);
+        QCOMPARE(f.tabStrip->tabText(0), QStringLiteral("出力項目"));
+        QCOMPARE(f.tabStrip->tabText(1), QStringLiteral("出力設定"));
+        QCOMPARE(f.tabStrip->currentIndex(), 0);
+        QCOMPARE(front(), f.tabPages[0]);
 
-        f.TabStrip1->setCurrentIndex(1);
-        QCOMPARE(front(), f.Edit[1]);
+        f.tabStrip->setCurrentIndex(1);
+        QCOMPARE(front(), f.tabPages[1]);
         // Nothing is hidden or disabled: the pages only overlap.
-        QVERIFY(!f.Edit[0]->isHidden());
-        QVERIFY(f.Edit[0]->isEnabled());
+        QVERIFY(!f.tabPages[0]->isHidden());
+        QVERIFY(f.tabPages[0]->isEnabled());
 
-        f.TabStrip1->setCurrentIndex(0);
-        QCOMPARE(front(), f.Edit[0]);
+        f.tabStrip->setCurrentIndex(0);
+        QCOMPARE(front(), f.tabPages[0]);
 
         // A click on the tab already selected brings its page forward again.
-        f.Edit[1]->raise();
-        QCOMPARE(front(), f.Edit[1]);
-        emit f.TabStrip1->tabBarClicked(0);
-        QCOMPARE(front(), f.Edit[0]);
-        QCOMPARE(f.TabStrip1->currentIndex(), 0);
+        f.tabPages[1]->raise();
+        QCOMPARE(front(), f.tabPages[1]);
+        emit f.tabStrip->tabBarClicked(0);
+        QCOMPARE(front(), f.tabPages[0]);
+        QCOMPARE(f.tabStrip->currentIndex(), 0);
     }
 
     // Tab visits what the user sees, in reading order, each master box
     // before its sub-options, and never a control of the page behind.
     void tabOrderFollowsWhatIsShown() {
-        Form1& f = *form_;
-        f.chkPath->setValue(1);
-        f.chkFileSize->setValue(1);
+        MainWindow& f = *window_;
+        f.pathColumnCheck->setValue(1);
+        f.sizeColumnCheck->setValue(1);
         f.show();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         auto tabStops = [&] {
             QStringList visited;
-            f.Drive1->setFocus();
-            for (QWidget* at = f.Drive1; at && at != f.Text1 && visited.size() < 60;
+            f.driveList->setFocus();
+            for (QWidget* at = f.driveList; at && at != f.listPane && visited.size() < 60;
                  at = QApplication::focusWidget()) {
                 visited.append(at->objectName());
                 QTest::keyClick(at, Qt::Key_Tab);
@@ -368,30 +373,34 @@ private slots:
                 named.append(widget->objectName());
             return named;
         };
-        const QList<QWidget*> lead = {f.Drive1, f.Dir1, f.Text2, f.TabStrip1};
-        const QList<QWidget*> row = {f.Command1, f.Command2, f.Command3, f.chkSub};
+        const QList<QWidget*> lead = {f.driveList, f.folderTree, f.patternBox, f.tabStrip};
+        const QList<QWidget*> row = {f.createButton, f.copyButton, f.clearButton,
+                                     f.subFoldersCheck};
         // Of the unit buttons Tab stops at the chosen one; the arrows move
         // between them.
         const QList<QWidget*> itemsPage = {
-            f.chkPath,      f.chkShortPath, f.chkDirLarge,   f.chkDirHalf,   f.chkDiv,
-            f.chkDelKaku,   f.chkShort,     f.chkFNameLarge, f.chkFNameHalf, f.Check1,
-            f.chkAttribute, f.chkFileType,  f.chkFileSize,   f.optByte[0],   f.chkTimeMake,
-            f.chkTimeRenew, f.chkTimeAccess};
-        const QList<QWidget*> settingsPage = {f.chkInsPath, f.chkDirDelDrive, f.chkTabs, f.Combo1};
+            f.pathColumnCheck,      f.shortPathCheck,       f.upperCaseFolderCheck,
+            f.halfWidthFolderCheck, f.joinPathAndNameCheck, f.dropExtensionCheck,
+            f.shortNameCheck,       f.upperCaseNameCheck,   f.halfWidthNameCheck,
+            f.extensionColumnCheck, f.attributeColumnCheck, f.fileTypeColumnCheck,
+            f.sizeColumnCheck,      f.sizeUnitButtons[0],   f.creationTimeCheck,
+            f.writeTimeCheck,       f.accessTimeCheck};
+        const QList<QWidget*> settingsPage = {f.insertPathLineCheck, f.dropDriveCheck,
+                                              f.leadingTabCheck, f.separatorBox};
         QCOMPARE(tabStops(), names(lead + itemsPage + row));
-        f.TabStrip1->setCurrentIndex(1);
+        f.tabStrip->setCurrentIndex(1);
         QCOMPARE(tabStops(), names(lead + settingsPage + row));
         // Leaving a page with the focus on it takes the focus off it too.
-        f.chkTabs->setFocus();
-        f.TabStrip1->setCurrentIndex(0);
-        QCOMPARE(QApplication::focusWidget(), f.TabStrip1);
+        f.leadingTabCheck->setFocus();
+        f.tabStrip->setCurrentIndex(0);
+        QCOMPARE(QApplication::focusWidget(), f.tabStrip);
     }
 
     void enterPressesTheFocusedCommandButton() {
         QTemporaryDir empty;
-        QVERIFY(form_->Dir1->setPath(empty.path().toStdString()));
-        for (QPushButton* button :
-             {form_->Command1, form_->Command2, form_->Command3, form_->Command5}) {
+        QVERIFY(window_->folderTree->setPath(empty.path().toStdString()));
+        for (QPushButton* button : {window_->createButton, window_->copyButton,
+                                    window_->clearButton, window_->abortButton}) {
             QSignalSpy clicks(button, &QPushButton::clicked);
             QTest::keyClick(button, Qt::Key_Return);
             QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
@@ -403,7 +412,7 @@ private slots:
         QTemporaryDir tree;
         const std::string root = tree.path().toStdString();
         QVERIFY(QDir(tree.path()).mkpath(QStringLiteral("a/b")));
-        FolderTree& dir = *form_->Dir1;
+        FolderTree& dir = *window_->folderTree;
         QSignalSpy changes(&dir, &FolderTree::pathChanged);
 
         QVERIFY(dir.setPath(root + "/a/"));
@@ -441,7 +450,7 @@ private slots:
         const std::string root = tree.path().toStdString();
         const std::string odd = root + "/caf\xe9";
         QCOMPARE(::mkdir(odd.c_str(), 0700), 0);
-        FolderTree& dir = *form_->Dir1;
+        FolderTree& dir = *window_->folderTree;
         QVERIFY(dir.setPath(odd));
         QCOMPARE(dir.pathAt(dir.currentIndex()), odd);
 
@@ -450,7 +459,7 @@ private slots:
         QTRY_COMPARE(dir.model()->rowCount(dir.currentIndex()), 1);
         QTest::keyClick(&dir, Qt::Key_Down);
         QCOMPARE(dir.path(), odd);
-        QCOMPARE(form_->readRoot().folder, odd + "/");
+        QCOMPARE(window_->readRoot().folder, odd + "/");
         // QTemporaryDir cannot remove a name it cannot decode.
         QCOMPARE(::rmdir(odd.c_str()), 0);
     }
@@ -459,19 +468,19 @@ private slots:
         QTemporaryDir tree;
         const QString deep = tree.path() + QStringLiteral("/x/y/z");
         QVERIFY(QDir().mkpath(deep));
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         // Set before the window is shown, as at start-up.
-        QVERIFY(f.Dir1->setPath(deep.toStdString()));
+        QVERIFY(f.folderTree->setPath(deep.toStdString()));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QVERIFY(QTest::qWaitFor([&] {
-            const QRect shown = f.Dir1->visualRect(f.Dir1->currentIndex());
+            const QRect shown = f.folderTree->visualRect(f.folderTree->currentIndex());
             // The row, and the start of its name, are in view.
-            return shown.isValid() && f.Dir1->viewport()->rect().contains(
+            return shown.isValid() && f.folderTree->viewport()->rect().contains(
                                           QPoint(shown.left() + 1, shown.center().y()));
         }));
     }
 };
 
-QTEST_MAIN(Form1LayoutTest)
-#include "form1_layout_test.moc"
+QTEST_MAIN(MainWindowLayoutTest)
+#include "main_window_layout_test.moc"

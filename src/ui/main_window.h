@@ -1,6 +1,6 @@
 #pragma once
 
-// Form1: the program's one main window. It holds the folder choice, the
+// MainWindow: the program's one main window. It holds the folder choice, the
 // pattern box, the options on two tab pages, the command buttons, the list
 // pane and the status bar, and it is the create command's host.
 //
@@ -11,12 +11,13 @@
 // again. The window owns its controls, its file object and its message
 // presenter.
 //
-// Controls and menu entries are public under their own names (also their
-// object names) so that the document, edit and help commands can be
-// connected to them. Entries and buttons whose commands live elsewhere are
-// present here without an action.
+// Controls and menu entries are public under their own names, which are
+// also their object names (each page and edit entry has a name of its own),
+// so that the document, edit and help commands can be connected to them.
+// Entries and buttons whose commands live elsewhere are present here
+// without an action.
 
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 #include "listgen/list_host.h"
 #include "platform/failure.h"
 #include "platform/folder.h"
@@ -51,7 +52,7 @@ class ValueCheckBox;
 
 // What the window uses from outside; an empty member takes the program's
 // own (message boxes, the platform's drives).
-struct Form1Services {
+struct MainWindowServices {
     std::shared_ptr<MessagePresenter> presenter;
     std::function<std::vector<std::string>()> listDrives;
     // Whether a drive's root can be opened; fails with 68 for a drive that
@@ -59,7 +60,7 @@ struct Form1Services {
     std::function<Status(const std::string& drive)> openDriveRoot;
 };
 
-class Form1 : public QMainWindow, public ListHost {
+class MainWindow : public QMainWindow, public ListHost {
     Q_OBJECT
 
 public:
@@ -67,107 +68,104 @@ public:
     static constexpr int OuterWidthTwips = 7335;
     static constexpr int OuterHeightTwips = 7305;
 
-    explicit Form1(Form1Services services = {}, QWidget* parent = nullptr);
-    ~Form1() override;
+    explicit MainWindow(MainWindowServices services = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Folder choice and patterns.
-    QComboBox* Drive1 = nullptr;
-    FolderTree* Dir1 = nullptr;
-    QLineEdit* Text2 = nullptr;
+    QComboBox* driveList = nullptr;
+    FolderTree* folderTree = nullptr;
+    QLineEdit* patternBox = nullptr;
 
     // Tab strip with its two overlapping page frames; the selected page is
     // in front.
-    QTabBar* TabStrip1 = nullptr;
-    std::array<QFrame*, 2> Edit{};
+    QTabBar* tabStrip = nullptr;
+    std::array<QFrame*, 2> tabPages{};
 
     // Page "出力項目".
-    QGroupBox* Frame3 = nullptr; // path options, titled by chkPath
-    ValueCheckBox* chkPath = nullptr;
-    ValueCheckBox* chkShortPath = nullptr;
-    ValueCheckBox* chkDirLarge = nullptr;
-    ValueCheckBox* chkDirHalf = nullptr;
-    ValueCheckBox* chkDiv = nullptr;
-    QGroupBox* Frame4 = nullptr; // file name
-    ValueCheckBox* chkDelKaku = nullptr;
-    ValueCheckBox* chkShort = nullptr;
-    ValueCheckBox* chkFNameLarge = nullptr;
-    ValueCheckBox* chkFNameHalf = nullptr;
-    QGroupBox* Frame2 = nullptr; // size, titled by chkFileSize
-    ValueCheckBox* chkFileSize = nullptr;
-    std::array<QRadioButton*, 3> optByte{};
-    QGroupBox* Frame1 = nullptr; // time stamps
-    ValueCheckBox* chkTimeMake = nullptr;
-    ValueCheckBox* chkTimeRenew = nullptr;
-    ValueCheckBox* chkTimeAccess = nullptr;
-    ValueCheckBox* Check1 = nullptr; // extension column
-    ValueCheckBox* chkAttribute = nullptr;
-    ValueCheckBox* chkFileType = nullptr;
+    QGroupBox* pathFrame = nullptr; // path options, titled by pathColumnCheck
+    ValueCheckBox* pathColumnCheck = nullptr;
+    ValueCheckBox* shortPathCheck = nullptr;
+    ValueCheckBox* upperCaseFolderCheck = nullptr;
+    ValueCheckBox* halfWidthFolderCheck = nullptr;
+    ValueCheckBox* joinPathAndNameCheck = nullptr;
+    QGroupBox* fileNameFrame = nullptr;
+    ValueCheckBox* dropExtensionCheck = nullptr;
+    ValueCheckBox* shortNameCheck = nullptr;
+    ValueCheckBox* upperCaseNameCheck = nullptr;
+    ValueCheckBox* halfWidthNameCheck = nullptr;
+    QGroupBox* sizeFrame = nullptr; // size, titled by sizeColumnCheck
+    ValueCheckBox* sizeColumnCheck = nullptr;
+    std::array<QRadioButton*, 3> sizeUnitButtons{};
+    QGroupBox* timeFrame = nullptr; // time stamps
+    ValueCheckBox* creationTimeCheck = nullptr;
+    ValueCheckBox* writeTimeCheck = nullptr;
+    ValueCheckBox* accessTimeCheck = nullptr;
+    ValueCheckBox* extensionColumnCheck = nullptr;
+    ValueCheckBox* attributeColumnCheck = nullptr;
+    ValueCheckBox* fileTypeColumnCheck = nullptr;
 
     // Page "出力設定".
-    ValueCheckBox* chkInsPath = nullptr;
-    ValueCheckBox* chkDirDelDrive = nullptr;
-    ValueCheckBox* chkTabs = nullptr;
-    QGroupBox* Frame5 = nullptr; // separator
-    QComboBox* Combo1 = nullptr;
+    ValueCheckBox* insertPathLineCheck = nullptr;
+    ValueCheckBox* dropDriveCheck = nullptr;
+    ValueCheckBox* leadingTabCheck = nullptr;
+    QGroupBox* separatorFrame = nullptr;
+    QComboBox* separatorBox = nullptr;
 
     // Command row.
-    QPushButton* Command1 = nullptr; // create
-    QPushButton* Command2 = nullptr; // copy
-    QPushButton* Command3 = nullptr; // clear
-    QPushButton* Command5 = nullptr; // abort, in Command1's place
-    ValueCheckBox* chkSub = nullptr;
+    QPushButton* createButton = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* clearButton = nullptr;
+    QPushButton* abortButton = nullptr; // abort, in createButton's place
+    ValueCheckBox* subFoldersCheck = nullptr;
 
     // The list pane and the status bar with its two panels.
-    QPlainTextEdit* Text1 = nullptr;
-    QStatusBar* SBar = nullptr;
-    std::array<QLabel*, 2> SBarPanel{}; // panels 1 and 2
-    QFrame* StatusBar1 = nullptr;       // thin strip above the status bar
-    QFrame* Line1 = nullptr;            // etched separator under the menu bar
-    QFrame* Line2 = nullptr;
+    QPlainTextEdit* listPane = nullptr;
+    QStatusBar* statusPanelBar = nullptr;
+    std::array<QLabel*, 2> statusPanels{}; // panels 1 and 2
+    QFrame* statusRule = nullptr;          // thin strip above the status bar
+    QFrame* menuRuleLower = nullptr;       // etched separator under the menu bar
+    QFrame* menuRuleUpper = nullptr;
 
     // Menus.
-    QMenu* mnuFile = nullptr;
-    QAction* mnuFileOpen = nullptr;
-    QAction* mnuFileBar2 = nullptr;
-    QAction* mnuFileSave = nullptr;
-    QAction* mnuFileSaveAs = nullptr;
-    QAction* mnuFileBar1 = nullptr;
-    QAction* mnuFileExit = nullptr;
-    QMenu* mnuSet = nullptr;
-    QMenu* mnuSetFile = nullptr;
-    QAction* mnuSetReadOnly = nullptr; // never shown
-    QAction* mnuSetArchive = nullptr;  // never shown
-    QAction* mnuSetHidden = nullptr;
-    QAction* mnuSetSystem = nullptr;
+    QMenu* fileMenu = nullptr;
+    QAction* openEntry = nullptr;
+    QAction* openSeparator = nullptr;
+    QAction* saveEntry = nullptr;
+    QAction* saveAsEntry = nullptr;
+    QAction* exitSeparator = nullptr;
+    QAction* exitEntry = nullptr;
+    QMenu* settingsMenu = nullptr;
+    QMenu* listedFilesMenu = nullptr;
+    QAction* readOnlyEntry = nullptr; // never shown
+    QAction* archiveEntry = nullptr;  // never shown
+    QAction* hiddenEntry = nullptr;
+    QAction* systemEntry = nullptr;
     // Folders that cannot be read are left out and named after the list,
     // instead of ending the run.
-    QAction* mnuSetSkipUnreadable = nullptr;
-    QMenu* mnuEdit = nullptr;
-    std::array<QAction*, 9> mnuEditItem{}; // 1 to 8; 2 and 7 are separators
-    QMenu* mnuHelp = nullptr;
-    QAction* mnuHelpHelp = nullptr;
-    QAction* mnuHelpSerch = nullptr;
-    QAction* mnuHelpBar2 = nullptr;
-    QAction* mnuHelpWeb = nullptr;
-    QAction* mnuHelpBar1 = nullptr;
-    QAction* mnuHelpVer = nullptr;
+    QAction* skipUnreadableEntry = nullptr;
+    QMenu* editMenu = nullptr;
+    std::array<QAction*, 9> editEntries{}; // 1 to 8; 2 and 7 are separators
+    QMenu* helpMenu = nullptr;
+    QAction* helpContentsEntry = nullptr;
+    QAction* helpSearchEntry = nullptr;
+    QAction* searchSeparator = nullptr;
+    QAction* webSiteEntry = nullptr;
+    QAction* versionSeparator = nullptr;
+    QAction* versionEntry = nullptr;
 
     // Set by the abort button, tested by the create command.
-    bool AbortRequested = false;
+    bool abortPending = false;
     // The text of the last failure report or abort message.
-    std::string ReportText;
+    std::string lastReportText;
     // The file list's include switches; hidden and system follow the marks
     // of their menu entries.
-    IncludeSwitches File1;
+    IncludeSwitches includeSwitches;
 
-    classFile& fileObject() { return *fileObject_; }
+    FileInfo& fileObject() { return *fileObject_; }
     MessagePresenter& presenter() { return *presenter_; }
     double twipsPerPixel() const { return twipsPerPixel_; }
     int toPixels(double twips) const;
     double toTwips(int pixels) const;
-
-    // Switches between idle (true) and making a list (false).
-    void EnableControls(bool on);
 
     // The options of a list as the controls show them; an empty pattern box
     // becomes "*.*", in the box too.
@@ -177,15 +175,16 @@ public:
     void showFailure(const Failure& failure);
 
     // Writes all stored rows (on every way of closing).
-    void Form_QueryUnload();
+    void storeSettingsOnClose();
 
     // ListHost.
-    void enableControls(bool idle) override { EnableControls(idle); }
+    // Switches between idle (true) and making a list (false).
+    void enableControls(bool idle) override;
     RootChoice readRoot() override;
     ListOptions readOptions() override { return readListOptions(); }
     void yield() override;
-    bool abortRequested() const override { return AbortRequested; }
-    void clearAbortRequest() override { AbortRequested = false; }
+    bool abortRequested() const override { return abortPending; }
+    void clearAbortRequest() override { abortPending = false; }
     bool quitRequested() const override { return quitRequested_; }
     void setStatus(int panel, const std::string& text) override;
     void reportFailure(const Failure& failure) override { showFailure(failure); }
@@ -195,21 +194,21 @@ public:
     void beep() override;
 
 public slots:
-    void Command1_Click();
-    void Command5_Click();
-    void Drive1_Change();
+    void onCreateClicked();
+    void onAbortClicked();
+    void onDriveChanged();
     // Closes the window, which stores the settings (connected to "終了(&X)").
-    void mnuFileExit_Click();
+    void onExitChosen();
     // A click on the entry: the mark flips and the file list's switch
     // follows it (the menu's own trigger does the same).
-    void mnuSetHidden_Click();
-    void mnuSetSystem_Click();
-    void TabStrip1_Click();
-    void chkFileSize_Click();
-    void chkInsPath_Click();
-    void chkPath_Click();
-    void chkShort_Click();
-    void chkShortPath_Click();
+    void onHiddenEntryClicked();
+    void onSystemEntryClicked();
+    void onTabChosen();
+    void onSizeColumnClicked();
+    void onInsertPathLineClicked();
+    void onPathColumnClicked();
+    void onShortNameClicked();
+    void onShortPathClicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -224,7 +223,7 @@ private:
     void keepTabOnFrontPage();
     void placeBottomControls();
     void fitOuterSize();
-    void Form_Load();
+    void loadWindow();
     void loadSettings();
     Status saveSettings();
     Status applySetting(SettingRow row, const SettingValue& value);
@@ -237,9 +236,9 @@ private:
     void alignDriveWithFolder();
     void followFolder();
 
-    Form1Services services_;
+    MainWindowServices services_;
     std::shared_ptr<MessagePresenter> presenter_;
-    std::unique_ptr<classFile> fileObject_;
+    std::unique_ptr<FileInfo> fileObject_;
     double twipsPerPixel_ = 15.0;
     bool running_ = false;
     bool quitRequested_ = false;

@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "platform/mount_table.h"
 #include "support/temp_tree.h"
@@ -29,41 +29,41 @@ protected:
     void SetUp() override {
         source = tree.file("from/report.txt", "the report");
         tree.folder("to");
-        file.FileName(source);
+        file.setFileName(source);
         file.setMessageSink([this](const std::string& text, const std::string& title) {
             messages.push_back({text, title});
         });
     }
 
     test::TempTree tree;
-    classFile file;
+    FileInfo file;
     std::string source;
     std::vector<Message> messages;
 };
 
 TEST_F(OperationsFixture, CopyMoveAndRenameLeaveFileNameAlone) {
-    ASSERT_TRUE(file.FileCopy(tree / "to/copy.txt"));
+    ASSERT_TRUE(file.copyTo(tree / "to/copy.txt"));
     EXPECT_EQ(readFile(tree / "to/copy.txt"), "the report");
     EXPECT_EQ(readFile(source), "the report");
-    EXPECT_EQ(file.FileName(), source);
+    EXPECT_EQ(file.fileName(), source);
 
-    ASSERT_TRUE(file.Rename(tree / "from/renamed.txt"));
+    ASSERT_TRUE(file.renameTo(tree / "from/renamed.txt"));
     EXPECT_FALSE(pathExists(source));
     EXPECT_EQ(readFile(tree / "from/renamed.txt"), "the report");
-    EXPECT_EQ(file.FileName(), source);
+    EXPECT_EQ(file.fileName(), source);
 
-    file.FileName(tree / "from/renamed.txt");
-    ASSERT_TRUE(file.Move(tree / "to/moved.txt"));
+    file.setFileName(tree / "from/renamed.txt");
+    ASSERT_TRUE(file.moveTo(tree / "to/moved.txt"));
     EXPECT_FALSE(pathExists(tree / "from/renamed.txt"));
     EXPECT_EQ(readFile(tree / "to/moved.txt"), "the report");
-    EXPECT_EQ(file.FileName(), tree / "from/renamed.txt");
+    EXPECT_EQ(file.fileName(), tree / "from/renamed.txt");
 }
 
 TEST_F(OperationsFixture, CopyAndMoveIntoAnExistingFolderKeepTheName) {
-    ASSERT_TRUE(file.FileCopy(tree / "to"));
+    ASSERT_TRUE(file.copyTo(tree / "to"));
     EXPECT_EQ(readFile(tree / "to/report.txt"), "the report");
     tree.folder("other");
-    ASSERT_TRUE(file.Move(tree / "other/"));
+    ASSERT_TRUE(file.moveTo(tree / "other/"));
     EXPECT_EQ(readFile(tree / "other/report.txt"), "the report");
     EXPECT_FALSE(pathExists(source));
 }
@@ -71,12 +71,12 @@ TEST_F(OperationsFixture, CopyAndMoveIntoAnExistingFolderKeepTheName) {
 // Nothing is ever replaced: both files stay as they were and the refusal is
 // reported.
 TEST_F(OperationsFixture, AnExistingDestinationIsNeverReplaced) {
-    using Operation = std::function<Status(classFile&, const std::string&)>;
+    using Operation = std::function<Status(FileInfo&, const std::string&)>;
     const std::pair<const char*, Operation> operations[] = {
-        {"FileCopy", &classFile::FileCopy},
-        {"Move", &classFile::Move},
-        {"Rename", &classFile::Rename},
-        {"FirstMove", &classFile::FirstMove},
+        {"copyTo", &FileInfo::copyTo},
+        {"moveTo", &FileInfo::moveTo},
+        {"renameTo", &FileInfo::renameTo},
+        {"moveWithinMount", &FileInfo::moveWithinMount},
     };
     const std::string existing = tree.file("to/report.txt", "older report");
     for (const auto& [name, operation] : operations) {
@@ -88,22 +88,22 @@ TEST_F(OperationsFixture, AnExistingDestinationIsNeverReplaced) {
             EXPECT_EQ(readFile(source), "the report");
             EXPECT_EQ(readFile(existing), "older report");
         }
-        EXPECT_EQ(file.FileName(), source);
+        EXPECT_EQ(file.fileName(), source);
     }
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(OperationsFixture, EveryOperationProbesFirst) {
-    using Operation = std::function<Status(classFile&)>;
+    using Operation = std::function<Status(FileInfo&)>;
     const std::string target = tree / "to/target.txt";
     const std::pair<const char*, Operation> operations[] = {
-        {"Execute", [](classFile& f) { return f.Execute(); }},
-        {"FilePrint", [](classFile& f) { return f.FilePrint(); }},
-        {"Trash", [](classFile& f) { return f.Trash(); }},
-        {"FileCopy", [&](classFile& f) { return f.FileCopy(target); }},
-        {"Move", [&](classFile& f) { return f.Move(target); }},
-        {"Rename", [&](classFile& f) { return f.Rename(target); }},
-        {"FirstMove", [&](classFile& f) { return f.FirstMove(target); }},
+        {"execute", [](FileInfo& f) { return f.execute(); }},
+        {"print", [](FileInfo& f) { return f.print(); }},
+        {"moveToTrash", [](FileInfo& f) { return f.moveToTrash(); }},
+        {"copyTo", [&](FileInfo& f) { return f.copyTo(target); }},
+        {"moveTo", [&](FileInfo& f) { return f.moveTo(target); }},
+        {"renameTo", [&](FileInfo& f) { return f.renameTo(target); }},
+        {"moveWithinMount", [&](FileInfo& f) { return f.moveWithinMount(target); }},
     };
     // Programs that would show they were started.
     const std::string started = tree / "started";
@@ -115,11 +115,11 @@ TEST_F(OperationsFixture, EveryOperationProbesFirst) {
     const std::string folder = tree.folder("from/sub");
     for (const std::string& name : {source + "/", folder + "/", folder, std::string()}) {
         for (const auto& [operation, run] : operations) {
-            file.FileName(name);
+            file.setFileName(name);
             Status result = run(file);
             ASSERT_FALSE(result) << operation << " '" << name << "'";
             EXPECT_EQ(result.failure().number, failure::FileNotFound);
-            EXPECT_EQ(file.FileName(), name);
+            EXPECT_EQ(file.fileName(), name);
         }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -132,11 +132,11 @@ TEST_F(OperationsFixture, EveryOperationProbesFirst) {
 TEST_F(OperationsFixture, ExecuteAndPrintHandTheFileToTheShell) {
     const std::string bin = test::installRecordingPrograms(tree, {"xdg-open", "lp"});
     test::ScopedEnv path("PATH", bin + ":/usr/bin:/bin");
-    ASSERT_TRUE(file.Execute());
-    ASSERT_TRUE(file.FilePrint());
+    ASSERT_TRUE(file.execute());
+    ASSERT_TRUE(file.print());
     EXPECT_EQ(awaitFile(tree / "xdg-open"), source + "\n");
     EXPECT_EQ(awaitFile(tree / "lp"), source + "\n");
-    EXPECT_EQ(file.FileName(), source);
+    EXPECT_EQ(file.fileName(), source);
 }
 
 // The path an info file keeps, decoded.
@@ -169,10 +169,10 @@ TEST_F(OperationsFixture, TrashKeepsTheFileForRestoring) {
     for (const std::string& name : {std::string("report.txt"), std::string("re\nport\xff.txt")}) {
         const std::string path = tree / "from/" + name;
         const std::string content = readFile(path);
-        file.FileName(path);
-        ASSERT_TRUE(file.Trash()) << path;
+        file.setFileName(path);
+        ASSERT_TRUE(file.moveToTrash()) << path;
         EXPECT_FALSE(pathExists(path));
-        EXPECT_EQ(file.FileName(), path);
+        EXPECT_EQ(file.fileName(), path);
 
         const std::string trashed = dataHome + "/Trash/files/" + name;
         const std::string infoPath = dataHome + "/Trash/info/" + name + ".trashinfo";
@@ -183,9 +183,9 @@ TEST_F(OperationsFixture, TrashKeepsTheFileForRestoring) {
         fs::remove(infoPath);
         EXPECT_EQ(readFile(path), content);
     }
-    ASSERT_TRUE(file.Trash());
+    ASSERT_TRUE(file.moveToTrash());
     tree.file("from/re\nport\xff.txt", "another");
-    ASSERT_TRUE(file.Trash());
+    ASSERT_TRUE(file.moveToTrash());
     EXPECT_EQ(readFile(dataHome + "/Trash/files/re\nport\xff.txt.2"), "another");
     EXPECT_EQ(trashedFrom(readFile(dataHome + "/Trash/info/re\nport\xff.txt.2.trashinfo")),
               folder + "/re\nport\xff.txt");
@@ -195,7 +195,7 @@ TEST_F(OperationsFixture, TrashKeepsTheFileForRestoring) {
 // is reported.
 TEST_F(OperationsFixture, TrashFailsWithoutATrash) {
     test::ScopedEnv env("XDG_DATA_HOME", tree.file("not-a-folder"));
-    Status result = file.Trash();
+    Status result = file.moveToTrash();
     ASSERT_FALSE(result);
     EXPECT_EQ(result.failure().number, failure::PathNotFound);
     EXPECT_EQ(readFile(source), "the report");
@@ -217,10 +217,10 @@ std::string fakeMounts(const std::vector<std::string>& mountPoints) {
 TEST_F(OperationsFixture, FirstMoveWithinAMountPointMoves) {
     ScopedMountTable mounts(fakeMounts({tree / "from"}));
     tree.folder("from/deeper");
-    ASSERT_TRUE(file.FirstMove(tree / "from/deeper/report.txt"));
+    ASSERT_TRUE(file.moveWithinMount(tree / "from/deeper/report.txt"));
     EXPECT_FALSE(pathExists(source));
     EXPECT_EQ(readFile(tree / "from/deeper/report.txt"), "the report");
-    EXPECT_EQ(file.FileName(), source);
+    EXPECT_EQ(file.fileName(), source);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -229,7 +229,7 @@ TEST_F(OperationsFixture, FirstMoveAcrossMountPointsOnlyShowsTheMessage) {
     for (const std::string& destination :
          {tree / "to/report.txt", tree / "to/new/report.txt", tree.path() + "/report.txt"}) {
         messages.clear();
-        ASSERT_TRUE(file.FirstMove(destination)) << destination;
+        ASSERT_TRUE(file.moveWithinMount(destination)) << destination;
         ASSERT_EQ(messages.size(), 1u) << destination;
         EXPECT_EQ(messages[0].text, "移動元と移動先のﾄﾞﾗｲﾌﾞは同じである必用があります");
         EXPECT_EQ(messages[0].title, "ﾌｧｲﾙ制御ｸﾗｽﾗｲﾌﾞﾗﾘ");
@@ -238,7 +238,7 @@ TEST_F(OperationsFixture, FirstMoveAcrossMountPointsOnlyShowsTheMessage) {
     }
     // Without a window to show it, the message is dropped and nothing moves.
     file.setMessageSink(nullptr);
-    EXPECT_TRUE(file.FirstMove(tree / "to/report.txt"));
+    EXPECT_TRUE(file.moveWithinMount(tree / "to/report.txt"));
     EXPECT_TRUE(pathExists(source));
 }
 
@@ -246,8 +246,8 @@ TEST_F(OperationsFixture, FirstMoveAcrossMountPointsOnlyShowsTheMessage) {
 TEST_F(OperationsFixture, FirstMoveJudgesALinkByItsOwnFolder) {
     ScopedMountTable mounts(fakeMounts({tree / "to"}));
     const std::string link = tree.symlink("from/link.txt", tree.file("to/target.txt", "target"));
-    file.FileName(link);
-    ASSERT_TRUE(file.FirstMove(tree / "from/moved-link.txt"));
+    file.setFileName(link);
+    ASSERT_TRUE(file.moveWithinMount(tree / "from/moved-link.txt"));
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(fs::is_symlink(tree / "from/moved-link.txt"));
 }

@@ -1,4 +1,4 @@
-#include "ui/text_box_wrapper.h"
+#include "ui/list_pane_editor.h"
 
 #include "ui/twips.h"
 
@@ -29,108 +29,108 @@ void scrollBy(QScrollBar* bar, qint64 steps) {
 
 } // namespace
 
-clsTextBox::clsTextBox() {
+ListPaneEditor::ListPaneEditor() {
     twipsPerPixel_ = [this]() -> Result<double> {
         const QScreen* screen = target_ ? target_->screen() : nullptr;
         return kestro::twipsPerPixel(screen ? screen->logicalDotsPerInchX() : 0.0);
     };
 }
 
-void clsTextBox::Target(QPlainTextEdit* target) {
+void ListPaneEditor::setTarget(QPlainTextEdit* target) {
     target_ = target;
 }
 
-QPlainTextEdit* clsTextBox::Target() const {
+QPlainTextEdit* ListPaneEditor::target() const {
     return target_.data();
 }
 
-void clsTextBox::TwipsPerPixel(TwipsPerPixelSource source) {
+void ListPaneEditor::setTwipsPerPixelSource(TwipsPerPixelSource source) {
     twipsPerPixel_ = std::move(source);
 }
 
-void clsTextBox::Undo() {
+void ListPaneEditor::undo() {
     if (target_)
         target_->undo();
 }
 
-int clsTextBox::TopLine() const {
+int ListPaneEditor::topLine() const {
     return target_ ? target_->verticalScrollBar()->value() : 0;
 }
 
-int clsTextBox::TotalLine() const {
+int ListPaneEditor::lineCount() const {
     return target_ ? target_->document()->blockCount() : 0;
 }
 
-void clsTextBox::SelectAll() {
+void ListPaneEditor::selectAll() {
     if (target_)
         target_->selectAll();
 }
 
-void clsTextBox::Paste() {
+void ListPaneEditor::paste() {
     if (target_)
         target_->paste();
 }
 
-void clsTextBox::Cut() {
+void ListPaneEditor::cut() {
     if (target_)
         target_->cut();
 }
 
-void clsTextBox::Copy() {
+void ListPaneEditor::copy() {
     if (target_)
         target_->copy();
 }
 
-bool clsTextBox::CanUndo() const {
+bool ListPaneEditor::canUndo() const {
     return target_ && target_->document()->isUndoAvailable();
 }
 
-void clsTextBox::CanUndo(bool value) {
+void ListPaneEditor::setCanUndo(bool value) {
     if (target_ && !value)
         target_->document()->clearUndoRedoStacks();
 }
 
-void clsTextBox::Clear() {
+void ListPaneEditor::deleteSelection() {
     if (!target_ || target_->isReadOnly())
         return;
     QTextCursor cursor = target_->textCursor();
     cursor.removeSelectedText();
 }
 
-void clsTextBox::scrollLines(qint64 lines) {
+void ListPaneEditor::scrollVerticallyBy(qint64 lines) {
     if (target_)
         scrollBy(target_->verticalScrollBar(), lines);
 }
 
-void clsTextBox::ScrollH(int lines) {
-    scrollLines(lines);
+void ListPaneEditor::scrollLines(int lines) {
+    scrollVerticallyBy(lines);
 }
 
-void clsTextBox::ShowTop() {
-    scrollLines(-static_cast<qint64>(TotalLine()));
+void ListPaneEditor::showTop() {
+    scrollVerticallyBy(-static_cast<qint64>(lineCount()));
 }
 
-void clsTextBox::ShowBottom() {
-    scrollLines(TotalLine());
+void ListPaneEditor::showBottom() {
+    scrollVerticallyBy(lineCount());
 }
 
-bool clsTextBox::Modify() const {
+bool ListPaneEditor::isModified() const {
     return target_ && target_->document()->isModified();
 }
 
-void clsTextBox::Modify(bool value) {
+void ListPaneEditor::setModified(bool value) {
     if (target_ && !value)
         target_->document()->setModified(false);
 }
 
-void clsTextBox::ScrollV(int characters) {
+void ListPaneEditor::scrollSideways(int characters) {
     if (!target_)
         return;
     const int width = std::max(1, QFontMetrics(target_->font()).averageCharWidth());
     scrollBy(target_->horizontalScrollBar(), static_cast<qint64>(characters) * width);
 }
 
-int clsTextBox::LineFromChar(int position) const {
+int ListPaneEditor::lineFromChar(int position) const {
     if (!target_)
         return 0;
     const QTextDocument* document = target_->document();

@@ -1,4 +1,4 @@
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include "platform/drives.h"
 #include "platform/shell.h"
@@ -23,46 +23,46 @@ std::string folderOf(const std::string& path) {
 
 } // namespace
 
-Status classFile::Execute() const {
-    if (!Enabled())
+Status FileInfo::execute() const {
+    if (!isReadableFile())
         return notFound(fileName_);
     shellOpen(fileName_);
     return Ok{};
 }
 
-Status classFile::FilePrint() const {
-    if (!Enabled())
+Status FileInfo::print() const {
+    if (!isReadableFile())
         return notFound(fileName_);
     shellPrint(fileName_);
     return Ok{};
 }
 
-Status classFile::Trash() const {
-    if (!Enabled())
+Status FileInfo::moveToTrash() const {
+    if (!isReadableFile())
         return notFound(fileName_);
-    return moveToTrash(fileName_);
+    return kestro::moveToTrash(fileName_);
 }
 
-Status classFile::FileCopy(const std::string& destination) const {
-    if (!Enabled())
+Status FileInfo::copyTo(const std::string& destination) const {
+    if (!isReadableFile())
         return notFound(fileName_);
     return copyFileTo(fileName_, destination);
 }
 
-Status classFile::Move(const std::string& destination) const {
-    if (!Enabled())
+Status FileInfo::moveTo(const std::string& destination) const {
+    if (!isReadableFile())
         return notFound(fileName_);
     return moveFileTo(fileName_, destination);
 }
 
-Status classFile::Rename(const std::string& newPath) const {
-    if (!Enabled())
+Status FileInfo::renameTo(const std::string& newPath) const {
+    if (!isReadableFile())
         return notFound(fileName_);
     return renameFileTo(fileName_, newPath);
 }
 
-Status classFile::FirstMove(const std::string& destination) const {
-    if (!Enabled())
+Status FileInfo::moveWithinMount(const std::string& destination) const {
+    if (!isReadableFile())
         return notFound(fileName_);
     // Only within one file system is a move a mere rename. The folders are
     // compared, not the entries: a link is moved itself, wherever it points.
