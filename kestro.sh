@@ -1,30 +1,41 @@
 #!/usr/bin/env bash
 # Sets up, builds, starts and tests Kestro on Debian 12.
 #
-#   ./kestro.sh run [ARGS...]   install what is missing, build, start kestro
-#   ./kestro.sh test            install what is missing, build and run every test
+#   ./kestro.sh run [ARGS...]   install what running needs, build, start kestro
+#   ./kestro.sh test            install what the tests need too, check the format
+#                               and the scripts, build and run every test
 #                               (normal build and sanitizer build)
-#   ./kestro.sh build           install what is missing and build (build/)
+#   ./kestro.sh build           install what running needs and build (build/)
 #   ./kestro.sh bench [SIZE]    build a release and run the benchmark
+#
+# Every build goes through CMakePresets.json: "program" (run, build) and "dev"
+# (test) share build/ and its compiler flags, so switching between them
+# rebuilds nothing; "asan" builds in build-asan/, "release" in build-release/.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$here"
 
-packages=(
+# What building and running the program needs, and no more: the Japanese
+# font of the list pane, the MIME database of the file-type column, xdg-open.
+run_packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  libicu-dev libgtest-dev libgmock-dev
-  shared-mime-info xdg-utils
-  fonts-ipafont-gothic fonts-liberation xvfb xauth
-  mingw-w64
+  qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
+  shared-mime-info xdg-utils fonts-ipafont-gothic
+)
+# What the tests and checks need besides: the test libraries, the serif font
+# of the version dialog's test, the cross compiler that makes a Windows file
+# with a version resource, and the checkers.
+test_packages=(
+  libgtest-dev libgmock-dev fonts-liberation mingw-w64
+  clang-format shellcheck
 )
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
-install_missing() { # [extra packages...]
+install_missing() { # packages...
   local missing=()
-  for p in "${packages[@]}" "$@"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -32,27 +43,26 @@ install_missing() { # [extra packages...]
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 }
 
-build() { # build DIR [cmake args...]
-  local dir="$1"
-  shift
-  cmake -S . -B "$dir" "$@" >/dev/null
-  cmake --build "$dir" -j"$jobs"
+build() { # PRESET: configure and build through CMakePresets.json
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j"$jobs"
 }
 
 case "${1:-run}" in
 run)
   shift || true
-  install_missing
-  build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  install_missing "${run_packages[@]}"
+  build program
   if [ $# -eq 0 ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     # No desktop to show the window on: say how to run it anyway, and show
     # the command line, which needs none.
     echo "Kestro is built. No display was found, so the window cannot be shown here."
-    echo "To run the window on a virtual X server (for screenshots):  xvfb-run -a ./build/src/kestro"
+    echo "To run the window on a virtual X server (for screenshots), install xvfb and xauth, then:"
+    echo "  xvfb-run -a ./build/src/kestro"
     echo "The command line works without a display:"
     echo
     ./build/src/kestro --help
@@ -64,24 +74,25 @@ run)
   exec ./build/src/kestro "$@"
   ;;
 build)
-  install_missing
-  build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  install_missing "${run_packages[@]}"
+  build program
   ;;
 test)
-  install_missing clang-format shellcheck
+  install_missing "${run_packages[@]}" "${test_packages[@]}"
   # What the repository promises is checked, not hoped for: the format of
-  # every source file, the scripts, and a build without a single warning.
+  # every source file, the scripts, a build without a single warning, and
+  # the sanitizer build with leak detection on.
   find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
-  shellcheck kestro.sh bench/*.sh
-  build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_WERROR=ON
-  (cd build && ctest --output-on-failure -j"$jobs")
-  build build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTRO_SANITIZE=ON
-  (cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$jobs")
+  shellcheck kestro.sh .ci/run bench/*.sh
+  build dev
+  ctest --preset dev -j"$jobs"
+  build asan
+  ctest --preset asan -j"$jobs"
   ;;
 bench)
   shift || true
-  install_missing python3 bc time
-  build build-release -DCMAKE_BUILD_TYPE=Release -DKESTRO_BUILD_TESTS=OFF
+  install_missing "${run_packages[@]}" python3 bc time
+  build release
   exec bench/run.sh "${1:-medium}"
   ;;
 *)

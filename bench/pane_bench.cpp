@@ -9,7 +9,7 @@
 
 #include "listgen/list_host.h"
 #include "ui/document_commands.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/message_presenter.h"
 
 #include <QAction>
@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
 
     for (int run = 0; run < runs; ++run) {
         auto presenter = std::make_shared<QuietPresenter>();
-        Form1 window(Form1Services{presenter, [] { return std::vector<std::string>{"/"}; }, {}});
+        MainWindow window(
+            MainWindowServices{presenter, [] { return std::vector<std::string>{"/"}; }, {}});
         attachDocumentCommands(window, DocumentServices{[&](QWidget*, const FileDialogRequest&) {
                                    return std::optional<QString>(file);
                                }});
@@ -122,15 +123,15 @@ int main(int argc, char** argv) {
             StringList text(list);
             (void)window.acceptList(text);
         });
-        timed("select all", [&] { window.mnuEditItem[8]->trigger(); });
-        timed("copy", [&] { window.mnuEditItem[4]->trigger(); });
-        timed("copy button", [&] { window.Command2->click(); });
-        timed("save", [&] { window.mnuFileSaveAs->trigger(); });
-        window.Command3->click();
+        timed("select all", [&] { window.editEntries[8]->trigger(); });
+        timed("copy", [&] { window.editEntries[4]->trigger(); });
+        timed("copy button", [&] { window.copyButton->click(); });
+        timed("save", [&] { window.saveAsEntry->trigger(); });
+        window.clearButton->click();
         QCoreApplication::processEvents();
-        timed("open", [&] { window.mnuFileOpen->trigger(); });
+        timed("open", [&] { window.openEntry->trigger(); });
 
-        if (presenter->messages != 0 || window.Text1->document()->blockCount() != lines + 1 ||
+        if (presenter->messages != 0 || window.listPane->document()->blockCount() != lines + 1 ||
             QFileInfo(file).size() != static_cast<qint64>(list.size())) {
             std::fprintf(stderr, "run %d did not round-trip the list\n", run + 1);
             return 1;

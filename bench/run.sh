@@ -64,7 +64,9 @@ facts_format='%h/\t%f\t%s Byte\t%TY/%Tm/%Td %TH:%TM:%TS\n'
 compare() {
   local title="$1" options="$2"
   shift 2
-  local kestro_cmd=("$kestro" --list --hidden --system --no-folder-lines $options "$tree")
+  local option_words
+  read -r -a option_words <<<"$options"
+  local kestro_cmd=("$kestro" --list --hidden --system --no-folder-lines "${option_words[@]}" "$tree")
   local k
   "${kestro_cmd[@]}" >/dev/null # warm the cache
   k=$(median_time "${kestro_cmd[@]}")

@@ -1,6 +1,6 @@
 #include "app/info_command.h"
 
-#include "fileinfo/class_file.h"
+#include "fileinfo/file_info.h"
 
 #include <iostream>
 #include <optional>
@@ -53,35 +53,35 @@ private:
 } // namespace
 
 int runInfoCommand(const std::string& path, std::ostream& out, std::ostream& errors) {
-    classFile file;
-    file.FileName(path);
+    FileInfo file;
+    file.setFileName(path);
     // The times are taken before anything reads the file's contents, which
     // could otherwise stamp the access time shown.
-    auto creationTime = file.CreationTime();
-    auto lastAccessTime = file.LastAccessTime();
-    auto lastWriteTime = file.LastWriteTime();
+    auto creationTime = file.creationTime();
+    auto lastAccessTime = file.lastAccessTime();
+    auto lastWriteTime = file.lastWriteTime();
     Lines line(out);
-    out << "FileName: " << file.FileName() << '\n';
-    out << "Enabled: " << text(file.Enabled()) << '\n';
-    line("Size", file.Size());
-    line("Archive", file.Archive());
-    line("Hidden", file.Hidden());
-    line("System", file.System());
-    line("Directory", file.Directory());
-    line("ReadOnly", file.ReadOnly());
-    line("Executable", file.Executable());
-    out << "ShortPathName: " << file.ShortPathName() << '\n';
+    out << "FileName: " << file.fileName() << '\n';
+    out << "Enabled: " << text(file.isReadableFile()) << '\n';
+    line("Size", file.size());
+    line("Archive", file.archive());
+    line("Hidden", file.hidden());
+    line("System", file.system());
+    line("Directory", file.isDirectory());
+    line("ReadOnly", file.readOnly());
+    line("Executable", file.isExecutable());
+    out << "ShortPathName: " << file.shortPathName() << '\n';
     line("CreationTime", creationTime);
     line("LastAccessTime", lastAccessTime);
     line("LastWriteTime", lastWriteTime);
-    line("Links", file.Links());
-    out << "CompressedSize: " << file.CompressedSize() << '\n';
-    line("FileVersion", file.FileVersion());
-    line("ProductVersion", file.ProductVersion());
-    line("FileType", file.FileType());
-    line("FileSubtype", file.FileSubtype());
-    line("FileOS", file.FileOS());
-    line("BuildType", file.BuildType());
+    line("Links", file.linkCount());
+    out << "CompressedSize: " << file.allocatedSize() << '\n';
+    line("FileVersion", file.fileVersion());
+    line("ProductVersion", file.productVersion());
+    line("FileType", file.fileType());
+    line("FileSubtype", file.fileSubtype());
+    line("FileOS", file.fileOS());
+    line("BuildType", file.buildType());
     if (const auto& failure = line.nothingAnswered()) {
         errors << "kestro: " << failure->description << std::endl;
         return 1;

@@ -13,7 +13,7 @@ void reportOnStandardError(const Failure& failure) {
     // sequence in a folder's name must not change the terminal.
     Failure shown = failure;
     shown.description = showingControls(failure.description);
-    std::string text = ReportText(shown);
+    std::string text = reportText(shown);
     if (text.empty())
         return;
     for (char& c : text)

@@ -2,7 +2,7 @@
 
 namespace kestro {
 
-std::string ReportText(const Failure& failure) {
+std::string reportText(const Failure& failure) {
     if (failure.number == 0)
         return {};
     return "ｴﾗｰ番号 " + std::to_string(failure.number) + " でｴﾗｰが発生しました。\r" +

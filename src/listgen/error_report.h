@@ -11,7 +11,7 @@ namespace kestro {
 
 // "ｴﾗｰ番号 " + number + " でｴﾗｰが発生しました。" + CR + description. Empty for
 // failure number 0, which is never shown.
-std::string ReportText(const Failure& failure);
+std::string reportText(const Failure& failure);
 
 inline constexpr const char* ReportTitle = "ｴﾗｰ";
 

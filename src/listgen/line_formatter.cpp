@@ -61,9 +61,9 @@ void LineFormatter::beginFolder(const std::string& folder) {
     // conversions; otherwise half-width and upper case combine.
     pathCell_ = folder;
     if (!options_.ShortPath) {
-        if (options_.DirHalf)
+        if (options_.HalfWidthFolder)
             pathCell_ = toHalfWidth(pathCell_);
-        if (options_.DirLarge)
+        if (options_.UpperCaseFolder)
             pathCell_ = toUpperKeepLength(pathCell_);
     }
     if (hasControlCharacters(pathCell_))
@@ -94,14 +94,14 @@ void LineFormatter::appendFileLine(std::string& body, std::string_view name,
     // "."; the conversions then apply to what is left.
     std::string_view shown = options_.DropExtension ? name.substr(0, name.find('.')) : name;
     // A short name equals the long one here; it is not upper-cased further.
-    const bool upper = options_.FNameLarge && !options_.ShortName;
-    if (!upper && !options_.FNameHalf) {
+    const bool upper = options_.UpperCaseName && !options_.ShortName;
+    if (!upper && !options_.HalfWidthName) {
         appendShowingControls(body, shown);
     } else {
         std::string cell(shown);
         if (upper)
             cell = toUpperKeepLength(cell);
-        if (options_.FNameHalf)
+        if (options_.HalfWidthName)
             cell = toHalfWidth(cell);
         appendShowingControls(body, cell);
     }

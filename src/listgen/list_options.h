@@ -21,11 +21,11 @@ struct ListOptions {
     bool PathColumn = false;
     bool JoinPathAndName = false;
     bool ShortPath = false;
-    bool DirHalf = false;
-    bool DirLarge = false;
+    bool HalfWidthFolder = false;
+    bool UpperCaseFolder = false;
     bool ShortName = false;
-    bool FNameLarge = false;
-    bool FNameHalf = false;
+    bool UpperCaseName = false;
+    bool HalfWidthName = false;
     bool DropExtension = false;
     bool DropDrive = false;
     bool ExtensionColumn = false;

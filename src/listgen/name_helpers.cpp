@@ -1,7 +1,7 @@
 #include "listgen/name_helpers.h"
 
 #include "platform/text.h"
-#include "settings/c_reg.h"
+#include "settings/key_access.h"
 
 namespace kestro {
 
@@ -85,10 +85,10 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
 
 std::string GetFileTypeName(std::string_view path) {
     const std::string extension = GetUpperExtension(path);
-    cReg registry;
-    std::uint32_t root = cReg::HKEY_CLASSES_ROOT;
-    const std::string id = registry.GetString(root, "." + extension, "");
-    const std::string description = registry.GetString(root, id, "");
+    KeyAccess registry;
+    std::uint32_t root = KeyAccess::ClassesRoot;
+    const std::string id = registry.readText(root, "." + extension, "");
+    const std::string description = registry.readText(root, id, "");
     if (!description.empty())
         return description;
     return extension + " ﾌｧｲﾙ";

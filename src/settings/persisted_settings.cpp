@@ -18,31 +18,31 @@ using R = SettingRow;
 constexpr std::array<SettingDefinition, SettingRowCount> Definitions{{
     {R::Top, "Setting", "Top", K::Position, "0"},
     {R::Left, "Setting", "Left", K::Position, "0"},
-    {R::Dir, "Setting", "Dir", K::Folder, ""},
-    {R::chkSub, "chk", "chkSub", K::CheckBox, "1"},
+    {R::Folder, "Setting", "Dir", K::Folder, ""},
+    {R::SubFolders, "chk", "chkSub", K::CheckBox, "1"},
     {R::Hidden, "File", "Hidden", K::Truth, "False"},
     {R::System, "File", "System", K::Truth, "False"},
-    {R::Path, "chk", "Path", K::CheckBox, "0"},
+    {R::PathColumn, "chk", "Path", K::CheckBox, "0"},
     {R::ShortPath, "chk", "ShortPath", K::CheckBox, "0"},
-    {R::DirLarge, "chk", "DirLarge", K::CheckBox, "0"},
-    {R::DirHalf, "chk", "DirHalf", K::CheckBox, "0"},
-    {R::Div, "chk", "Div", K::CheckBox, "0"},
-    {R::DelKaku, "chk", "DelKaku", K::CheckBox, "0"},
-    {R::Short, "chk", "Short", K::CheckBox, "0"},
-    {R::FNameLarge, "chk", "FNameLarge", K::CheckBox, "0"},
-    {R::FNameHalf, "chk", "FNameHalf", K::CheckBox, "0"},
-    {R::FileSize, "chk", "FileSize", K::CheckBox, "0"},
-    {R::Byte, "chk", "Byte", K::SizeUnit, "0"},
-    {R::TimeMake, "chk", "TimeMake", K::CheckBox, "0"},
-    {R::TimeRenew, "chk", "TimeRenew", K::CheckBox, "0"},
-    {R::TimeAccess, "chk", "TimeAccess", K::CheckBox, "0"},
-    {R::Kaku, "chk", "Kaku", K::CheckBox, "0"},
-    {R::InsPath, "chk", "InsPath", K::CheckBox, "1"},
-    {R::DirDelDrive, "chk", "DirDelDrive", K::CheckBox, "0"},
-    {R::Tabs, "chk", "Tabs", K::CheckBox, "0"},
-    {R::Attribute, "chk", "Attribute", K::CheckBox, "0"},
-    {R::FileType, "chk", "FileType", K::CheckBox, "0"},
-    {R::DivStr, "chk", "DivStr", K::Separator, SeparatorTabChoice},
+    {R::UpperCaseFolder, "chk", "DirLarge", K::CheckBox, "0"},
+    {R::HalfWidthFolder, "chk", "DirHalf", K::CheckBox, "0"},
+    {R::JoinPathAndName, "chk", "Div", K::CheckBox, "0"},
+    {R::DropExtension, "chk", "DelKaku", K::CheckBox, "0"},
+    {R::ShortName, "chk", "Short", K::CheckBox, "0"},
+    {R::UpperCaseName, "chk", "FNameLarge", K::CheckBox, "0"},
+    {R::HalfWidthName, "chk", "FNameHalf", K::CheckBox, "0"},
+    {R::SizeColumn, "chk", "FileSize", K::CheckBox, "0"},
+    {R::SizeUnit, "chk", "Byte", K::SizeUnit, "0"},
+    {R::CreationTime, "chk", "TimeMake", K::CheckBox, "0"},
+    {R::WriteTime, "chk", "TimeRenew", K::CheckBox, "0"},
+    {R::AccessTime, "chk", "TimeAccess", K::CheckBox, "0"},
+    {R::ExtensionColumn, "chk", "Kaku", K::CheckBox, "0"},
+    {R::InsertPathLine, "chk", "InsPath", K::CheckBox, "1"},
+    {R::DropDrive, "chk", "DirDelDrive", K::CheckBox, "0"},
+    {R::LeadingTab, "chk", "Tabs", K::CheckBox, "0"},
+    {R::AttributeColumn, "chk", "Attribute", K::CheckBox, "0"},
+    {R::FileTypeColumn, "chk", "FileType", K::CheckBox, "0"},
+    {R::Separator, "chk", "DivStr", K::Separator, SeparatorTabChoice},
     {R::SkipUnreadable, "Setting", "SkipUnreadable", K::Truth, "False"},
 }};
 
@@ -331,9 +331,9 @@ StoredList readStoredList(const SettingsStore& store) {
         switch (definition.row) {
         case R::Top:
         case R::Left:
-        case R::Dir:
+        case R::Folder:
             break;
-        case R::chkSub:
+        case R::SubFolders:
             options.SubFolders = subFoldersFromCheckBox(value.integer);
             break;
         case R::Hidden:
@@ -342,67 +342,67 @@ StoredList readStoredList(const SettingsStore& store) {
         case R::System:
             options.IncludeSystem = value.truth;
             break;
-        case R::Path:
+        case R::PathColumn:
             options.PathColumn = ticked;
             break;
         case R::ShortPath:
             options.ShortPath = ticked;
             break;
-        case R::DirLarge:
-            options.DirLarge = ticked;
+        case R::UpperCaseFolder:
+            options.UpperCaseFolder = ticked;
             break;
-        case R::DirHalf:
-            options.DirHalf = ticked;
+        case R::HalfWidthFolder:
+            options.HalfWidthFolder = ticked;
             break;
-        case R::Div:
+        case R::JoinPathAndName:
             options.JoinPathAndName = ticked;
             break;
-        case R::DelKaku:
+        case R::DropExtension:
             options.DropExtension = ticked;
             break;
-        case R::Short:
+        case R::ShortName:
             options.ShortName = ticked;
             break;
-        case R::FNameLarge:
-            options.FNameLarge = ticked;
+        case R::UpperCaseName:
+            options.UpperCaseName = ticked;
             break;
-        case R::FNameHalf:
-            options.FNameHalf = ticked;
+        case R::HalfWidthName:
+            options.HalfWidthName = ticked;
             break;
-        case R::FileSize:
+        case R::SizeColumn:
             options.SizeColumn = ticked;
             break;
-        case R::Byte:
+        case R::SizeUnit:
             options.SizeUnit = value.integer;
             break;
-        case R::TimeMake:
+        case R::CreationTime:
             options.CreationTimeColumn = ticked;
             break;
-        case R::TimeRenew:
+        case R::WriteTime:
             options.WriteTimeColumn = ticked;
             break;
-        case R::TimeAccess:
+        case R::AccessTime:
             options.AccessTimeColumn = ticked;
             break;
-        case R::Kaku:
+        case R::ExtensionColumn:
             options.ExtensionColumn = ticked;
             break;
-        case R::InsPath:
+        case R::InsertPathLine:
             options.InsertPathLine = ticked;
             break;
-        case R::DirDelDrive:
+        case R::DropDrive:
             options.DropDrive = ticked;
             break;
-        case R::Tabs:
+        case R::LeadingTab:
             options.LeadingTab = ticked;
             break;
-        case R::Attribute:
+        case R::AttributeColumn:
             options.AttributeColumn = ticked;
             break;
-        case R::FileType:
+        case R::FileTypeColumn:
             options.FileTypeColumn = ticked;
             break;
-        case R::DivStr:
+        case R::Separator:
             options.Separator = resolveSeparator(value.text);
             break;
         case R::SkipUnreadable:

@@ -1,7 +1,7 @@
 #include "ui/document_commands.h"
 
 #include "document/document_file.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QFile>
@@ -57,56 +57,57 @@ QString unreadableNotice() {
 
 } // namespace
 
-DocumentCommands::DocumentCommands(Form1& window, DocumentServices services)
+DocumentCommands::DocumentCommands(MainWindow& window, DocumentServices services)
     : QObject(&window), window_(window), services_(std::move(services)) {
     setObjectName(QStringLiteral("DocumentCommands"));
     if (!services_.fileDialog)
         services_.fileDialog = runFileDialog;
-    textBox_.Target(window_.Text1);
-    textBox_.TwipsPerPixel([this]() -> Result<double> { return window_.twipsPerPixel(); });
+    paneEditor_.setTarget(window_.listPane);
+    paneEditor_.setTwipsPerPixelSource(
+        [this]() -> Result<double> { return window_.twipsPerPixel(); });
     connectWindow();
     showState();
 }
 
 void DocumentCommands::connectWindow() {
-    Form1& w = window_;
-    connect(w.Text1, &QPlainTextEdit::textChanged, this, &DocumentCommands::Text1_Change);
-    connect(w.mnuFileOpen, &QAction::triggered, this, &DocumentCommands::mnuFileOpen_Click);
-    connect(w.mnuFileSave, &QAction::triggered, this, &DocumentCommands::mnuFileSave_Click);
-    connect(w.mnuFileSaveAs, &QAction::triggered, this, &DocumentCommands::mnuFileSaveAs_Click);
+    MainWindow& w = window_;
+    connect(w.listPane, &QPlainTextEdit::textChanged, this, &DocumentCommands::onListPaneChanged);
+    connect(w.openEntry, &QAction::triggered, this, &DocumentCommands::onOpenChosen);
+    connect(w.saveEntry, &QAction::triggered, this, &DocumentCommands::onSaveChosen);
+    connect(w.saveAsEntry, &QAction::triggered, this, &DocumentCommands::onSaveAsChosen);
     // Exit is this object's command; the window's own connection would close
     // it a second time.
-    disconnect(w.mnuFileExit, &QAction::triggered, &w, &Form1::mnuFileExit_Click);
-    connect(w.mnuFileExit, &QAction::triggered, this, &DocumentCommands::mnuFileExit_Click);
-    connect(w.mnuEdit, &QMenu::aboutToShow, this, &DocumentCommands::mnuEdit_Click);
-    for (int index = 1; index < static_cast<int>(w.mnuEditItem.size()); ++index) {
-        QAction* item = w.mnuEditItem[index];
+    disconnect(w.exitEntry, &QAction::triggered, &w, &MainWindow::onExitChosen);
+    connect(w.exitEntry, &QAction::triggered, this, &DocumentCommands::onExitChosen);
+    connect(w.editMenu, &QMenu::aboutToShow, this, &DocumentCommands::onEditMenuOpening);
+    for (int index = 1; index < static_cast<int>(w.editEntries.size()); ++index) {
+        QAction* item = w.editEntries[index];
         if (item && !item->isSeparator())
-            connect(item, &QAction::triggered, this, [this, index] { mnuEditItem_Click(index); });
+            connect(item, &QAction::triggered, this, [this, index] { onEditEntryChosen(index); });
     }
     // The shortcuts of undo and select all act without opening the menu, so
     // the items that follow the pane follow it at once.
-    connect(w.Text1, &QPlainTextEdit::undoAvailable, this, &DocumentCommands::showPaneItems);
-    connect(w.Text1, &QPlainTextEdit::copyAvailable, this, &DocumentCommands::showPaneItems);
-    connect(w.Text1, &QPlainTextEdit::textChanged, this, &DocumentCommands::showPaneItems);
-    connect(w.Command2, &QPushButton::clicked, this, &DocumentCommands::Command2_Click);
-    connect(w.Command3, &QPushButton::clicked, this, &DocumentCommands::Command3_Click);
+    connect(w.listPane, &QPlainTextEdit::undoAvailable, this, &DocumentCommands::showPaneItems);
+    connect(w.listPane, &QPlainTextEdit::copyAvailable, this, &DocumentCommands::showPaneItems);
+    connect(w.listPane, &QPlainTextEdit::textChanged, this, &DocumentCommands::showPaneItems);
+    connect(w.copyButton, &QPushButton::clicked, this, &DocumentCommands::onCopyClicked);
+    connect(w.clearButton, &QPushButton::clicked, this, &DocumentCommands::onClearClicked);
 }
 
 QString DocumentCommands::paneText() const {
     // The raw text keeps every character (the plain text would turn a
     // no-break space into a space); only the block separators become LF.
-    QString text = window_.Text1->document()->toRawText();
+    QString text = window_.listPane->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return text;
 }
 
 void DocumentCommands::showState() {
     window_.setWindowTitle(windowTitleFor(state_.title()));
-    window_.mnuFileSave->setEnabled(state_.saveEnabled());
+    window_.saveEntry->setEnabled(state_.saveEnabled());
 }
 
-void DocumentCommands::Text1_Change() {
+void DocumentCommands::onListPaneChanged() {
     state_.changed();
     showState();
 }
@@ -122,7 +123,7 @@ std::optional<std::string> DocumentCommands::chooseFile(FileDialogRequest::Kind 
     return QFile::encodeName(*chosen).toStdString();
 }
 
-void DocumentCommands::mnuFileOpen_Click() {
+void DocumentCommands::onOpenChosen() {
     std::optional<std::string> name = chooseFile(FileDialogRequest::Kind::Open);
     if (!name)
         return;
@@ -146,7 +147,7 @@ void DocumentCommands::mnuFileOpen_Click() {
             try {
                 // Replacing the text is a change like any other; the title
                 // passes through its changed form.
-                window_.Text1->setPlainText(loaded);
+                window_.listPane->setPlainText(loaded);
             } catch (const std::bad_alloc&) {
                 failed = makeFailure(failure::OutOfMemory, state_.name());
             }
@@ -160,7 +161,7 @@ void DocumentCommands::mnuFileOpen_Click() {
     }
     state_.stored();
     showState();
-    textBox_.Modify(false);
+    paneEditor_.setModified(false);
     if (unreadable)
         window_.presenter().showMessage(&window_, unreadableNotice(),
                                         QString::fromUtf8(ProgramName.data(), ProgramName.size()),
@@ -179,33 +180,33 @@ bool DocumentCommands::saveTo(const std::string& name, Command command) {
     return true;
 }
 
-void DocumentCommands::mnuFileSave_Click() {
+void DocumentCommands::onSaveChosen() {
     if (state_.name().empty()) {
-        mnuFileSaveAs_Click();
+        onSaveAsChosen();
         return;
     }
     saveTo(state_.name(), Command::Save);
 }
 
-void DocumentCommands::mnuFileSaveAs_Click() {
+void DocumentCommands::onSaveAsChosen() {
     std::optional<std::string> name = chooseFile(FileDialogRequest::Kind::Save);
     if (!name)
         return;
     state_.nameConfirmed(*name);
     if (saveTo(state_.name(), Command::OpenOrSaveAs))
-        textBox_.Modify(false);
+        paneEditor_.setModified(false);
 }
 
-void DocumentCommands::mnuFileExit_Click() {
+void DocumentCommands::onExitChosen() {
     window_.close();
 }
 
-DocumentCommands& attachDocumentCommands(Form1& window, DocumentServices services) {
+DocumentCommands& attachDocumentCommands(MainWindow& window, DocumentServices services) {
     delete documentCommandsOf(window);
     return *new DocumentCommands(window, std::move(services));
 }
 
-DocumentCommands* documentCommandsOf(Form1& window) {
+DocumentCommands* documentCommandsOf(MainWindow& window) {
     return window.findChild<DocumentCommands*>(QString(), Qt::FindDirectChildrenOnly);
 }
 

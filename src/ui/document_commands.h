@@ -19,7 +19,7 @@
 
 #include "document/document_state.h"
 #include "listgen/error_report.h"
-#include "ui/text_box_wrapper.h"
+#include "ui/list_pane_editor.h"
 
 #include <QObject>
 #include <QString>
@@ -32,7 +32,7 @@ class QWidget;
 
 namespace kestro {
 
-class Form1;
+class MainWindow;
 
 struct FileDialogRequest {
     enum class Kind { Open, Save };
@@ -62,23 +62,23 @@ class DocumentCommands : public QObject {
     Q_OBJECT
 
 public:
-    DocumentCommands(Form1& window, DocumentServices services);
+    DocumentCommands(MainWindow& window, DocumentServices services);
 
-    clsTextBox& textBox() { return textBox_; }
+    ListPaneEditor& paneEditor() { return paneEditor_; }
     const DocumentState& state() const { return state_; }
     // The pane's text with LF line ends.
     QString paneText() const;
 
 public slots:
-    void Text1_Change();
-    void mnuFileOpen_Click();
-    void mnuFileSave_Click();
-    void mnuFileSaveAs_Click();
-    void mnuFileExit_Click();
-    void mnuEdit_Click();
-    void mnuEditItem_Click(int index);
-    void Command2_Click();
-    void Command3_Click();
+    void onListPaneChanged();
+    void onOpenChosen();
+    void onSaveChosen();
+    void onSaveAsChosen();
+    void onExitChosen();
+    void onEditMenuOpening();
+    void onEditEntryChosen(int index);
+    void onCopyClicked();
+    void onClearClicked();
 
 private:
     void connectWindow();
@@ -87,17 +87,17 @@ private:
     std::optional<std::string> chooseFile(FileDialogRequest::Kind kind);
     bool saveTo(const std::string& name, Command command);
 
-    Form1& window_;
+    MainWindow& window_;
     DocumentServices services_;
-    clsTextBox textBox_;
+    ListPaneEditor paneEditor_;
     DocumentState state_;
 };
 
 // Connects the document and edit commands to `window` (replacing earlier
 // ones) and returns them; the window owns them.
-DocumentCommands& attachDocumentCommands(Form1& window, DocumentServices services = {});
+DocumentCommands& attachDocumentCommands(MainWindow& window, DocumentServices services = {});
 
 // The commands attached to `window`, or null.
-DocumentCommands* documentCommandsOf(Form1& window);
+DocumentCommands* documentCommandsOf(MainWindow& window);
 
 } // namespace kestro

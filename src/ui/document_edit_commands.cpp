@@ -2,7 +2,7 @@
 
 #include "ui/document_commands.h"
 
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -39,46 +39,46 @@ QString clipboardText() {
 } // namespace
 
 void DocumentCommands::showPaneItems() {
-    auto& items = window_.mnuEditItem;
-    const bool selected = window_.Text1->textCursor().hasSelection();
-    enable(items[UndoItem], textBox_.CanUndo());
+    auto& items = window_.editEntries;
+    const bool selected = window_.listPane->textCursor().hasSelection();
+    enable(items[UndoItem], paneEditor_.canUndo());
     enable(items[CutItem], selected);
     enable(items[CopyItem], selected);
     enable(items[DeleteItem], selected);
-    enable(items[SelectAllItem], !window_.Text1->document()->isEmpty());
+    enable(items[SelectAllItem], !window_.listPane->document()->isEmpty());
 }
 
-void DocumentCommands::mnuEdit_Click() {
+void DocumentCommands::onEditMenuOpening() {
     showPaneItems();
-    enable(window_.mnuEditItem[PasteItem], !clipboardText().isEmpty());
+    enable(window_.editEntries[PasteItem], !clipboardText().isEmpty());
 }
 
-void DocumentCommands::mnuEditItem_Click(int index) {
+void DocumentCommands::onEditEntryChosen(int index) {
     switch (index) {
     case UndoItem:
-        textBox_.Undo();
+        paneEditor_.undo();
         break;
     case CutItem:
-        textBox_.Cut();
+        paneEditor_.cut();
         break;
     case CopyItem:
-        textBox_.Copy();
+        paneEditor_.copy();
         break;
     case PasteItem:
-        textBox_.Paste();
+        paneEditor_.paste();
         break;
     case DeleteItem:
-        textBox_.Clear();
+        paneEditor_.deleteSelection();
         break;
     case SelectAllItem:
-        textBox_.SelectAll();
+        paneEditor_.selectAll();
         break;
     default:
         break;
     }
 }
 
-void DocumentCommands::Command2_Click() {
+void DocumentCommands::onCopyClicked() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return;
@@ -86,10 +86,10 @@ void DocumentCommands::Command2_Click() {
     clipboard->setText(paneText());
 }
 
-void DocumentCommands::Command3_Click() {
+void DocumentCommands::onClearClicked() {
     // The emptying is a change (changed title, save enabled); the title then
     // shows the program name alone.
-    window_.Text1->setPlainText(QString());
+    window_.listPane->setPlainText(QString());
     state_.cleared();
     showState();
 }

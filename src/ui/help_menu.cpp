@@ -2,9 +2,9 @@
 
 #include "kestro_version.h"
 #include "platform/shell.h"
-#include "ui/form1.h"
 #include "ui/help_file.h"
 #include "ui/help_window.h"
+#include "ui/main_window.h"
 #include "ui/message_presenter.h"
 
 #include <QAction>
@@ -23,7 +23,7 @@ std::shared_ptr<MessagePresenter> borrowed(MessagePresenter& presenter) {
 
 } // namespace
 
-HelpMenu::HelpMenu(Form1& window, HelpServices services)
+HelpMenu::HelpMenu(MainWindow& window, HelpServices services)
     : QObject(&window), window_(window), services_(std::move(services)) {
     setObjectName(QStringLiteral("HelpMenu"));
     if (!services_.helpFileCandidates)
@@ -34,8 +34,8 @@ HelpMenu::HelpMenu(Form1& window, HelpServices services)
         services_.webPage = build::webPage;
     // An entry that opened nothing would only disappoint.
     const bool hasWebPage = !services_.webPage->empty();
-    window.mnuHelpWeb->setVisible(hasWebPage);
-    window.mnuHelpBar2->setVisible(hasWebPage);
+    window.webSiteEntry->setVisible(hasWebPage);
+    window.searchSeparator->setVisible(hasWebPage);
     if (!services_.presenter)
         services_.presenter = borrowed(window.presenter());
     if (!services_.version.reportFailure)
@@ -47,16 +47,16 @@ HelpMenu::HelpMenu(Form1& window, HelpServices services)
     if (!services_.version.webPage)
         services_.version.webPage = services_.webPage;
 
-    connect(window.mnuHelpHelp, &QAction::triggered, this, &HelpMenu::mnuHelpHelp_Click);
-    connect(window.mnuHelpSerch, &QAction::triggered, this, &HelpMenu::mnuHelpSerch_Click);
-    connect(window.mnuHelpWeb, &QAction::triggered, this, &HelpMenu::mnuHelpWeb_Click);
-    connect(window.mnuHelpVer, &QAction::triggered, this, &HelpMenu::mnuHelpVer_Click);
+    connect(window.helpContentsEntry, &QAction::triggered, this, &HelpMenu::onHelpContentsChosen);
+    connect(window.helpSearchEntry, &QAction::triggered, this, &HelpMenu::onHelpSearchChosen);
+    connect(window.webSiteEntry, &QAction::triggered, this, &HelpMenu::onWebSiteChosen);
+    connect(window.versionEntry, &QAction::triggered, this, &HelpMenu::onVersionChosen);
 }
 
 // Disabling the menu in the menu bar leaves its entries' shortcuts alive
 // (F1); the entries check for themselves.
 bool HelpMenu::menuEnabled() const {
-    QMenu* menu = window_.mnuHelp;
+    QMenu* menu = window_.helpMenu;
     return menu && menu->isEnabled() && menu->menuAction()->isEnabled();
 }
 
@@ -74,37 +74,37 @@ HelpWindow* HelpMenu::loadHelp() {
     return helpWindow_;
 }
 
-void HelpMenu::mnuHelpHelp_Click() {
+void HelpMenu::onHelpContentsChosen() {
     if (!menuEnabled())
         return;
     if (HelpWindow* help = loadHelp())
         help->showContents();
 }
 
-void HelpMenu::mnuHelpSerch_Click() {
+void HelpMenu::onHelpSearchChosen() {
     if (!menuEnabled())
         return;
     if (HelpWindow* help = loadHelp())
         help->showTopicFinder();
 }
 
-void HelpMenu::mnuHelpWeb_Click() {
+void HelpMenu::onWebSiteChosen() {
     if (!menuEnabled() || services_.webPage->empty())
         return;
     services_.open(*services_.webPage);
 }
 
-void HelpMenu::mnuHelpVer_Click() {
+void HelpMenu::onVersionChosen() {
     if (!menuEnabled())
         return;
     showVersionDialog(&window_, services_.version);
 }
 
-HelpMenu& attachHelpMenu(Form1& window, HelpServices services) {
+HelpMenu& attachHelpMenu(MainWindow& window, HelpServices services) {
     return *new HelpMenu(window, std::move(services));
 }
 
-void attachHelpMenu(Form1& window) {
+void attachHelpMenu(MainWindow& window) {
     attachHelpMenu(window, HelpServices{});
 }
 

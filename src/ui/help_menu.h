@@ -22,7 +22,7 @@
 
 namespace kestro {
 
-class Form1;
+class MainWindow;
 class HelpWindow;
 class MessagePresenter;
 
@@ -40,38 +40,38 @@ struct HelpServices {
     std::shared_ptr<MessagePresenter> presenter;
     // The version dialog's; its failures go to the window's failure report
     // unless set.
-    Form2Services version;
+    VersionDialogServices version;
 };
 
 class HelpMenu : public QObject {
     Q_OBJECT
 
 public:
-    HelpMenu(Form1& window, HelpServices services);
+    HelpMenu(MainWindow& window, HelpServices services);
 
     // The help window once the help has been read; null before.
     HelpWindow* helpWindow() const { return helpWindow_; }
 
 public slots:
-    void mnuHelpHelp_Click();
-    void mnuHelpSerch_Click();
-    void mnuHelpWeb_Click();
-    void mnuHelpVer_Click();
+    void onHelpContentsChosen();
+    void onHelpSearchChosen();
+    void onWebSiteChosen();
+    void onVersionChosen();
 
 private:
     bool menuEnabled() const;
     HelpWindow* loadHelp();
 
-    Form1& window_;
+    MainWindow& window_;
     HelpServices services_;
     HelpWindow* helpWindow_ = nullptr;
 };
 
 // Connects the window's help entries to their commands. The returned
 // object belongs to the window.
-HelpMenu& attachHelpMenu(Form1& window, HelpServices services);
+HelpMenu& attachHelpMenu(MainWindow& window, HelpServices services);
 
 // The same with the program's own services.
-void attachHelpMenu(Form1& window);
+void attachHelpMenu(MainWindow& window);
 
 } // namespace kestro

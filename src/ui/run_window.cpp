@@ -1,8 +1,8 @@
 #include "ui/run_window.h"
 
 #include "ui/document_commands.h"
-#include "ui/form1.h"
 #include "ui/help_menu.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -58,7 +58,7 @@ int runWindow(int& argc, char** argv) {
     QIcon icon(QStringLiteral(":/kestro/kestro-32.png"));
     icon.addFile(QStringLiteral(":/kestro/kestro-64.png"));
     QApplication::setWindowIcon(icon);
-    Form1 window;
+    MainWindow window;
     // The document, edit and help commands live in their own classes; the
     // window only offers them its menus, buttons and pane.
     attachDocumentCommands(window);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Starts the program's window: makes the application object, shows Form1
+// Starts the program's window: makes the application object, shows MainWindow
 // and runs the event loop until the window is closed. Returns the exit
 // status of the event loop.
 

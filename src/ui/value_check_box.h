@@ -19,7 +19,7 @@ class ValueCheckBox : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
 
-    int Value() const { return checkBoxValue(checkState()); }
+    int value() const { return checkBoxValue(checkState()); }
     void setValue(int value) { setCheckState(checkStateFor(value)); }
 
 protected:

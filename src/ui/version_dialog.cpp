@@ -61,7 +61,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
         onClick();
 }
 
-Form2::Form2(QWidget* mainWindow, Form2Services services)
+VersionDialog::VersionDialog(QWidget* mainWindow, VersionDialogServices services)
     : QDialog(mainWindow, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       mainWindow_(mainWindow), services_(std::move(services)) {
@@ -85,94 +85,95 @@ Form2::Form2(QWidget* mainWindow, Form2Services services)
         QWidget* owner = mainWindow;
         services_.reportFailure = [owner](const Failure& failure) {
             makeMessageBoxPresenter()->showMessage(
-                owner, QString::fromStdString(ReportText(failure)), QString::fromUtf8(ReportTitle),
+                owner, QString::fromStdString(reportText(failure)), QString::fromUtf8(ReportTitle),
                 MessageIcon::Warning);
         };
     }
     if (QScreen* shown = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen())
         twipsPerPixel_ = kestro::twipsPerPixel(shown->logicalDotsPerInch());
 
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(QStringLiteral("VersionDialog"));
     setWindowTitle(QString::fromUtf8(Caption));
     setFixedSize(toPixels(ClientWidthTwips), toPixels(ClientHeightTwips));
     buildControls();
 }
 
-Form2::~Form2() = default;
+VersionDialog::~VersionDialog() = default;
 
-int Form2::toPixels(double twips) const {
+int VersionDialog::toPixels(double twips) const {
     return twipsToPixels(twips, twipsPerPixel_);
 }
 
-void Form2::buildControls() {
+void VersionDialog::buildControls() {
     loadLogoResource();
     // The picture goes first so that the lines stand in front of it.
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFrameStyle(QFrame::WinPanel | QFrame::Sunken); // two pixels, sunken
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    logoImage = new QLabel(this);
+    logoImage->setObjectName(QStringLiteral("logoImage"));
+    logoImage->setFrameStyle(QFrame::WinPanel | QFrame::Sunken); // two pixels, sunken
+    logoImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     const QPixmap logo(QString::fromUtf8(LogoResource));
-    Image1->setPixmap(logo);
-    const int border = Image1->frameWidth();
-    Image1->setGeometry(toPixels(50), toPixels(50), logo.width() + 2 * border,
-                        logo.height() + 2 * border);
+    logoImage->setPixmap(logo);
+    const int border = logoImage->frameWidth();
+    logoImage->setGeometry(toPixels(50), toPixels(50), logo.width() + 2 * border,
+                           logo.height() + 2 * border);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(toPixels(2520), toPixels(2280), toPixels(1095), toPixels(375));
-    Command1->setDefault(true);
-    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setGeometry(toPixels(2520), toPixels(2280), toPixels(1095), toPixels(375));
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &VersionDialog::onOkClicked);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(dialogFont(false));
-    setTextColour(Label1, palette().color(QPalette::Dark)); // the button-shadow colour
+    versionLabel = new QLabel(this);
+    versionLabel->setObjectName(QStringLiteral("versionLabel"));
+    versionLabel->setFont(dialogFont(false));
+    setTextColour(versionLabel, palette().color(QPalette::Dark)); // the button-shadow colour
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setFont(dialogFont(false));
-    Label2->setAlignment(Qt::AlignCenter);
-    Label2->setGeometry(toPixels(45), toPixels(1890), toPixels(3975), toPixels(255));
+    rightsLabel = new QLabel(this);
+    rightsLabel->setObjectName(QStringLiteral("rightsLabel"));
+    rightsLabel->setFont(dialogFont(false));
+    rightsLabel->setAlignment(Qt::AlignCenter);
+    rightsLabel->setGeometry(toPixels(45), toPixels(1890), toPixels(3975), toPixels(255));
 
     const QColor linkColour(128, 128, 255);
-    Label3 = new LinkLabel(this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label4 = new LinkLabel(this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    for (LinkLabel* link : {Label3, Label4}) {
+    mailLink = new LinkLabel(this);
+    mailLink->setObjectName(QStringLiteral("mailLink"));
+    webPageLink = new LinkLabel(this);
+    webPageLink->setObjectName(QStringLiteral("webPageLink"));
+    for (LinkLabel* link : {mailLink, webPageLink}) {
         link->setFont(dialogFont(true));
         setTextColour(link, linkColour);
         link->setCursor(Qt::PointingHandCursor);
         link->setTextFormat(Qt::PlainText);
     }
-    Label3->onClick = [this] { Label3_Click(); };
-    Label4->onClick = [this] { Label4_Click(); };
-    for (QLabel* line :
-         {Label1, Label2, static_cast<QLabel*>(Label3), static_cast<QLabel*>(Label4)}) {
+    mailLink->onClick = [this] { onMailClicked(); };
+    webPageLink->onClick = [this] { onWebPageClicked(); };
+    for (QLabel* line : {versionLabel, rightsLabel, static_cast<QLabel*>(mailLink),
+                         static_cast<QLabel*>(webPageLink)}) {
         line->setTextFormat(Qt::PlainText);
         line->setContentsMargins(0, 0, 0, 0);
         line->setAutoFillBackground(false);
     }
-    Image1->lower();
-    Command1->setFocus();
+    logoImage->lower();
+    okButton->setFocus();
 }
 
 // The line keeps its right edge and grows to the left with its text.
-void Form2::placeRightAligned(QLabel* label, int rightTwips, int topTwips, int heightTwips) {
+void VersionDialog::placeRightAligned(QLabel* label, int rightTwips, int topTwips,
+                                      int heightTwips) {
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const int width = label->sizeHint().width();
     label->setGeometry(toPixels(rightTwips) - width, toPixels(topTwips), width,
                        toPixels(heightTwips));
 }
 
-QRect Form2::screenRect() const {
+QRect VersionDialog::screenRect() const {
     QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry() : QRect();
 }
 
-QRect Form2::mainWindowRect() const {
+QRect VersionDialog::mainWindowRect() const {
     if (mainWindow_)
         return mainWindow_->window()->frameGeometry();
     const QRect screen = screenRect();
@@ -182,7 +183,7 @@ QRect Form2::mainWindowRect() const {
 // The dialog's frame is not known before the desktop has framed it once, so
 // the main window's frame stands in for it; the position given is the
 // frame's, as the desktop places it.
-QRect Form2::centreOnScreen() {
+QRect VersionDialog::centreOnScreen() {
     const QRect screen = screenRect();
     QMargins frame;
     if (mainWindow_) {
@@ -202,7 +203,7 @@ QRect Form2::centreOnScreen() {
 
 // The user's setting is put back even when it was off: the flight itself
 // must always be seen.
-Status Form2::flyWithAnimationOn(const QRect& from, const QRect& to) {
+Status VersionDialog::flyWithAnimationOn(const QRect& from, const QRect& to) {
     AnimationInfo saved;
     if (Status read = services_.getAnimation(saved); !read)
         return read;
@@ -214,16 +215,16 @@ Status Form2::flyWithAnimationOn(const QRect& from, const QRect& to) {
     return services_.setAnimation(saved);
 }
 
-bool Form2::Form_Load() {
-    Label1->setText(QString::fromStdString(versionLine()));
-    Label2->setText(QString::fromUtf8(build::rightsNotice));
-    Label3->setText(QString::fromStdString(*services_.mail));
-    Label4->setText(QString::fromStdString(*services_.webPage));
-    placeRightAligned(Label1, LinesRightTwips, 1200, LineHeightTwips);
+bool VersionDialog::loadDialog() {
+    versionLabel->setText(QString::fromStdString(versionLine()));
+    rightsLabel->setText(QString::fromUtf8(build::rightsNotice));
+    mailLink->setText(QString::fromStdString(*services_.mail));
+    webPageLink->setText(QString::fromStdString(*services_.webPage));
+    placeRightAligned(versionLabel, LinesRightTwips, 1200, LineHeightTwips);
     // A line without an address is left out; the next one moves up into
     // its place, so no gap opens under the version line.
     int linkTop = 1380;
-    for (LinkLabel* link : {Label3, Label4}) {
+    for (LinkLabel* link : {mailLink, webPageLink}) {
         link->setVisible(!link->text().isEmpty());
         if (link->text().isEmpty())
             continue;
@@ -245,7 +246,7 @@ bool Form2::Form_Load() {
     return false;
 }
 
-void Form2::Form_QueryUnload() {
+void VersionDialog::flyBackOnClose() {
     if (unloaded_)
         return;
     unloaded_ = true;
@@ -258,21 +259,21 @@ void Form2::Form_QueryUnload() {
         services_.reportFailure(closed.failure());
 }
 
-void Form2::done(int result) {
+void VersionDialog::done(int result) {
     if (unloaded_) {
         QDialog::done(result);
         return;
     }
     setResult(result);
-    Form_QueryUnload();
+    flyBackOnClose();
 }
 
-void Form2::Command1_Click() {
+void VersionDialog::onOkClicked() {
     close();
 }
 
-void Form2::Label3_Click() {
-    QString target = Label3->text();
+void VersionDialog::onMailClicked() {
+    QString target = mailLink->text();
     if (target.isEmpty())
         return;
     // The shell opens a mail address only as a mailto: link.
@@ -281,14 +282,14 @@ void Form2::Label3_Click() {
     services_.open(target.toStdString());
 }
 
-void Form2::Label4_Click() {
-    if (!Label4->text().isEmpty())
-        services_.open(Label4->text().toStdString());
+void VersionDialog::onWebPageClicked() {
+    if (!webPageLink->text().isEmpty())
+        services_.open(webPageLink->text().toStdString());
 }
 
-void showVersionDialog(QWidget* mainWindow, Form2Services services) {
-    Form2 dialog(mainWindow, std::move(services));
-    if (dialog.Form_Load())
+void showVersionDialog(QWidget* mainWindow, VersionDialogServices services) {
+    VersionDialog dialog(mainWindow, std::move(services));
+    if (dialog.loadDialog())
         dialog.exec();
 }
 

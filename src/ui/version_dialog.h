@@ -1,12 +1,12 @@
 #pragma once
 
-// Form2, "バージョン情報": the version dialog with the logo, the version
+// VersionDialog, "バージョン情報": the version dialog with the logo, the version
 // line, the rights notice and two link lines (mail address and web page).
 // Its caption bar flies out of the main window's left edge when it opens
 // and back into it when it closes; the animation setting is switched on for
 // each flight and put back right after, whatever it was.
 //
-// A failure while loading (Form_Load) unloads the dialog before it is shown
+// A failure while loading (loadDialog) unloads the dialog before it is shown
 // and then reports the failure; a failure while closing closes the dialog
 // all the same and then reports it. Link clicks are handed to the shell and
 // their results ignored. A build without a mail address or web page shows
@@ -29,7 +29,7 @@ class QPushButton;
 namespace kestro {
 
 // What the dialog uses from outside; an empty member takes the program's own.
-struct Form2Services {
+struct VersionDialogServices {
     // The shell's "open" (shellOpen).
     std::function<void(const std::string& target)> open;
     // The common failure report (a box with the report text over the main
@@ -57,7 +57,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-class Form2 : public QDialog {
+class VersionDialog : public QDialog {
     Q_OBJECT
 
 public:
@@ -68,34 +68,34 @@ public:
     // `mainWindow` owns the dialog while it is shown and is where the
     // caption bar flies from and back to; it may be null (the screen's left
     // edge then).
-    explicit Form2(QWidget* mainWindow, Form2Services services = {});
-    ~Form2() override;
+    explicit VersionDialog(QWidget* mainWindow, VersionDialogServices services = {});
+    ~VersionDialog() override;
 
-    QPushButton* Command1 = nullptr; // "OK"
-    QLabel* Label1 = nullptr;        // version line
-    QLabel* Label2 = nullptr;        // rights notice
-    LinkLabel* Label3 = nullptr;     // mail address
-    LinkLabel* Label4 = nullptr;     // web page
-    QLabel* Image1 = nullptr;        // logo in a sunken border
+    QPushButton* okButton = nullptr;  // "OK"
+    QLabel* versionLabel = nullptr;   // version line
+    QLabel* rightsLabel = nullptr;    // rights notice
+    LinkLabel* mailLink = nullptr;    // mail address
+    LinkLabel* webPageLink = nullptr; // web page
+    QLabel* logoImage = nullptr;      // logo in a sunken border
 
     double twipsPerPixel() const { return twipsPerPixel_; }
 
     // The loading steps: texts, centring on the screen and the opening
     // flight. Returns false when a step failed; the dialog is then unloaded
     // and the failure has been reported.
-    bool Form_Load();
+    bool loadDialog();
 
     // The closing steps: the flight back into the main window. Runs once,
     // however the dialog is closed; the close always goes ahead.
-    void Form_QueryUnload();
+    void flyBackOnClose();
 
     // Whether the dialog has been unloaded (closed, or a failed load).
     bool unloaded() const { return unloaded_; }
 
 public slots:
-    void Command1_Click();
-    void Label3_Click();
-    void Label4_Click();
+    void onOkClicked();
+    void onMailClicked();
+    void onWebPageClicked();
 
     // Every way of closing (OK, close box, Escape) ends here.
     void done(int result) override;
@@ -110,13 +110,13 @@ private:
     QRect centreOnScreen(); // returns the outer rectangle
 
     QWidget* mainWindow_;
-    Form2Services services_;
+    VersionDialogServices services_;
     double twipsPerPixel_ = 15.0;
     bool unloaded_ = false;
 };
 
-// Makes a new Form2 over `mainWindow`, loads it and shows it modally;
+// Makes a new VersionDialog over `mainWindow`, loads it and shows it modally;
 // returns when it has been closed.
-void showVersionDialog(QWidget* mainWindow, Form2Services services = {});
+void showVersionDialog(QWidget* mainWindow, VersionDialogServices services = {});
 
 } // namespace kestro

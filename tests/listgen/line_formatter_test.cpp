@@ -69,8 +69,8 @@ TEST(LineFormatter, PathCellPrecedence) {
         ListOptions options;
         options.PathColumn = true;
         options.ShortPath = c.shortPath;
-        options.DirHalf = c.half;
-        options.DirLarge = c.upper;
+        options.HalfWidthFolder = c.half;
+        options.UpperCaseFolder = c.upper;
         EXPECT_EQ(line(options, folder, "f"), "\r\n" + c.expected + "\tf");
     }
 }
@@ -97,8 +97,8 @@ TEST(LineFormatter, NameCellPrecedence) {
     for (const auto& c : cases) {
         ListOptions options;
         options.ShortName = c.shortName;
-        options.FNameLarge = c.upper;
-        options.FNameHalf = c.half;
+        options.UpperCaseName = c.upper;
+        options.HalfWidthName = c.half;
         options.DropExtension = c.dropExtension;
         EXPECT_EQ(line(options, "/f/", c.name), c.expected) << c.name;
     }

@@ -30,10 +30,10 @@ TEST(ListOptions, CheckBoxReadingRules) {
 
 TEST(ErrorReport, MessageText) {
     Failure failure{76, "パスが見つかりません。", "", 0};
-    EXPECT_EQ(ReportText(failure), "ｴﾗｰ番号 76 でｴﾗｰが発生しました。\rパスが見つかりません。");
+    EXPECT_EQ(reportText(failure), "ｴﾗｰ番号 76 でｴﾗｰが発生しました。\rパスが見つかりません。");
     // An empty description still gives the first line and an empty second.
-    EXPECT_EQ(ReportText({32755, "", "", 0}), "ｴﾗｰ番号 32755 でｴﾗｰが発生しました。\r");
-    EXPECT_EQ(ReportText({0, "nothing", "", 0}), "");
+    EXPECT_EQ(reportText({32755, "", "", 0}), "ｴﾗｰ番号 32755 でｴﾗｰが発生しました。\r");
+    EXPECT_EQ(reportText({0, "nothing", "", 0}), "");
     // Failures built from errno name their path.
     EXPECT_NE(failureFromErrno(ENOENT, "/gone/x", false).description.find("/gone/x"),
               std::string::npos);

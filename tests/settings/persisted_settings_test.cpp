@@ -158,8 +158,9 @@ TEST_F(StoreTest, FirstStartGivesEveryDefault) {
             EXPECT_EQ(value.text, programFolder());
             break;
         case SettingKind::CheckBox:
-            EXPECT_EQ(value.integer,
-                      row.row == SettingRow::chkSub || row.row == SettingRow::InsPath ? 1 : 0);
+            EXPECT_EQ(
+                value.integer,
+                row.row == SettingRow::SubFolders || row.row == SettingRow::InsertPathLine ? 1 : 0);
             break;
         case SettingKind::Truth:
             EXPECT_FALSE(value.truth);
@@ -189,7 +190,8 @@ TEST_F(StoreTest, AllRowsRoundTripThroughTheFile) {
             break;
         case SettingKind::CheckBox:
             // Every box away from its default, one grayed.
-            value.integer = row.row == SettingRow::Tabs ? 2 : (row.defaultText == "1" ? 0 : 1);
+            value.integer =
+                row.row == SettingRow::LeadingTab ? 2 : (row.defaultText == "1" ? 0 : 1);
             break;
         case SettingKind::Truth:
             value.truth = true;
@@ -229,8 +231,8 @@ TEST_F(StoreTest, NoSizeUnitSelectedKeepsTheStoredOne) {
     SettingsStore store(SettingsApplication);
     SettingValue none;
     none.integer = -1;
-    EXPECT_FALSE(storedText(SettingRow::Byte, none));
-    writeSetting(store, SettingRow::Byte, none);
+    EXPECT_FALSE(storedText(SettingRow::SizeUnit, none));
+    writeSetting(store, SettingRow::SizeUnit, none);
     EXPECT_EQ(store.get("chk", "Byte"), "1");
 }
 
@@ -245,10 +247,13 @@ TEST_F(StoreTest, BadValuesFailWithTheirNumbersAndNameTheirKey) {
         const char* key;
     };
     const Case cases[] = {
-        {SettingRow::Top, 13, "Setting/Top"},    {SettingRow::Left, 6, "Setting/Left"},
-        {SettingRow::Hidden, 13, "File/Hidden"}, {SettingRow::FileSize, 13, "chk/FileSize"},
-        {SettingRow::Path, 380, "chk/Path"},     {SettingRow::Byte, 340, "chk/Byte"},
-        {SettingRow::Kaku, 380, "chk/Kaku"},
+        {SettingRow::Top, 13, "Setting/Top"},
+        {SettingRow::Left, 6, "Setting/Left"},
+        {SettingRow::Hidden, 13, "File/Hidden"},
+        {SettingRow::SizeColumn, 13, "chk/FileSize"},
+        {SettingRow::PathColumn, 380, "chk/Path"},
+        {SettingRow::SizeUnit, 340, "chk/Byte"},
+        {SettingRow::ExtensionColumn, 380, "chk/Kaku"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
@@ -261,7 +266,7 @@ TEST_F(StoreTest, BadValuesFailWithTheirNumbersAndNameTheirKey) {
     auto system = readSetting(store, SettingRow::System);
     ASSERT_TRUE(system);
     EXPECT_FALSE(system.value().truth);
-    auto separator = readSetting(store, SettingRow::DivStr);
+    auto separator = readSetting(store, SettingRow::Separator);
     ASSERT_TRUE(separator);
     EXPECT_EQ(separator.value().text, "");
 }
@@ -274,7 +279,7 @@ TEST_F(StoreTest, FolderThatIsGoneOrNotAFolderIsPathNotFound) {
         SCOPED_TRACE(stored);
         writeConf("[Setting]\nDir=" + stored + "\n");
         SettingsStore store(SettingsApplication);
-        auto read = readSetting(store, SettingRow::Dir);
+        auto read = readSetting(store, SettingRow::Folder);
         ASSERT_FALSE(read);
         EXPECT_EQ(read.failure().number, failure::PathNotFound);
     }

@@ -4,9 +4,9 @@
 #include "document/document_file.h"
 #include "listgen/name_helpers.h"
 #include "ui/document_commands.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
-#include "ui/form_fixture.h"
+#include "ui/main_window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -112,18 +112,18 @@ class DocumentCommandsTest : public QObject {
 private:
     std::unique_ptr<PrivateSettings> settings_;
     std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QTemporaryDir> files_;
     ScriptedDialog dialog_;
     DocumentCommands* commands_ = nullptr;
 
     QString path(const QString& name) const { return files_->filePath(name); }
-    QString title() const { return form_->windowTitle(); }
-    bool saveEnabled() const { return form_->mnuFileSave->isEnabled(); }
+    QString title() const { return window_->windowTitle(); }
+    bool saveEnabled() const { return window_->saveEntry->isEnabled(); }
     QString pane() const { return commands_->paneText(); }
     void type(const QString& text) {
-        form_->Text1->moveCursor(QTextCursor::End);
-        form_->Text1->insertPlainText(text);
+        window_->listPane->moveCursor(QTextCursor::End);
+        window_->listPane->insertPlainText(text);
     }
     static QString stored(const QString& name) {
         return QStringLiteral("Kestro - [") +
@@ -137,17 +137,17 @@ private slots:
     void init() {
         settings_ = std::make_unique<PrivateSettings>();
         presenter_ = std::make_shared<RecordingPresenter>();
-        form_ = makeForm(presenter_);
+        window_ = makeWindow(presenter_);
         files_ = std::make_unique<QTemporaryDir>();
         dialog_ = ScriptedDialog{};
         // Something in the pane before the commands are attached, as a
         // window may have; attaching shows a new document all the same.
-        form_->Text1->setPlainText(QStringLiteral("left over"));
-        form_->Text1->clear();
-        commands_ = &attachDocumentCommands(*form_, DocumentServices{dialog_.runner()});
+        window_->listPane->setPlainText(QStringLiteral("left over"));
+        window_->listPane->clear();
+        commands_ = &attachDocumentCommands(*window_, DocumentServices{dialog_.runner()});
     }
     void cleanup() {
-        form_.reset();
+        window_.reset();
         files_.reset();
         settings_.reset();
     }
@@ -156,8 +156,8 @@ private slots:
         QCOMPARE(title(), QStringLiteral("Kestro - [新規]"));
         QVERIFY(saveEnabled());
         QVERIFY(commands_->state().name().empty());
-        QCOMPARE(documentCommandsOf(*form_), commands_);
-        QCOMPARE(commands_->textBox().Target(), form_->Text1);
+        QCOMPARE(documentCommandsOf(*window_), commands_);
+        QCOMPARE(commands_->paneEditor().target(), window_->listPane);
     }
 
     // Every transition of the document through the menus and buttons, with
@@ -167,7 +167,7 @@ private slots:
         const QString second = path(QStringLiteral("second.txt"));
         const QString third = path(QStringLiteral("third.txt"));
         writeBytes(third, "opened\r\ntext\r\n");
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         struct Step {
             const char* what;
             std::function<void()> act;
@@ -180,43 +180,43 @@ private slots:
             {"save without a name, cancelled",
              [&] {
                  dialog_.answers = {std::nullopt};
-                 f.mnuFileSave->trigger();
+                 f.saveEntry->trigger();
              },
              QStringLiteral("Kestro - (更新)[新規]"), true},
             {"save without a name asks for one",
              [&] {
                  dialog_.answers = {first};
-                 f.mnuFileSave->trigger();
+                 f.saveEntry->trigger();
              },
              stored(first), false},
             {"change of a named document", [&] { type(QStringLiteral("b")); }, changed(first),
              true},
-            {"save under the name", [&] { f.mnuFileSave->trigger(); }, stored(first), false},
+            {"save under the name", [&] { f.saveEntry->trigger(); }, stored(first), false},
             {"save as",
              [&] {
                  dialog_.answers = {second};
-                 f.mnuFileSaveAs->trigger();
+                 f.saveAsEntry->trigger();
              },
              stored(second), false},
             {"save as, cancelled",
              [&] {
                  dialog_.answers = {std::nullopt};
-                 f.mnuFileSaveAs->trigger();
+                 f.saveAsEntry->trigger();
              },
              stored(second), false},
             {"open",
              [&] {
                  dialog_.answers = {third};
-                 f.mnuFileOpen->trigger();
+                 f.openEntry->trigger();
              },
              stored(third), false},
             {"open, cancelled",
              [&] {
                  dialog_.answers = {std::nullopt};
-                 f.mnuFileOpen->trigger();
+                 f.openEntry->trigger();
              },
              stored(third), false},
-            {"clear", [&] { f.Command3->click(); }, QStringLiteral("Kestro"), true},
+            {"clear", [&] { f.clearButton->click(); }, QStringLiteral("Kestro"), true},
             {"change after clear", [&] { type(QStringLiteral("c")); }, changed(third), true},
         };
         for (const Step& step : steps) {
@@ -251,16 +251,16 @@ private slots:
     void openAndSaveAsClearTheModifiedFlagSaveDoesNot() {
         const QString name = path(QStringLiteral("flag.txt"));
         type(QStringLiteral("x"));
-        QVERIFY(commands_->textBox().Modify());
+        QVERIFY(commands_->paneEditor().isModified());
         dialog_.answers = {name};
-        form_->mnuFileSaveAs->trigger();
-        QVERIFY(!commands_->textBox().Modify());
+        window_->saveAsEntry->trigger();
+        QVERIFY(!commands_->paneEditor().isModified());
         type(QStringLiteral("y"));
-        form_->mnuFileSave->trigger();
-        QVERIFY(commands_->textBox().Modify());
+        window_->saveEntry->trigger();
+        QVERIFY(commands_->paneEditor().isModified());
         dialog_.answers = {name};
-        form_->mnuFileOpen->trigger();
-        QVERIFY(!commands_->textBox().Modify());
+        window_->openEntry->trigger();
+        QVERIFY(!commands_->paneEditor().isModified());
         QCOMPARE(pane(), QStringLiteral("xy"));
     }
 
@@ -272,7 +272,7 @@ private slots:
         QVERIFY(name.toUtf8().size() > 55);
         type(QStringLiteral("list"));
         dialog_.answers = {name};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         const QString shortName = QString::fromStdString(ShortenPath(name.toStdString(), 55));
         QVERIFY(shortName.contains(QStringLiteral("...")));
         QVERIFY(shortName.toUtf8().size() <= 55);
@@ -280,20 +280,20 @@ private slots:
         QCOMPARE(title(), QStringLiteral("Kestro - [") + shortName + QLatin1Char(']'));
         type(QStringLiteral("!"));
         QCOMPARE(title(), changed(name));
-        form_->mnuFileSave->trigger();
+        window_->saveEntry->trigger();
         QCOMPARE(title(), QStringLiteral("Kestro - [") + shortName + QLatin1Char(']'));
         // Open shows it short as well.
         dialog_.answers = {name};
-        form_->mnuFileOpen->trigger();
+        window_->openEntry->trigger();
         QCOMPARE(title(), QStringLiteral("Kestro - [") + shortName + QLatin1Char(']'));
     }
 
     void titleShowsAPlaceholderLikeNameAsWritten() {
         const QString name = path(QStringLiteral("x[*]y.txt"));
         dialog_.answers = {name};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         QVERIFY(presenter_->messages.empty());
-        QVERIFY(form_->windowTitle().contains(QStringLiteral("x[*][*]y.txt")));
+        QVERIFY(window_->windowTitle().contains(QStringLiteral("x[*][*]y.txt")));
         QCOMPARE(fileBytes(name), QByteArray());
     }
 
@@ -301,13 +301,13 @@ private slots:
         const QString name = path(QStringLiteral("kept.txt"));
         type(QStringLiteral("some\nlines\n"));
         dialog_.answers = {name};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         QCOMPARE(fileBytes(name), QByteArray("some\r\nlines\r\n"));
-        form_->Command3->click();
+        window_->clearButton->click();
         QCOMPARE(title(), QStringLiteral("Kestro"));
         QVERIFY(saveEnabled());
         const std::size_t asked = dialog_.requests.size();
-        form_->mnuFileSave->trigger();
+        window_->saveEntry->trigger();
         QCOMPARE(dialog_.requests.size(), asked); // no dialog
         QCOMPARE(fileBytes(name), QByteArray());
         QCOMPARE(title(), stored(name));
@@ -316,9 +316,9 @@ private slots:
 
     void saveAfterClearWithoutNameAsksForOne() {
         type(QStringLiteral("text"));
-        form_->Command3->click();
+        window_->clearButton->click();
         dialog_.answers = {std::nullopt};
-        form_->mnuFileSave->trigger();
+        window_->saveEntry->trigger();
         QCOMPARE(dialog_.requests.size(), std::size_t{1});
         QCOMPARE(dialog_.requests[0].kind, FileDialogRequest::Kind::Save);
         QCOMPARE(title(), QStringLiteral("Kestro"));
@@ -329,9 +329,9 @@ private slots:
         const QString name = path(QStringLiteral("other.txt"));
         writeBytes(name, "from the file\r\nsecond line");
         type(QStringLiteral("unsaved work\n"));
-        QSignalSpy titles(form_.get(), &QWidget::windowTitleChanged);
+        QSignalSpy titles(window_.get(), &QWidget::windowTitleChanged);
         dialog_.answers = {name};
-        form_->mnuFileOpen->trigger();
+        window_->openEntry->trigger();
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(pane(), QStringLiteral("from the file\nsecond line"));
         // The load itself is a change; the finished open shows the name.
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(titles.at(0).at(0).toString(), changed(name));
         QCOMPARE(title(), stored(name));
         QVERIFY(!saveEnabled());
-        QVERIFY(!commands_->textBox().CanUndo());
+        QVERIFY(!commands_->paneEditor().canUndo());
     }
 
     void shiftJisAndUtf8FilesOpenAsTheirText_data() {
@@ -369,7 +369,7 @@ private slots:
         const QString name = path(QStringLiteral("in.txt"));
         writeBytes(name, bytes);
         dialog_.answers = {name};
-        form_->mnuFileOpen->trigger();
+        window_->openEntry->trigger();
         QCOMPARE(presenter_->messages.size(), std::size_t{unreadable});
         if (unreadable) {
             QVERIFY(presenter_->messages[0].text.startsWith(
@@ -379,10 +379,10 @@ private slots:
         QCOMPARE(title(), stored(name));
         QCOMPARE(pane(), text);
         // Saving writes UTF-8 with CR LF.
-        form_->Text1->moveCursor(QTextCursor::End);
+        window_->listPane->moveCursor(QTextCursor::End);
         type(QString());
         dialog_.answers = {name};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         QByteArray expected = text.toUtf8();
         expected.replace("\n", "\r\n");
         QCOMPARE(fileBytes(name), expected);
@@ -392,20 +392,20 @@ private slots:
         type(QStringLiteral("keep me"));
         const QString missing = path(QStringLiteral("missing.txt"));
         dialog_.answers = {missing};
-        form_->mnuFileOpen->trigger();
+        window_->openEntry->trigger();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         const ShownMessage& shown = presenter_->messages.front();
         QVERIFY(shown.text.startsWith(QStringLiteral("ｴﾗｰ番号 53 でｴﾗｰが発生しました。\r")));
         QVERIFY(shown.text.contains(missing));
         QCOMPARE(shown.title, QStringLiteral("ｴﾗｰ"));
         QCOMPARE(shown.icon, MessageIcon::Warning);
-        QCOMPARE(QString::fromStdString(form_->ReportText), shown.text);
+        QCOMPARE(QString::fromStdString(window_->lastReportText), shown.text);
         QCOMPARE(pane(), QStringLiteral("keep me"));
         QCOMPARE(title(), QStringLiteral("Kestro - (更新)[新規]"));
         // The typed name is the document name from now on.
         type(QStringLiteral("!"));
         QCOMPARE(title(), changed(missing));
-        form_->mnuFileSave->trigger();
+        window_->saveEntry->trigger();
         QCOMPARE(fileBytes(missing), QByteArray("keep me!"));
     }
 
@@ -417,7 +417,7 @@ private slots:
         QVERIFY(file.resize(qint64{DocumentSizeLimit} + 1)); // sparse
         file.close();
         dialog_.answers = {huge};
-        form_->mnuFileOpen->trigger();
+        window_->openEntry->trigger();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(presenter_->messages[0].text.startsWith(
             QStringLiteral("ｴﾗｰ番号 7 でｴﾗｰが発生しました。\rメモリが不足しています。")));
@@ -436,22 +436,22 @@ private slots:
         const QString name = folder + QStringLiteral("/list.txt");
         type(QStringLiteral("saved\n"));
         dialog_.answers = {name};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         type(QStringLiteral("more\n"));
         const QString before = title();
         QCOMPARE(before, changed(name));
 
         // A file the user may not write (in a folder they may not write
         // either): the old file stays as it was.
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         RecordingPresenter& presenter = *presenter_;
         const std::optional<bool> passed = runWithoutWriteAccess(folder, [&] {
-            f.mnuFileSave->trigger();
+            f.saveEntry->trigger();
             return presenter.messages.size() == 1 &&
                    presenter.messages[0].text.startsWith(
                        QStringLiteral("ｴﾗｰ番号 70 でｴﾗｰが発生しました。")) &&
                    presenter.messages[0].text.contains(name) && f.windowTitle() == before &&
-                   f.mnuFileSave->isEnabled() && fileBytes(name) == "saved\r\n";
+                   f.saveEntry->isEnabled() && fileBytes(name) == "saved\r\n";
         });
         if (!passed)
             QSKIP("cannot drop privileges");
@@ -462,24 +462,24 @@ private slots:
         // The folder vanished.
         presenter_->messages.clear();
         QVERIFY(QDir(folder).removeRecursively());
-        form_->mnuFileSave->trigger();
+        window_->saveEntry->trigger();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(presenter_->messages[0].text.startsWith(
             QStringLiteral("ｴﾗｰ番号 76 でｴﾗｰが発生しました。\r")));
         QVERIFY(presenter_->messages[0].text.contains(name));
         QCOMPARE(title(), before);
         QVERIFY(saveEnabled());
-        QVERIFY(commands_->textBox().Modify());
+        QVERIFY(commands_->paneEditor().isModified());
     }
 
     void failedSaveAsKeepsTitleAndTakesTheName() {
         const QString first = path(QStringLiteral("first.txt"));
         type(QStringLiteral("x"));
         dialog_.answers = {first};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         const QString nowhere = path(QStringLiteral("no/such/folder/list.txt"));
         dialog_.answers = {nowhere};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(presenter_->messages[0].text.contains(nowhere));
         QCOMPARE(title(), stored(first));
@@ -493,22 +493,22 @@ private slots:
         writeBytes(name, "old old old old");
         type(QStringLiteral("new"));
         dialog_.answers = {name};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(fileBytes(name), QByteArray("new"));
     }
 
     void exitClosesTheWindowOnceAndStoresSettings() {
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         type(QStringLiteral("unsaved"));
         QFile::remove(QString::fromStdString(settings_->confPath()));
         CloseCounter counter;
-        form_->installEventFilter(&counter);
-        form_->mnuFileExit->trigger();
-        form_->removeEventFilter(&counter);
+        window_->installEventFilter(&counter);
+        window_->exitEntry->trigger();
+        window_->removeEventFilter(&counter);
         QCOMPARE(counter.closes, 1);
-        QVERIFY(!form_->isVisible());
+        QVERIFY(!window_->isVisible());
         QVERIFY(QFile::exists(QString::fromStdString(settings_->confPath())));
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(dialog_.requests.size(), std::size_t{0});
@@ -556,7 +556,7 @@ private slots:
             if (modal)
                 QMetaObject::invokeMethod(modal, "accept");
         });
-        const std::optional<QString> chosen = runFileDialog(form_.get(), request);
+        const std::optional<QString> chosen = runFileDialog(window_.get(), request);
         const QString expected = typed.isEmpty() ? proposed : typed;
         QCOMPARE(shown, expected);
         // All files are all names, those without a dot too.
@@ -568,16 +568,17 @@ private slots:
 
     void attachingAgainReplacesTheCommands() {
         ScriptedDialog other;
-        DocumentCommands& again = attachDocumentCommands(*form_, DocumentServices{other.runner()});
-        QCOMPARE(documentCommandsOf(*form_), &again);
-        QCOMPARE(form_->findChildren<DocumentCommands*>().size(), qsizetype{1});
+        DocumentCommands& again =
+            attachDocumentCommands(*window_, DocumentServices{other.runner()});
+        QCOMPARE(documentCommandsOf(*window_), &again);
+        QCOMPARE(window_->findChildren<DocumentCommands*>().size(), qsizetype{1});
         commands_ = &again;
         other.answers = {std::nullopt};
-        form_->mnuFileSaveAs->trigger();
+        window_->saveAsEntry->trigger();
         QCOMPARE(other.requests.size(), std::size_t{1});
         QCOMPARE(dialog_.requests.size(), std::size_t{0});
         // One change, one handler.
-        QSignalSpy titles(form_.get(), &QWidget::windowTitleChanged);
+        QSignalSpy titles(window_.get(), &QWidget::windowTitleChanged);
         type(QStringLiteral("x"));
         QCOMPARE(titles.count(), 1);
     }

@@ -1,9 +1,9 @@
 // The Edit menu's enabling and items, and the copy and clear buttons.
 
 #include "ui/document_commands.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
-#include "ui/form_fixture.h"
+#include "ui/main_window_fixture.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -28,10 +28,10 @@ namespace {
 // delete, select all).
 using ItemStates = std::array<bool, 6>;
 
-ItemStates itemStates(Form1& f) {
-    return {f.mnuEditItem[1]->isEnabled(), f.mnuEditItem[3]->isEnabled(),
-            f.mnuEditItem[4]->isEnabled(), f.mnuEditItem[5]->isEnabled(),
-            f.mnuEditItem[6]->isEnabled(), f.mnuEditItem[8]->isEnabled()};
+ItemStates itemStates(MainWindow& f) {
+    return {f.editEntries[1]->isEnabled(), f.editEntries[3]->isEnabled(),
+            f.editEntries[4]->isEnabled(), f.editEntries[5]->isEnabled(),
+            f.editEntries[6]->isEnabled(), f.editEntries[8]->isEnabled()};
 }
 
 void select(QPlainTextEdit* pane, int from, int to) {
@@ -49,36 +49,36 @@ class DocumentEditCommandsTest : public QObject {
 private:
     std::unique_ptr<PrivateSettings> settings_;
     std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<MainWindow> window_;
     DocumentCommands* commands_ = nullptr;
     QClipboard* clipboard_ = nullptr;
 
     // Opens the Edit menu as the user would and reads its items.
     ItemStates openEditMenu() {
-        emit form_->mnuEdit->aboutToShow();
-        return itemStates(*form_);
+        emit window_->editMenu->aboutToShow();
+        return itemStates(*window_);
     }
 
 private slots:
     void init() {
         settings_ = std::make_unique<PrivateSettings>();
         presenter_ = std::make_shared<RecordingPresenter>();
-        form_ = makeForm(presenter_);
+        window_ = makeWindow(presenter_);
         commands_ = &attachDocumentCommands(
-            *form_, DocumentServices{[](QWidget*, const FileDialogRequest&) {
+            *window_, DocumentServices{[](QWidget*, const FileDialogRequest&) {
                 return std::optional<QString>();
             }});
         clipboard_ = QGuiApplication::clipboard();
         clipboard_->clear();
     }
     void cleanup() {
-        form_.reset();
+        window_.reset();
         settings_.reset();
     }
 
     void menuEnablingFollowsPaneAndClipboard() {
-        Form1& f = *form_;
-        QPlainTextEdit* pane = f.Text1;
+        MainWindow& f = *window_;
+        QPlainTextEdit* pane = f.listPane;
         struct Case {
             const char* what;
             std::function<void()> arrange;
@@ -117,7 +117,7 @@ private slots:
              },
              {true, false, false, true, false, true}},
             {"undo emptied",
-             [&] { commands_->textBox().CanUndo(false); },
+             [&] { commands_->paneEditor().setCanUndo(false); },
              {false, false, false, true, false, true}},
             {"an empty text on the clipboard",
              [&] { clipboard_->setText(QString()); },
@@ -138,101 +138,101 @@ private slots:
             QVERIFY2(openEditMenu() == c.expected, c.what);
         }
         // The separators are left alone.
-        QVERIFY(f.mnuEditItem[2]->isSeparator());
-        QVERIFY(f.mnuEditItem[7]->isSeparator());
+        QVERIFY(f.editEntries[2]->isSeparator());
+        QVERIFY(f.editEntries[7]->isSeparator());
     }
 
     void shortcutItemsFollowThePaneWithoutOpeningTheMenu() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         openEditMenu(); // empty pane: undo and select all off
-        QVERIFY(!f.mnuEditItem[8]->isEnabled());
-        f.Text1->setPlainText(QStringLiteral("a list"));
-        QVERIFY(f.mnuEditItem[8]->isEnabled());
-        f.Text1->insertPlainText(QStringLiteral("!"));
-        QVERIFY(f.mnuEditItem[1]->isEnabled());
+        QVERIFY(!f.editEntries[8]->isEnabled());
+        f.listPane->setPlainText(QStringLiteral("a list"));
+        QVERIFY(f.editEntries[8]->isEnabled());
+        f.listPane->insertPlainText(QStringLiteral("!"));
+        QVERIFY(f.editEntries[1]->isEnabled());
     }
 
     void itemsActOnThePane() {
-        Form1& f = *form_;
-        QPlainTextEdit* pane = f.Text1;
+        MainWindow& f = *window_;
+        QPlainTextEdit* pane = f.listPane;
         pane->setPlainText(QStringLiteral("alpha beta"));
-        f.mnuEditItem[8]->trigger(); // select all
+        f.editEntries[8]->trigger(); // select all
         QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("alpha beta"));
         select(pane, 0, 5);
-        f.mnuEditItem[4]->trigger(); // copy
+        f.editEntries[4]->trigger(); // copy
         QCOMPARE(clipboard_->text(), QStringLiteral("alpha"));
         QCOMPARE(pane->toPlainText(), QStringLiteral("alpha beta"));
         select(pane, 5, 10);
-        f.mnuEditItem[3]->trigger(); // cut
+        f.editEntries[3]->trigger(); // cut
         QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
         QCOMPARE(pane->toPlainText(), QStringLiteral("alpha"));
-        QCOMPARE(form_->windowTitle(), QStringLiteral("Kestro - (更新)[新規]"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Kestro - (更新)[新規]"));
         pane->moveCursor(QTextCursor::Start);
-        f.mnuEditItem[5]->trigger(); // paste
+        f.editEntries[5]->trigger(); // paste
         QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
         select(pane, 0, 1);
-        f.mnuEditItem[6]->trigger(); // delete
+        f.editEntries[6]->trigger(); // delete
         QCOMPARE(pane->toPlainText(), QStringLiteral("betaalpha"));
         QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
-        f.mnuEditItem[1]->trigger(); // undo the delete
+        f.editEntries[1]->trigger(); // undo the delete
         QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
 
         // Separators and indexes without an item do nothing.
         for (int index : {0, 2, 7, 9, -1, 100})
-            commands_->mnuEditItem_Click(index);
+            commands_->onEditEntryChosen(index);
         QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
         QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
     }
 
     void copyButtonCopiesTheWholeTextAndChangesNothing() {
-        Form1& f = *form_;
-        f.Text1->setPlainText(QStringLiteral("line 1\nline 2\n\u00A0kept"));
-        select(f.Text1, 2, 4);
+        MainWindow& f = *window_;
+        f.listPane->setPlainText(QStringLiteral("line 1\nline 2\n\u00A0kept"));
+        select(f.listPane, 2, 4);
         const QString title = f.windowTitle();
-        const bool save = f.mnuFileSave->isEnabled();
-        f.Command2->click();
+        const bool save = f.saveEntry->isEnabled();
+        f.copyButton->click();
         QCOMPARE(clipboard_->text(), QStringLiteral("line 1\nline 2\n\u00A0kept"));
-        QCOMPARE(f.Text1->textCursor().selectionStart(), 2);
-        QCOMPARE(f.Text1->textCursor().selectionEnd(), 4);
+        QCOMPARE(f.listPane->textCursor().selectionStart(), 2);
+        QCOMPARE(f.listPane->textCursor().selectionEnd(), 4);
         QCOMPARE(commands_->paneText(), QStringLiteral("line 1\nline 2\n\u00A0kept"));
         QCOMPARE(f.windowTitle(), title);
-        QCOMPARE(f.mnuFileSave->isEnabled(), save);
+        QCOMPARE(f.saveEntry->isEnabled(), save);
     }
 
     void copyButtonWithEmptyPaneLeavesEmptyClipboardText() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         clipboard_->setText(QStringLiteral("earlier"));
-        f.Text1->clear();
-        f.Command2->click();
+        f.listPane->clear();
+        f.copyButton->click();
         QCOMPARE(clipboard_->text(), QString());
         QVERIFY(!openEditMenu()[3]); // paste off at the next opening
     }
 
     void clearButtonEmptiesPaneAndTitleIsProgramName() {
-        Form1& f = *form_;
+        MainWindow& f = *window_;
         QTemporaryDir folder;
         const QString name = folder.filePath(QStringLiteral("named.txt"));
         DocumentCommands& commands =
             attachDocumentCommands(f, DocumentServices{[name](QWidget*, const FileDialogRequest&) {
                                        return std::optional<QString>(name);
                                    }});
-        f.Text1->setPlainText(QStringLiteral("a list\n"));
-        f.mnuFileSaveAs->trigger();
-        QVERIFY(!f.mnuFileSave->isEnabled());
+        f.listPane->setPlainText(QStringLiteral("a list\n"));
+        f.saveAsEntry->trigger();
+        QVERIFY(!f.saveEntry->isEnabled());
 
-        f.Command3->click();
-        QCOMPARE(f.Text1->toPlainText(), QString());
+        f.clearButton->click();
+        QCOMPARE(f.listPane->toPlainText(), QString());
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro"));
-        QVERIFY(f.mnuFileSave->isEnabled());
+        QVERIFY(f.saveEntry->isEnabled());
         QCOMPARE(commands.state().name(), name.toStdString());
 
         // Again on the empty pane: still the program name alone.
-        f.Text1->insertPlainText(QStringLiteral("x"));
+        f.listPane->insertPlainText(QStringLiteral("x"));
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro - (更新)[") + name + QLatin1Char(']'));
-        f.Command3->click();
-        f.Command3->click();
+        f.clearButton->click();
+        f.clearButton->click();
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro"));
-        QVERIFY(f.mnuFileSave->isEnabled());
+        QVERIFY(f.saveEntry->isEnabled());
         QVERIFY(presenter_->messages.empty());
     }
 };

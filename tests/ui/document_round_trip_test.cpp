@@ -6,10 +6,10 @@
 #include "support/recording_host.h"
 #include "ui/document_commands.h"
 #include "ui/folder_tree.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/value_check_box.h"
 
-#include "ui/form_fixture.h"
+#include "ui/main_window_fixture.h"
 
 #include <QAction>
 #include <QDir>
@@ -40,8 +40,8 @@ private slots:
     void listSurvivesSaveClearAndOpen() {
         PrivateSettings settings;
         auto presenter = std::make_shared<RecordingPresenter>();
-        std::unique_ptr<Form1> form = makeForm(presenter);
-        Form1& f = *form;
+        std::unique_ptr<MainWindow> form = makeWindow(presenter);
+        MainWindow& f = *form;
         QTemporaryDir tree;
         QTemporaryDir saved;
         const QString listFile = saved.filePath(QStringLiteral("一覧.txt"));
@@ -54,12 +54,13 @@ private slots:
         makeFile(tree.filePath(QStringLiteral("ﾃﾞｰﾀ/表.csv")), QByteArray(2000, 'x'));
         makeFile(tree.filePath(QStringLiteral("ﾃﾞｰﾀ/深い/ｶﾅ.TXT")), "k");
         makeFile(tree.filePath(QStringLiteral("sub/tab\tname.log")), "t");
-        QVERIFY(f.Dir1->setPath(tree.path().toStdString()));
-        for (ValueCheckBox* box : {f.chkPath, f.chkFileSize, f.chkAttribute, f.chkTimeRenew,
-                                   f.Check1, f.chkInsPath, f.chkSub})
+        QVERIFY(f.folderTree->setPath(tree.path().toStdString()));
+        for (ValueCheckBox* box :
+             {f.pathColumnCheck, f.sizeColumnCheck, f.attributeColumnCheck, f.writeTimeCheck,
+              f.extensionColumnCheck, f.insertPathLineCheck, f.subFoldersCheck})
             box->setValue(1);
 
-        f.Command1->click();
+        f.createButton->click();
         QVERIFY(presenter->messages.empty());
         test::RecordingHost engine(f.readListOptions());
         QCOMPARE(runCreateCommand(engine), RunOutcome::Listed);
@@ -70,21 +71,21 @@ private slots:
         QVERIFY(commands);
         const QString made = commands->paneText();
 
-        f.mnuFileSaveAs->trigger();
+        f.saveAsEntry->trigger();
         QCOMPARE(fileBytes(listFile), QByteArray::fromStdString(engine.list));
 
-        f.Command3->click();
+        f.clearButton->click();
         QCOMPARE(commands->paneText(), QString());
-        f.mnuFileOpen->trigger();
+        f.openEntry->trigger();
         QCOMPARE(commands->paneText(), made);
         const std::string shownName = ShortenPath(listFile.toStdString(), 55);
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro - [") + QString::fromStdString(shownName) +
                                       QLatin1Char(']'));
 
         // Saved again as opened, the file is the same.
-        QVERIFY(!f.mnuFileSave->isEnabled());
+        QVERIFY(!f.saveEntry->isEnabled());
         QVERIFY(QFile::remove(listFile));
-        f.mnuFileSaveAs->trigger();
+        f.saveAsEntry->trigger();
         QCOMPARE(fileBytes(listFile), QByteArray::fromStdString(engine.list));
         QVERIFY(presenter->messages.empty());
     }

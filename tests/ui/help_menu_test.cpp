@@ -11,7 +11,7 @@
 #include "ui/help_window.h"
 #include "ui/version_dialog.h"
 
-#include "ui/form_fixture.h"
+#include "ui/main_window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,7 +75,7 @@ class HelpMenuTest : public QObject {
 private:
     std::unique_ptr<PrivateSettings> settings_;
     std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<Form1> window_;
+    std::unique_ptr<MainWindow> window_;
     std::vector<std::string> opened_;
 
     HelpServices services(std::vector<std::string> candidates = {}) {
@@ -88,8 +88,8 @@ private:
         return s;
     }
 
-    Form1& window() {
-        window_ = makeForm(presenter_);
+    MainWindow& window() {
+        window_ = makeWindow(presenter_);
         window_->show();
         return *window_;
     }
@@ -360,10 +360,10 @@ private slots:
     }
 
     void menuOpensTheHelpAndTheFinder() {
-        Form1& form = window();
+        MainWindow& form = window();
         HelpMenu& menu = attachHelpMenu(form, services());
         QVERIFY(!menu.helpWindow());
-        form.mnuHelpSerch->trigger();
+        form.helpSearchEntry->trigger();
         QVERIFY(menu.helpWindow());
         QVERIFY(menu.helpWindow()->topicFinder()->isVisible());
         QVERIFY(!menu.helpWindow()->isVisible());
@@ -372,7 +372,7 @@ private slots:
         menu.helpWindow()->showTopic(QStringLiteral("cli-list"));
         QCOMPARE(topLine(menu.helpWindow()->browser),
                  titleOf(menu.helpWindow()->topics(), "cli-list"));
-        form.mnuHelpHelp->trigger();
+        form.helpContentsEntry->trigger();
         QVERIFY(menu.helpWindow()->isVisible());
         QCOMPARE(topLine(menu.helpWindow()->browser),
                  titleOf(menu.helpWindow()->topics(), "contents"));
@@ -380,20 +380,20 @@ private slots:
     }
 
     void f1OpensTheHelpOnlyWhileIdle() {
-        Form1& form = window();
+        MainWindow& form = window();
         HelpMenu& menu = attachHelpMenu(form, services());
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QCOMPARE(form.mnuHelpHelp->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(form.helpContentsEntry->shortcut(), QKeySequence(Qt::Key_F1));
 
-        form.EnableControls(false); // making a list
+        form.enableControls(false); // making a list
         QTest::keyClick(&form, Qt::Key_F1);
-        form.mnuHelpHelp->trigger();
-        form.mnuHelpSerch->trigger();
-        form.mnuHelpWeb->trigger();
+        form.helpContentsEntry->trigger();
+        form.helpSearchEntry->trigger();
+        form.webSiteEntry->trigger();
         QVERIFY(!menu.helpWindow());
         QVERIFY(opened_.empty());
 
-        form.EnableControls(true);
+        form.enableControls(true);
         QTest::keyClick(&form, Qt::Key_F1);
         QVERIFY(menu.helpWindow());
         QVERIFY(menu.helpWindow()->isVisible());
@@ -402,9 +402,9 @@ private slots:
     void missingHelpIsToldAndLookedForAgain() {
         QTemporaryDir folder;
         const std::string path = folder.filePath("Kestro.html").toStdString();
-        Form1& form = window();
+        MainWindow& form = window();
         HelpMenu& menu = attachHelpMenu(form, services({path}));
-        form.mnuHelpHelp->trigger();
+        form.helpContentsEntry->trigger();
         QVERIFY(!menu.helpWindow());
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         const ShownMessage& shown = presenter_->messages[0];
@@ -414,36 +414,36 @@ private slots:
         QVERIFY(shown.text.contains(QString::fromStdString(path)));
 
         QVERIFY(QFile::copy(sourceHelpPath(), QString::fromStdString(path)));
-        form.mnuHelpSerch->trigger();
+        form.helpSearchEntry->trigger();
         QVERIFY(menu.helpWindow());
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
     }
 
     void webSiteGoesToTheShell() {
-        Form1& form = window();
+        MainWindow& form = window();
         HelpServices s = services();
         s.webPage = "https://example.test/kestro/";
         attachHelpMenu(form, s);
-        QVERIFY(form.mnuHelpWeb->isVisible());
-        form.mnuHelpWeb->trigger();
+        QVERIFY(form.webSiteEntry->isVisible());
+        form.webSiteEntry->trigger();
         QCOMPARE(opened_, std::vector<std::string>{"https://example.test/kestro/"});
     }
 
     // A build without a web page has no entry that would lead nowhere.
     void noWebPageNoWebSiteEntry() {
-        Form1& form = window();
+        MainWindow& form = window();
         HelpServices s = services();
         s.webPage = "";
         attachHelpMenu(form, s);
-        QVERIFY(!form.mnuHelpWeb->isVisible());
-        QVERIFY(!form.mnuHelpBar2->isVisible());
-        QVERIFY(form.mnuHelpBar1->isVisible());
-        form.mnuHelpWeb->trigger();
+        QVERIFY(!form.webSiteEntry->isVisible());
+        QVERIFY(!form.searchSeparator->isVisible());
+        QVERIFY(form.versionSeparator->isVisible());
+        form.webSiteEntry->trigger();
         QVERIFY(opened_.empty());
     }
 
     void versionEntryShowsTheDialogEachTime() {
-        Form1& form = window();
+        MainWindow& form = window();
         HelpServices s = services();
         std::vector<bool> settingDuringFlight;
         s.version.animateRects = [&](const QRect&, const QRect&) {
@@ -459,14 +459,14 @@ private slots:
             QWidget* owner = nullptr;
             QTimer::singleShot(0, [&] {
                 QWidget* shown = QApplication::activeModalWidget();
-                if (auto* dialog = qobject_cast<Form2*>(shown)) {
+                if (auto* dialog = qobject_cast<VersionDialog*>(shown)) {
                     shownName = dialog->objectName();
                     owner = dialog->parentWidget();
-                    QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+                    QTest::mouseClick(dialog->okButton, Qt::LeftButton);
                 }
             });
-            form.mnuHelpVer->trigger();
-            QCOMPARE(shownName, QStringLiteral("Form2"));
+            form.versionEntry->trigger();
+            QCOMPARE(shownName, QStringLiteral("VersionDialog"));
             QCOMPARE(owner, &form);
             QVERIFY(!QApplication::activeModalWidget());
             QCOMPARE(settingDuringFlight.size(), std::size_t(2 * showing));

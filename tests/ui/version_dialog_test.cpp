@@ -43,8 +43,8 @@ struct Recorder {
     std::vector<bool> visibleAtReport;
     QWidget* dialog = nullptr;
 
-    Form2Services services() {
-        Form2Services s;
+    VersionDialogServices services() {
+        VersionDialogServices s;
         s.animateRects = [this](const QRect& from, const QRect& to) {
             flights.push_back({from, to, animationsOn()});
         };
@@ -124,38 +124,38 @@ private slots:
             kestro::versionLine(),
             kestro::versionLine(build::versionMajor, build::versionMinor, build::versionRevision));
         Recorder recorder;
-        Form2Services services = recorder.services();
+        VersionDialogServices services = recorder.services();
         services.mail.reset();
         services.webPage.reset();
-        Form2 dialog(mainWindow(), services);
-        QVERIFY(dialog.Form_Load());
-        QCOMPARE(dialog.Label1->text().toStdString(), kestro::versionLine());
-        QCOMPARE(dialog.Label2->text(), QString::fromUtf8(build::rightsNotice));
-        QCOMPARE(dialog.Label3->text(), QString::fromUtf8(build::authorMail));
-        QCOMPARE(dialog.Label4->text(), QString::fromUtf8(build::webPage));
+        VersionDialog dialog(mainWindow(), services);
+        QVERIFY(dialog.loadDialog());
+        QCOMPARE(dialog.versionLabel->text().toStdString(), kestro::versionLine());
+        QCOMPARE(dialog.rightsLabel->text(), QString::fromUtf8(build::rightsNotice));
+        QCOMPARE(dialog.mailLink->text(), QString::fromUtf8(build::authorMail));
+        QCOMPARE(dialog.webPageLink->text(), QString::fromUtf8(build::webPage));
     }
 
     // A build without addresses shows no line that would lead nowhere; a
     // web page without a mail address takes the mail line's place.
     void linesWithoutAnAddressAreLeftOut() {
         Recorder recorder;
-        Form2Services services = recorder.services();
+        VersionDialogServices services = recorder.services();
         services.mail = "";
         QWidget* main = mainWindow();
-        Form2 dialog(main, services);
-        QVERIFY(dialog.Form_Load());
+        VersionDialog dialog(main, services);
+        QVERIFY(dialog.loadDialog());
         dialog.show();
-        QVERIFY(dialog.Label3->isHidden());
-        QVERIFY(dialog.Label4->isVisible());
-        QCOMPARE(dialog.Label4->y(), twipsToPixels(1380, dialog.twipsPerPixel()));
-        dialog.Label3_Click();
+        QVERIFY(dialog.mailLink->isHidden());
+        QVERIFY(dialog.webPageLink->isVisible());
+        QCOMPARE(dialog.webPageLink->y(), twipsToPixels(1380, dialog.twipsPerPixel()));
+        dialog.onMailClicked();
         QVERIFY(recorder.opened.empty());
 
         services.webPage = "";
-        Form2 bare(main, services);
-        QVERIFY(bare.Form_Load());
-        QVERIFY(bare.Label3->isHidden());
-        QVERIFY(bare.Label4->isHidden());
+        VersionDialog bare(main, services);
+        QVERIFY(bare.loadDialog());
+        QVERIFY(bare.mailLink->isHidden());
+        QVERIFY(bare.webPageLink->isHidden());
     }
 
     void animationSettingStandIn() {
@@ -209,8 +209,8 @@ private slots:
 
     void layout() {
         Recorder recorder;
-        Form2 dialog(mainWindow(), recorder.services());
-        QVERIFY(dialog.Form_Load());
+        VersionDialog dialog(mainWindow(), recorder.services());
+        QVERIFY(dialog.loadDialog());
         const double factor = dialog.twipsPerPixel();
         const auto px = [factor](double twips) { return twipsToPixels(twips, factor); };
 
@@ -221,29 +221,30 @@ private slots:
         QCOMPARE(dialog.size(), QSize(px(4050), px(2685)));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
 
-        QCOMPARE(dialog.Command1->text(), QStringLiteral("OK"));
-        QCOMPARE(dialog.Command1->geometry(), QRect(px(2520), px(2280), px(1095), px(375)));
+        QCOMPARE(dialog.okButton->text(), QStringLiteral("OK"));
+        QCOMPARE(dialog.okButton->geometry(), QRect(px(2520), px(2280), px(1095), px(375)));
 
         // The logo at its own size inside a sunken border of two pixels.
-        QCOMPARE(dialog.Image1->pixmap().size(), QSize(260, 140));
-        QCOMPARE(dialog.Image1->frameWidth(), 2);
-        QCOMPARE(dialog.Image1->frameShadow(), QFrame::Sunken);
-        QCOMPARE(dialog.Image1->geometry(), QRect(px(50), px(50), 264, 144));
+        QCOMPARE(dialog.logoImage->pixmap().size(), QSize(260, 140));
+        QCOMPARE(dialog.logoImage->frameWidth(), 2);
+        QCOMPARE(dialog.logoImage->frameShadow(), QFrame::Sunken);
+        QCOMPARE(dialog.logoImage->geometry(), QRect(px(50), px(50), 264, 144));
 
         // The three right-aligned lines end at one edge and grow leftwards.
         const int right = px(3865);
-        QCOMPARE(dialog.Label1->geometry().right() + 1, right);
-        QCOMPARE(dialog.Label3->geometry().right() + 1, right);
-        QCOMPARE(dialog.Label4->geometry().right() + 1, right);
-        QCOMPARE(dialog.Label1->y(), px(1200));
-        QCOMPARE(dialog.Label3->y(), px(1380));
-        QCOMPARE(dialog.Label4->y(), px(1600));
-        QVERIFY(dialog.Label3->width() >= dialog.Label3->sizeHint().width());
-        QCOMPARE(dialog.Label2->geometry(), QRect(px(45), px(1890), px(3975), px(255)));
-        QVERIFY(dialog.Label2->alignment().testFlag(Qt::AlignHCenter));
+        QCOMPARE(dialog.versionLabel->geometry().right() + 1, right);
+        QCOMPARE(dialog.mailLink->geometry().right() + 1, right);
+        QCOMPARE(dialog.webPageLink->geometry().right() + 1, right);
+        QCOMPARE(dialog.versionLabel->y(), px(1200));
+        QCOMPARE(dialog.mailLink->y(), px(1380));
+        QCOMPARE(dialog.webPageLink->y(), px(1600));
+        QVERIFY(dialog.mailLink->width() >= dialog.mailLink->sizeHint().width());
+        QCOMPARE(dialog.rightsLabel->geometry(), QRect(px(45), px(1890), px(3975), px(255)));
+        QVERIFY(dialog.rightsLabel->alignment().testFlag(Qt::AlignHCenter));
 
-        for (QLabel* line : {dialog.Label1, dialog.Label2, static_cast<QLabel*>(dialog.Label3),
-                             static_cast<QLabel*>(dialog.Label4)}) {
+        for (QLabel* line :
+             {dialog.versionLabel, dialog.rightsLabel, static_cast<QLabel*>(dialog.mailLink),
+              static_cast<QLabel*>(dialog.webPageLink)}) {
             // Times New Roman, or where the system lacks it a face of its
             // measures.
             QCOMPARE(line->font().family(), QStringLiteral("Times New Roman"));
@@ -260,11 +261,11 @@ private slots:
             QVERIFY(line->font().bold());
             QVERIFY(!line->autoFillBackground());
         }
-        QVERIFY(!dialog.Label1->font().underline());
-        QCOMPARE(dialog.Label1->palette().color(QPalette::WindowText),
+        QVERIFY(!dialog.versionLabel->font().underline());
+        QCOMPARE(dialog.versionLabel->palette().color(QPalette::WindowText),
                  dialog.palette().color(QPalette::Dark));
         for (QLabel* link :
-             {static_cast<QLabel*>(dialog.Label3), static_cast<QLabel*>(dialog.Label4)}) {
+             {static_cast<QLabel*>(dialog.mailLink), static_cast<QLabel*>(dialog.webPageLink)}) {
             QVERIFY(link->font().underline());
             QCOMPARE(link->palette().color(QPalette::WindowText), QColor(128, 128, 255));
             QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
@@ -290,13 +291,13 @@ private slots:
 
     void linksOpenAndTheDialogStays() {
         Recorder recorder;
-        Form2 dialog(mainWindow(), recorder.services());
+        VersionDialog dialog(mainWindow(), recorder.services());
         recorder.dialog = &dialog;
-        QVERIFY(dialog.Form_Load());
+        QVERIFY(dialog.loadDialog());
         dialog.show();
-        QTest::mouseClick(dialog.Label3, Qt::LeftButton);
-        QTest::mouseClick(dialog.Label4, Qt::LeftButton);
-        QTest::mouseClick(dialog.Label4, Qt::RightButton); // not a click on the link
+        QTest::mouseClick(dialog.mailLink, Qt::LeftButton);
+        QTest::mouseClick(dialog.webPageLink, Qt::LeftButton);
+        QTest::mouseClick(dialog.webPageLink, Qt::RightButton); // not a click on the link
         QCOMPARE(recorder.opened.size(), std::size_t{2});
         QCOMPARE(recorder.opened[0], std::string("mailto:author@example.test"));
         QCOMPARE(recorder.opened[1], std::string("https://example.test/kestro/"));
@@ -305,8 +306,8 @@ private slots:
         QCOMPARE(recorder.flights.size(), std::size_t{1}); // only the opening one
 
         // A mail text that already is a link is handed over unchanged.
-        dialog.Label3->setText(QStringLiteral("mailto:someone@example.org"));
-        dialog.Label3_Click();
+        dialog.mailLink->setText(QStringLiteral("mailto:someone@example.org"));
+        dialog.onMailClicked();
         QCOMPARE(recorder.opened.back(), std::string("mailto:someone@example.org"));
     }
 
@@ -325,10 +326,10 @@ private slots:
         setAnimation(setting);
         QWidget* main = mainWindow({60, 45});
         Recorder recorder;
-        Form2 dialog(main, recorder.services());
+        VersionDialog dialog(main, recorder.services());
         recorder.dialog = &dialog;
 
-        QVERIFY(dialog.Form_Load());
+        QVERIFY(dialog.loadDialog());
         QCOMPARE(currentAnimation(), setting);
         QCOMPARE(recorder.flights.size(), std::size_t{1});
         const Flight opening = recorder.flights[0];
@@ -340,7 +341,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(opening.to, dialog.frameGeometry());
         if (way == "OK")
-            QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+            QTest::mouseClick(dialog.okButton, Qt::LeftButton);
         else if (way == "close box")
             dialog.close(); // what the window's close box does
         else
@@ -365,13 +366,13 @@ private slots:
     void realFlightDrawnWhileTheUserHasItOff() {
         setAnimation(0);
         int frames = -1;
-        Form2Services services;
+        VersionDialogServices services;
         services.reportFailure = [](const Failure&) { QFAIL("no failure expected"); };
         services.animateRects = [&frames](const QRect& from, const QRect& to) {
             frames = drawAnimatedRects(from, to, 20ms, QStringLiteral("バージョン情報"));
         };
-        Form2 dialog(mainWindow(), services);
-        QVERIFY(dialog.Form_Load());
+        VersionDialog dialog(mainWindow(), services);
+        QVERIFY(dialog.loadDialog());
         QVERIFY(frames >= 1);
         QCOMPARE(currentAnimation(), 0);
     }
@@ -387,8 +388,8 @@ private slots:
         QFETCH(QPoint, mainAt);
         QWidget* main = mainWindow(mainAt);
         Recorder recorder;
-        Form2 dialog(main, recorder.services());
-        QVERIFY(dialog.Form_Load());
+        VersionDialog dialog(main, recorder.services());
+        QVERIFY(dialog.loadDialog());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         // The framed dialog, as shown, has as much screen on either side.
@@ -413,7 +414,7 @@ private slots:
         QFETCH(int, flightsBeforeFailure);
         setAnimation(0);
         Recorder recorder;
-        Form2Services services = recorder.services();
+        VersionDialogServices services = recorder.services();
         int sets = 0;
         const Failure broken{75, "壊れた設定", {}, 0};
         if (readFails) {
@@ -426,9 +427,9 @@ private slots:
                 return setAnimationInfo(info);
             };
         }
-        Form2 dialog(mainWindow(), services);
+        VersionDialog dialog(mainWindow(), services);
         recorder.dialog = &dialog;
-        QVERIFY(!dialog.Form_Load());
+        QVERIFY(!dialog.loadDialog());
         QVERIFY(dialog.unloaded());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(static_cast<int>(recorder.flights.size()), flightsBeforeFailure);
@@ -439,19 +440,19 @@ private slots:
 
     void failureWhileClosingStillCloses() {
         Recorder recorder;
-        Form2Services services = recorder.services();
+        VersionDialogServices services = recorder.services();
         bool failing = false;
         services.getAnimation = [&](AnimationInfo& info) -> Status {
             if (failing)
                 return Failure{70, "読めません", {}, 0};
             return getAnimationInfo(info);
         };
-        Form2 dialog(mainWindow(), services);
+        VersionDialog dialog(mainWindow(), services);
         recorder.dialog = &dialog;
-        QVERIFY(dialog.Form_Load());
+        QVERIFY(dialog.loadDialog());
         dialog.show();
         failing = true;
-        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        QTest::mouseClick(dialog.okButton, Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
         QVERIFY(dialog.unloaded());
         QCOMPARE(recorder.reported.size(), std::size_t{1});
@@ -467,9 +468,9 @@ private slots:
         std::optional<bool> wasModal;
         QTimer::singleShot(0, [&] {
             QWidget* shown = QApplication::activeModalWidget();
-            wasModal = shown && shown->objectName() == "Form2";
-            if (auto* dialog = qobject_cast<Form2*>(shown))
-                QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+            wasModal = shown && shown->objectName() == "VersionDialog";
+            if (auto* dialog = qobject_cast<VersionDialog*>(shown))
+                QTest::mouseClick(dialog->okButton, Qt::LeftButton);
         });
         showVersionDialog(main, recorder.services());
         QVERIFY(wasModal.has_value());

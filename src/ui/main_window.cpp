@@ -1,0 +1,435 @@
+#include "ui/main_window.h"
+
+#include "listgen/name_helpers.h"
+
+#include "listgen/error_report.h"
+#include "listgen/list_engine.h"
+#include "platform/drives.h"
+#include "platform/program_paths.h"
+#include "ui/folder_tree.h"
+#include "ui/twips.h"
+#include "ui/value_check_box.h"
+#include "ui/window_fonts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTextDocument>
+
+namespace kestro {
+
+namespace {
+
+QString uiText(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
+    presenter_ = services_.presenter ? services_.presenter : makeMessageBoxPresenter();
+    if (!services_.listDrives)
+        services_.listDrives = [] { return listDrives(); };
+    if (!services_.openDriveRoot)
+        services_.openDriveRoot = [](const std::string& drive) { return openDriveRoot(drive); };
+    if (QScreen* shown = screen())
+        twipsPerPixel_ = kestro::twipsPerPixel(shown->logicalDotsPerInch());
+
+    setObjectName(QStringLiteral("MainWindow"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // Captions, menus and message boxes share the window's font.
+    setAttribute(Qt::WA_WindowPropagation);
+    setFont(captionFont());
+
+    buildControls();
+    buildMenus();
+    loadWindow();
+
+    // The session is ending: store the settings as a close would.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        (void)folderTree->followRemoval();
+        storeSettingsOnClose();
+    });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::connectActions() {
+    connect(createButton, &QPushButton::clicked, this, &MainWindow::onCreateClicked);
+    connect(abortButton, &QPushButton::clicked, this, &MainWindow::onAbortClicked);
+    connect(driveList, &QComboBox::currentIndexChanged, this, &MainWindow::onDriveChanged);
+    connect(folderTree, &FolderTree::pathChanged, this, &MainWindow::followFolder);
+    connect(exitEntry, &QAction::triggered, this, &MainWindow::onExitChosen);
+    // The switches follow the marks, however a mark changes.
+    connect(hiddenEntry, &QAction::toggled, this, [this](bool on) { includeSwitches.hidden = on; });
+    connect(systemEntry, &QAction::toggled, this, [this](bool on) { includeSwitches.system = on; });
+    connect(tabStrip, &QTabBar::currentChanged, this, &MainWindow::onTabChosen);
+    // A click on the tab already selected brings its page to the front too.
+    connect(tabStrip, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index == tabStrip->currentIndex())
+            onTabChosen();
+    });
+    connect(sizeColumnCheck, &QCheckBox::stateChanged, this, &MainWindow::onSizeColumnClicked);
+    connect(insertPathLineCheck, &QCheckBox::stateChanged, this,
+            &MainWindow::onInsertPathLineClicked);
+    connect(pathColumnCheck, &QCheckBox::stateChanged, this, &MainWindow::onPathColumnClicked);
+    connect(shortNameCheck, &QCheckBox::stateChanged, this, &MainWindow::onShortNameClicked);
+    connect(shortPathCheck, &QCheckBox::stateChanged, this, &MainWindow::onShortPathClicked);
+}
+
+// Set-up, in the order the window has always used; every value assigned
+// while loading the settings runs its control's action.
+void MainWindow::loadWindow() {
+    fileObject_ = std::make_unique<FileInfo>();
+    fileObject_->setMessageSink([this](const std::string& text, const std::string& title) {
+        presenter_->showMessage(this, uiText(text), uiText(title), MessageIcon::None);
+    });
+    listPane->clear();
+    fitOuterSize();
+    setWindowTitle(QStringLiteral("Kestro - [新規]"));
+    abortButton->setGeometry(createButton->geometry());
+    placeBottomControls();
+    tabStrip->setCurrentIndex(0);
+    tabPages[0]->raise();
+    keepTabOnFrontPage();
+    separatorBox->addItem(QString::fromUtf8(SeparatorTabChoice.data(), SeparatorTabChoice.size()));
+    separatorBox->addItem(
+        QString::fromUtf8(SeparatorSemicolonChoice.data(), SeparatorSemicolonChoice.size()));
+    separatorBox->addItem(QString::fromUtf8(SeparatorBarChoice.data(), SeparatorBarChoice.size()));
+    separatorBox->setCurrentIndex(0);
+
+    // The folder controls start in the program's folder, until the stored
+    // one is known.
+    for (const std::string& drive : services_.listDrives())
+        driveList->addItem(pathText(drive));
+    (void)folderTree->setPath(programFolder());
+    alignDriveWithFolder();
+
+    connectActions();
+    loadSettings();
+}
+
+void MainWindow::onExitChosen() {
+    close();
+}
+
+bool MainWindow::event(QEvent* event) {
+    // The window system tells the real frame only once the window is shown.
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
+        fitOuterSize();
+    return QMainWindow::event(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // A folder that went away is not stored; the folder shown is.
+    (void)folderTree->followRemoval();
+    storeSettingsOnClose();
+    // A list being made stops at its next turn of the event loop.
+    if (running_)
+        quitRequested_ = true;
+    event->accept();
+}
+
+// ---- The create command ----------------------------------------------------
+
+void MainWindow::onCreateClicked() {
+    if (running_)
+        return;
+    // The folder shown is the folder listed: one that went away since it
+    // was chosen is reported, and the tree now shows the parent that is
+    // left, for the next press.
+    if (const auto vanished = folderTree->followRemoval()) {
+        showFailure(makeFailure(failure::PathNotFound, withTrailingSeparator(*vanished)));
+        return;
+    }
+    running_ = true;
+    const RunOutcome outcome = runCreateCommand(*this);
+    running_ = false;
+    if (outcome == RunOutcome::Quit)
+        QCoreApplication::quit();
+}
+
+void MainWindow::onAbortClicked() {
+    abortPending = true;
+}
+
+void MainWindow::enableControls(bool idle) {
+    createButton->setVisible(idle);
+    abortButton->setVisible(!idle);
+    copyButton->setEnabled(idle);
+    clearButton->setEnabled(idle);
+    tabStrip->setEnabled(idle);
+    tabPages[0]->setEnabled(idle);
+    tabPages[1]->setEnabled(idle);
+    subFoldersCheck->setEnabled(idle);
+    listPane->setEnabled(idle);
+    patternBox->setEnabled(idle);
+    folderTree->setEnabled(idle);
+    driveList->setEnabled(idle);
+    for (QMenu* menu : {fileMenu, settingsMenu, editMenu, helpMenu})
+        menu->menuAction()->setEnabled(idle);
+}
+
+RootChoice MainWindow::readRoot() {
+    return RootChoice{withTrailingSeparator(folderTree->path()),
+                      subFoldersFromCheckBox(subFoldersCheck->value())};
+}
+
+ListOptions MainWindow::readListOptions() {
+    if (patternBox->text().isEmpty())
+        patternBox->setText(QStringLiteral("*.*"));
+    ListOptions options;
+    options.RootFolder = withTrailingSeparator(folderTree->path());
+    options.SubFolders = subFoldersFromCheckBox(subFoldersCheck->value());
+    options.Patterns = patternBox->text().toStdString();
+    options.IncludeReadOnly = includeSwitches.readOnly;
+    options.IncludeArchive = includeSwitches.archive;
+    options.IncludeHidden = includeSwitches.hidden;
+    options.IncludeSystem = includeSwitches.system;
+    options.Separator = resolveSeparator(separatorBox->currentText().toStdString());
+    options.PathColumn = isTicked(pathColumnCheck->value());
+    options.JoinPathAndName = isTicked(joinPathAndNameCheck->value());
+    options.ShortPath = isTicked(shortPathCheck->value());
+    options.HalfWidthFolder = isTicked(halfWidthFolderCheck->value());
+    options.UpperCaseFolder = isTicked(upperCaseFolderCheck->value());
+    options.ShortName = isTicked(shortNameCheck->value());
+    options.UpperCaseName = isTicked(upperCaseNameCheck->value());
+    options.HalfWidthName = isTicked(halfWidthNameCheck->value());
+    options.DropExtension = isTicked(dropExtensionCheck->value());
+    options.DropDrive = isTicked(dropDriveCheck->value());
+    options.ExtensionColumn = isTicked(extensionColumnCheck->value());
+    options.SizeColumn = isTicked(sizeColumnCheck->value());
+    options.SizeUnit = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (sizeUnitButtons[i]->isChecked()) {
+            options.SizeUnit = i;
+            break;
+        }
+    }
+    options.AttributeColumn = isTicked(attributeColumnCheck->value());
+    options.FileTypeColumn = isTicked(fileTypeColumnCheck->value());
+    options.CreationTimeColumn = isTicked(creationTimeCheck->value());
+    options.WriteTimeColumn = isTicked(writeTimeCheck->value());
+    options.AccessTimeColumn = isTicked(accessTimeCheck->value());
+    options.LeadingTab = isTicked(leadingTabCheck->value());
+    options.InsertPathLine = isTicked(insertPathLineCheck->value());
+    options.SkipUnreadable = skipUnreadableEntry->isChecked();
+    return options;
+}
+
+void MainWindow::yield() {
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::setStatus(int panel, const std::string& text) {
+    if (panel >= 1 && panel <= 2)
+        statusPanels[panel - 1]->setText(uiText(text));
+}
+
+void MainWindow::showFailure(const Failure& failure) {
+    if (failure.number == 0)
+        return;
+    lastReportText = reportText(failure);
+    presenter_->showMessage(this, uiText(lastReportText), QString::fromUtf8(ReportTitle),
+                            MessageIcon::Warning);
+}
+
+void MainWindow::reportAbort(const std::string& text, const std::string& title) {
+    lastReportText = text;
+    presenter_->showMessage(this, uiText(lastReportText), uiText(title), MessageIcon::Critical);
+}
+
+void MainWindow::noteSkippedFolders(const std::vector<Failure>& skipped) {
+    // A note after the list, in the list's own line ends, naming each
+    // folder once.
+    skippedNote_ = "\r\n";
+    skippedNote_ += SkippedFoldersNote;
+    skippedNote_ += "\r\n";
+    for (const Failure& failure : skipped) {
+        skippedNote_ += "ｴﾗｰ番号 " + std::to_string(failure.number) + " ";
+        appendShowingControls(skippedNote_, failure.description);
+        skippedNote_ += "\r\n";
+    }
+}
+
+Status MainWindow::acceptList(ListText& list) {
+    const std::string note = std::move(skippedNote_);
+    skippedNote_.clear();
+    // Read the whole list before touching the pane, so that a read failure
+    // leaves it as it was.
+    std::string bytes;
+    bytes.reserve(list.size());
+    for (;;) {
+        auto block = list.nextBlock(std::size_t{1} << 20);
+        if (!block)
+            return block.failure();
+        if (block.value().empty())
+            break;
+        bytes.append(block.value());
+    }
+    bytes += note;
+    // The pane keeps lines, not line ends.
+    QString added = QString::fromUtf8(bytes);
+    added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString text = listPane->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text += added;
+    listPane->setPlainText(text);
+    return Ok{};
+}
+
+void MainWindow::beep() {
+    presenter_->beep();
+}
+
+// ---- Folder navigation -------------------------------------------------------
+
+std::string MainWindow::currentDrive() const {
+    return pathBytes(driveList->currentText());
+}
+
+std::string MainWindow::driveOfFolder(const std::string& folder) const {
+    std::vector<std::string> drives;
+    for (int i = 0; i < driveList->count(); ++i)
+        drives.push_back(pathBytes(driveList->itemText(i)));
+    const std::string drive = driveAmong(drives, folder);
+    return drive.empty() ? driveOf(folder) : drive;
+}
+
+void MainWindow::selectDrive(const std::string& drive) {
+    int index = driveList->findText(pathText(drive), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        driveList->addItem(pathText(drive));
+        index = driveList->count() - 1;
+    }
+    driveList->setCurrentIndex(index);
+}
+
+void MainWindow::alignDriveWithFolder() {
+    QSignalBlocker quiet(driveList);
+    selectDrive(driveOfFolder(folderTree->path()));
+}
+
+// The drive list shows the drive of the folder shown, however the folder
+// changed: walked across a mount point, or moved up because its folder or
+// its drive went away. The drives are looked up afresh, so a drive mounted
+// or gone since start is seen.
+void MainWindow::followFolder() {
+    const std::vector<std::string> drives = services_.listDrives();
+    QSignalBlocker quiet(driveList);
+    std::vector<std::string> shown;
+    for (int i = 0; i < driveList->count(); ++i)
+        shown.push_back(pathBytes(driveList->itemText(i)));
+    if (shown != drives) {
+        driveList->clear();
+        for (const std::string& drive : drives)
+            driveList->addItem(pathText(drive));
+    }
+    selectDrive(driveOfFolder(folderTree->path()));
+}
+
+void MainWindow::onDriveChanged() {
+    const std::string drive = currentDrive();
+    Status changed = services_.openDriveRoot(drive);
+    if (changed)
+        changed = folderTree->setPath(drive);
+    if (changed)
+        return;
+    const Failure& failed = changed.failure();
+    if (isSilentFailure(Command::DriveChange, failed.number)) {
+        // Back to the drive of the folder still shown; that change runs
+        // this action again for it.
+        selectDrive(driveOfFolder(folderTree->path()));
+        return;
+    }
+    showFailure(failed);
+}
+
+// ---- Option interlocks -------------------------------------------------------
+
+void MainWindow::onSizeColumnClicked() {
+    const bool on = isTicked(sizeColumnCheck->value());
+    for (QRadioButton* unit : sizeUnitButtons)
+        unit->setEnabled(on);
+}
+
+void MainWindow::onInsertPathLineClicked() {
+    dropDriveCheck->setEnabled(isTicked(insertPathLineCheck->value()));
+}
+
+void MainWindow::onPathColumnClicked() {
+    const bool on = isTicked(pathColumnCheck->value());
+    pathFrame->setEnabled(on);
+    upperCaseFolderCheck->setEnabled(on);
+    halfWidthFolderCheck->setEnabled(on);
+    shortPathCheck->setEnabled(on);
+    joinPathAndNameCheck->setEnabled(on);
+}
+
+void MainWindow::onShortNameClicked() {
+    upperCaseNameCheck->setEnabled(!isTicked(shortNameCheck->value()));
+}
+
+void MainWindow::onShortPathClicked() {
+    upperCaseFolderCheck->setEnabled(!isTicked(shortPathCheck->value()));
+}
+
+void MainWindow::onHiddenEntryClicked() {
+    hiddenEntry->setChecked(!hiddenEntry->isChecked());
+}
+
+void MainWindow::onSystemEntryClicked() {
+    systemEntry->setChecked(!systemEntry->isChecked());
+}
+
+void MainWindow::onTabChosen() {
+    const QString caption = tabStrip->tabText(tabStrip->currentIndex());
+    if (caption == QStringLiteral("出力項目"))
+        tabPages[0]->raise();
+    else if (caption == QStringLiteral("出力設定"))
+        tabPages[1]->raise();
+    keepTabOnFrontPage();
+}
+
+// The page behind stays shown under the front one, so the focus chain would
+// still reach its controls: Tab would tick boxes the user cannot see. Its
+// controls take no focus until their page comes to the front again.
+void MainWindow::keepTabOnFrontPage() {
+    constexpr const char* OwnPolicy = "kestroFocusPolicy";
+    // Raising a page moves it to the end of its parent's children.
+    const QObjectList stack = tabPages[0]->parentWidget()->children();
+    QWidget* front =
+        stack.indexOf(tabPages[0]) > stack.indexOf(tabPages[1]) ? tabPages[0] : tabPages[1];
+    QWidget* back = front == tabPages[0] ? tabPages[1] : tabPages[0];
+    for (QWidget* page : tabPages) {
+        for (QWidget* control : page->findChildren<QWidget*>()) {
+            QVariant own = control->property(OwnPolicy);
+            if (!own.isValid()) {
+                own = static_cast<int>(control->focusPolicy());
+                control->setProperty(OwnPolicy, own);
+            }
+            control->setFocusPolicy(page == front ? static_cast<Qt::FocusPolicy>(own.toInt())
+                                                  : Qt::NoFocus);
+        }
+    }
+    // A control left focused behind the front page would still take keys.
+    if (QWidget* focused = focusWidget(); focused && back->isAncestorOf(focused))
+        tabStrip->setFocus();
+}
+
+} // namespace kestro

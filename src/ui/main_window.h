@@ -1,0 +1,250 @@
+#pragma once
+
+// MainWindow: the program's one main window. It holds the folder choice, the
+// pattern box, the options on two tab pages, the command buttons, the list
+// pane and the status bar, and it is the create command's host.
+//
+// Construction is the window's set-up: it builds every control, fixes the
+// window's size, and loads the stored settings (a value that does not
+// convert is reported and skipped; a stored folder that is gone gives the
+// program's folder silently). Every way of closing stores the settings
+// again. The window owns its controls, its file object and its message
+// presenter.
+//
+// Controls and menu entries are public under their own names, which are
+// also their object names (each page and edit entry has a name of its own),
+// so that the document, edit and help commands can be connected to them.
+// Entries and buttons whose commands live elsewhere are present here
+// without an action.
+
+#include "fileinfo/file_info.h"
+#include "listgen/list_host.h"
+#include "platform/failure.h"
+#include "platform/folder.h"
+#include "settings/persisted_settings.h"
+#include "ui/message_presenter.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabBar;
+
+namespace kestro {
+
+class FolderTree;
+class ValueCheckBox;
+
+// What the window uses from outside; an empty member takes the program's
+// own (message boxes, the platform's drives).
+struct MainWindowServices {
+    std::shared_ptr<MessagePresenter> presenter;
+    std::function<std::vector<std::string>()> listDrives;
+    // Whether a drive's root can be opened; fails with 68 for a drive that
+    // is not there.
+    std::function<Status(const std::string& drive)> openDriveRoot;
+};
+
+class MainWindow : public QMainWindow, public ListHost {
+    Q_OBJECT
+
+public:
+    // The window's outer size in twips.
+    static constexpr int OuterWidthTwips = 7335;
+    static constexpr int OuterHeightTwips = 7305;
+
+    explicit MainWindow(MainWindowServices services = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Folder choice and patterns.
+    QComboBox* driveList = nullptr;
+    FolderTree* folderTree = nullptr;
+    QLineEdit* patternBox = nullptr;
+
+    // Tab strip with its two overlapping page frames; the selected page is
+    // in front.
+    QTabBar* tabStrip = nullptr;
+    std::array<QFrame*, 2> tabPages{};
+
+    // Page "出力項目".
+    QGroupBox* pathFrame = nullptr; // path options, titled by pathColumnCheck
+    ValueCheckBox* pathColumnCheck = nullptr;
+    ValueCheckBox* shortPathCheck = nullptr;
+    ValueCheckBox* upperCaseFolderCheck = nullptr;
+    ValueCheckBox* halfWidthFolderCheck = nullptr;
+    ValueCheckBox* joinPathAndNameCheck = nullptr;
+    QGroupBox* fileNameFrame = nullptr;
+    ValueCheckBox* dropExtensionCheck = nullptr;
+    ValueCheckBox* shortNameCheck = nullptr;
+    ValueCheckBox* upperCaseNameCheck = nullptr;
+    ValueCheckBox* halfWidthNameCheck = nullptr;
+    QGroupBox* sizeFrame = nullptr; // size, titled by sizeColumnCheck
+    ValueCheckBox* sizeColumnCheck = nullptr;
+    std::array<QRadioButton*, 3> sizeUnitButtons{};
+    QGroupBox* timeFrame = nullptr; // time stamps
+    ValueCheckBox* creationTimeCheck = nullptr;
+    ValueCheckBox* writeTimeCheck = nullptr;
+    ValueCheckBox* accessTimeCheck = nullptr;
+    ValueCheckBox* extensionColumnCheck = nullptr;
+    ValueCheckBox* attributeColumnCheck = nullptr;
+    ValueCheckBox* fileTypeColumnCheck = nullptr;
+
+    // Page "出力設定".
+    ValueCheckBox* insertPathLineCheck = nullptr;
+    ValueCheckBox* dropDriveCheck = nullptr;
+    ValueCheckBox* leadingTabCheck = nullptr;
+    QGroupBox* separatorFrame = nullptr;
+    QComboBox* separatorBox = nullptr;
+
+    // Command row.
+    QPushButton* createButton = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* clearButton = nullptr;
+    QPushButton* abortButton = nullptr; // abort, in createButton's place
+    ValueCheckBox* subFoldersCheck = nullptr;
+
+    // The list pane and the status bar with its two panels.
+    QPlainTextEdit* listPane = nullptr;
+    QStatusBar* statusPanelBar = nullptr;
+    std::array<QLabel*, 2> statusPanels{}; // panels 1 and 2
+    QFrame* statusRule = nullptr;          // thin strip above the status bar
+    QFrame* menuRuleLower = nullptr;       // etched separator under the menu bar
+    QFrame* menuRuleUpper = nullptr;
+
+    // Menus.
+    QMenu* fileMenu = nullptr;
+    QAction* openEntry = nullptr;
+    QAction* openSeparator = nullptr;
+    QAction* saveEntry = nullptr;
+    QAction* saveAsEntry = nullptr;
+    QAction* exitSeparator = nullptr;
+    QAction* exitEntry = nullptr;
+    QMenu* settingsMenu = nullptr;
+    QMenu* listedFilesMenu = nullptr;
+    QAction* readOnlyEntry = nullptr; // never shown
+    QAction* archiveEntry = nullptr;  // never shown
+    QAction* hiddenEntry = nullptr;
+    QAction* systemEntry = nullptr;
+    // Folders that cannot be read are left out and named after the list,
+    // instead of ending the run.
+    QAction* skipUnreadableEntry = nullptr;
+    QMenu* editMenu = nullptr;
+    std::array<QAction*, 9> editEntries{}; // 1 to 8; 2 and 7 are separators
+    QMenu* helpMenu = nullptr;
+    QAction* helpContentsEntry = nullptr;
+    QAction* helpSearchEntry = nullptr;
+    QAction* searchSeparator = nullptr;
+    QAction* webSiteEntry = nullptr;
+    QAction* versionSeparator = nullptr;
+    QAction* versionEntry = nullptr;
+
+    // Set by the abort button, tested by the create command.
+    bool abortPending = false;
+    // The text of the last failure report or abort message.
+    std::string lastReportText;
+    // The file list's include switches; hidden and system follow the marks
+    // of their menu entries.
+    IncludeSwitches includeSwitches;
+
+    FileInfo& fileObject() { return *fileObject_; }
+    MessagePresenter& presenter() { return *presenter_; }
+    double twipsPerPixel() const { return twipsPerPixel_; }
+    int toPixels(double twips) const;
+    double toTwips(int pixels) const;
+
+    // The options of a list as the controls show them; an empty pattern box
+    // becomes "*.*", in the box too.
+    ListOptions readListOptions();
+
+    // Shows `failure` with the common report (nothing for number 0).
+    void showFailure(const Failure& failure);
+
+    // Writes all stored rows (on every way of closing).
+    void storeSettingsOnClose();
+
+    // ListHost.
+    // Switches between idle (true) and making a list (false).
+    void enableControls(bool idle) override;
+    RootChoice readRoot() override;
+    ListOptions readOptions() override { return readListOptions(); }
+    void yield() override;
+    bool abortRequested() const override { return abortPending; }
+    void clearAbortRequest() override { abortPending = false; }
+    bool quitRequested() const override { return quitRequested_; }
+    void setStatus(int panel, const std::string& text) override;
+    void reportFailure(const Failure& failure) override { showFailure(failure); }
+    void reportAbort(const std::string& text, const std::string& title) override;
+    void noteSkippedFolders(const std::vector<Failure>& skipped) override;
+    Status acceptList(ListText& list) override;
+    void beep() override;
+
+public slots:
+    void onCreateClicked();
+    void onAbortClicked();
+    void onDriveChanged();
+    // Closes the window, which stores the settings (connected to "終了(&X)").
+    void onExitChosen();
+    // A click on the entry: the mark flips and the file list's switch
+    // follows it (the menu's own trigger does the same).
+    void onHiddenEntryClicked();
+    void onSystemEntryClicked();
+    void onTabChosen();
+    void onSizeColumnClicked();
+    void onInsertPathLineClicked();
+    void onPathColumnClicked();
+    void onShortNameClicked();
+    void onShortPathClicked();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectActions();
+    void orderTabStops();
+    void keepTabOnFrontPage();
+    void placeBottomControls();
+    void fitOuterSize();
+    void loadWindow();
+    void loadSettings();
+    Status saveSettings();
+    Status applySetting(SettingRow row, const SettingValue& value);
+    SettingValue currentSetting(SettingRow row) const;
+    ValueCheckBox* checkBoxFor(SettingRow row) const;
+    QAction* menuItemFor(SettingRow row) const;
+    std::string currentDrive() const;
+    std::string driveOfFolder(const std::string& folder) const;
+    void selectDrive(const std::string& drive);
+    void alignDriveWithFolder();
+    void followFolder();
+
+    MainWindowServices services_;
+    std::shared_ptr<MessagePresenter> presenter_;
+    std::unique_ptr<FileInfo> fileObject_;
+    double twipsPerPixel_ = 15.0;
+    bool running_ = false;
+    bool quitRequested_ = false;
+    // The settings file could not be read at start: it is not written.
+    bool keepStoredSettings_ = false;
+    std::string skippedNote_; // appended after the list of the current run
+};
+
+} // namespace kestro
