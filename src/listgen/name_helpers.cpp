@@ -1,7 +1,7 @@
 #include "listgen/name_helpers.h"
 
+#include "platform/key_store.h"
 #include "platform/text.h"
-#include "settings/key_access.h"
 
 namespace kestro {
 
@@ -85,10 +85,7 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
 
 std::string GetFileTypeName(std::string_view path) {
     const std::string extension = GetUpperExtension(path);
-    KeyAccess registry;
-    std::uint32_t root = KeyAccess::ClassesRoot;
-    const std::string id = registry.readText(root, "." + extension, "");
-    const std::string description = registry.readText(root, id, "");
+    const std::string description = registeredTypeName(extension);
     if (!description.empty())
         return description;
     return extension + " ﾌｧｲﾙ";
