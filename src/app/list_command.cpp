@@ -143,6 +143,8 @@ public:
                 }
                 bytes = converted;
             }
+            // Straight to the descriptor, so that Ctrl+C also ends a write
+            // blocked on a reader that does not read.
             if (const int error = writeStandardOutputUnless(bytes, interrupted); error != 0)
                 return outputFailure(error);
         }
@@ -154,8 +156,6 @@ public:
     }
 
 private:
-    // Written straight to the descriptor, so that Ctrl+C also ends a write
-    // blocked on a reader that does not read.
     static Failure outputFailure(int error) {
         // Ctrl+C while the list is being written out is the user's abort,
         // and a reader that went away (a pipe into "head") is not worth a
