@@ -8,6 +8,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -237,12 +238,24 @@ Result<OpenFolder> OpenFolder::duplicate(int fd, const std::string& reportedPath
     return OpenFolder(copy);
 }
 
+namespace {
+
+// Opens `folder` and reads its entries; the folder stays open in `opened`
+// for reads relative to it.
+Status openAndRead(const std::string& folder, OpenFolder& opened, FolderEntries& entries) {
+    auto open = OpenFolder::open(folder);
+    if (!open)
+        return open.failure();
+    opened = std::move(open).value();
+    return readFolderEntries(opened.fd(), entries, folder);
+}
+
+} // namespace
+
 Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {
-    auto opened = OpenFolder::open(folder);
-    if (!opened)
-        return opened.failure();
+    OpenFolder opened;
     FolderEntries entries;
-    if (auto read = readFolderEntries(opened.value().fd(), entries, folder); !read)
+    if (auto read = openAndRead(folder, opened, entries); !read)
         return read.failure();
     std::vector<std::string> names;
     forEachWalkableSubFolder(entries, [&](const char* name) { names.emplace_back(name); });
@@ -252,13 +265,11 @@ Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folde
 Result<std::vector<std::string>> listFiles(const std::string& folder,
                                            const FilePatternSet& patterns,
                                            const IncludeSwitches& include) {
-    auto opened = OpenFolder::open(folder);
-    if (!opened)
-        return opened.failure();
+    OpenFolder opened;
     FolderEntries entries;
-    if (auto read = readFolderEntries(opened.value().fd(), entries, folder); !read)
+    if (auto read = openAndRead(folder, opened, entries); !read)
         return read.failure();
-    const int fd = opened.value().fd();
+    const int fd = opened.fd();
     const auto views = selectFiles(entries, patterns, include, [fd] { return fd; });
     return std::vector<std::string>(views.begin(), views.end());
 }

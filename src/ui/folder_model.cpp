@@ -144,31 +144,9 @@ std::string FolderModel::path(const QModelIndex& index) const {
     return index.isValid() ? pathOf(nodeOf(index)) : std::string();
 }
 
-FolderModel::Node* FolderModel::find(const std::string& folder) const {
+FolderModel::Node* FolderModel::walkTo(const std::string& folder, bool makeMissing) {
     if (!isAbsolutePath(folder))
         return nullptr;
-    Node* node = root_->children.front().get();
-    std::size_t start = RootFolder.size();
-    while (start < folder.size()) {
-        std::size_t end = folder.find(PathSeparator, start);
-        if (end == std::string::npos)
-            end = folder.size();
-        const std::string name = folder.substr(start, end - start);
-        start = end + 1;
-        if (name.empty())
-            continue;
-        auto found = std::find_if(node->children.begin(), node->children.end(),
-                                  [&](const auto& child) { return child->name == name; });
-        if (found == node->children.end())
-            return nullptr;
-        node = found->get();
-    }
-    return node;
-}
-
-QModelIndex FolderModel::indexFor(const std::string& folder) {
-    if (!isAbsolutePath(folder))
-        return {};
     Node* node = root_->children.front().get();
     std::size_t start = RootFolder.size();
     while (start < folder.size()) {
@@ -183,6 +161,8 @@ QModelIndex FolderModel::indexFor(const std::string& folder) {
         auto found = std::find_if(children.begin(), children.end(),
                                   [&](const auto& child) { return child->name == name; });
         if (found == children.end()) {
+            if (!makeMissing)
+                return nullptr;
             const auto place =
                 std::find_if(children.begin(), children.end(),
                              [&](const auto& child) { return before(name, child->name); });
@@ -197,7 +177,12 @@ QModelIndex FolderModel::indexFor(const std::string& folder) {
         }
         node = found->get();
     }
-    return indexOf(node);
+    return node;
+}
+
+QModelIndex FolderModel::indexFor(const std::string& folder) {
+    Node* node = walkTo(folder, true);
+    return node ? indexOf(node) : QModelIndex{};
 }
 
 void FolderModel::startReading(Node* node) {
@@ -225,7 +210,7 @@ void FolderModel::startReading(Node* node) {
 
 void FolderModel::applyReading(const std::string& folder, int ticket, bool read,
                                std::vector<std::string> names) {
-    Node* node = find(folder);
+    Node* node = walkTo(folder, false);
     if (!node || node->ticket != ticket || node->state != Node::State::Reading)
         return;
     node->state = Node::State::Read;

@@ -54,7 +54,9 @@ private:
     Node* nodeOf(const QModelIndex& index) const;
     QModelIndex indexOf(const Node* node) const;
     std::string pathOf(const Node* node) const;
-    Node* find(const std::string& folder) const;
+    // The row of `folder`, followed name by name from the root; a missing
+    // row is made in its sorted place when `makeMissing`, else none is found.
+    Node* walkTo(const std::string& folder, bool makeMissing);
     void startReading(Node* node);
     void applyReading(const std::string& folder, int ticket, bool read,
                       std::vector<std::string> names);
