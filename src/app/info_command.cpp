@@ -1,5 +1,6 @@
 #include "app/info_command.h"
 
+#include "app/standard_streams.h"
 #include "fileinfo/file_info.h"
 
 #include <iostream>
@@ -83,7 +84,7 @@ int runInfoCommand(const std::string& path, std::ostream& out, std::ostream& err
     line("FileOS", file.fileOS());
     line("BuildType", file.buildType());
     if (const auto& failure = line.nothingAnswered()) {
-        errors << "kestro: " << failure->description << std::endl;
+        reportOn(errors, *failure);
         return 1;
     }
     return 0;

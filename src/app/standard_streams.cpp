@@ -8,7 +8,7 @@
 
 namespace kestro {
 
-void reportOnStandardError(const Failure& failure) {
+void reportOn(std::ostream& errors, const Failure& failure) {
     // A name's control characters never reach the terminal raw: an escape
     // sequence in a folder's name must not change the terminal.
     Failure shown = failure;
@@ -19,7 +19,11 @@ void reportOnStandardError(const Failure& failure) {
     for (char& c : text)
         if (c == '\r')
             c = '\n';
-    std::cerr << "kestro: " << text << std::endl;
+    errors << "kestro: " << text << std::endl;
+}
+
+void reportOnStandardError(const Failure& failure) {
+    reportOn(std::cerr, failure);
 }
 
 } // namespace kestro

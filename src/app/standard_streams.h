@@ -6,6 +6,7 @@
 #include "platform/failure.h"
 #include "platform/standard_streams.h"
 
+#include <iosfwd>
 #include <string_view>
 
 namespace kestro {
@@ -13,5 +14,7 @@ namespace kestro {
 // The report text of `failure` on standard error, after "kestro: ", its line
 // break as a line feed. Failure number 0 prints nothing.
 void reportOnStandardError(const Failure& failure);
+// The same report on `errors`.
+void reportOn(std::ostream& errors, const Failure& failure);
 
 } // namespace kestro
