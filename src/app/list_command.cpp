@@ -95,9 +95,8 @@ bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
 // status on one line of a terminal, the list streamed to standard output.
 class CommandLineHost : public ListHost {
 public:
-    CommandLineHost(ListOptions options, bool lineFeedOnly)
-        : options_(std::move(options)), lineFeedOnly_(lineFeedOnly),
-          showStatus_(::isatty(STDERR_FILENO) == 1) {}
+    explicit CommandLineHost(ListOptions options)
+        : options_(std::move(options)), showStatus_(::isatty(STDERR_FILENO) == 1) {}
 
     bool failed() const { return failed_; }
 
@@ -139,34 +138,17 @@ public:
 
     Status acceptList(ListText& list) override {
         constexpr std::size_t BlockSize = 1 << 20;
-        bool pendingCarriageReturn = false;
-        std::string converted;
         for (;;) {
             if (interrupted)
                 return outputFailure();
             auto block = list.nextBlock(BlockSize);
             if (!block)
                 return block.failure();
-            std::string_view bytes = block.value();
-            if (bytes.empty())
-                break;
-            if (lineFeedOnly_) {
-                converted.clear();
-                for (char c : bytes) {
-                    if (pendingCarriageReturn && c != '\n')
-                        converted += '\r';
-                    pendingCarriageReturn = c == '\r';
-                    if (!pendingCarriageReturn)
-                        converted += c;
-                }
-                bytes = converted;
-            }
-            if (!write(bytes))
+            if (block.value().empty())
+                return Ok{};
+            if (!write(block.value()))
                 return outputFailure();
         }
-        if (pendingCarriageReturn && !write("\r"))
-            return outputFailure();
-        return Ok{};
     }
 
 private:
@@ -197,7 +179,6 @@ private:
     }
 
     ListOptions options_;
-    bool lineFeedOnly_;
     bool showStatus_;
     bool failed_ = false;
     std::vector<Failure> skipped_;
@@ -255,7 +236,7 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
                 options.SizeUnit = index;
             });
         } else if (argument == "--lf") {
-            result.lineFeedOnly = true;
+            changes.push_back([](ListOptions& options) { options.LineFeedOnly = true; });
         } else if (argument == "--stored") {
             result.useStored = true;
         } else if (argument == "--") {
@@ -323,7 +304,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
     // Only now: until the list is made, a signal may end the program at once
     // (reading a huge settings file must not keep it from going).
     abortOnTerminationSignals();
-    CommandLineHost host(options, commandLine->lineFeedOnly);
+    CommandLineHost host(options);
     const RunOutcome outcome = runCreateCommand(host);
     if (outcome != RunOutcome::Listed || host.failed())
         return 1;

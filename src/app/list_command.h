@@ -17,7 +17,6 @@ struct ListCommandLine {
     ListOptions options;    // the defaults with the given options applied
     std::string folder;     // empty: none given
     bool useStored = false; // start from the options the window stored
-    bool lineFeedOnly = false;
     // The given options, in their order, to apply to other starting options.
     std::vector<std::function<void(ListOptions&)>> changes;
 

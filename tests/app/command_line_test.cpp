@@ -65,7 +65,7 @@ TEST(ListArguments, DefaultsAndOptions) {
     EXPECT_EQ(full->options.Patterns, "*.c");
     EXPECT_FALSE(full->options.InsertPathLine);
     EXPECT_TRUE(full->options.IncludeHidden);
-    EXPECT_TRUE(full->lineFeedOnly);
+    EXPECT_TRUE(full->options.LineFeedOnly);
 
     auto empty = parseListArguments({"--separator=", "--patterns=", "/x"}, error);
     ASSERT_TRUE(empty);
