@@ -28,6 +28,10 @@ struct ListCommandLine {
 std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>& arguments,
                                                   std::string& error);
 
+// The help's lines of the options of "--list", one entry each, in the
+// option table's help order.
+std::string listOptionHelp();
+
 // Runs the command; returns the exit status (0 listed, 1 failure or abort
 // reported, 2 bad usage, 3 listed with unreadable folders left out).
 int runListCommand(const std::vector<std::string>& arguments);
