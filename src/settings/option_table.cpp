@@ -10,7 +10,7 @@ using K = SettingKind;
 using R = SettingRow;
 using O = ListOptions;
 
-constexpr std::size_t OptionCount = 30;
+constexpr std::size_t OptionCount = static_cast<std::size_t>(SettingRow::LineFeedOnly) + 1;
 
 constexpr std::array<SettingDefinition, OptionCount> Options{{
     {.row = R::Top, .section = "Setting", .key = "Top", .kind = K::Position, .defaultText = "0"},

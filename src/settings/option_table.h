@@ -65,13 +65,13 @@ enum class SettingRow {
     // The program's own addition, after the original rows: a settings file
     // written before it simply lacks the key, which then reads as False.
     SkipUnreadable,
-    // Not stored.
+    // Not stored; a stored row goes before these.
     Patterns,
     LineFeedOnly,
 };
 
-// The stored rows.
-inline constexpr std::size_t SettingRowCount = 28;
+// The stored rows: all rows before the first one that is not stored.
+inline constexpr std::size_t SettingRowCount = static_cast<std::size_t>(SettingRow::Patterns);
 
 // An option's line in `kestro --help`.
 struct HelpLine {
