@@ -6,39 +6,22 @@
 #include "listgen/list_engine.h"
 #include "listgen/name_helpers.h"
 #include "platform/settings_store.h"
+#include "platform/standard_streams.h"
+#include "platform/termination_signals.h"
 #include "settings/persisted_settings.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <unistd.h>
 
 namespace kestro {
 
 namespace {
 
-std::atomic<bool> interrupted{false};
-
-extern "C" void onInterrupt(int) {
-    interrupted = true;
-}
-
-// Every signal that would end the program without a word: each one aborts
-// the run like Ctrl+C, so that no temporary file stays behind.
-void abortOnTerminationSignals() {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    ::sigemptyset(&action.sa_mask);
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
-                       SIGPROF, SIGIO, SIGPWR, SIGXCPU, SIGXFSZ})
-        ::sigaction(signal, &action, nullptr);
-    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
-        ::sigaction(signal, &action, nullptr);
-}
+// Set by a request to end the program (Ctrl+C among them).
+const std::atomic<bool>& interrupted = terminationRequested();
 
 // Options that take a text, as "--name TEXT" or "--name=TEXT".
 bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
@@ -121,7 +104,7 @@ std::optional<OptionChange> optionOf(const std::vector<std::string>& arguments, 
 class CommandLineHost : public ListHost {
 public:
     explicit CommandLineHost(ListOptions options)
-        : options_(std::move(options)), showStatus_(::isatty(STDERR_FILENO) == 1) {}
+        : options_(std::move(options)), showStatus_(standardErrorIsTerminal()) {}
 
     bool failed() const { return failed_; }
 
@@ -141,11 +124,10 @@ public:
         if (!cleared && now - lastShown_ < std::chrono::milliseconds(100))
             return;
         lastShown_ = now;
-        std::string line = "\r\033[K";
+        std::string line;
         if (!cleared)
             appendShowingControls(line, status_[0] + " " + status_[1]);
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
+        showStatusLine(line);
     }
 
     void reportFailure(const Failure& failure) override {
@@ -165,32 +147,21 @@ public:
         constexpr std::size_t BlockSize = 1 << 20;
         for (;;) {
             if (interrupted)
-                return outputFailure();
+                return outputFailure(0);
             auto block = list.nextBlock(BlockSize);
             if (!block)
                 return block.failure();
             if (block.value().empty())
                 return Ok{};
-            if (!write(block.value()))
-                return outputFailure();
+            // Straight to the descriptor, so that Ctrl+C also ends a write
+            // blocked on a reader that does not read.
+            if (const int error = writeStandardOutputUnless(block.value(), interrupted); error != 0)
+                return outputFailure(error);
         }
     }
 
 private:
-    // Writes straight to the descriptor, so that Ctrl+C also ends a write
-    // blocked on a reader that does not read.
-    static bool write(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-            if (written < 0 && errno == EINTR && !interrupted)
-                continue;
-            if (written < 0 || interrupted)
-                return false;
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
-        return true;
-    }
-    static Failure outputFailure() {
+    static Failure outputFailure(int error) {
         // Ctrl+C while the list is being written out is the user's abort,
         // and a reader that went away (a pipe into "head") is not worth a
         // report: both end the run without the failure box's text.
@@ -198,9 +169,9 @@ private:
             std::cerr << "kestro: " << AbortText << std::endl;
             return Failure{};
         }
-        if (errno == EPIPE)
+        if (readerWentAway(error))
             return Failure{};
-        return failureFromErrno(errno, "stdout", false);
+        return standardOutputFailure(error);
     }
 
     ListOptions options_;
@@ -333,7 +304,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
         std::cerr << "kestro: " << showingControls(error) << "\n"; // may quote an argument
         return 2;
     }
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreClosedReader();
 
     ListOptions options = commandLine->options;
     bool storedFailed = false;
@@ -363,7 +334,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
     }
     // Only now: until the list is made, a signal may end the program at once
     // (reading a huge settings file must not keep it from going).
-    abortOnTerminationSignals();
+    abortOnTerminationRequests();
     CommandLineHost host(options);
     const RunOutcome outcome = runCreateCommand(host);
     if (outcome != RunOutcome::Listed || host.failed())

@@ -1,6 +1,7 @@
 #include "fileinfo/file_info.h"
 
 #include "platform/drives.h"
+#include "platform/paths.h"
 #include "platform/shell.h"
 
 namespace kestro {
@@ -15,10 +16,9 @@ Failure notFound(const std::string& path) {
 
 // The folder a path names its entry in ("." for a bare name).
 std::string folderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
+    if (folderPart(path).empty())
         return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return parentFolder(path);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/file_pattern.h"
 #include "platform/folder.h"
 #include "platform/list_spool.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -232,7 +233,7 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
         child.path += name;
         if (showStatus)
             host_.setStatus(2, ShortenPath(showingControls(child.path), StatusLimit));
-        child.path += '/';
+        child.path += PathSeparator;
         nodes_.push_back(std::move(child));
         found = true;
     });

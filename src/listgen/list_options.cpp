@@ -18,10 +18,4 @@ bool subFoldersFromCheckBox(int checkBoxValue) {
     return checkBoxValue != 0;
 }
 
-std::string withTrailingSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
 } // namespace kestro

@@ -4,6 +4,8 @@
 // command line) when the run starts. The walk and the line formatter read
 // only this record.
 
+#include "platform/paths.h"
+
 #include <string>
 #include <string_view>
 
@@ -60,8 +62,5 @@ std::string resolveSeparator(std::string_view boxText);
 bool isTicked(int checkBoxValue);
 // ... except the sub-folder switch, which is on for any value but 0.
 bool subFoldersFromCheckBox(int checkBoxValue);
-
-// `folder` with a "/" appended when it does not end with one.
-std::string withTrailingSeparator(std::string folder);
 
 } // namespace kestro

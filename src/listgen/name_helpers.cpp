@@ -1,7 +1,8 @@
 #include "listgen/name_helpers.h"
 
+#include "platform/key_store.h"
+#include "platform/paths.h"
 #include "platform/text.h"
-#include "settings/key_access.h"
 
 namespace kestro {
 
@@ -35,13 +36,13 @@ std::string GetExtension(std::string_view name) {
 }
 
 std::string GetFolderPart(std::string_view path) {
-    auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+    return std::string(folderPart(path));
 }
 
 std::string GetUpperExtension(std::string_view path) {
-    auto mark = path.find_last_of("./");
-    if (mark == std::string_view::npos || path[mark] == '/')
+    constexpr char marks[] = {'.', PathSeparator, '\0'};
+    auto mark = path.find_last_of(marks);
+    if (mark == std::string_view::npos || isPathSeparator(path[mark]))
         return {};
     return toUpperKeepLength(path.substr(mark + 1));
 }
@@ -63,12 +64,12 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
     std::string result(path);
     // Byte offset just after the separator that starts the next component to
     // replace (0 when the path has no separator before it).
-    auto firstSlash = path.find('/');
+    auto firstSlash = path.find(PathSeparator);
     std::size_t componentStart = firstSlash == std::string_view::npos ? 0 : firstSlash + 1;
     for (; at < path.size(); at += characterLength(path, at)) {
         if (ansiByteLength(result) <= limitBytes)
             return result;
-        if (path[at] != '/')
+        if (!isPathSeparator(path[at]))
             continue;
         if (at > componentStart) {
             std::string_view component = path.substr(componentStart, at - componentStart);
@@ -85,10 +86,7 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
 
 std::string GetFileTypeName(std::string_view path) {
     const std::string extension = GetUpperExtension(path);
-    KeyAccess registry;
-    std::uint32_t root = KeyAccess::ClassesRoot;
-    const std::string id = registry.readText(root, "." + extension, "");
-    const std::string description = registry.readText(root, id, "");
+    const std::string description = registeredTypeName(extension);
     if (!description.empty())
         return description;
     return extension + " ﾌｧｲﾙ";

@@ -4,10 +4,6 @@ namespace kestro {
 
 namespace {
 
-// Sizes reach 2^63 and are scaled by up to 2000 before dividing.
-__extension__ typedef __int128 Int128;
-__extension__ typedef unsigned __int128 UInt128;
-
 // A digit pattern reduced to what the list uses: how many decimals are
 // always written, how many at most, and whether a zero integer part is
 // written as "0".
@@ -21,13 +17,13 @@ constexpr Pattern GroupedInteger{0, 0, false}; // "#,###,###,###", "#,###,###", 
 constexpr Pattern TwoDecimals{1, 2, true};     // "0.0#"
 constexpr Pattern ThreeDecimals{1, 3, true};   // "0.0##"
 
-void appendGrouped(std::string& out, UInt128 value, bool zeroDigit) {
+void appendGrouped(std::string& out, std::uint64_t value, bool zeroDigit) {
     if (value == 0) {
         if (zeroDigit)
             out += '0';
         return;
     }
-    char digits[48];
+    char digits[32];
     int count = 0;
     while (value > 0) {
         if (count % 4 == 3)
@@ -42,25 +38,31 @@ void appendGrouped(std::string& out, UInt128 value, bool zeroDigit) {
 // Writes size / divisor under `pattern`. The quotient is rounded exactly
 // with integers, which is what the double division gives for every size
 // that a double holds exactly, without its representation errors at halves.
+// Sizes reach 2^63: the whole part of the quotient is divided out first, so
+// that only the remainder (below the divisor, at most 2^20) is scaled.
 void appendQuotient(std::string& out, std::int64_t size, std::int64_t divisor,
                     const Pattern& pattern) {
     const bool negative = size < 0;
-    const UInt128 magnitude =
-        negative ? static_cast<UInt128>(-(static_cast<Int128>(size))) : static_cast<UInt128>(size);
-    UInt128 scale = 1;
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(size) : static_cast<std::uint64_t>(size);
+    std::uint64_t scale = 1;
     for (int i = 0; i < pattern.maxDecimals; ++i)
         scale *= 10;
-    const UInt128 d = static_cast<UInt128>(divisor);
-    const UInt128 rounded = (magnitude * scale * 2 + d) / (d * 2);
+    const auto d = static_cast<std::uint64_t>(divisor);
+    // magnitude * scale / d, rounded half away from zero, is
+    // whole * scale + part.
+    const std::uint64_t whole = magnitude / d;
+    const std::uint64_t part = (magnitude % d * scale * 2 + d) / (d * 2);
 
-    UInt128 integerPart = rounded / scale;
-    UInt128 fraction = rounded % scale;
+    const std::uint64_t integerPart = whole + part / scale;
+    std::uint64_t fraction = part % scale;
+    const bool nonZero = whole != 0 || part != 0;
     int decimals = pattern.maxDecimals;
     while (decimals > pattern.minDecimals && fraction % 10 == 0) {
         fraction /= 10;
         --decimals;
     }
-    if (negative && rounded != 0)
+    if (negative && nonZero)
         out += '-';
     appendGrouped(out, integerPart, pattern.zeroIntegerDigit);
     if (decimals > 0) {

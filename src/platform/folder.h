@@ -8,6 +8,7 @@
 // (not a regular file and not a folder: device, FIFO, socket), 16 folder,
 // 32 archive (never set here).
 
+#include "platform/descriptor.h"
 #include "platform/failure.h"
 
 #include <cstddef>
@@ -45,11 +46,6 @@ struct IncludeSwitches {
 class OpenFolder {
 public:
     OpenFolder() = default;
-    ~OpenFolder();
-    OpenFolder(OpenFolder&& other) noexcept;
-    OpenFolder& operator=(OpenFolder&& other) noexcept;
-    OpenFolder(const OpenFolder&) = delete;
-    OpenFolder& operator=(const OpenFolder&) = delete;
 
     // Opens `path` (without following a final link's folder-ness check: a
     // link to a folder opens as that folder). Fails with the errno's number
@@ -62,12 +58,12 @@ public:
     // Failures as open(), naming `reportedPath`.
     Result<OpenFolder> openChild(const char* name, const std::string& reportedPath) const;
 
-    bool isOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool isOpen() const { return folder_.valid(); }
+    int fd() const { return folder_.get(); }
 
 private:
-    explicit OpenFolder(int fd) : fd_(fd) {}
-    int fd_ = -1;
+    explicit OpenFolder(int fd) : folder_(fd) {}
+    Descriptor folder_;
 };
 
 // The kind of a folder entry as the enumeration tells it, without following

@@ -58,6 +58,17 @@ bool setKeyValue(std::uint32_t root, std::string_view subKey, std::string_view v
 // written.
 bool deleteKey(std::uint32_t root, std::string_view subKey, std::string_view name);
 
+// The text value `valueName` of `subKey` as the registry class reads it
+// into its 256-byte buffer: empty when the key or the value is missing, is
+// not a text value, or needs 256 bytes or more with its terminating NUL;
+// the text ends at its first NUL.
+std::string readTextValue(std::uint32_t root, std::string_view subKey, std::string_view valueName);
+
+// The registered description of files with the extension `extension`
+// (without its "."): the default value of the type that ".EXT" names under
+// the classes root; empty when none is registered.
+std::string registeredTypeName(std::string_view extension);
+
 // Makes sure everything written under `root` is on disk.
 void flushKeys(std::uint32_t root);
 

@@ -1,6 +1,7 @@
 #include "platform/key_store.h"
 
 #include "platform/ascii.h"
+#include "platform/descriptor.h"
 #include "platform/program_paths.h"
 
 #include <QMimeDatabase>
@@ -422,11 +423,9 @@ void flushKeys(std::uint32_t root) {
         return;
     // Each write already syncs the file before its rename; syncing the folder
     // makes the rename itself durable.
-    int folder = ::open(storeFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return;
-    ::fsync(folder);
-    ::close(folder);
+    const Descriptor folder(::open(storeFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder)
+        ::fsync(folder.get());
 }
 
 } // namespace kestro

@@ -8,13 +8,14 @@
 // name still refers to this spool's file, so a second run elsewhere cannot
 // be disturbed.
 
+#include "platform/descriptor.h"
 #include "platform/failure.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace kestro {
 
@@ -47,12 +48,13 @@ public:
     Result<std::string_view> readBlock(std::size_t maxBytes);
 
 private:
-    ListSpool(std::string path, int fd, dev_t device, ino_t inode);
+    ListSpool(std::string path, Descriptor file, std::uint64_t device, std::uint64_t inode);
 
     std::string path_;
-    int fd_ = -1;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    Descriptor file_;
+    // Which file the name held when it was made.
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
     std::size_t size_ = 0;
     std::size_t readOffset_ = 0;
     std::string buffer_;

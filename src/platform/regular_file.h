@@ -11,6 +11,7 @@
 // device gone ...). The object owns its descriptor and closes it on
 // destruction; it can be moved, not copied.
 
+#include "platform/descriptor.h"
 #include "platform/failure.h"
 
 #include <cstddef>
@@ -26,12 +27,6 @@ public:
     // it is not a regular file.
     static Result<std::optional<RegularFile>> open(const std::string& path);
 
-    RegularFile(RegularFile&& other) noexcept;
-    RegularFile& operator=(RegularFile&& other) noexcept;
-    RegularFile(const RegularFile&) = delete;
-    RegularFile& operator=(const RegularFile&) = delete;
-    ~RegularFile();
-
     // The length in bytes when the file was opened.
     std::uint64_t size() const { return size_; }
     // Whether the owner, group or others may execute the file.
@@ -42,10 +37,11 @@ public:
     Result<std::string> readRange(std::uint64_t offset, std::size_t length) const;
 
 private:
-    RegularFile(int fd, std::uint64_t size, bool anyExecuteBit, std::string path)
-        : fd_(fd), size_(size), anyExecuteBit_(anyExecuteBit), path_(std::move(path)) {}
+    RegularFile(Descriptor file, std::uint64_t size, bool anyExecuteBit, std::string path)
+        : file_(std::move(file)), size_(size), anyExecuteBit_(anyExecuteBit),
+          path_(std::move(path)) {}
 
-    int fd_ = -1;
+    Descriptor file_;
     std::uint64_t size_ = 0;
     bool anyExecuteBit_ = false;
     std::string path_;

@@ -1,15 +1,8 @@
 #include "settings/key_access.h"
 
-#include <cstddef>
-#include <optional>
-
 namespace kestro {
 
 namespace {
-
-// What the ANSI registry functions measure a text value in: its bytes plus
-// the terminating NUL, against the class's fixed 256-byte read buffer.
-constexpr std::size_t ReadBufferBytes = 256;
 
 std::string settingKey(const std::string& application, const std::string& section) {
     return "Software\\" + application + "\\" + section;
@@ -19,15 +12,7 @@ std::string settingKey(const std::string& application, const std::string& sectio
 
 std::string KeyAccess::readText(std::uint32_t& rootKey, const std::string& subKey,
                                 const std::string& valueName) {
-    // The key is opened before the value is asked for, so a missing key
-    // answers the same empty text as a missing value.
-    if (!keyExists(rootKey, subKey))
-        return {};
-    std::optional<KeyValue> value = queryKeyValue(rootKey, subKey, valueName);
-    if (!value || value->type != valuetype::String || value->data.size() + 1 > ReadBufferBytes)
-        return {};
-    // The buffer is read as a C string: the text ends at its first NUL.
-    return value->data.substr(0, value->data.find('\0'));
+    return readTextValue(rootKey, subKey, valueName);
 }
 
 bool KeyAccess::writeText(std::uint32_t& rootKey, const std::string& subKey,

@@ -2,6 +2,7 @@
 
 #include "platform/file_facts.h"
 #include "platform/folder.h"
+#include "platform/paths.h"
 #include "platform/program_paths.h"
 
 #include <charconv>
@@ -156,7 +157,7 @@ std::string truthText(bool value) {
 }
 
 Status checkStoredFolder(const std::string& path) {
-    if (path.empty() || path.front() != '/')
+    if (!isAbsolutePath(path))
         return makeFailure(failure::PathNotFound, path);
     auto attributes = readAttributes(path);
     if (!attributes) {

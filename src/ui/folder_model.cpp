@@ -1,6 +1,7 @@
 #include "ui/folder_model.h"
 
 #include "platform/folder_names.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "ui/folder_tree.h"
 
@@ -58,7 +59,7 @@ FolderModel::FolderModel(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<Node>()),
       self_(std::make_shared<FolderModel*>(this)) {
     auto top = std::make_unique<Node>();
-    top->name.assign(1, '/');
+    top->name = std::string(RootFolder);
     top->parent = root_.get();
     root_->children.push_back(std::move(top));
     root_->state = Node::State::Read;
@@ -136,10 +137,7 @@ std::string FolderModel::pathOf(const Node* node) const {
         return {};
     if (node->parent == root_.get())
         return node->name;
-    std::string above = pathOf(node->parent);
-    if (above != "/")
-        above += '/';
-    return above + node->name;
+    return joinPath(pathOf(node->parent), node->name);
 }
 
 std::string FolderModel::path(const QModelIndex& index) const {
@@ -147,12 +145,12 @@ std::string FolderModel::path(const QModelIndex& index) const {
 }
 
 FolderModel::Node* FolderModel::find(const std::string& folder) const {
-    if (folder.empty() || folder.front() != '/')
+    if (!isAbsolutePath(folder))
         return nullptr;
     Node* node = root_->children.front().get();
-    std::size_t start = 1;
+    std::size_t start = RootFolder.size();
     while (start < folder.size()) {
-        std::size_t end = folder.find('/', start);
+        std::size_t end = folder.find(PathSeparator, start);
         if (end == std::string::npos)
             end = folder.size();
         const std::string name = folder.substr(start, end - start);
@@ -169,12 +167,12 @@ FolderModel::Node* FolderModel::find(const std::string& folder) const {
 }
 
 QModelIndex FolderModel::indexFor(const std::string& folder) {
-    if (folder.empty() || folder.front() != '/')
+    if (!isAbsolutePath(folder))
         return {};
     Node* node = root_->children.front().get();
-    std::size_t start = 1;
+    std::size_t start = RootFolder.size();
     while (start < folder.size()) {
-        std::size_t end = folder.find('/', start);
+        std::size_t end = folder.find(PathSeparator, start);
         if (end == std::string::npos)
             end = folder.size();
         std::string name = folder.substr(start, end - start);

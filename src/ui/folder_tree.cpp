@@ -1,5 +1,6 @@
 #include "ui/folder_tree.h"
 
+#include "platform/paths.h"
 #include "settings/persisted_settings.h"
 #include "ui/folder_model.h"
 
@@ -19,16 +20,6 @@ QString pathText(const std::string& path) {
 std::string pathBytes(const QString& text) {
     return QFile::encodeName(text).toStdString();
 }
-
-namespace {
-
-// The parent folder of an absolute path without a trailing "/".
-std::string parentOf(const std::string& folder) {
-    const std::size_t slash = folder.find_last_of('/');
-    return slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
-}
-
-} // namespace
 
 FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), model_(new FolderModel(this)) {
     setModel(model_);
@@ -82,9 +73,9 @@ std::optional<std::string> FolderTree::followRemoval() {
                   there.failure().number != failure::DeviceUnavailable))
         return std::nullopt;
     const std::string vanished = path_;
-    std::string nearest = parentOf(vanished);
-    while (nearest != "/" && !checkStoredFolder(nearest))
-        nearest = parentOf(nearest);
+    std::string nearest = parentFolder(vanished);
+    while (nearest != RootFolder && !checkStoredFolder(nearest))
+        nearest = parentFolder(nearest);
     // The rows of the vanished folders go when their parent is read again.
     const QModelIndex kept = model_->indexFor(nearest);
     model_->refresh(kept);
@@ -95,7 +86,7 @@ std::optional<std::string> FolderTree::followRemoval() {
 
 Status FolderTree::setPath(const std::string& folder) {
     std::string clean = folder;
-    while (clean.size() > 1 && clean.back() == '/')
+    while (clean.size() > RootFolder.size() && isPathSeparator(clean.back()))
         clean.pop_back();
     if (auto usable = checkStoredFolder(clean); !usable)
         return usable;

@@ -25,7 +25,8 @@ std::vector<std::string> helpFileCandidates(const std::string& programFolder,
     };
     if (!programFolder.empty()) {
         add(joined(programFolder, HelpFileName));
-        add(joined(programFolder + "/../share/kestro", HelpFileName));
+        const auto shared = std::filesystem::path(programFolder) / ".." / "share" / "kestro";
+        add(joined(shared.string(), HelpFileName));
     }
     if (!installDataDir.empty())
         add(joined(installDataDir, HelpFileName));

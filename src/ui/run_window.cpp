@@ -4,52 +4,27 @@
 #include "ui/help_menu.h"
 #include "ui/main_window.h"
 
+#include "platform/termination_signals.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QSocketNotifier>
 
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace kestro {
 
-namespace {
-
-// Read end, write end.
-int signalPipe[2] = {-1, -1};
-
-extern "C" void onTerminationSignal(int) {
-    const int saved = errno;
-    const char byte = 1;
-    // A full pipe already holds a close request.
-    (void)!::write(signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
-} // namespace
-
 void closeOnTerminationSignals(QWidget& window) {
-    if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_NONBLOCK | O_CLOEXEC) != 0)
+    const int requests = closeRequestDescriptor();
+    if (requests < 0)
         return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
+    auto* notifier = new QSocketNotifier(requests, QSocketNotifier::Read, &window);
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-        char bytes[64];
-        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
-        }
+        drainCloseRequests();
         window.close();
         // A modal box runs an event loop of its own, which a close of the
         // window behind it does not end.
         if (QApplication::activeModalWidget())
             QCoreApplication::exit(0);
     });
-    struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
-    action.sa_flags = SA_RESTART;
-    ::sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGHUP, SIGINT})
-        ::sigaction(signal, &action, nullptr);
 }
 
 int runWindow(int& argc, char** argv) {

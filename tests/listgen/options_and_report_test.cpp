@@ -24,8 +24,6 @@ TEST(ListOptions, CheckBoxReadingRules) {
     EXPECT_FALSE(subFoldersFromCheckBox(0));
     EXPECT_TRUE(subFoldersFromCheckBox(1));
     EXPECT_TRUE(subFoldersFromCheckBox(2)) << "grayed still walks sub-folders";
-    EXPECT_EQ(withTrailingSeparator("/a"), "/a/");
-    EXPECT_EQ(withTrailingSeparator("/a/"), "/a/");
 }
 
 TEST(ErrorReport, MessageText) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace kestro {
 namespace {
 
@@ -28,6 +30,11 @@ TEST(SizeText, ExamplesInEveryUnit) {
         // 2 GiB and more are not wrapped.
         {3221225472, "3,221,225,472 Byte", "3,145,728 KB", "3,072 MB"},
         {1234567890123, "1,234,567,890,123 Byte", "1,205,632,705 KB", "1,177,376 MB"},
+        // The largest sizes are exact, not overflowed.
+        {INT64_MAX, "9,223,372,036,854,775,807 Byte", "9,007,199,254,740,992 KB",
+         "8,796,093,022,208 MB"},
+        {INT64_MIN, "-9,223,372,036,854,775,808 Byte", "-9,007,199,254,740,992.0 KB",
+         "-8,796,093,022,208.0 MB"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(sizeText(c.size, SizeUnit::Byte), c.byte) << c.size;

@@ -246,6 +246,13 @@ TEST_F(ClassesRootTest, TypeNameKeysGiveTheComment) {
     EXPECT_FALSE(queryKeyValue(Classes, "", "")) << "but has no default value";
 }
 
+TEST_F(ClassesRootTest, RegisteredTypeNamesGoThroughTheExtensionsType) {
+    EXPECT_EQ(registeredTypeName("TXT"), "plain text document");
+    EXPECT_EQ(registeredTypeName("txt"), "plain text document");
+    EXPECT_EQ(registeredTypeName("ZZQQ"), "");
+    EXPECT_EQ(registeredTypeName(""), "");
+}
+
 TEST_F(ClassesRootTest, IsReadOnly) {
     TempTree tree;
     ScopedEnv config("XDG_CONFIG_HOME", tree / "config");

@@ -1,5 +1,7 @@
+#include "platform/descriptor.h"
 #include "platform/drives.h"
 #include "platform/mount_table.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,30 +56,11 @@ std::vector<std::string_view> splitFields(std::string_view line) {
 
 std::string readSystemMountInfo() {
     // A proc file: its size says nothing, so it is read until its end.
-    int fd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
+    const Descriptor file(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
     std::string text;
-    char buffer[8192];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
+    if (file)
+        (void)readAll(file.get(), text); // what was read before a failure still counts
     return text;
-}
-
-// A mount point contains `path` when it is the path itself or one of its
-// folders ("/mnt/a" does not contain "/mnt/ab").
-bool contains(const std::string& mountPoint, const std::string& path) {
-    if (mountPoint == "/")
-        return !path.empty() && path[0] == '/';
-    return path.compare(0, mountPoint.size(), mountPoint) == 0 &&
-           (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
 }
 
 std::string realPathOf(const std::string& path) {
@@ -118,7 +101,7 @@ std::string longestContaining(const std::vector<std::string>& mountPoints,
                               const std::string& path) {
     std::string best;
     for (const std::string& mountPoint : mountPoints) {
-        if (contains(mountPoint, path) && mountPoint.size() > best.size())
+        if (isInside(path, mountPoint) && mountPoint.size() > best.size())
             best = mountPoint;
     }
     return best;

@@ -119,25 +119,6 @@ int openFolderAt(int at, const char* name, int extraFlags) {
 }
 } // namespace
 
-OpenFolder::~OpenFolder() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-OpenFolder::OpenFolder(OpenFolder&& other) noexcept : fd_(other.fd_) {
-    other.fd_ = -1;
-}
-
-OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = other.fd_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
 Result<OpenFolder> OpenFolder::open(const std::string& path) {
     const int fd = openFolderAt(AT_FDCWD, path.c_str(), 0);
     if (fd < 0)
@@ -146,7 +127,7 @@ Result<OpenFolder> OpenFolder::open(const std::string& path) {
 }
 
 Result<OpenFolder> OpenFolder::openChild(const char* name, const std::string& reportedPath) const {
-    const int fd = openFolderAt(fd_, name, O_NOFOLLOW);
+    const int fd = openFolderAt(folder_.get(), name, O_NOFOLLOW);
     if (fd < 0) // a link put in a folder's place is no folder of the walk
         return failureFromErrno(errno == ELOOP ? ENOTDIR : errno, reportedPath, true);
     return OpenFolder(fd);

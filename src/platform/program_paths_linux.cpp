@@ -1,9 +1,13 @@
 #include "platform/program_paths.h"
 
+#include "platform/descriptor.h"
+
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <limits>
 #include <linux/falloc.h>
 #include <new>
 #include <optional>
@@ -71,72 +75,27 @@ std::string temporaryNameFor(const std::string& path) {
            std::to_string(counter++) + "-" + std::to_string(now.tv_nsec);
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-bool writeAllAt(int fd, std::string_view bytes, off_t offset) {
-    while (!bytes.empty()) {
-        ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-        offset += written;
-    }
-    return true;
-}
-
 // Copies the first `length` bytes of `from` over the start of `to`; 0 or
 // the errno of the read or write that failed.
 int copyContent(int from, int to, off_t length) {
     char buffer[65536];
     off_t done = 0;
     while (done < length) {
-        ssize_t got = ::pread(from, buffer, sizeof buffer, done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return errno;
+        std::size_t got = 0;
+        if (int error =
+                readAllAt(from, buffer, sizeof buffer, static_cast<std::uint64_t>(done), got);
+            error != 0)
+            return error;
         if (got == 0)
             break; // the file shrank; what was there is copied
-        if (!writeAllAt(to, std::string_view(buffer, static_cast<std::size_t>(got)), done))
-            return errno;
-        done += got;
+        if (int error =
+                writeAllAt(to, std::string_view(buffer, got), static_cast<std::uint64_t>(done));
+            error != 0)
+            return error;
+        done += static_cast<off_t>(got);
     }
     return 0;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    // Closes now; 0 or the errno of close.
-    int close() {
-        int error = fd_ >= 0 && ::close(fd_) != 0 ? errno : 0;
-        fd_ = -1;
-        return error;
-    }
-
-private:
-    int fd_;
-};
 
 // The file that the chain of symbolic links at `path` ends at, which need not
 // exist yet; `path` itself when it is no link.
@@ -165,11 +124,9 @@ Result<std::string> followLinks(const std::string& path) {
 }
 
 void syncFolderOf(const std::string& path) {
-    int folderFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder)
+        ::fsync(folder.get());
 }
 
 // Gives the new file `to` the owner, group, extended attributes (ACLs among
@@ -234,9 +191,7 @@ std::optional<Status> replaceByNewFile(const std::string& target, const std::str
         ::unlink(temporary.c_str());
         return std::nullopt;
     }
-    int error = 0;
-    if (!writeAll(fd, bytes))
-        error = errno;
+    int error = writeAll(fd, bytes);
     if (error == 0 && ::fsync(fd) != 0)
         error = errno;
     if (int closed = file.close(); error == 0)
@@ -295,8 +250,8 @@ Status rewriteInPlace(int fd, const std::string& target, const std::string& byte
     if (size > old.st_size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
         error = errno;
-    if (error == 0 && !writeAllAt(fd, bytes, 0))
-        error = errno;
+    if (error == 0)
+        error = writeAllAt(fd, bytes, 0);
     if (error == 0 && ::ftruncate(fd, size) != 0)
         error = errno;
     if (error == 0 && ::fsync(fd) != 0)
@@ -383,29 +338,30 @@ Status writeFileAtomically(const std::string& requestedPath, const std::string& 
         }
     }
     std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    Descriptor file;
+    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
         temporary = temporaryNameFor(path);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        file.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         int error = errno;
         // A missing file here means a missing folder.
-        if (fd < 0 && error != EEXIST)
+        if (!file && error != EEXIST)
             return failureFromErrno(error, path, true);
     }
-    if (fd < 0)
+    if (!file)
         return failureFromErrno(EEXIST, path, false);
+    const int fd = file.get();
 
     int error = 0;
     struct stat old;
     if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
         ::fchmod(fd, old.st_mode & 07777) != 0)
         error = errno;
-    if (error == 0 && !writeAll(fd, bytes))
-        error = errno;
+    if (error == 0)
+        error = writeAll(fd, bytes);
     if (error == 0 && ::fsync(fd) != 0)
         error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+    if (const int closed = file.close(); error == 0)
+        error = closed;
     if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
         error = errno;
     if (error != 0) {
@@ -413,11 +369,7 @@ Status writeFileAtomically(const std::string& requestedPath, const std::string& 
         return failureFromErrno(error, path, false);
     }
     // Make the rename itself durable; a failure here loses nothing written.
-    int folderFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    syncFolderOf(path);
     return Ok{};
 }
 
@@ -455,57 +407,30 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
 
 Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit) {
     // Non-blocking open: a FIFO at the path must not hang the program.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file)
         return openFailure(errno, path);
     struct stat info;
-    if (::fstat(fd, &info) != 0) {
-        int error = errno;
-        ::close(fd);
-        return failureFromErrno(error, path, false);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (::fstat(file.get(), &info) != 0)
+        return failureFromErrno(errno, path, false);
+    if (!S_ISREG(info.st_mode))
         return makeFailure(failure::PathFileAccess, path); // a folder, FIFO or device
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > sizeLimit) {
-        ::close(fd);
+    if (static_cast<std::uint64_t>(info.st_size) > sizeLimit)
         return makeFailure(failure::OutOfMemory, path);
-    }
     std::string content;
     try {
         if (info.st_size > 0)
             content.reserve(static_cast<std::size_t>(info.st_size));
     } catch (const std::bad_alloc&) {
-        ::close(fd);
         return makeFailure(failure::OutOfMemory, path);
     }
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            int error = errno;
-            ::close(fd);
-            return failureFromErrno(error, path, false);
-        }
-        if (got == 0)
-            break;
-        // The file may have grown since its size was read.
-        bool held = content.size() + static_cast<std::size_t>(got) <= sizeLimit;
-        try {
-            if (held)
-                content.append(buffer, static_cast<std::size_t>(got));
-        } catch (const std::bad_alloc&) {
-            held = false;
-        }
-        if (!held) {
-            ::close(fd);
-            return makeFailure(failure::OutOfMemory, path);
-        }
-    }
-    ::close(fd);
+    // The file may have grown since its size was read.
+    const auto limit = static_cast<std::size_t>(
+        std::min<std::uint64_t>(sizeLimit, std::numeric_limits<std::size_t>::max()));
+    if (const int error = readAll(file.get(), content, limit); error == EFBIG || error == ENOMEM)
+        return makeFailure(failure::OutOfMemory, path);
+    else if (error != 0)
+        return failureFromErrno(error, path, false);
     return content;
 }
 

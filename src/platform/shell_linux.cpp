@@ -1,5 +1,7 @@
 #include "platform/shell.h"
 
+#include "platform/descriptor.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -166,26 +168,21 @@ int copyRange(int in, int out, off_t offset, off_t length, bool& readFailed) {
         }
         const std::size_t chunk =
             static_cast<std::size_t>(std::min<off_t>(length, static_cast<off_t>(buffer.size())));
-        ssize_t got = ::pread(in, buffer.data(), chunk, offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
+        std::size_t got = 0;
+        if (const int error =
+                readAllAt(in, buffer.data(), chunk, static_cast<std::uint64_t>(offset), got);
+            error != 0) {
             readFailed = true;
-            return errno;
+            return error;
         }
         if (got == 0)
             return 0;
-        for (ssize_t put = 0; put < got;) {
-            ssize_t wrote = ::pwrite(out, buffer.data() + put, static_cast<std::size_t>(got - put),
-                                     offset + put);
-            if (wrote < 0 && errno == EINTR)
-                continue;
-            if (wrote < 0)
-                return errno;
-            put += wrote;
-        }
-        offset += got;
-        length -= got;
+        if (const int error = writeAllAt(out, std::string_view(buffer.data(), got),
+                                         static_cast<std::uint64_t>(offset));
+            error != 0)
+            return error;
+        offset += static_cast<off_t>(got);
+        length -= static_cast<off_t>(got);
     }
     return 0;
 }
@@ -231,31 +228,28 @@ Status copyRegular(const std::string& source, const std::string& destination) {
         return failureFromErrno(errno, source, false);
     if (!S_ISREG(facts.st_mode))
         return makeFailure(failure::PathFileAccess, source);
-    int in = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (in < 0)
+    Descriptor in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!in)
         return failureFromErrno(errno, source, false);
     struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
+    if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return makeFailure(failure::PathFileAccess, source);
-    }
-    int out = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
-                     st.st_mode & 0777);
-    if (out < 0) {
-        int error = errno;
-        ::close(in);
+    Descriptor out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
+                          st.st_mode & 0777));
+    if (!out) {
+        const int error = errno;
         return error == ENOENT ? failureFromErrno(ENOENT, destination, true)
                                : failureFromErrno(error, destination, false);
     }
     bool readFailed = false;
-    int error = copyContents(in, out, st.st_size, readFailed);
-    ::close(in);
+    int error = copyContents(in.get(), out.get(), st.st_size, readFailed);
+    in.reset();
     // Keep the times like a shell copy does; a file system that cannot set
     // them still has a good copy.
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    ::futimens(out, times);
-    if (::close(out) != 0 && error == 0)
-        error = errno;
+    ::futimens(out.get(), times);
+    if (const int closed = out.close(); error == 0)
+        error = closed;
     if (error != 0) {
         ::unlink(destination.c_str());
         return failureFromErrno(error, readFailed ? source : destination, false);
@@ -482,21 +476,15 @@ Status moveToTrash(const std::string& file) {
         // The info file is made first, exclusively: it reserves the name.
         const std::string entry = attempt == 1 ? name : name + "." + std::to_string(attempt);
         const std::string infoPath = trash + "/info/" + entry + ".trashinfo";
-        const int fd = ::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno == EEXIST)
+        Descriptor infoFile(
+            ::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!infoFile && errno == EEXIST)
             continue;
-        if (fd < 0)
+        if (!infoFile)
             return failureFromErrno(errno, infoPath, false);
-        int error = 0;
-        for (std::size_t done = 0; done < info.size() && error == 0;) {
-            const ssize_t put = ::write(fd, info.data() + done, info.size() - done);
-            if (put < 0 && errno != EINTR)
-                error = errno;
-            else if (put > 0)
-                done += static_cast<std::size_t>(put);
-        }
-        if (::close(fd) != 0 && error == 0)
-            error = errno;
+        int error = writeAll(infoFile.get(), info);
+        if (const int closed = infoFile.close(); error == 0)
+            error = closed;
         if (error != 0) {
             ::unlink(infoPath.c_str());
             return failureFromErrno(error, infoPath, false);

@@ -1,0 +1,89 @@
+#include "platform/descriptor.h"
+
+#include <cerrno>
+#include <new>
+#include <unistd.h>
+
+namespace kestro {
+
+void Descriptor::reset(int fd) noexcept {
+    if (fd_ >= 0 && fd_ != fd)
+        ::close(fd_);
+    fd_ = fd;
+}
+
+int Descriptor::close() noexcept {
+    // After a failed close the descriptor is gone all the same (Linux), so
+    // it is never closed twice.
+    const int error = fd_ >= 0 && ::close(fd_) != 0 ? errno : 0;
+    fd_ = -1;
+    return error;
+}
+
+int writeAll(int fd, std::string_view bytes, const std::atomic<bool>* stop) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        const int error = written < 0 ? errno : 0;
+        if (stop && *stop)
+            return EINTR;
+        if (error == EINTR)
+            continue;
+        if (error != 0)
+            return error;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+int writeAllAt(int fd, std::string_view bytes, std::uint64_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t written =
+            ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return errno;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
+    }
+    return 0;
+}
+
+int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, std::size_t& filled) {
+    filled = 0;
+    while (filled < length) {
+        const ssize_t got =
+            ::pread(fd, buffer + filled, length - filled, static_cast<off_t>(offset + filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    return 0;
+}
+
+int readAll(int fd, std::string& bytes, std::size_t limit) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            return 0;
+        const auto length = static_cast<std::size_t>(got);
+        if (bytes.size() > limit || length > limit - bytes.size())
+            return EFBIG;
+        try {
+            bytes.append(buffer, length);
+        } catch (const std::bad_alloc&) {
+            return ENOMEM;
+        }
+    }
+}
+
+} // namespace kestro
