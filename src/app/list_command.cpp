@@ -10,6 +10,7 @@
 #include "platform/termination_signals.h"
 #include "settings/persisted_settings.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -21,40 +22,6 @@ namespace {
 
 // Set by a request to end the program (Ctrl+C among them).
 const std::atomic<bool>& interrupted = terminationRequested();
-
-// Switches that set one field of the options.
-struct Flag {
-    const char* name;
-    bool ListOptions::*field;
-    bool value;
-};
-
-constexpr Flag Flags[] = {
-    {"--sub", &ListOptions::SubFolders, true},
-    {"--no-sub", &ListOptions::SubFolders, false},
-    {"--hidden", &ListOptions::IncludeHidden, true},
-    {"--system", &ListOptions::IncludeSystem, true},
-    {"--path", &ListOptions::PathColumn, true},
-    {"--join", &ListOptions::JoinPathAndName, true},
-    {"--short-path", &ListOptions::ShortPath, true},
-    {"--dir-upper", &ListOptions::UpperCaseFolder, true},
-    {"--dir-half", &ListOptions::HalfWidthFolder, true},
-    {"--short-name", &ListOptions::ShortName, true},
-    {"--name-upper", &ListOptions::UpperCaseName, true},
-    {"--name-half", &ListOptions::HalfWidthName, true},
-    {"--drop-ext", &ListOptions::DropExtension, true},
-    {"--ext", &ListOptions::ExtensionColumn, true},
-    {"--attr", &ListOptions::AttributeColumn, true},
-    {"--type", &ListOptions::FileTypeColumn, true},
-    {"--created", &ListOptions::CreationTimeColumn, true},
-    {"--modified", &ListOptions::WriteTimeColumn, true},
-    {"--accessed", &ListOptions::AccessTimeColumn, true},
-    {"--leading-tab", &ListOptions::LeadingTab, true},
-    {"--folder-lines", &ListOptions::InsertPathLine, true},
-    {"--no-folder-lines", &ListOptions::InsertPathLine, false},
-    {"--drop-drive", &ListOptions::DropDrive, true},
-    {"--skip-unreadable", &ListOptions::SkipUnreadable, true},
-};
 
 // Options that take a text, as "--name TEXT" or "--name=TEXT".
 bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
@@ -74,13 +41,70 @@ bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
     return true;
 }
 
+using OptionChange = std::function<void(ListOptions&)>;
+
+// The change of the options the option table gives `arguments[i]` (moving
+// `i` past a value taken from the next argument); nothing for an argument
+// that names no option, or, with `error` set, for a bad one.
+std::optional<OptionChange> optionOf(const std::vector<std::string>& arguments, std::size_t& i,
+                                     std::string& error) {
+    const std::string& argument = arguments[i];
+    for (const SettingDefinition& definition : optionTable()) {
+        if (definition.onFlag.empty())
+            continue;
+        const std::string name(definition.onFlag);
+        switch (definition.kind) {
+        case SettingKind::CheckBox:
+        case SettingKind::Truth:
+        case SettingKind::Switch:
+            if (argument == name ||
+                (!definition.offFlag.empty() && argument == definition.offFlag)) {
+                return [flag = definition.flag, on = argument == name](ListOptions& options) {
+                    options.*flag = on;
+                };
+            }
+            break;
+        case SettingKind::Separator:
+        case SettingKind::Patterns: {
+            SettingValue value;
+            if (takeValue(arguments, i, name, value.text, error)) {
+                return [&definition, value](ListOptions& options) {
+                    applyToOptions(options, definition, value);
+                };
+            }
+            if (!error.empty())
+                return std::nullopt;
+            break;
+        }
+        case SettingKind::SizeUnit: {
+            if (argument != name && argument.rfind(name + "=", 0) != 0)
+                break;
+            // The unit is given with the size column's switch.
+            const std::string unit = argument == name ? "byte" : argument.substr(name.size() + 1);
+            const int index = unit == "byte" ? 0 : unit == "kb" ? 1 : unit == "mb" ? 2 : -1;
+            if (index < 0) {
+                error = name + " の単位は byte, kb, mb のいずれかです: " + unit;
+                return std::nullopt;
+            }
+            return [index](ListOptions& options) {
+                options.SizeColumn = true;
+                options.SizeUnit = index;
+            };
+        }
+        case SettingKind::Position:
+        case SettingKind::Folder:
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
 // The command-line host: no event loop, Ctrl+C as the abort button, the
 // status on one line of a terminal, the list streamed to standard output.
 class CommandLineHost : public ListHost {
 public:
-    CommandLineHost(ListOptions options, bool lineFeedOnly)
-        : options_(std::move(options)), lineFeedOnly_(lineFeedOnly),
-          showStatus_(standardErrorIsTerminal()) {}
+    explicit CommandLineHost(ListOptions options)
+        : options_(std::move(options)), showStatus_(standardErrorIsTerminal()) {}
 
     bool failed() const { return failed_; }
 
@@ -121,38 +145,19 @@ public:
 
     Status acceptList(ListText& list) override {
         constexpr std::size_t BlockSize = 1 << 20;
-        bool pendingCarriageReturn = false;
-        std::string converted;
         for (;;) {
             if (interrupted)
                 return outputFailure(0);
             auto block = list.nextBlock(BlockSize);
             if (!block)
                 return block.failure();
-            std::string_view bytes = block.value();
-            if (bytes.empty())
-                break;
-            if (lineFeedOnly_) {
-                converted.clear();
-                for (char c : bytes) {
-                    if (pendingCarriageReturn && c != '\n')
-                        converted += '\r';
-                    pendingCarriageReturn = c == '\r';
-                    if (!pendingCarriageReturn)
-                        converted += c;
-                }
-                bytes = converted;
-            }
+            if (block.value().empty())
+                return Ok{};
             // Straight to the descriptor, so that Ctrl+C also ends a write
             // blocked on a reader that does not read.
-            if (const int error = writeStandardOutputUnless(bytes, interrupted); error != 0)
+            if (const int error = writeStandardOutputUnless(block.value(), interrupted); error != 0)
                 return outputFailure(error);
         }
-        if (pendingCarriageReturn) {
-            if (const int error = writeStandardOutputUnless("\r", interrupted); error != 0)
-                return outputFailure(error);
-        }
-        return Ok{};
     }
 
 private:
@@ -170,7 +175,6 @@ private:
     }
 
     ListOptions options_;
-    bool lineFeedOnly_;
     bool showStatus_;
     bool failed_ = false;
     std::vector<Failure> skipped_;
@@ -179,6 +183,71 @@ private:
 };
 
 } // namespace
+
+namespace {
+
+// One entry of the help: the switches, then the text from the 26th column
+// on (on a line of its own below switches too long for that).
+void appendHelpEntry(std::string& help, std::string_view usage, std::string_view text) {
+    constexpr std::size_t TextColumn = 25;
+    const std::size_t start = help.size();
+    help += "  ";
+    help += usage;
+    const std::size_t used = help.size() - start;
+    if (used < TextColumn)
+        help.append(TextColumn - used, ' ');
+    else
+        help += "\n" + std::string(TextColumn, ' ');
+    for (char c : text) {
+        help += c;
+        if (c == '\n')
+            help.append(TextColumn, ' ');
+    }
+    help += '\n';
+}
+
+std::string usageOf(const SettingDefinition& definition) {
+    std::string usage(definition.onFlag);
+    switch (definition.kind) {
+    case SettingKind::Separator:
+    case SettingKind::Patterns:
+        usage += " TEXT";
+        break;
+    case SettingKind::SizeUnit:
+        usage += "[=byte|kb|mb]";
+        break;
+    default:
+        if (!definition.offFlag.empty())
+            usage += " | " + std::string(definition.offFlag);
+        break;
+    }
+    return usage;
+}
+
+} // namespace
+
+std::string listOptionHelp() {
+    std::string help;
+    appendHelpEntry(help, "--stored",
+                    "ウィンドウが終了時に保存した設定から始めます\n"
+                    "(FOLDER を省くと保存されたフォルダー)");
+    std::vector<const SettingDefinition*> shown;
+    for (const SettingDefinition& definition : optionTable()) {
+        if (definition.help.place > 0)
+            shown.push_back(&definition);
+    }
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const auto* a, const auto* b) { return a->help.place < b->help.place; });
+    // Options without a text of their own share the line of the one before.
+    for (std::size_t i = 0; i < shown.size();) {
+        std::string usage = usageOf(*shown[i]);
+        const std::string_view text = shown[i]->help.text;
+        for (++i; i < shown.size() && shown[i]->help.text.empty(); ++i)
+            usage += "  " + usageOf(*shown[i]);
+        appendHelpEntry(help, usage, text);
+    }
+    return help;
+}
 
 ListOptions ListCommandLine::appliedTo(ListOptions base) const {
     for (const auto& change : changes)
@@ -192,44 +261,14 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
     auto& changes = result.changes;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        bool known = false;
-        for (const auto& flag : Flags) {
-            if (argument == flag.name) {
-                changes.push_back([field = flag.field, value = flag.value](ListOptions& options) {
-                    options.*field = value;
-                });
-                known = true;
-                break;
-            }
-        }
-        if (known)
+        auto option = optionOf(arguments, i, error);
+        if (option) {
+            changes.push_back(std::move(*option));
             continue;
-        std::string value;
-        if (takeValue(arguments, i, "--patterns", value, error)) {
-            // As in the window, an empty pattern lists every file.
-            changes.push_back([value](ListOptions& options) {
-                options.Patterns = value.empty() ? "*.*" : value;
-            });
-        } else if (takeValue(arguments, i, "--separator", value, error)) {
-            changes.push_back([separator = resolveSeparator(value)](ListOptions& options) {
-                options.Separator = separator;
-            });
-        } else if (!error.empty()) {
+        }
+        if (!error.empty())
             return std::nullopt;
-        } else if (argument == "--size" || argument.rfind("--size=", 0) == 0) {
-            const std::string unit = argument == "--size" ? "byte" : argument.substr(7);
-            const int index = unit == "byte" ? 0 : unit == "kb" ? 1 : unit == "mb" ? 2 : -1;
-            if (index < 0) {
-                error = "--size の単位は byte, kb, mb のいずれかです: " + unit;
-                return std::nullopt;
-            }
-            changes.push_back([index](ListOptions& options) {
-                options.SizeColumn = true;
-                options.SizeUnit = index;
-            });
-        } else if (argument == "--lf") {
-            result.lineFeedOnly = true;
-        } else if (argument == "--stored") {
+        if (argument == "--stored") {
             result.useStored = true;
         } else if (argument == "--") {
             if (i + 2 != arguments.size()) {
@@ -296,7 +335,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
     // Only now: until the list is made, a signal may end the program at once
     // (reading a huge settings file must not keep it from going).
     abortOnTerminationRequests();
-    CommandLineHost host(options, commandLine->lineFeedOnly);
+    CommandLineHost host(options);
     const RunOutcome outcome = runCreateCommand(host);
     if (outcome != RunOutcome::Listed || host.failed())
         return 1;

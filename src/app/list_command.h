@@ -17,7 +17,6 @@ struct ListCommandLine {
     ListOptions options;    // the defaults with the given options applied
     std::string folder;     // empty: none given
     bool useStored = false; // start from the options the window stored
-    bool lineFeedOnly = false;
     // The given options, in their order, to apply to other starting options.
     std::vector<std::function<void(ListOptions&)>> changes;
 
@@ -28,6 +27,10 @@ struct ListCommandLine {
 // `error` to a message for standard error.
 std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>& arguments,
                                                   std::string& error);
+
+// The help's lines of the options of "--list", one entry each, in the
+// option table's help order.
+std::string listOptionHelp();
 
 // Runs the command; returns the exit status (0 listed, 1 failure or abort
 // reported, 2 bad usage, 3 listed with unreadable folders left out).

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const char* HelpText =
+constexpr const char* HelpHead =
     "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] FOLDER]\n"
     "\n"
     "  kestro                 ウィンドウを開きます。\n"
@@ -27,34 +27,19 @@ constexpr const char* HelpText =
     "  kestro --help          この説明を表示します。\n"
     "  kestro --version       バージョンを表示します。\n"
     "\n"
-    "--list の OPTIONS (既定値は初めて起動したウィンドウと同じです):\n"
-    "  --stored               ウィンドウが終了時に保存した設定から始めます\n"
-    "                         (FOLDER を省くと保存されたフォルダー)\n"
-    "  --patterns TEXT        ファイル名のパターン、; で区切って複数 (既定・空 *.*)\n"
-    "  --sub | --no-sub       サブフォルダーを調べる (既定 する)\n"
-    "  --hidden  --system     隠しファイル、システムファイルも出力する\n"
-    "  --separator TEXT       区切り文字: ﾀﾌﾞ (既定), ｾﾐｺﾛﾝ, | または任意の文字列\n"
-    "  --path  --join         パス名の列、パスとファイル名の間に区切り文字を入れない\n"
-    "  --short-path  --dir-upper  --dir-half\n"
-    "                         パス名の変換\n"
-    "  --short-name  --name-upper  --name-half  --drop-ext\n"
-    "                         ファイル名の変換\n"
-    "  --ext  --size[=byte|kb|mb]  --attr  --type\n"
-    "                         拡張子, ﾌｧｲﾙｻｲｽﾞ, 属性, ﾌｧｲﾙﾀｲﾌﾟの列\n"
-    "  --created  --modified  --accessed\n"
-    "                         作成日時, 更新日時, アクセス日の列\n"
-    "  --leading-tab          ファイル名の先頭にタブを入れる\n"
-    "  --folder-lines | --no-folder-lines\n"
-    "                         フォルダーが変わるごとにパスを挿入する (既定 する)\n"
-    "  --drop-drive           挿入するパスからドライブ名を削除する\n"
-    "  --lf                   改行を CR LF でなく LF にする\n"
-    "  --skip-unreadable      読み取れないフォルダーを除いて続け、最後に\n"
-    "                         標準エラーに示す\n"
+    "--list の OPTIONS (既定値は初めて起動したウィンドウと同じです):\n";
+
+// After the options of "--list".
+constexpr const char* HelpTail =
     "\n"
     "名前の制御文字 (タブ, 改行など) は制御文字の図形 (␉ ␊ ␍ など) で\n"
     "示します。\n"
     "終了コード: 0 正常, 1 エラーが報告された, 2 使い方の誤り,\n"
     "            3 読み取れないフォルダーを除いた。\n";
+
+std::string helpText() {
+    return HelpHead + kestro::listOptionHelp() + HelpTail;
+}
 
 // Writes a mode's whole output; output that cannot be written is reported
 // and makes the exit status 1.
@@ -76,7 +61,7 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     int status = 0;
     if (mode == "--help" || mode == "-h") {
-        status = writeOutput(HelpText, 0);
+        status = writeOutput(helpText(), 0);
     } else if (mode == "--version") {
         if (argc != 2) {
             std::cerr << "kestro: --version の後には何も指定できません。\n";
@@ -98,7 +83,7 @@ int main(int argc, char** argv) {
         status = kestro::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
     } else {
         std::cerr << "kestro: 不明なオプションです: " << kestro::showingControls(mode) << "\n"
-                  << HelpText;
+                  << helpText();
         return 2;
     }
     // Written output may still be lost when the descriptor is closed.

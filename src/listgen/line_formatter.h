@@ -1,25 +1,30 @@
 #pragma once
 
-// The exact text of a list: the header line and each file's line, built from
-// the options of the run. The formatter keeps per-run and per-folder caches
-// (the path cell, the type name of each extension, the local-time offset);
-// it reads no file itself.
+// The records of a list: the header record and each folder's and file's
+// record, made from the options of the run and the column table
+// (listgen/list_columns.h); a writer (listgen/list_writer.h) gives them their
+// text. The formatter keeps per-run and per-folder caches (the path cell, the
+// type name of each extension, the local-time offset); it reads no file
+// itself.
 //
 // Names and paths are written with their control characters shown as
 // control pictures (listgen/name_helpers.h), so that every file has exactly
 // one line and every line the same cells.
 //
 // A cell whose fact could not be read (the file vanished or cannot be read
-// between listing and formatting) is left empty; its separator stays, so the
+// between listing and formatting) is left empty; the cell stays, so the
 // columns of the other lines keep their places.
 
+#include "listgen/list_columns.h"
 #include "listgen/list_options.h"
+#include "listgen/list_record.h"
 #include "platform/file_facts.h"
 #include "platform/local_time.h"
 
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace kestro {
 
@@ -27,8 +32,8 @@ class LineFormatter {
 public:
     explicit LineFormatter(const ListOptions& options);
 
-    // The header line, without its line end.
-    std::string headerLine() const;
+    // The titles of the chosen columns.
+    ListRecord headerRecord() const;
 
     // Whether any chosen column needs the facts of a file (size, attributes,
     // a time). Without them the run reads no file at all.
@@ -39,20 +44,24 @@ public:
 
     // The folder line of the current folder (its path, or with the drop-drive
     // option the path without a leading drive name such as "C:").
-    std::string folderLine() const;
+    ListRecord folderRecord() const;
 
-    // Appends the line break and cells of one file to `body`. `facts` is null
-    // when the facts could not be read; it is ignored when needsFacts() is
-    // false.
-    void appendFileLine(std::string& body, std::string_view name, const FileFacts* facts);
+    // Makes `record` the cells of one file of the current folder. `facts` is
+    // null when the facts could not be read; it is ignored when needsFacts()
+    // is false.
+    void fileRecord(ListRecord& record, std::string_view name, const FileFacts* facts);
+
+    // For the cell functions.
+    const ListOptions& options() const { return options_; }
+    const std::string& pathCell() const { return pathCell_; }
+    // The type name of file `name` of the current folder, half-width.
+    const std::string& typeName(std::string_view name);
+    void appendTime(std::string& out, const FileTime& time);
 
 private:
-    void appendTime(std::string& body, const FileTime& time);
-    const std::string& typeName(std::string_view name);
-
     ListOptions options_;
+    std::vector<const ListColumn*> chosen_;
     bool needsFacts_ = false;
-    std::string tab_;
     std::string folder_;
     std::string pathCell_;
     LocalTimeConverter clock_;

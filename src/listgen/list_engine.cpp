@@ -1,6 +1,7 @@
 #include "listgen/list_engine.h"
 
 #include "listgen/line_formatter.h"
+#include "listgen/list_writer.h"
 #include "listgen/name_helpers.h"
 #include "platform/file_facts.h"
 #include "platform/file_pattern.h"
@@ -335,16 +336,19 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     const IncludeSwitches include{options.IncludeReadOnly, options.IncludeArchive,
                                   options.IncludeHidden, options.IncludeSystem};
     LineFormatter formatter(options);
+    const std::unique_ptr<ListWriter> writer = makeListWriter(options);
     host_.setStatus(1, CollectingStatus);
 
     auto spool = ListSpool::create(spoolFolder_);
     if (!spool)
         return endRun(RunOutcome::Failed, &spool.failure());
     spool_ = std::move(spool).value();
-    if (auto written = spool_->append(formatter.headerLine() + "\r\n"); !written)
+    std::string body;
+    writer->header(formatter.headerRecord(), body);
+    if (auto written = spool_->append(body); !written)
         return endRun(RunOutcome::Failed, &written.failure());
 
-    std::string body;
+    ListRecord record;
     FolderEntries read;
     const std::uint32_t effectiveUser = effectiveUserId();
     for (std::size_t position = 0; position < order.size(); ++position) {
@@ -399,8 +403,10 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
         formatter.beginFolder(folder);
         body.clear();
         if (options.InsertPathLine) {
-            body += "\r\n";
-            body += formatter.folderLine();
+            const ListRecord folderLine = formatter.folderRecord();
+            writer->beginFolder(&folderLine, body);
+        } else {
+            writer->beginFolder(nullptr, body);
         }
         FileFacts facts;
         for (std::size_t j = 0; j < files.size(); ++j) {
@@ -423,9 +429,10 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
                     known = &facts;
                 }
             }
-            formatter.appendFileLine(body, name, known);
+            formatter.fileRecord(record, name, known);
+            writer->file(record, body);
         }
-        body += "\r\n";
+        writer->endFolder(body);
         if (auto written = spool_->append(body); !written)
             return endRun(RunOutcome::Failed, &written.failure());
     }

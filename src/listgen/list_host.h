@@ -14,7 +14,8 @@
 
 namespace kestro {
 
-// The finished list, read once from its start. The text has CR LF line ends.
+// The finished list, read once from its start. The text has the line ends
+// the options chose (CR LF unless LF alone was asked for).
 class ListText {
 public:
     virtual ~ListText() = default;

@@ -43,6 +43,8 @@ struct ListOptions {
     // A folder below the root that cannot be opened or read (or vanished) is
     // left out and named after the list, instead of ending the run.
     bool SkipUnreadable = false;
+    // Lines end with LF alone instead of CR LF.
+    bool LineFeedOnly = false;
 };
 
 // The separator choices of the separator box, as shown.

@@ -13,50 +13,6 @@ namespace kestro {
 
 namespace {
 
-using K = SettingKind;
-using R = SettingRow;
-
-constexpr std::array<SettingDefinition, SettingRowCount> Definitions{{
-    {R::Top, "Setting", "Top", K::Position, "0"},
-    {R::Left, "Setting", "Left", K::Position, "0"},
-    {R::Folder, "Setting", "Dir", K::Folder, ""},
-    {R::SubFolders, "chk", "chkSub", K::CheckBox, "1"},
-    {R::Hidden, "File", "Hidden", K::Truth, "False"},
-    {R::System, "File", "System", K::Truth, "False"},
-    {R::PathColumn, "chk", "Path", K::CheckBox, "0"},
-    {R::ShortPath, "chk", "ShortPath", K::CheckBox, "0"},
-    {R::UpperCaseFolder, "chk", "DirLarge", K::CheckBox, "0"},
-    {R::HalfWidthFolder, "chk", "DirHalf", K::CheckBox, "0"},
-    {R::JoinPathAndName, "chk", "Div", K::CheckBox, "0"},
-    {R::DropExtension, "chk", "DelKaku", K::CheckBox, "0"},
-    {R::ShortName, "chk", "Short", K::CheckBox, "0"},
-    {R::UpperCaseName, "chk", "FNameLarge", K::CheckBox, "0"},
-    {R::HalfWidthName, "chk", "FNameHalf", K::CheckBox, "0"},
-    {R::SizeColumn, "chk", "FileSize", K::CheckBox, "0"},
-    {R::SizeUnit, "chk", "Byte", K::SizeUnit, "0"},
-    {R::CreationTime, "chk", "TimeMake", K::CheckBox, "0"},
-    {R::WriteTime, "chk", "TimeRenew", K::CheckBox, "0"},
-    {R::AccessTime, "chk", "TimeAccess", K::CheckBox, "0"},
-    {R::ExtensionColumn, "chk", "Kaku", K::CheckBox, "0"},
-    {R::InsertPathLine, "chk", "InsPath", K::CheckBox, "1"},
-    {R::DropDrive, "chk", "DirDelDrive", K::CheckBox, "0"},
-    {R::LeadingTab, "chk", "Tabs", K::CheckBox, "0"},
-    {R::AttributeColumn, "chk", "Attribute", K::CheckBox, "0"},
-    {R::FileTypeColumn, "chk", "FileType", K::CheckBox, "0"},
-    {R::Separator, "chk", "DivStr", K::Separator, SeparatorTabChoice},
-    {R::SkipUnreadable, "Setting", "SkipUnreadable", K::Truth, "False"},
-}};
-
-// The table is indexed by row; keep the two in step.
-constexpr bool rowsInOrder() {
-    for (std::size_t i = 0; i < Definitions.size(); ++i) {
-        if (static_cast<std::size_t>(Definitions[i].row) != i)
-            return false;
-    }
-    return true;
-}
-static_assert(rowsInOrder());
-
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -141,14 +97,6 @@ Failure naming(Failure failure, const SettingDefinition& definition) {
 }
 
 } // namespace
-
-const std::array<SettingDefinition, SettingRowCount>& settingDefinitions() {
-    return Definitions;
-}
-
-const SettingDefinition& definitionOf(SettingRow row) {
-    return Definitions[static_cast<std::size_t>(row)];
-}
 
 Result<float> toSingle(std::string_view text) {
     auto number = toNumber(text);
@@ -276,7 +224,10 @@ Result<SettingValue> readSetting(const SettingsStore& store, SettingRow row) {
         break;
     }
     case SettingKind::Separator:
+    case SettingKind::Patterns:
         value.text = std::move(text);
+        break;
+    case SettingKind::Switch:
         break;
     }
     return value;
@@ -297,6 +248,9 @@ std::optional<std::string> storedText(SettingRow row, const SettingValue& value)
         return std::to_string(value.integer);
     case SettingKind::Truth:
         return truthText(value.truth);
+    case SettingKind::Patterns:
+    case SettingKind::Switch:
+        break;
     }
     return std::nullopt;
 }
@@ -309,10 +263,38 @@ void writeSetting(SettingsStore& store, SettingRow row, const SettingValue& valu
     store.set(std::string(definition.section), std::string(definition.key), *text);
 }
 
+void applyToOptions(ListOptions& options, const SettingDefinition& definition,
+                    const SettingValue& value) {
+    switch (definition.kind) {
+    case SettingKind::Position:
+        break;
+    case SettingKind::Folder:
+        options.RootFolder = withTrailingSeparator(value.text);
+        break;
+    case SettingKind::CheckBox:
+        options.*definition.flag = definition.grayedCounts ? subFoldersFromCheckBox(value.integer)
+                                                           : isTicked(value.integer);
+        break;
+    case SettingKind::Truth:
+    case SettingKind::Switch:
+        options.*definition.flag = value.truth;
+        break;
+    case SettingKind::SizeUnit:
+        options.SizeUnit = value.integer < 0 ? 0 : value.integer;
+        break;
+    case SettingKind::Separator:
+        options.Separator = resolveSeparator(value.text);
+        break;
+    case SettingKind::Patterns:
+        options.Patterns = value.text.empty() ? "*.*" : value.text;
+        break;
+    }
+}
+
 StoredList readStoredList(const SettingsStore& store) {
     StoredList result;
     ListOptions& options = result.options;
-    for (const SettingDefinition& definition : Definitions) {
+    for (const SettingDefinition& definition : settingDefinitions()) {
         auto read = readSetting(store, definition.row);
         if (definition.kind == SettingKind::Folder) {
             if (read) {
@@ -327,89 +309,7 @@ StoredList readStoredList(const SettingsStore& store) {
             result.failures.push_back(read.failure());
             continue;
         }
-        const SettingValue& value = read.value();
-        bool ticked = isTicked(value.integer);
-        switch (definition.row) {
-        case R::Top:
-        case R::Left:
-        case R::Folder:
-            break;
-        case R::SubFolders:
-            options.SubFolders = subFoldersFromCheckBox(value.integer);
-            break;
-        case R::Hidden:
-            options.IncludeHidden = value.truth;
-            break;
-        case R::System:
-            options.IncludeSystem = value.truth;
-            break;
-        case R::PathColumn:
-            options.PathColumn = ticked;
-            break;
-        case R::ShortPath:
-            options.ShortPath = ticked;
-            break;
-        case R::UpperCaseFolder:
-            options.UpperCaseFolder = ticked;
-            break;
-        case R::HalfWidthFolder:
-            options.HalfWidthFolder = ticked;
-            break;
-        case R::JoinPathAndName:
-            options.JoinPathAndName = ticked;
-            break;
-        case R::DropExtension:
-            options.DropExtension = ticked;
-            break;
-        case R::ShortName:
-            options.ShortName = ticked;
-            break;
-        case R::UpperCaseName:
-            options.UpperCaseName = ticked;
-            break;
-        case R::HalfWidthName:
-            options.HalfWidthName = ticked;
-            break;
-        case R::SizeColumn:
-            options.SizeColumn = ticked;
-            break;
-        case R::SizeUnit:
-            options.SizeUnit = value.integer;
-            break;
-        case R::CreationTime:
-            options.CreationTimeColumn = ticked;
-            break;
-        case R::WriteTime:
-            options.WriteTimeColumn = ticked;
-            break;
-        case R::AccessTime:
-            options.AccessTimeColumn = ticked;
-            break;
-        case R::ExtensionColumn:
-            options.ExtensionColumn = ticked;
-            break;
-        case R::InsertPathLine:
-            options.InsertPathLine = ticked;
-            break;
-        case R::DropDrive:
-            options.DropDrive = ticked;
-            break;
-        case R::LeadingTab:
-            options.LeadingTab = ticked;
-            break;
-        case R::AttributeColumn:
-            options.AttributeColumn = ticked;
-            break;
-        case R::FileTypeColumn:
-            options.FileTypeColumn = ticked;
-            break;
-        case R::Separator:
-            options.Separator = resolveSeparator(value.text);
-            break;
-        case R::SkipUnreadable:
-            options.SkipUnreadable = value.truth;
-            break;
-        }
+        applyToOptions(options, definition, read.value());
     }
     options.Patterns = "*.*";
     options.RootFolder = withTrailingSeparator(result.folder);

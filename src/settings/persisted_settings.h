@@ -1,9 +1,9 @@
 #pragma once
 
-// The options, window position and folder kept between runs: the 28 rows of
-// the settings store of application "Kestro" (sections "Setting", "File",
-// "chk"), in the one order in which they are read and written, with their
-// stored forms, defaults and conversions.
+// The options, window position and folder kept between runs: the 28 stored
+// rows of the option table (settings/option_table.h) in the settings store
+// of application "Kestro" (sections "Setting", "File", "chk"), read and
+// written in the table's order, with their stored forms and conversions.
 //
 // Reading a row gives its converted value or a failure: 13 (type mismatch)
 // for a text that does not convert, 6 (overflow) for a number out of range,
@@ -16,9 +16,8 @@
 #include "listgen/list_options.h"
 #include "platform/failure.h"
 #include "platform/settings_store.h"
+#include "settings/option_table.h"
 
-#include <array>
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,66 +38,6 @@ inline constexpr int TypeMismatch = 13;
 inline constexpr int NoSuchElement = 340;
 inline constexpr int InvalidValue = 380;
 } // namespace settingfailure
-
-enum class SettingKind {
-    Position,  // window edge in twips: a single-precision number
-    Folder,    // a full folder path that must exist
-    CheckBox,  // 16-bit integer, 0 clear, 1 ticked, 2 grayed
-    Truth,     // "True" or "False"
-    SizeUnit,  // 16-bit integer, index 0-2 of the size-unit buttons
-    Separator, // any text, kept as typed
-};
-
-// The rows in their order, named for what they hold; the keys they are
-// stored under are kept as they always were (see settingDefinitions()).
-enum class SettingRow {
-    Top,
-    Left,
-    Folder,
-    SubFolders,
-    Hidden,
-    System,
-    PathColumn,
-    ShortPath,
-    UpperCaseFolder,
-    HalfWidthFolder,
-    JoinPathAndName,
-    DropExtension,
-    ShortName,
-    UpperCaseName,
-    HalfWidthName,
-    SizeColumn,
-    SizeUnit,
-    CreationTime,
-    WriteTime,
-    AccessTime,
-    ExtensionColumn,
-    InsertPathLine,
-    DropDrive,
-    LeadingTab,
-    AttributeColumn,
-    FileTypeColumn,
-    Separator,
-    // The program's own addition, after the original rows: a settings file
-    // written before it simply lacks the key, which then reads as False.
-    SkipUnreadable,
-};
-
-inline constexpr std::size_t SettingRowCount = 28;
-
-struct SettingDefinition {
-    SettingRow row;
-    std::string_view section;
-    std::string_view key;
-    SettingKind kind;
-    // The default in stored form; empty for the folder, whose default is the
-    // program's own folder.
-    std::string_view defaultText;
-};
-
-// All rows, in reading and writing order.
-const std::array<SettingDefinition, SettingRowCount>& settingDefinitions();
-const SettingDefinition& definitionOf(SettingRow row);
 
 // One row's value; the member that counts is the one of the row's kind.
 struct SettingValue {
@@ -133,6 +72,14 @@ Result<SettingValue> readSetting(const SettingsStore& store, SettingRow row);
 std::optional<std::string> storedText(SettingRow row, const SettingValue& value);
 // Sets the row's stored form in `store` (in memory; the caller saves).
 void writeSetting(SettingsStore& store, SettingRow row, const SettingValue& value);
+
+// Sets the ListOptions member that `definition` feeds to `value` as the
+// window's control or the store holds it: a check box ticked (or, where
+// grayed counts, not clear), the separator box's text resolved, no size unit
+// (-1) as bytes, an empty pattern as "*.*", the folder with a trailing "/".
+// The window's place feeds no option.
+void applyToOptions(ListOptions& options, const SettingDefinition& definition,
+                    const SettingValue& value);
 
 // What the window stored at its last close, as the options of a list: the
 // pattern is "*.*"; a row that does not convert keeps its default and its

@@ -194,41 +194,15 @@ ListOptions MainWindow::readListOptions() {
     if (patternBox->text().isEmpty())
         patternBox->setText(QStringLiteral("*.*"));
     ListOptions options;
-    options.RootFolder = withTrailingSeparator(folderTree->path());
-    options.SubFolders = subFoldersFromCheckBox(subFoldersCheck->value());
-    options.Patterns = patternBox->text().toStdString();
+    // Read whether or not a control is enabled: a disabled but ticked box
+    // still counts, and the formatter's precedence rules decide.
+    for (const SettingDefinition& definition : optionTable()) {
+        if (!definition.control.empty())
+            applyToOptions(options, definition, currentSetting(definition.row));
+    }
+    // Never shown, so always as the file list starts.
     options.IncludeReadOnly = includeSwitches.readOnly;
     options.IncludeArchive = includeSwitches.archive;
-    options.IncludeHidden = includeSwitches.hidden;
-    options.IncludeSystem = includeSwitches.system;
-    options.Separator = resolveSeparator(separatorBox->currentText().toStdString());
-    options.PathColumn = isTicked(pathColumnCheck->value());
-    options.JoinPathAndName = isTicked(joinPathAndNameCheck->value());
-    options.ShortPath = isTicked(shortPathCheck->value());
-    options.HalfWidthFolder = isTicked(halfWidthFolderCheck->value());
-    options.UpperCaseFolder = isTicked(upperCaseFolderCheck->value());
-    options.ShortName = isTicked(shortNameCheck->value());
-    options.UpperCaseName = isTicked(upperCaseNameCheck->value());
-    options.HalfWidthName = isTicked(halfWidthNameCheck->value());
-    options.DropExtension = isTicked(dropExtensionCheck->value());
-    options.DropDrive = isTicked(dropDriveCheck->value());
-    options.ExtensionColumn = isTicked(extensionColumnCheck->value());
-    options.SizeColumn = isTicked(sizeColumnCheck->value());
-    options.SizeUnit = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (sizeUnitButtons[i]->isChecked()) {
-            options.SizeUnit = i;
-            break;
-        }
-    }
-    options.AttributeColumn = isTicked(attributeColumnCheck->value());
-    options.FileTypeColumn = isTicked(fileTypeColumnCheck->value());
-    options.CreationTimeColumn = isTicked(creationTimeCheck->value());
-    options.WriteTimeColumn = isTicked(writeTimeCheck->value());
-    options.AccessTimeColumn = isTicked(accessTimeCheck->value());
-    options.LeadingTab = isTicked(leadingTabCheck->value());
-    options.InsertPathLine = isTicked(insertPathLineCheck->value());
-    options.SkipUnreadable = skipUnreadableEntry->isChecked();
     return options;
 }
 

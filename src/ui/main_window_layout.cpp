@@ -292,7 +292,7 @@ void MainWindow::buildControls() {
     clearButton = button("clearButton", "ｸﾘｱ", StripLeft + 2 * (ButtonWidth + ButtonGap));
     abortButton = button("abortButton", "中止", 0);
     abortButton->hide();
-    subFoldersCheck = checkBox(central, "chkSub", "ｻﾌﾞﾌｫﾙﾀﾞを調べる");
+    subFoldersCheck = checkBox(central, "subFoldersCheck", "ｻﾌﾞﾌｫﾙﾀﾞを調べる");
     subFoldersCheck->setValue(1);
     {
         const int width = subFoldersCheck->sizeHint().width() + 4;

@@ -8,70 +8,27 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include <cmath>
 
 namespace kestro {
 
+namespace {
+QString controlName(SettingRow row) {
+    const std::string_view name = definitionOf(row).control;
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+} // namespace
+
+// The option table names each option's control by its object name.
 ValueCheckBox* MainWindow::checkBoxFor(SettingRow row) const {
-    switch (row) {
-    case SettingRow::SubFolders:
-        return subFoldersCheck;
-    case SettingRow::PathColumn:
-        return pathColumnCheck;
-    case SettingRow::ShortPath:
-        return shortPathCheck;
-    case SettingRow::UpperCaseFolder:
-        return upperCaseFolderCheck;
-    case SettingRow::HalfWidthFolder:
-        return halfWidthFolderCheck;
-    case SettingRow::JoinPathAndName:
-        return joinPathAndNameCheck;
-    case SettingRow::DropExtension:
-        return dropExtensionCheck;
-    case SettingRow::ShortName:
-        return shortNameCheck;
-    case SettingRow::UpperCaseName:
-        return upperCaseNameCheck;
-    case SettingRow::HalfWidthName:
-        return halfWidthNameCheck;
-    case SettingRow::SizeColumn:
-        return sizeColumnCheck;
-    case SettingRow::CreationTime:
-        return creationTimeCheck;
-    case SettingRow::WriteTime:
-        return writeTimeCheck;
-    case SettingRow::AccessTime:
-        return accessTimeCheck;
-    case SettingRow::ExtensionColumn:
-        return extensionColumnCheck;
-    case SettingRow::InsertPathLine:
-        return insertPathLineCheck;
-    case SettingRow::DropDrive:
-        return dropDriveCheck;
-    case SettingRow::LeadingTab:
-        return leadingTabCheck;
-    case SettingRow::AttributeColumn:
-        return attributeColumnCheck;
-    case SettingRow::FileTypeColumn:
-        return fileTypeColumnCheck;
-    default:
-        return nullptr;
-    }
+    return findChild<ValueCheckBox*>(controlName(row));
 }
 
 QAction* MainWindow::menuItemFor(SettingRow row) const {
-    switch (row) {
-    case SettingRow::Hidden:
-        return hiddenEntry;
-    case SettingRow::System:
-        return systemEntry;
-    case SettingRow::SkipUnreadable:
-        return skipUnreadableEntry;
-    default:
-        return nullptr;
-    }
+    return findChild<QAction*>(controlName(row));
 }
 
 void MainWindow::loadSettings() {
@@ -144,6 +101,11 @@ Status MainWindow::applySetting(SettingRow row, const SettingValue& value) {
     case SettingKind::Separator:
         separatorBox->setEditText(QString::fromStdString(value.text));
         return Ok{};
+    case SettingKind::Patterns:
+        patternBox->setText(QString::fromStdString(value.text));
+        return Ok{};
+    case SettingKind::Switch:
+        return Ok{};
     }
     return Ok{};
 }
@@ -174,6 +136,11 @@ SettingValue MainWindow::currentSetting(SettingRow row) const {
         break;
     case SettingKind::Separator:
         value.text = separatorBox->currentText().toStdString();
+        break;
+    case SettingKind::Patterns:
+        value.text = patternBox->text().toStdString();
+        break;
+    case SettingKind::Switch:
         break;
     }
     return value;

@@ -1,6 +1,7 @@
 // The command-line modes, run as the built program.
 
 #include "app/list_command.h"
+#include "settings/option_table.h"
 #include "support/temp_tree.h"
 
 #include <array>
@@ -65,7 +66,7 @@ TEST(ListArguments, DefaultsAndOptions) {
     EXPECT_EQ(full->options.Patterns, "*.c");
     EXPECT_FALSE(full->options.InsertPathLine);
     EXPECT_TRUE(full->options.IncludeHidden);
-    EXPECT_TRUE(full->lineFeedOnly);
+    EXPECT_TRUE(full->options.LineFeedOnly);
 
     auto empty = parseListArguments({"--separator=", "--patterns=", "/x"}, error);
     ASSERT_TRUE(empty);
@@ -75,6 +76,27 @@ TEST(ListArguments, DefaultsAndOptions) {
     auto dashed = parseListArguments({"--no-sub", "--", "-folder"}, error);
     ASSERT_TRUE(dashed);
     EXPECT_EQ(dashed->options.RootFolder, "-folder");
+}
+
+TEST(ListArguments, EveryOptionOfTheTableIsParsedAndHelped) {
+    const std::string help = listOptionHelp();
+    for (const SettingDefinition& option : optionTable()) {
+        if (option.onFlag.empty())
+            continue;
+        const std::string on(option.onFlag);
+        EXPECT_NE(help.find("  " + on), std::string::npos) << on;
+        if (!option.flag)
+            continue;
+        std::string error;
+        auto parsed = parseListArguments({on, "/x"}, error);
+        ASSERT_TRUE(parsed) << error;
+        EXPECT_TRUE(parsed->options.*option.flag) << on;
+        if (option.offFlag.empty())
+            continue;
+        parsed = parseListArguments({on, std::string(option.offFlag), "/x"}, error);
+        ASSERT_TRUE(parsed) << error;
+        EXPECT_FALSE(parsed->options.*option.flag) << option.offFlag;
+    }
 }
 
 TEST(ListArguments, BadUsage) {

@@ -1,17 +1,31 @@
 #include "listgen/line_formatter.h"
+#include "listgen/list_writer.h"
 
 #include <gtest/gtest.h>
 
 namespace kestro {
 namespace {
 
+// One file's line as the separated writer starts a folder's group with it.
 std::string line(const ListOptions& options, const std::string& folder, const std::string& name,
                  const FileFacts* facts = nullptr) {
     LineFormatter formatter(options);
+    SeparatedListWriter writer(options);
     formatter.beginFolder(folder);
     std::string body;
-    formatter.appendFileLine(body, name, facts);
+    writer.beginFolder(nullptr, body);
+    ListRecord record;
+    formatter.fileRecord(record, name, facts);
+    writer.file(record, body);
     return body;
+}
+
+// The header line without its line end.
+std::string header(const ListOptions& options) {
+    std::string text;
+    SeparatedListWriter(options).header(LineFormatter(options).headerRecord(), text);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    return text.substr(0, text.size() - 2);
 }
 
 TEST(LineFormatter, HeaderForEveryPathAndJoinCombination) {
@@ -37,7 +51,7 @@ TEST(LineFormatter, HeaderForEveryPathAndJoinCombination) {
         options.Separator = c.separator;
         options.ExtensionColumn = true;
         options.AttributeColumn = true;
-        EXPECT_EQ(LineFormatter(options).headerLine(), c.expected);
+        EXPECT_EQ(header(options), c.expected);
     }
 }
 
@@ -47,8 +61,12 @@ TEST(LineFormatter, AllColumnTitlesInTheirFixedOrder) {
     options.AccessTimeColumn = options.WriteTimeColumn = options.CreationTimeColumn = true;
     options.FileTypeColumn = options.AttributeColumn = options.SizeColumn = true;
     options.ExtensionColumn = true;
-    EXPECT_EQ(LineFormatter(options).headerLine(),
-              "ﾌｧｲﾙ名|拡張子|ﾌｧｲﾙｻｲｽﾞ|属性|ﾌｧｲﾙﾀｲﾌﾟ|作成日時|更新日時|アクセス日");
+    EXPECT_EQ(header(options), "ﾌｧｲﾙ名|拡張子|ﾌｧｲﾙｻｲｽﾞ|属性|ﾌｧｲﾙﾀｲﾌﾟ|作成日時|更新日時|アクセス日");
+    // Only columns such as the size read a file's facts.
+    EXPECT_TRUE(LineFormatter(options).needsFacts());
+    options.SizeColumn = options.AttributeColumn = false;
+    options.CreationTimeColumn = options.WriteTimeColumn = options.AccessTimeColumn = false;
+    EXPECT_FALSE(LineFormatter(options).needsFacts());
 }
 
 TEST(LineFormatter, PathCellPrecedence) {
@@ -130,14 +148,24 @@ TEST(LineFormatter, FileTypeCellMadeUpForUnregisteredExtensions) {
     EXPECT_EQ(line(options, "/f/", "noext"), "noext\t ﾌｧｲﾙ");
 }
 
-TEST(LineFormatter, SecondLineOfAFolderStartsWithALineBreak) {
+TEST(LineFormatter, LinesOfAFolderAndTheWritersLineEnd) {
     ListOptions options;
-    LineFormatter formatter(options);
-    formatter.beginFolder("/f/");
-    std::string body;
-    formatter.appendFileLine(body, "one", nullptr);
-    formatter.appendFileLine(body, "two", nullptr);
-    EXPECT_EQ(body, "one\r\ntwo");
+    for (bool lineFeedOnly : {false, true}) {
+        options.LineFeedOnly = lineFeedOnly;
+        const std::string end = lineFeedOnly ? "\n" : "\r\n";
+        LineFormatter formatter(options);
+        SeparatedListWriter writer(options);
+        formatter.beginFolder("/f/");
+        std::string body;
+        writer.beginFolder(nullptr, body);
+        ListRecord record;
+        for (const char* name : {"one", "two"}) {
+            formatter.fileRecord(record, name, nullptr);
+            writer.file(record, body);
+        }
+        writer.endFolder(body);
+        EXPECT_EQ(body, "one" + end + "two" + end);
+    }
 }
 
 } // namespace

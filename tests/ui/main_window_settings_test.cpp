@@ -147,12 +147,39 @@ private slots:
         QVERIFY(f.includeSwitches.system);
         QCOMPARE(f.separatorBox->currentText(), QStringLiteral(", "));
         QCOMPARE(f.readListOptions().Separator, std::string(", "));
+        // The window reads its controls as the option table says, and so
+        // agrees with the stored file on every switch.
+        const ListOptions shown = f.readListOptions();
+        const ListOptions stored = readStoredList(SettingsStore(SettingsApplication)).options;
+        for (const SettingDefinition& option : optionTable()) {
+            if (option.flag && !option.control.empty())
+                QVERIFY2(shown.*option.flag == stored.*option.flag, option.control.data());
+        }
+        QCOMPARE(shown.SizeUnit, 2);
         // The loaded values ran their interlocks.
         QVERIFY(f.pathFrame->isEnabled());
         QVERIFY(f.sizeUnitButtons[0]->isEnabled());
         QVERIFY(!f.dropDriveCheck->isEnabled());       // InsPath now clear
         QVERIFY(!f.upperCaseNameCheck->isEnabled());   // Short ticked
         QVERIFY(!f.upperCaseFolderCheck->isEnabled()); // ShortPath ticked
+    }
+
+    void everyControlOfTheOptionTableIsFoundByItsName() {
+        auto form = makeWindow(presenter_);
+        for (const SettingDefinition& option : optionTable()) {
+            if (option.control.empty())
+                continue;
+            QString name = QString::fromLatin1(option.control.data(),
+                                               static_cast<qsizetype>(option.control.size()));
+            if (option.kind == SettingKind::SizeUnit)
+                name += QLatin1Char('0'); // the first of the unit buttons
+            QObject* control = form->findChild<QObject*>(name);
+            QVERIFY2(control, option.control.data());
+            if (option.kind == SettingKind::CheckBox)
+                QVERIFY(qobject_cast<ValueCheckBox*>(control));
+            if (option.kind == SettingKind::Truth)
+                QVERIFY(qobject_cast<QAction*>(control));
+        }
     }
 
     void badValueIsReportedOnceAndTheOtherRowsStillLoad() {

@@ -1,0 +1,56 @@
+#pragma once
+
+// Writers turn the records of a list into its text. A run makes one writer
+// for its options and hands it the header, then for each folder the start of
+// its group (with the folder line's record when the list has folder lines),
+// its files' records and the group's end; every call appends to `out`. The
+// writer chooses the line end, so the text is never rewritten afterwards.
+
+#include "listgen/list_options.h"
+#include "listgen/list_record.h"
+
+#include <memory>
+#include <string>
+
+namespace kestro {
+
+class ListWriter {
+public:
+    virtual ~ListWriter() = default;
+
+    virtual void header(const ListRecord& titles, std::string& out) = 0;
+    // `folderLine` is null when the list has no folder lines.
+    virtual void beginFolder(const ListRecord* folderLine, std::string& out) = 0;
+    virtual void file(const ListRecord& cells, std::string& out) = 0;
+    virtual void endFolder(std::string& out) = 0;
+};
+
+// The list as the window has always shown it: cells joined by the separator,
+// the path and name cells by nothing (and their titles by one space) when
+// they are joined, every file line after the leading tab. The header is the
+// first line; a folder's group starts with an empty line when there is a
+// folder line or a path column, and ends with a line end.
+class SeparatedListWriter : public ListWriter {
+public:
+    explicit SeparatedListWriter(const ListOptions& options);
+
+    void header(const ListRecord& titles, std::string& out) override;
+    void beginFolder(const ListRecord* folderLine, std::string& out) override;
+    void file(const ListRecord& cells, std::string& out) override;
+    void endFolder(std::string& out) override;
+
+private:
+    void appendCells(const ListRecord& record, std::string_view pathJoint, std::string& out) const;
+
+    std::string separator_;
+    std::string tab_;
+    std::string lineEnd_;
+    bool pathColumn_;
+    bool joinPathAndName_;
+    bool lineOpen_ = false; // a line of the current group waits for its end
+};
+
+// The writer the options ask for.
+std::unique_ptr<ListWriter> makeListWriter(const ListOptions& options);
+
+} // namespace kestro
