@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -40,6 +41,20 @@ Outcome runKestro(const std::string& arguments, const std::string& errorFile = "
     const int status = ::pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// The program linked into a folder of its own: the temporary list file it
+// writes beside itself then belongs to this test's runs alone, not to every
+// run of the built program.
+std::string programIn(TempTree& tree) {
+    const std::string program = tree.folder("program") + "/kestro";
+    const char* built = std::getenv("KESTRO_BINARY");
+    EXPECT_NE(built, nullptr);
+    std::error_code linkFailed;
+    std::filesystem::create_hard_link(built, program, linkFailed);
+    if (linkFailed)
+        std::filesystem::copy_file(built, program);
+    return program;
 }
 
 TEST(ListArguments, DefaultsAndOptions) {
@@ -159,8 +174,9 @@ TEST(CommandLine, HelpAndVersionTexts) {
 TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
     TempTree tree;
     const std::string file = tree.file("x.txt");
-    const std::string binary = std::getenv("KESTRO_BINARY");
-    const std::string spool = binary.substr(0, binary.rfind('/')) + "/_Kestro.tmp";
+    const std::string binary = programIn(tree);
+    test::ScopedEnv program("KESTRO_BINARY", binary);
+    const std::string spool = tree / "program/_Kestro.tmp";
     const std::string errors = tree / "stderr.txt";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--help >/dev/full", "61"},
@@ -253,8 +269,8 @@ TEST(CommandLine, SignalsAbortLikeCtrlCAndLeaveNoTemporaryFile) {
     TempTree tree;
     for (int i = 0; i < 4000; ++i)
         tree.file("f/" + std::string(60, 'n') + std::to_string(i));
-    const std::string binary = std::getenv("KESTRO_BINARY");
-    const std::string spool = binary.substr(0, binary.rfind('/')) + "/_Kestro.tmp";
+    const std::string binary = programIn(tree);
+    const std::string spool = tree / "program/_Kestro.tmp";
     const std::string errors = tree / "stderr.txt";
 
     for (int signal : {SIGINT, SIGHUP, SIGTERM, SIGUSR1}) {
