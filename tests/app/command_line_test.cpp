@@ -104,19 +104,10 @@ TEST(ListArguments, BadUsage) {
 
 TEST(CommandLine, ListWritesTheListAndExitStatuses) {
     TempTree tree;
-    tree.file("b.txt", "1234");
-    tree.file("A.txt");
     tree.file("sub/c.txt");
-    const std::string root = tree.path() + "/";
 
-    Outcome list = runKestro("--list --size " + tree.path());
-    EXPECT_EQ(list.status, 0);
-    EXPECT_EQ(list.out, "ﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\r\n\r\n" + root +
-                            "\r\nA.txt\t Byte\r\nb.txt\t4 Byte\r\n\r\n" + root +
-                            "sub/\r\nc.txt\t Byte\r\n");
-
-    Outcome unix = runKestro("--list --lf --no-sub --no-folder-lines " + tree.path());
-    EXPECT_EQ(unix.out, "ﾌｧｲﾙ名\nA.txt\nb.txt\n");
+    // The lists themselves are in the golden files.
+    EXPECT_EQ(runKestro("--list --size " + tree.path()).status, 0);
 
     // A name's escape sequence reaches the terminal as control pictures.
     const std::string errors = tree / "stderr.txt";
