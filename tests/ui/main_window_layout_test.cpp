@@ -36,24 +36,10 @@
 using namespace kestro;
 using namespace kestro::test;
 
-class MainWindowLayoutTest : public QObject {
+class MainWindowLayoutTest : public WindowTest {
     Q_OBJECT
 
-private:
-    std::unique_ptr<PrivateSettings> settings_;
-    std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<MainWindow> window_;
-
 private slots:
-    void init() {
-        settings_ = std::make_unique<PrivateSettings>();
-        presenter_ = std::make_shared<RecordingPresenter>();
-        window_ = makeWindow(presenter_);
-    }
-    void cleanup() {
-        window_.reset();
-        settings_.reset();
-    }
 
     void twipsConversion_data() {
         QTest::addColumn<double>("dpi");
