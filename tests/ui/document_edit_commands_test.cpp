@@ -201,7 +201,7 @@ private slots:
 
     void clearButtonEmptiesPaneAndTitleIsProgramName() {
         MainWindow& f = *window_;
-        QTemporaryDir folder;
+        const QTemporaryDir& folder = *folder_;
         const QString name = folder.filePath(QStringLiteral("named.txt"));
         DocumentCommands& commands =
             attachDocumentCommands(f, DocumentServices{[name](QWidget*, const FileDialogRequest&) {

@@ -117,7 +117,7 @@ private slots:
     }
 
     void readsTheFirstThatReads() {
-        QTemporaryDir folder;
+        const QTemporaryDir& folder = *folder_;
         const std::string missing = folder.filePath("gone/Kestro.html").toStdString();
         const std::string fifo = folder.filePath("fifo.html").toStdString();
         QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
@@ -392,7 +392,7 @@ private slots:
     }
 
     void missingHelpIsToldAndLookedForAgain() {
-        QTemporaryDir folder;
+        const QTemporaryDir& folder = *folder_;
         const std::string path = folder.filePath("Kestro.html").toStdString();
         MainWindow& form = window();
         HelpMenu& menu = attachHelpMenu(form, services({path}));
