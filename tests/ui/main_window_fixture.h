@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtGlobal>
@@ -99,7 +100,16 @@ class WindowTest : public QObject {
 public:
     enum class Window { PerTest, MadeByTests };
     explicit WindowTest(Window window = Window::PerTest)
-        : windowPerTest_(window == Window::PerTest) {}
+        : windowPerTest_(window == Window::PerTest) {
+        // Qt keeps its own settings (the file dialog's) where the first use
+        // found them, for the life of the process: in a folder of this
+        // object's, not in the first test's settings folder, which would
+        // come back after that test removed it.
+        const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", qtSettings_.path().toLocal8Bit());
+        QSettings(QSettings::UserScope, QStringLiteral("QtProject")).fileName();
+        qputenv("XDG_CONFIG_HOME", old);
+    }
 
 protected:
     std::unique_ptr<PrivateSettings> settings_;
@@ -130,6 +140,7 @@ private slots:
 
 private:
     bool windowPerTest_;
+    QTemporaryDir qtSettings_;
 };
 
 } // namespace kestro::test
