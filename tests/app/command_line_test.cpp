@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -41,6 +42,20 @@ Outcome runKestro(const std::string& arguments, const std::string& errorFile = "
     const int status = ::pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// The program linked into a folder of its own: the temporary list file it
+// writes beside itself then belongs to this test's runs alone, not to every
+// run of the built program.
+std::string programIn(TempTree& tree) {
+    const std::string program = tree.folder("program") + "/kestro";
+    const char* built = std::getenv("KESTRO_BINARY");
+    EXPECT_NE(built, nullptr);
+    std::error_code linkFailed;
+    std::filesystem::create_hard_link(built, program, linkFailed);
+    if (linkFailed)
+        std::filesystem::copy_file(built, program);
+    return program;
 }
 
 TEST(ListArguments, DefaultsAndOptions) {
@@ -111,19 +126,10 @@ TEST(ListArguments, BadUsage) {
 
 TEST(CommandLine, ListWritesTheListAndExitStatuses) {
     TempTree tree;
-    tree.file("b.txt", "1234");
-    tree.file("A.txt");
     tree.file("sub/c.txt");
-    const std::string root = tree.path() + "/";
 
-    Outcome list = runKestro("--list --size " + tree.path());
-    EXPECT_EQ(list.status, 0);
-    EXPECT_EQ(list.out, "ﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\r\n\r\n" + root +
-                            "\r\nA.txt\t Byte\r\nb.txt\t4 Byte\r\n\r\n" + root +
-                            "sub/\r\nc.txt\t Byte\r\n");
-
-    Outcome unix = runKestro("--list --lf --no-sub --no-folder-lines " + tree.path());
-    EXPECT_EQ(unix.out, "ﾌｧｲﾙ名\nA.txt\nb.txt\n");
+    // The lists themselves are in the golden files.
+    EXPECT_EQ(runKestro("--list --size " + tree.path()).status, 0);
 
     // A name's escape sequence reaches the terminal as control pictures.
     const std::string errors = tree / "stderr.txt";
@@ -181,8 +187,9 @@ TEST(CommandLine, HelpAndVersionTexts) {
 TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
     TempTree tree;
     const std::string file = tree.file("x.txt");
-    const std::string binary = std::getenv("KESTRO_BINARY");
-    const std::string spool = binary.substr(0, binary.rfind('/')) + "/_Kestro.tmp";
+    const std::string binary = programIn(tree);
+    test::ScopedEnv program("KESTRO_BINARY", binary);
+    const std::string spool = tree / "program/_Kestro.tmp";
     const std::string errors = tree / "stderr.txt";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"--help >/dev/full", "61"},
@@ -275,8 +282,8 @@ TEST(CommandLine, SignalsAbortLikeCtrlCAndLeaveNoTemporaryFile) {
     TempTree tree;
     for (int i = 0; i < 4000; ++i)
         tree.file("f/" + std::string(60, 'n') + std::to_string(i));
-    const std::string binary = std::getenv("KESTRO_BINARY");
-    const std::string spool = binary.substr(0, binary.rfind('/')) + "/_Kestro.tmp";
+    const std::string binary = programIn(tree);
+    const std::string spool = tree / "program/_Kestro.tmp";
     const std::string errors = tree / "stderr.txt";
 
     for (int signal : {SIGINT, SIGHUP, SIGTERM, SIGUSR1}) {

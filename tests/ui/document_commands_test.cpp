@@ -53,20 +53,6 @@ struct ScriptedDialog {
     }
 };
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<missing>");
-    return file.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 // Runs `check` where the user may not write `folder`: in this process when
 // it is unprivileged, else in a child that has become "nobody". Whether the
 // check passed; nothing when privileges cannot be dropped.
@@ -106,18 +92,13 @@ struct CloseCounter : QObject {
 
 } // namespace
 
-class DocumentCommandsTest : public QObject {
+class DocumentCommandsTest : public WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<PrivateSettings> settings_;
-    std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<MainWindow> window_;
-    std::unique_ptr<QTemporaryDir> files_;
     ScriptedDialog dialog_;
     DocumentCommands* commands_ = nullptr;
 
-    QString path(const QString& name) const { return files_->filePath(name); }
     QString title() const { return window_->windowTitle(); }
     bool saveEnabled() const { return window_->saveEntry->isEnabled(); }
     QString pane() const { return commands_->paneText(); }
@@ -133,12 +114,7 @@ private:
         return QStringLiteral("Kestro - (更新)[") + name + QLatin1Char(']');
     }
 
-private slots:
-    void init() {
-        settings_ = std::make_unique<PrivateSettings>();
-        presenter_ = std::make_shared<RecordingPresenter>();
-        window_ = makeWindow(presenter_);
-        files_ = std::make_unique<QTemporaryDir>();
+    void prepare() override {
         dialog_ = ScriptedDialog{};
         // Something in the pane before the commands are attached, as a
         // window may have; attaching shows a new document all the same.
@@ -146,12 +122,8 @@ private slots:
         window_->listPane->clear();
         commands_ = &attachDocumentCommands(*window_, DocumentServices{dialog_.runner()});
     }
-    void cleanup() {
-        window_.reset();
-        files_.reset();
-        settings_.reset();
-    }
 
+private slots:
     void startsAsNewDocumentWithSaveEnabled() {
         QCOMPARE(title(), QStringLiteral("Kestro - [新規]"));
         QVERIFY(saveEnabled());
@@ -163,10 +135,10 @@ private slots:
     // Every transition of the document through the menus and buttons, with
     // the title and the save entry after each.
     void titleAndSaveEntryFollowEveryTransition() {
-        const QString first = path(QStringLiteral("first.txt"));
-        const QString second = path(QStringLiteral("second.txt"));
-        const QString third = path(QStringLiteral("third.txt"));
-        writeBytes(third, "opened\r\ntext\r\n");
+        const QString first = inFolder(QStringLiteral("first.txt"));
+        const QString second = inFolder(QStringLiteral("second.txt"));
+        const QString third = inFolder(QStringLiteral("third.txt"));
+        makeFile(third, "opened\r\ntext\r\n");
         MainWindow& f = *window_;
         struct Step {
             const char* what;
@@ -249,7 +221,7 @@ private slots:
     }
 
     void openAndSaveAsClearTheModifiedFlagSaveDoesNot() {
-        const QString name = path(QStringLiteral("flag.txt"));
+        const QString name = inFolder(QStringLiteral("flag.txt"));
         type(QStringLiteral("x"));
         QVERIFY(commands_->paneEditor().isModified());
         dialog_.answers = {name};
@@ -266,7 +238,7 @@ private slots:
 
     void longNameIsShortAfterSaveAndWholeAfterChange() {
         const QString folder =
-            path(QStringLiteral("a-rather-long-folder-name/and-another-one/third"));
+            inFolder(QStringLiteral("a-rather-long-folder-name/and-another-one/third"));
         QVERIFY(QDir().mkpath(folder));
         const QString name = folder + QStringLiteral("/リスト.txt");
         QVERIFY(name.toUtf8().size() > 55);
@@ -289,7 +261,7 @@ private slots:
     }
 
     void titleShowsAPlaceholderLikeNameAsWritten() {
-        const QString name = path(QStringLiteral("x[*]y.txt"));
+        const QString name = inFolder(QStringLiteral("x[*]y.txt"));
         dialog_.answers = {name};
         window_->saveAsEntry->trigger();
         QVERIFY(presenter_->messages.empty());
@@ -298,7 +270,7 @@ private slots:
     }
 
     void saveAfterClearWritesAnEmptyFileUnderTheKeptName() {
-        const QString name = path(QStringLiteral("kept.txt"));
+        const QString name = inFolder(QStringLiteral("kept.txt"));
         type(QStringLiteral("some\nlines\n"));
         dialog_.answers = {name};
         window_->saveAsEntry->trigger();
@@ -326,8 +298,8 @@ private slots:
     }
 
     void openReplacesUnsavedTextWithoutAQuestion() {
-        const QString name = path(QStringLiteral("other.txt"));
-        writeBytes(name, "from the file\r\nsecond line");
+        const QString name = inFolder(QStringLiteral("other.txt"));
+        makeFile(name, "from the file\r\nsecond line");
         type(QStringLiteral("unsaved work\n"));
         QSignalSpy titles(window_.get(), &QWidget::windowTitleChanged);
         dialog_.answers = {name};
@@ -366,8 +338,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         QFETCH(bool, unreadable);
-        const QString name = path(QStringLiteral("in.txt"));
-        writeBytes(name, bytes);
+        const QString name = inFolder(QStringLiteral("in.txt"));
+        makeFile(name, bytes);
         dialog_.answers = {name};
         window_->openEntry->trigger();
         QCOMPARE(presenter_->messages.size(), std::size_t{unreadable});
@@ -390,7 +362,7 @@ private slots:
 
     void failedOpenKeepsPaneAndTitleButTakesTheName() {
         type(QStringLiteral("keep me"));
-        const QString missing = path(QStringLiteral("missing.txt"));
+        const QString missing = inFolder(QStringLiteral("missing.txt"));
         dialog_.answers = {missing};
         window_->openEntry->trigger();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
@@ -411,7 +383,7 @@ private slots:
 
     void tooBigFileLeavesPaneAndTitle() {
         type(QStringLiteral("keep me"));
-        const QString huge = path(QStringLiteral("huge.txt"));
+        const QString huge = inFolder(QStringLiteral("huge.txt"));
         QFile file(huge);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(file.resize(qint64{DocumentSizeLimit} + 1)); // sparse
@@ -428,11 +400,11 @@ private slots:
     }
 
     void failedSaveLeavesFileTitleAndEntry() {
-        const QString folder = path(QStringLiteral("folder"));
+        const QString folder = inFolder(QStringLiteral("folder"));
         QVERIFY(QDir().mkpath(folder));
         // Others may pass through, so that an unprivileged user reaches the file.
-        QFile::setPermissions(files_->path(), QFile::permissions(files_->path()) |
-                                                  QFileDevice::ReadOther | QFileDevice::ExeOther);
+        QFile::setPermissions(folder_->path(), QFile::permissions(folder_->path()) |
+                                                   QFileDevice::ReadOther | QFileDevice::ExeOther);
         const QString name = folder + QStringLiteral("/list.txt");
         type(QStringLiteral("saved\n"));
         dialog_.answers = {name};
@@ -473,11 +445,11 @@ private slots:
     }
 
     void failedSaveAsKeepsTitleAndTakesTheName() {
-        const QString first = path(QStringLiteral("first.txt"));
+        const QString first = inFolder(QStringLiteral("first.txt"));
         type(QStringLiteral("x"));
         dialog_.answers = {first};
         window_->saveAsEntry->trigger();
-        const QString nowhere = path(QStringLiteral("no/such/folder/list.txt"));
+        const QString nowhere = inFolder(QStringLiteral("no/such/folder/list.txt"));
         dialog_.answers = {nowhere};
         window_->saveAsEntry->trigger();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
@@ -489,8 +461,8 @@ private slots:
     }
 
     void saveAsReplacesAnExistingFileWithoutAQuestion() {
-        const QString name = path(QStringLiteral("existing.txt"));
-        writeBytes(name, "old old old old");
+        const QString name = inFolder(QStringLiteral("existing.txt"));
+        makeFile(name, "old old old old");
         type(QStringLiteral("new"));
         dialog_.answers = {name};
         window_->saveAsEntry->trigger();
@@ -533,7 +505,7 @@ private slots:
         request.kind = FileDialogRequest::Kind::Save;
         request.nameFilters = {QStringLiteral("ﾃｷｽﾄ(*.txt)"), QStringLiteral("すべてのﾌｧｲﾙ(*.*)")};
         if (!proposed.isEmpty())
-            request.startName = path(proposed);
+            request.startName = inFolder(proposed);
         QString shown;
         QStringList namesShown;
         QTimer::singleShot(0, [&] {

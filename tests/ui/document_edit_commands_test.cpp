@@ -43,13 +43,10 @@ void select(QPlainTextEdit* pane, int from, int to) {
 
 } // namespace
 
-class DocumentEditCommandsTest : public QObject {
+class DocumentEditCommandsTest : public WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<PrivateSettings> settings_;
-    std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<MainWindow> window_;
     DocumentCommands* commands_ = nullptr;
     QClipboard* clipboard_ = nullptr;
 
@@ -59,11 +56,7 @@ private:
         return itemStates(*window_);
     }
 
-private slots:
-    void init() {
-        settings_ = std::make_unique<PrivateSettings>();
-        presenter_ = std::make_shared<RecordingPresenter>();
-        window_ = makeWindow(presenter_);
+    void prepare() override {
         commands_ = &attachDocumentCommands(
             *window_, DocumentServices{[](QWidget*, const FileDialogRequest&) {
                 return std::optional<QString>();
@@ -71,10 +64,8 @@ private slots:
         clipboard_ = QGuiApplication::clipboard();
         clipboard_->clear();
     }
-    void cleanup() {
-        window_.reset();
-        settings_.reset();
-    }
+
+private slots:
 
     void menuEnablingFollowsPaneAndClipboard() {
         MainWindow& f = *window_;
@@ -210,7 +201,7 @@ private slots:
 
     void clearButtonEmptiesPaneAndTitleIsProgramName() {
         MainWindow& f = *window_;
-        QTemporaryDir folder;
+        const QTemporaryDir& folder = *folder_;
         const QString name = folder.filePath(QStringLiteral("named.txt"));
         DocumentCommands& commands =
             attachDocumentCommands(f, DocumentServices{[name](QWidget*, const FileDialogRequest&) {

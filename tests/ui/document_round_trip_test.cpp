@@ -22,29 +22,14 @@
 using namespace kestro;
 using namespace kestro::test;
 
-namespace {
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<missing>");
-    return file.readAll();
-}
-
-} // namespace
-
-class DocumentRoundTripTest : public QObject {
+class DocumentRoundTripTest : public WindowTest {
     Q_OBJECT
 
 private slots:
     void listSurvivesSaveClearAndOpen() {
-        PrivateSettings settings;
-        auto presenter = std::make_shared<RecordingPresenter>();
-        std::unique_ptr<MainWindow> form = makeWindow(presenter);
-        MainWindow& f = *form;
+        MainWindow& f = *window_;
         QTemporaryDir tree;
-        QTemporaryDir saved;
-        const QString listFile = saved.filePath(QStringLiteral("一覧.txt"));
+        const QString listFile = inFolder(QStringLiteral("一覧.txt"));
         attachDocumentCommands(f, DocumentServices{[&](QWidget*, const FileDialogRequest&) {
                                    return std::optional<QString>(listFile);
                                }});
@@ -61,7 +46,7 @@ private slots:
             box->setValue(1);
 
         f.createButton->click();
-        QVERIFY(presenter->messages.empty());
+        QVERIFY(presenter_->messages.empty());
         test::RecordingHost engine(f.readListOptions());
         QCOMPARE(runCreateCommand(engine), RunOutcome::Listed);
         QVERIFY(engine.failures.empty());
@@ -87,7 +72,7 @@ private slots:
         QVERIFY(QFile::remove(listFile));
         f.saveAsEntry->trigger();
         QCOMPARE(fileBytes(listFile), QByteArray::fromStdString(engine.list));
-        QVERIFY(presenter->messages.empty());
+        QVERIFY(presenter_->messages.empty());
     }
 };
 

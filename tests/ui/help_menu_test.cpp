@@ -69,13 +69,13 @@ QString titleOf(const QList<HelpTopic>& topics, const QString& anchor) {
 
 } // namespace
 
-class HelpMenuTest : public QObject {
+class HelpMenuTest : public WindowTest {
     Q_OBJECT
 
+public:
+    HelpMenuTest() : WindowTest(Window::MadeByTests) {}
+
 private:
-    std::unique_ptr<PrivateSettings> settings_;
-    std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<MainWindow> window_;
     std::vector<std::string> opened_;
 
     HelpServices services(std::vector<std::string> candidates = {}) {
@@ -94,18 +94,10 @@ private:
         return *window_;
     }
 
+    void prepare() override { opened_.clear(); }
+
 private slots:
     void initTestCase() { QVERIFY2(!sourceHelpText().isEmpty(), "data/Kestro.html not found"); }
-
-    void init() {
-        settings_ = std::make_unique<PrivateSettings>();
-        presenter_ = std::make_shared<RecordingPresenter>();
-        opened_.clear();
-    }
-    void cleanup() {
-        window_.reset();
-        settings_.reset();
-    }
 
     void candidates() {
         QCOMPARE(helpFileCandidates("/opt/kestro/bin", "/usr/local/share/kestro"),
@@ -125,7 +117,7 @@ private slots:
     }
 
     void readsTheFirstThatReads() {
-        QTemporaryDir folder;
+        const QTemporaryDir& folder = *folder_;
         const std::string missing = folder.filePath("gone/Kestro.html").toStdString();
         const std::string fifo = folder.filePath("fifo.html").toStdString();
         QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
@@ -400,7 +392,7 @@ private slots:
     }
 
     void missingHelpIsToldAndLookedForAgain() {
-        QTemporaryDir folder;
+        const QTemporaryDir& folder = *folder_;
         const std::string path = folder.filePath("Kestro.html").toStdString();
         MainWindow& form = window();
         HelpMenu& menu = attachHelpMenu(form, services({path}));

@@ -55,6 +55,8 @@ private slots:
     void modifyFlag();
     void selectAllAndClipboardOperations();
     void clearDeletesOnlyTheSelection();
+    void lineFromChar_data();
+    void lineFromChar();
     void lineQueries();
     void scrolling();
     void roundingHalfToEven_data();
@@ -62,6 +64,7 @@ private slots:
     void twipsMarginsConvertWithTheScreenFactor_data();
     void twipsMarginsConvertWithTheScreenFactor();
     void allFourEdgesInPixels();
+    void otherScaleModesReadZeroAndWriteBackUnchanged_data();
     void otherScaleModesReadZeroAndWriteBackUnchanged();
     void classicTextBoxRectangleIsOnePixelLarger();
     void conversionFailuresSendNothing();
@@ -204,6 +207,31 @@ void ListPaneEditorTest::clearDeletesOnlyTheSelection() {
     QCOMPARE(edit.toPlainText(), QStringLiteral("one three"));
 }
 
+// Line ends count one character each.
+void ListPaneEditorTest::lineFromChar_data() {
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("line");
+    QTest::newRow("start") << 0 << 0;
+    QTest::newRow("first line end") << 2 << 0;
+    QTest::newRow("second line") << 3 << 1;
+    QTest::newRow("second line end") << 5 << 1;
+    QTest::newRow("empty line") << 6 << 2;
+    QTest::newRow("last line") << 7 << 3;
+    QTest::newRow("text end") << 9 << 3;
+    QTest::newRow("beyond the end") << 500 << 3;
+    QTest::newRow("negative") << -7 << 3;
+}
+
+void ListPaneEditorTest::lineFromChar() {
+    QFETCH(int, position);
+    QFETCH(int, line);
+    QPlainTextEdit edit;
+    ListPaneEditor box;
+    box.setTarget(&edit);
+    edit.setPlainText(QStringLiteral("ab\ncd\n\nef"));
+    QCOMPARE(box.lineFromChar(position), line);
+}
+
 void ListPaneEditorTest::lineQueries() {
     QPlainTextEdit edit;
     ListPaneEditor box;
@@ -211,15 +239,6 @@ void ListPaneEditorTest::lineQueries() {
     QCOMPARE(box.lineCount(), 1); // an empty text has one line
     edit.setPlainText(QStringLiteral("ab\ncd\n\nef"));
     QCOMPARE(box.lineCount(), 4);
-    struct Case {
-        int position;
-        int line;
-    };
-    // Line ends count one character each.
-    for (const Case c : {Case{0, 0}, Case{2, 0}, Case{3, 1}, Case{5, 1}, Case{6, 2}, Case{7, 3},
-                         Case{9, 3}, Case{500, 3}, Case{-7, 3}}) {
-        QCOMPARE(box.lineFromChar(c.position), c.line);
-    }
     QTextCursor cursor = edit.textCursor();
     cursor.setPosition(8);
     cursor.setPosition(4, QTextCursor::KeepAnchor);
@@ -359,7 +378,16 @@ void ListPaneEditorTest::allFourEdgesInPixels() {
     QCOMPARE(edit.viewport()->geometry().left(), 12 - margin);
 }
 
+void ListPaneEditorTest::otherScaleModesReadZeroAndWriteBackUnchanged_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("0") << 0;
+    QTest::newRow("2") << 2;
+    QTest::newRow("4") << 4;
+    QTest::newRow("-1") << -1;
+}
+
 void ListPaneEditorTest::otherScaleModesReadZeroAndWriteBackUnchanged() {
+    QFETCH(int, mode);
     auto edit = barePane();
     ListPaneEditor box;
     box.setTarget(edit.get());
@@ -367,17 +395,15 @@ void ListPaneEditorTest::otherScaleModesReadZeroAndWriteBackUnchanged() {
     QVERIFY(box.setMarginLeft(4).ok());
     QVERIFY(box.setMarginTop(6).ok());
     const QRect before = edit->viewport()->geometry();
-    for (int mode : {0, 2, 4, -1}) {
-        box.setScaleMode(mode);
-        QCOMPARE(box.scaleMode(), mode);
-        QCOMPARE(box.marginLeft().value(), 0);
-        QCOMPARE(box.marginTop().value(), 0);
-        QCOMPARE(box.rectRight().value(), 0);
-        QCOMPARE(box.rectBottom().value(), 0);
-        QVERIFY(box.setMarginLeft(500).ok());
-        QVERIFY(box.setRectBottom(1).ok());
-        QCOMPARE(edit->viewport()->geometry(), before);
-    }
+    box.setScaleMode(mode);
+    QCOMPARE(box.scaleMode(), mode);
+    QCOMPARE(box.marginLeft().value(), 0);
+    QCOMPARE(box.marginTop().value(), 0);
+    QCOMPARE(box.rectRight().value(), 0);
+    QCOMPARE(box.rectBottom().value(), 0);
+    QVERIFY(box.setMarginLeft(500).ok());
+    QVERIFY(box.setRectBottom(1).ok());
+    QCOMPARE(edit->viewport()->geometry(), before);
 }
 
 void ListPaneEditorTest::classicTextBoxRectangleIsOnePixelLarger() {

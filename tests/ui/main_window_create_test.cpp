@@ -35,16 +35,11 @@
 using namespace kestro;
 using namespace kestro::test;
 
-class MainWindowCreateTest : public QObject {
+class MainWindowCreateTest : public WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<PrivateSettings> settings_;
-    std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<MainWindow> window_;
-    std::unique_ptr<QTemporaryDir> tree_;
-
-    std::string treePath() const { return tree_->path().toStdString(); }
+    std::string treePath() const { return folder_->path().toStdString(); }
 
     // What the engine writes for the window's current options.
     QString expectedList() {
@@ -69,23 +64,15 @@ private:
         QVERIFY(!f.abortPending);
     }
 
-private slots:
-    void init() {
-        settings_ = std::make_unique<PrivateSettings>();
-        presenter_ = std::make_shared<RecordingPresenter>();
-        window_ = makeWindow(presenter_);
-        tree_ = std::make_unique<QTemporaryDir>();
-        makeFile(tree_->path() + QStringLiteral("/b.txt"), "bb");
-        makeFile(tree_->path() + QStringLiteral("/a.txt"), "a");
-        makeFile(tree_->path() + QStringLiteral("/sub/c.dat"), "ccc");
-        makeFile(tree_->path() + QStringLiteral("/sub/ｶﾀｶﾅ.txt"), "k");
+    void prepare() override {
+        makeFile(inFolder(QStringLiteral("b.txt")), "bb");
+        makeFile(inFolder(QStringLiteral("a.txt")), "a");
+        makeFile(inFolder(QStringLiteral("sub/c.dat")), "ccc");
+        makeFile(inFolder(QStringLiteral("sub/ｶﾀｶﾅ.txt")), "k");
         QVERIFY(window_->folderTree->setPath(treePath()));
     }
-    void cleanup() {
-        window_.reset();
-        tree_.reset();
-        settings_.reset();
-    }
+
+private slots:
 
     void createAppendsTheWholeListAfterTheTextInThePane() {
         MainWindow& f = *window_;
@@ -171,7 +158,7 @@ private slots:
     void folderThatVanishedIsReportedAndThePaneStays() {
         MainWindow& f = *window_;
         QVERIFY(f.folderTree->setPath(treePath() + "/sub"));
-        QVERIFY(QDir(tree_->path() + QStringLiteral("/sub")).removeRecursively());
+        QVERIFY(QDir(folder_->path() + QStringLiteral("/sub")).removeRecursively());
         f.listPane->setPlainText(QStringLiteral("memo"));
         f.onCreateClicked();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
@@ -196,7 +183,7 @@ private slots:
     // folder or its drive goes away while the window is open.
     void folderAndDriveListFollowWhatIsThere() {
         const std::string mount = treePath() + "/mnt";
-        QVERIFY(QDir(tree_->path()).mkpath(QStringLiteral("mnt/x/y")));
+        QVERIFY(QDir(folder_->path()).mkpath(QStringLiteral("mnt/x/y")));
         bool mounted = true;
         MainWindowServices services;
         services.listDrives = [&] {
@@ -216,7 +203,7 @@ private slots:
         QCOMPARE(dir.path(), treePath());
         QCOMPARE(f.driveList->currentText(), QStringLiteral("/"));
         // A link into the drive leads onto the drive.
-        QVERIFY(QFile::link(QString::fromStdString(mount), tree_->path() + "/link"));
+        QVERIFY(QFile::link(QString::fromStdString(mount), folder_->path() + "/link"));
         QVERIFY(dir.setPath(treePath() + "/link"));
         QCOMPARE(f.driveList->currentText(), QString::fromStdString(mount));
 
@@ -238,7 +225,7 @@ private slots:
 
         // Closing right after a removal stores the folder left, not the gone one.
         QVERIFY(dir.setPath(treePath() + "/sub"));
-        QVERIFY(QDir(tree_->path() + QStringLiteral("/sub")).removeRecursively());
+        QVERIFY(QDir(folder_->path() + QStringLiteral("/sub")).removeRecursively());
         f.close();
         window_ = makeWindow(presenter_);
         QCOMPARE(window_->folderTree->path(), treePath());
@@ -247,12 +234,12 @@ private slots:
 
     void unreadableFolderIsLeftOutAndNamedAfterTheList() {
         MainWindow& f = *window_;
-        makeFile(tree_->path() + QStringLiteral("/zz/gone.txt"), "z");
+        makeFile(folder_->path() + QStringLiteral("/zz/gone.txt"), "z");
         f.skipUnreadableEntry->setChecked(true);
         // The first turn of the event loop comes before the search reads
         // any sub-folder.
         QTimer::singleShot(
-            0, [this] { QDir(tree_->path() + QStringLiteral("/zz")).removeRecursively(); });
+            0, [this] { QDir(folder_->path() + QStringLiteral("/zz")).removeRecursively(); });
         f.onCreateClicked();
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(presenter_->beeps, 1);

@@ -18,14 +18,13 @@
 using namespace kestro;
 using namespace kestro::test;
 
-class MainWindowInterlocksTest : public QObject {
+using OptionField = bool ListOptions::*;
+Q_DECLARE_METATYPE(OptionField)
+
+class MainWindowInterlocksTest : public WindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<PrivateSettings> settings_;
-    std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<MainWindow> window_;
-
     // The rule of `box`: the controls it governs, and whether they are
     // enabled when the box is ticked.
     struct Rule {
@@ -50,16 +49,6 @@ private:
     }
 
 private slots:
-    void init() {
-        settings_ = std::make_unique<PrivateSettings>();
-        presenter_ = std::make_shared<RecordingPresenter>();
-        window_ = makeWindow(presenter_);
-    }
-    void cleanup() {
-        window_.reset();
-        settings_.reset();
-    }
-
     void eachRuleFollowsItsBoxAndGrayedCountsAsClear() {
         for (const Rule& rule : rules()) {
             for (int value : {1, 2, 0, 1, 0, 2}) {
@@ -170,56 +159,66 @@ private slots:
         QVERIFY(options.IncludeArchive);
     }
 
-    void optionsAreReadFromTheControls() {
-        MainWindow& f = *window_;
-        QTemporaryDir folder;
-        QVERIFY(f.folderTree->setPath(folder.path().toStdString()));
-        struct Case {
-            ValueCheckBox* box;
-            bool ListOptions::*field;
-        };
-        const Case cases[] = {
-            {f.pathColumnCheck, &ListOptions::PathColumn},
-            {f.joinPathAndNameCheck, &ListOptions::JoinPathAndName},
-            {f.shortPathCheck, &ListOptions::ShortPath},
-            {f.halfWidthFolderCheck, &ListOptions::HalfWidthFolder},
-            {f.upperCaseFolderCheck, &ListOptions::UpperCaseFolder},
-            {f.shortNameCheck, &ListOptions::ShortName},
-            {f.upperCaseNameCheck, &ListOptions::UpperCaseName},
-            {f.halfWidthNameCheck, &ListOptions::HalfWidthName},
-            {f.dropExtensionCheck, &ListOptions::DropExtension},
-            {f.dropDriveCheck, &ListOptions::DropDrive},
-            {f.extensionColumnCheck, &ListOptions::ExtensionColumn},
-            {f.sizeColumnCheck, &ListOptions::SizeColumn},
-            {f.attributeColumnCheck, &ListOptions::AttributeColumn},
-            {f.fileTypeColumnCheck, &ListOptions::FileTypeColumn},
-            {f.creationTimeCheck, &ListOptions::CreationTimeColumn},
-            {f.writeTimeCheck, &ListOptions::WriteTimeColumn},
-            {f.accessTimeCheck, &ListOptions::AccessTimeColumn},
-            {f.leadingTabCheck, &ListOptions::LeadingTab},
-            {f.insertPathLineCheck, &ListOptions::InsertPathLine},
-        };
-        for (const Case& c : cases) {
-            for (int value : {0, 1, 2}) {
-                c.box->setValue(value);
-                QVERIFY2(f.readListOptions().*c.field == (value == 1),
-                         qPrintable(c.box->objectName() + " " + QString::number(value)));
-            }
+    // Each option box, found by its name, sets its option only when ticked.
+    void optionBoxesAreReadOnlyWhenTicked_data() {
+        QTest::addColumn<OptionField>("field");
+        QTest::newRow("pathColumnCheck") << &ListOptions::PathColumn;
+        QTest::newRow("joinPathAndNameCheck") << &ListOptions::JoinPathAndName;
+        QTest::newRow("shortPathCheck") << &ListOptions::ShortPath;
+        QTest::newRow("halfWidthFolderCheck") << &ListOptions::HalfWidthFolder;
+        QTest::newRow("upperCaseFolderCheck") << &ListOptions::UpperCaseFolder;
+        QTest::newRow("shortNameCheck") << &ListOptions::ShortName;
+        QTest::newRow("upperCaseNameCheck") << &ListOptions::UpperCaseName;
+        QTest::newRow("halfWidthNameCheck") << &ListOptions::HalfWidthName;
+        QTest::newRow("dropExtensionCheck") << &ListOptions::DropExtension;
+        QTest::newRow("dropDriveCheck") << &ListOptions::DropDrive;
+        QTest::newRow("extensionColumnCheck") << &ListOptions::ExtensionColumn;
+        QTest::newRow("sizeColumnCheck") << &ListOptions::SizeColumn;
+        QTest::newRow("attributeColumnCheck") << &ListOptions::AttributeColumn;
+        QTest::newRow("fileTypeColumnCheck") << &ListOptions::FileTypeColumn;
+        QTest::newRow("creationTimeCheck") << &ListOptions::CreationTimeColumn;
+        QTest::newRow("writeTimeCheck") << &ListOptions::WriteTimeColumn;
+        QTest::newRow("accessTimeCheck") << &ListOptions::AccessTimeColumn;
+        QTest::newRow("leadingTabCheck") << &ListOptions::LeadingTab;
+        QTest::newRow("insertPathLineCheck") << &ListOptions::InsertPathLine;
+    }
+    void optionBoxesAreReadOnlyWhenTicked() {
+        QFETCH(OptionField, field);
+        auto* box = window_->findChild<ValueCheckBox*>(QString::fromUtf8(QTest::currentDataTag()));
+        QVERIFY(box);
+        for (int value : {0, 1, 2}) {
+            box->setValue(value);
+            QVERIFY2(window_->readListOptions().*field == (value == 1),
+                     qPrintable(QStringLiteral("value %1").arg(value)));
         }
+    }
+
+    void separatorIsReadAsShown_data() {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("used");
+        QTest::newRow("tab") << QStringLiteral("ﾀﾌﾞ") << QByteArray("\t");
+        QTest::newRow("semicolon") << QStringLiteral("ｾﾐｺﾛﾝ") << QByteArray(";");
+        QTest::newRow("bar") << QStringLiteral("|") << QByteArray("|");
+        QTest::newRow("comma and space") << QStringLiteral(", ") << QByteArray(", ");
+        QTest::newRow("empty") << QString() << QByteArray();
+    }
+    void separatorIsReadAsShown() {
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, used);
+        window_->separatorBox->setEditText(shown);
+        QCOMPARE(window_->readListOptions().Separator, used.toStdString());
+    }
+
+    void otherOptionsAreReadFromTheControls() {
+        MainWindow& f = *window_;
+        QVERIFY(f.folderTree->setPath(folder_->path().toStdString()));
         // Sub-folders are searched for any value but clear.
         for (int value : {0, 1, 2}) {
             f.subFoldersCheck->setValue(value);
             QCOMPARE(f.readListOptions().SubFolders, value != 0);
             QCOMPARE(f.readRoot().subFolders, value != 0);
         }
-        QCOMPARE(f.readRoot().folder, folder.path().toStdString() + "/");
-
-        const std::pair<const char*, const char*> separators[] = {
-            {"ﾀﾌﾞ", "\t"}, {"ｾﾐｺﾛﾝ", ";"}, {"|", "|"}, {", ", ", "}, {"", ""}};
-        for (auto [shown, used] : separators) {
-            f.separatorBox->setEditText(QString::fromUtf8(shown));
-            QCOMPARE(f.readListOptions().Separator, std::string(used));
-        }
+        QCOMPARE(f.readRoot().folder, folder_->path().toStdString() + "/");
 
         f.sizeUnitButtons[1]->setChecked(true);
         QCOMPARE(f.readListOptions().SizeUnit, 1);

@@ -36,24 +36,10 @@
 using namespace kestro;
 using namespace kestro::test;
 
-class MainWindowLayoutTest : public QObject {
+class MainWindowLayoutTest : public WindowTest {
     Q_OBJECT
 
-private:
-    std::unique_ptr<PrivateSettings> settings_;
-    std::shared_ptr<RecordingPresenter> presenter_;
-    std::unique_ptr<MainWindow> window_;
-
 private slots:
-    void init() {
-        settings_ = std::make_unique<PrivateSettings>();
-        presenter_ = std::make_shared<RecordingPresenter>();
-        window_ = makeWindow(presenter_);
-    }
-    void cleanup() {
-        window_.reset();
-        settings_.reset();
-    }
 
     void twipsConversion_data() {
         QTest::addColumn<double>("dpi");
@@ -397,7 +383,7 @@ private slots:
     }
 
     void enterPressesTheFocusedCommandButton() {
-        QTemporaryDir empty;
+        const QTemporaryDir& empty = *folder_;
         QVERIFY(window_->folderTree->setPath(empty.path().toStdString()));
         for (QPushButton* button : {window_->createButton, window_->copyButton,
                                     window_->clearButton, window_->abortButton}) {
@@ -409,7 +395,7 @@ private slots:
     }
 
     void folderListShowsAndChangesTheCurrentFolder() {
-        QTemporaryDir tree;
+        const QTemporaryDir& tree = *folder_;
         const std::string root = tree.path().toStdString();
         QVERIFY(QDir(tree.path()).mkpath(QStringLiteral("a/b")));
         FolderTree& dir = *window_->folderTree;
@@ -446,7 +432,7 @@ private slots:
     // Names are bytes: a folder whose name is not valid UTF-8 is shown and
     // chosen by its own name, so the list reads the folder that is there.
     void folderListTakesNamesThatAreNotUtf8() {
-        QTemporaryDir tree;
+        const QTemporaryDir& tree = *folder_;
         const std::string root = tree.path().toStdString();
         const std::string odd = root + "/caf\xe9";
         QCOMPARE(::mkdir(odd.c_str(), 0700), 0);
@@ -465,7 +451,7 @@ private slots:
     }
 
     void shownWindowScrollsTheFolderListToTheCurrentFolder() {
-        QTemporaryDir tree;
+        const QTemporaryDir& tree = *folder_;
         const QString deep = tree.path() + QStringLiteral("/x/y/z");
         QVERIFY(QDir().mkpath(deep));
         MainWindow& f = *window_;

@@ -47,19 +47,14 @@ std::vector<ValueCheckBox*> optionBoxes(MainWindow& f) {
 
 } // namespace
 
-class MainWindowSettingsTest : public QObject {
+// Each test makes its windows: the settings are read when a window is made.
+class MainWindowSettingsTest : public WindowTest {
     Q_OBJECT
 
-private:
-    std::unique_ptr<PrivateSettings> settings_;
-    std::shared_ptr<RecordingPresenter> presenter_;
+public:
+    MainWindowSettingsTest() : WindowTest(Window::MadeByTests) {}
 
 private slots:
-    void init() {
-        settings_ = std::make_unique<PrivateSettings>();
-        presenter_ = std::make_shared<RecordingPresenter>();
-    }
-    void cleanup() { settings_.reset(); }
 
     void firstStartUsesEveryDefault() {
         auto form = makeWindow(presenter_);
