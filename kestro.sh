@@ -20,7 +20,7 @@ cd "$here"
 # font of the list pane, the MIME database of the file-type column, xdg-open.
 run_packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libssl-dev
   shared-mime-info xdg-utils fonts-ipafont-gothic
 )
 # What the tests and checks need besides: the test libraries, the serif font

@@ -91,6 +91,22 @@ std::optional<OptionChange> optionOf(const std::vector<std::string>& arguments, 
                 options.SizeUnit = index;
             };
         }
+        case SettingKind::Digest: {
+            if (argument != name && argument.rfind(name + "=", 0) != 0)
+                break;
+            // The algorithm is given with the checksum column's switch.
+            const std::string algorithm =
+                argument == name ? "sha256" : argument.substr(name.size() + 1);
+            const int index = hashAlgorithmIndex(algorithm);
+            if (index < 0) {
+                error = name + " のアルゴリズムは sha256, md5 のいずれかです: " + algorithm;
+                return std::nullopt;
+            }
+            return [index](ListOptions& options) {
+                options.HashColumn = true;
+                options.HashAlgorithm = index;
+            };
+        }
         case SettingKind::Position:
         case SettingKind::Folder:
             break;
@@ -215,6 +231,9 @@ std::string usageOf(const SettingDefinition& definition) {
         break;
     case SettingKind::SizeUnit:
         usage += "[=byte|kb|mb]";
+        break;
+    case SettingKind::Digest:
+        usage += "[=sha256|md5]";
         break;
     default:
         if (!definition.offFlag.empty())

@@ -19,13 +19,14 @@ LineFormatter::LineFormatter(const ListOptions& options) : options_(options) {
             continue;
         chosen_.push_back(&column);
         needsFacts_ = needsFacts_ || column.needsFacts;
+        needsContents_ = needsContents_ || column.needsContents;
     }
 }
 
 ListRecord LineFormatter::headerRecord() const {
     ListRecord record;
     for (const ListColumn* column : chosen_)
-        record.addCell(column->title);
+        record.addCell(column->titleFor ? column->titleFor(options_) : column->title);
     return record;
 }
 

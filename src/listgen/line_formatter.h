@@ -38,6 +38,13 @@ public:
     // Whether any chosen column needs the facts of a file (size, attributes,
     // a time). Without them the run reads no file at all.
     bool needsFacts() const { return needsFacts_; }
+    // Whether the checksum column is chosen: the run then reads each file's
+    // contents and hands the digest over before the file's record.
+    bool needsContents() const { return needsContents_; }
+    // The digest of the next file's contents (empty when it could not be
+    // read), for fileRecord.
+    void setContentDigest(std::string_view digest) { contentDigest_ = digest; }
+    std::string_view contentDigest() const { return contentDigest_; }
 
     // Starts the lines of `folder` (ending with "/").
     void beginFolder(const std::string& folder);
@@ -62,6 +69,8 @@ private:
     ListOptions options_;
     std::vector<const ListColumn*> chosen_;
     bool needsFacts_ = false;
+    bool needsContents_ = false;
+    std::string_view contentDigest_;
     std::string folder_;
     std::string pathCell_;
     LocalTimeConverter clock_;

@@ -76,19 +76,35 @@ void accessTimeCell(LineFormatter& formatter, std::string_view, const FileFacts*
         formatter.appendTime(out, facts->lastAccess);
 }
 
+// The digest the run read for the file; empty when it could not be read.
+void hashCell(LineFormatter& formatter, std::string_view, const FileFacts*, std::string& out) {
+    out += formatter.contentDigest();
+}
+
+std::string_view hashTitle(const ListOptions& options) {
+    return hashColumnTitle(options.HashAlgorithm);
+}
+
 constexpr ListColumn Columns[] = {
-    {"ﾊﾟｽ名", &ListOptions::PathColumn, false, pathCell},
-    {"ﾌｧｲﾙ名", nullptr, false, nameCell},
-    {"拡張子", &ListOptions::ExtensionColumn, false, extensionCell},
-    {"ﾌｧｲﾙｻｲｽﾞ", &ListOptions::SizeColumn, true, sizeCell},
-    {"属性", &ListOptions::AttributeColumn, true, attributeCell},
-    {"ﾌｧｲﾙﾀｲﾌﾟ", &ListOptions::FileTypeColumn, false, fileTypeCell},
-    {"作成日時", &ListOptions::CreationTimeColumn, true, creationTimeCell},
-    {"更新日時", &ListOptions::WriteTimeColumn, true, writeTimeCell},
-    {"アクセス日", &ListOptions::AccessTimeColumn, true, accessTimeCell},
+    {"ﾊﾟｽ名", &ListOptions::PathColumn, false, false, pathCell, nullptr},
+    {"ﾌｧｲﾙ名", nullptr, false, false, nameCell, nullptr},
+    {"拡張子", &ListOptions::ExtensionColumn, false, false, extensionCell, nullptr},
+    {"ﾌｧｲﾙｻｲｽﾞ", &ListOptions::SizeColumn, true, false, sizeCell, nullptr},
+    {"属性", &ListOptions::AttributeColumn, true, false, attributeCell, nullptr},
+    {"ﾌｧｲﾙﾀｲﾌﾟ", &ListOptions::FileTypeColumn, false, false, fileTypeCell, nullptr},
+    {"作成日時", &ListOptions::CreationTimeColumn, true, false, creationTimeCell, nullptr},
+    {"更新日時", &ListOptions::WriteTimeColumn, true, false, writeTimeCell, nullptr},
+    {"アクセス日", &ListOptions::AccessTimeColumn, true, false, accessTimeCell, nullptr},
+    // Last: reading the contents is the slow part, and the other cells of
+    // a line stay where they were without it.
+    {"ﾊｯｼｭ", &ListOptions::HashColumn, false, true, hashCell, hashTitle},
 };
 
 } // namespace
+
+std::string_view hashColumnTitle(int hashAlgorithm) {
+    return hashAlgorithm == 1 ? "ﾊｯｼｭ(MD5)" : "ﾊｯｼｭ(SHA-256)";
+}
 
 std::span<const ListColumn> listColumns() {
     return Columns;

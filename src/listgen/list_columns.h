@@ -23,12 +23,20 @@ struct ListColumn {
     // Whether the cell needs the file's facts (size, attributes, a time):
     // without such a column the run reads no file at all.
     bool needsFacts;
+    // Whether the cell needs the file's contents read (its digest).
+    bool needsContents;
     // Appends the cell of file `name` of the formatter's current folder to
     // `out`. `facts` is null when they could not be read (the cell is then
     // left empty) or when no chosen column needs them.
     void (*cell)(LineFormatter& formatter, std::string_view name, const FileFacts* facts,
                  std::string& out);
+    // The title when it depends on the options; null: `title`.
+    std::string_view (*titleFor)(const ListOptions& options);
 };
+
+// The checksum column's title for each algorithm: lists with different
+// algorithms differ in their header.
+std::string_view hashColumnTitle(int hashAlgorithm);
 
 std::span<const ListColumn> listColumns();
 

@@ -3,6 +3,8 @@
 #include "listgen/line_formatter.h"
 #include "listgen/list_writer.h"
 #include "listgen/name_helpers.h"
+#include "listgen/size_text.h"
+#include "platform/content_digest.h"
 #include "platform/file_facts.h"
 #include "platform/file_pattern.h"
 #include "platform/folder.h"
@@ -32,6 +34,10 @@ constexpr std::size_t FolderYieldEvery = 50;
 // million names), so that the collection does not read them again; past it,
 // folders are read twice and memory stays flat on any tree.
 constexpr std::size_t EntryCacheBudget = std::size_t{24} << 20;
+// Reading contents for the checksum column yields after this many bytes, also
+// inside one big file, so that the window stays responsive and the abort
+// is seen within a fraction of a second.
+constexpr std::uint64_t ContentYieldBytes = std::uint64_t{16} << 20;
 
 // Names never listed: the list's own temporary file and the old swap file.
 bool isSkippedName(std::string_view name) {
@@ -135,6 +141,8 @@ private:
     std::optional<RunOutcome> folderFailed(std::uint32_t index, const Failure& failure,
                                            bool skipUnreadable);
     RunOutcome endRun(RunOutcome outcome, const Failure* failure = nullptr);
+    std::optional<RunOutcome> readDigest(ContentDigester& digester, int folderFd, const char* name,
+                                         std::string& digest);
 
     ListHost& host_;
     std::string spoolFolder_;
@@ -148,6 +156,7 @@ private:
     std::size_t maxParked_ = 0;
     std::vector<Failure> skipped_;
     bool quit_ = false;
+    std::uint64_t bytesSinceYield_ = 0;
 };
 
 CreateCommand::Checkpoint CreateCommand::yieldAndCheck() {
@@ -192,6 +201,33 @@ RunOutcome CreateCommand::endRun(RunOutcome outcome, const Failure* failure) {
         host_.reportAbort(AbortText, AbortTitle);
     }
     return outcome;
+}
+
+// Reads the digest of file `name` of the open folder `folderFd` into `digest`
+// (left empty when the file cannot be read), with a checkpoint after every
+// ContentYieldBytes, which shows the bytes read so far. When the run must
+// stop there, it is ended and its outcome given back.
+std::optional<RunOutcome> CreateCommand::readDigest(ContentDigester& digester, int folderFd,
+                                                    const char* name, std::string& digest) {
+    std::optional<RunOutcome> stop;
+    std::uint64_t counted = 0;
+    const auto outcome = digester.digestAt(folderFd, name, digest, [&](std::uint64_t read) {
+        bytesSinceYield_ += read - counted;
+        counted = read;
+        if (bytesSinceYield_ < ContentYieldBytes)
+            return true;
+        bytesSinceYield_ = 0;
+        host_.setStatus(
+            1, std::string(ReadingContentsStatus) +
+                   sizeText(static_cast<std::int64_t>(digester.bytesRead()), SizeUnit::Byte));
+        stop = checkpoint();
+        return !stop;
+    });
+    if (outcome == ContentDigester::Outcome::Stopped)
+        return stop;
+    if (outcome == ContentDigester::Outcome::NotRead)
+        digest.clear();
+    return std::nullopt;
 }
 
 // Reads folder `index` once: its sub-folders join the walk, and its entries
@@ -350,6 +386,12 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
 
     ListRecord record;
     FolderEntries read;
+    // One digester, and so one read buffer, for the whole run.
+    std::unique_ptr<ContentDigester> digester;
+    std::string digest;
+    if (formatter.needsContents())
+        digester = std::make_unique<ContentDigester>(
+            options.HashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256);
     const std::uint32_t effectiveUser = effectiveUserId();
     for (std::size_t position = 0; position < order.size(); ++position) {
         if (position > 0 && position % FolderYieldEvery == 0) {
@@ -390,7 +432,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
             continue;
 
         int folderFd = -1;
-        if (formatter.needsFacts()) {
+        if (formatter.needsFacts() || digester) {
             auto fd = chain_.open(index);
             if (!fd) {
                 if (auto stop = folderFailed(index, fd.failure(), options.SkipUnreadable))
@@ -418,7 +460,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
             if (isSkippedName(name))
                 continue;
             const FileFacts* known = nullptr;
-            if (folderFd >= 0) {
+            if (folderFd >= 0 && formatter.needsFacts()) {
                 // One statx (and a probe where the owner's bits do not
                 // answer it) per file, relative to its folder; a file that
                 // vanished or cannot be read keeps its line with those
@@ -428,6 +470,11 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
                     facts = readFacts.value();
                     known = &facts;
                 }
+            }
+            if (digester) {
+                if (auto stop = readDigest(*digester, folderFd, name.data(), digest))
+                    return *stop;
+                formatter.setContentDigest(digest);
             }
             formatter.fileRecord(record, name, known);
             writer->file(record, body);

@@ -76,6 +76,8 @@ inline constexpr const char* AbortText = "ユーザーによって中断され�
 inline constexpr const char* AbortTitle = "処理の中断";
 inline constexpr const char* SearchingStatus = "ｻﾌﾞﾌｫﾙﾀﾞ検索中...";
 inline constexpr const char* CollectingStatus = "ﾌｧｲﾙ情報取得中...";
+// Followed by the bytes read so far, while the checksum column reads files.
+inline constexpr const char* ReadingContentsStatus = "ﾌｧｲﾙ内容読み取り中... ";
 // The heading of the note that names the skipped folders.
 inline constexpr const char* SkippedFoldersNote = "読み取れないため一覧から除いたﾌｫﾙﾀﾞ:";
 

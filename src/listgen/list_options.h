@@ -38,6 +38,9 @@ struct ListOptions {
     bool CreationTimeColumn = false;
     bool WriteTimeColumn = false;
     bool AccessTimeColumn = false;
+    // The digest of each file's contents as the last cell.
+    bool HashColumn = false;
+    int HashAlgorithm = 0; // 0 SHA-256, 1 MD5
     bool LeadingTab = false;
     bool InsertPathLine = true;
     // A folder below the root that cannot be opened or read (or vanished) is

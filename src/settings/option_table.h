@@ -28,6 +28,7 @@ enum class SettingKind {
     Truth,     // "True" or "False"
     SizeUnit,  // 16-bit integer, index 0-2 of the size-unit buttons
     Separator, // any text, kept as typed
+    Digest,    // the checksum algorithm: "sha256" or "md5"
     Patterns,  // the pattern text; not stored
     Switch,    // a command-line switch without a control; not stored
 };
@@ -65,6 +66,8 @@ enum class SettingRow {
     // The program's own addition, after the original rows: a settings file
     // written before it simply lacks the key, which then reads as False.
     SkipUnreadable,
+    HashColumn,
+    HashAlgorithm,
     // Not stored; a stored row goes before these.
     Patterns,
     LineFeedOnly,

@@ -172,6 +172,14 @@ Status checkStoredFolder(const std::string& path) {
     return Ok{};
 }
 
+int hashAlgorithmIndex(std::string_view text) {
+    return text == "sha256" ? 0 : text == "md5" ? 1 : -1;
+}
+
+std::string_view hashAlgorithmName(int index) {
+    return index == 1 ? "md5" : "sha256";
+}
+
 Result<SettingValue> readSetting(const SettingsStore& store, SettingRow row) {
     const SettingDefinition& definition = definitionOf(row);
     std::string fallback = definition.kind == SettingKind::Folder
@@ -227,6 +235,13 @@ Result<SettingValue> readSetting(const SettingsStore& store, SettingRow row) {
     case SettingKind::Patterns:
         value.text = std::move(text);
         break;
+    case SettingKind::Digest:
+        if (hashAlgorithmIndex(text) < 0)
+            return naming(
+                Failure{settingfailure::InvalidValue, "プロパティの値が不正です。", {}, 0},
+                definition);
+        value.text = std::move(text);
+        break;
     case SettingKind::Switch:
         break;
     }
@@ -239,6 +254,7 @@ std::optional<std::string> storedText(SettingRow row, const SettingValue& value)
         return singleText(value.number);
     case SettingKind::Folder:
     case SettingKind::Separator:
+    case SettingKind::Digest:
         return value.text;
     case SettingKind::CheckBox:
         return std::to_string(value.integer);
@@ -287,6 +303,9 @@ void applyToOptions(ListOptions& options, const SettingDefinition& definition,
         break;
     case SettingKind::Patterns:
         options.Patterns = value.text.empty() ? "*.*" : value.text;
+        break;
+    case SettingKind::Digest:
+        options.HashAlgorithm = hashAlgorithmIndex(value.text) == 1 ? 1 : 0;
         break;
     }
 }

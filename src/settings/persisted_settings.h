@@ -1,6 +1,6 @@
 #pragma once
 
-// The options, window position and folder kept between runs: the 28 stored
+// The options, window position and folder kept between runs: the 30 stored
 // rows of the option table (settings/option_table.h) in the settings store
 // of application "Kestro" (sections "Setting", "File", "chk"), read and
 // written in the table's order, with their stored forms and conversions.
@@ -44,8 +44,13 @@ struct SettingValue {
     float number = 0;   // Position
     int integer = 0;    // CheckBox, SizeUnit (-1: no unit selected, row not written)
     bool truth = false; // Truth
-    std::string text;   // Folder, Separator
+    std::string text;   // Folder, Separator, Digest
 };
+
+// The checksum algorithms as stored and as given on the command line, by
+// ListOptions::HashAlgorithm; -1 for another text.
+int hashAlgorithmIndex(std::string_view text);
+std::string_view hashAlgorithmName(int index);
 
 // Conversions of stored text, forgiving blanks around numbers and truth
 // values. Failures 13 and 6 as above; they name nothing.

@@ -103,6 +103,8 @@ public:
     ValueCheckBox* extensionColumnCheck = nullptr;
     ValueCheckBox* attributeColumnCheck = nullptr;
     ValueCheckBox* fileTypeColumnCheck = nullptr;
+    ValueCheckBox* hashColumnCheck = nullptr;
+    QComboBox* hashAlgorithmBox = nullptr; // SHA-256, MD5
 
     // Page "出力設定".
     ValueCheckBox* insertPathLineCheck = nullptr;

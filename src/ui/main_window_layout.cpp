@@ -236,15 +236,24 @@ void MainWindow::buildControls() {
     extensionColumnCheck = checkBox(page, "extensionColumnCheck", "拡張子");
     attributeColumnCheck = checkBox(page, "attributeColumnCheck", "属性");
     fileTypeColumnCheck = checkBox(page, "fileTypeColumnCheck", "ﾌｧｲﾙﾀｲﾌﾟ");
+    hashColumnCheck = checkBox(page, "hashColumnCheck", "ﾊｯｼｭ");
+    hashAlgorithmBox = new QComboBox(page);
+    named(hashAlgorithmBox, "hashAlgorithmBox");
+    hashAlgorithmBox->addItems({QStringLiteral("SHA-256"), QStringLiteral("MD5")});
     {
         const int x = middleFrameX + frameWidth + toPixels(FrameGap + 30);
         int y = upperTop + firstRow;
-        for (QWidget* box : {static_cast<QWidget*>(extensionColumnCheck),
-                             static_cast<QWidget*>(attributeColumnCheck),
-                             static_cast<QWidget*>(fileTypeColumnCheck)}) {
+        for (QWidget* box :
+             {static_cast<QWidget*>(extensionColumnCheck),
+              static_cast<QWidget*>(attributeColumnCheck),
+              static_cast<QWidget*>(fileTypeColumnCheck), static_cast<QWidget*>(hashColumnCheck)}) {
             box->setGeometry(x, y, page->width() - x - 1, rowHeight);
             y += rowHeight;
         }
+        // The algorithm under its check box, indented like a frame's rows.
+        const int indent = x + toPixels(FrameInset);
+        hashAlgorithmBox->setGeometry(indent, y, page->width() - indent - toPixels(FrameGap),
+                                      hashAlgorithmBox->sizeHint().height());
     }
 
     // The initial enabled states are those of the interlocks for the
@@ -354,6 +363,8 @@ void MainWindow::orderTabStops() {
                                                    extensionColumnCheck,
                                                    attributeColumnCheck,
                                                    fileTypeColumnCheck,
+                                                   hashColumnCheck,
+                                                   hashAlgorithmBox,
                                                    sizeColumnCheck,
                                                    sizeUnitButtons[0],
                                                    sizeUnitButtons[1],

@@ -104,6 +104,9 @@ Status MainWindow::applySetting(SettingRow row, const SettingValue& value) {
     case SettingKind::Patterns:
         patternBox->setText(QString::fromStdString(value.text));
         return Ok{};
+    case SettingKind::Digest:
+        hashAlgorithmBox->setCurrentIndex(hashAlgorithmIndex(value.text) == 1 ? 1 : 0);
+        return Ok{};
     case SettingKind::Switch:
         return Ok{};
     }
@@ -139,6 +142,9 @@ SettingValue MainWindow::currentSetting(SettingRow row) const {
         break;
     case SettingKind::Patterns:
         value.text = patternBox->text().toStdString();
+        break;
+    case SettingKind::Digest:
+        value.text = hashAlgorithmName(hashAlgorithmBox->currentIndex());
         break;
     case SettingKind::Switch:
         break;

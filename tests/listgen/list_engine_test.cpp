@@ -207,6 +207,26 @@ TEST_F(CreateCommandTest, AbortDuringSearchAndDuringCollectionWritesNothing) {
     }
 }
 
+TEST_F(CreateCommandTest, AbortInsideABigFileStopsItsReadingAtTheNextYield) {
+    tree.sparseFile("big", std::int64_t{2} << 30);
+    RecordingHost host(optionsFor(tree.path()));
+    host.options_.HashColumn = true;
+    std::vector<std::string> shown;
+    host.onYield = [&](int, const std::string& phase) {
+        if (phase.rfind(ReadingContentsStatus, 0) == 0) {
+            shown.push_back(phase);
+            host.abort = true;
+        }
+    };
+    ASSERT_EQ(run(host), RunOutcome::Aborted);
+    EXPECT_EQ(host.acceptCount, 0);
+    EXPECT_FALSE(spoolLeft());
+    // One yield inside the file, after its first 16 MiB of 2 GiB, and no
+    // read after it.
+    EXPECT_EQ(shown,
+              std::vector<std::string>{std::string(ReadingContentsStatus) + "16,777,216 Byte"});
+}
+
 TEST_F(CreateCommandTest, HundredTwentyFilesYieldBeforeFiles0_50_100) {
     for (int i = 0; i < 120; ++i)
         tree.file("f" + std::to_string(1000 + i));

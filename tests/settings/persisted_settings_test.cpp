@@ -45,6 +45,7 @@ TEST(PersistedSettingsTable, RowsKeysAndDefaultsInStoredOrder) {
         {"chk", "DirDelDrive", "0"}, {"chk", "Tabs", "0"},
         {"chk", "Attribute", "0"},   {"chk", "FileType", "0"},
         {"chk", "DivStr", "ﾀﾌﾞ"},    {"Setting", "SkipUnreadable", "False"},
+        {"chk", "Hash", "0"},        {"chk", "HashAlgorithm", "sha256"},
     };
     const auto& rows = settingDefinitions();
     ASSERT_EQ(std::size(expected), rows.size());
@@ -171,6 +172,9 @@ TEST_F(StoreTest, FirstStartGivesEveryDefault) {
         case SettingKind::Separator:
             EXPECT_EQ(value.text, "ﾀﾌﾞ");
             break;
+        case SettingKind::Digest:
+            EXPECT_EQ(value.text, "sha256");
+            break;
         case SettingKind::Patterns:
         case SettingKind::Switch:
             ADD_FAILURE() << "not a stored kind";
@@ -205,6 +209,9 @@ TEST_F(StoreTest, AllRowsRoundTripThroughTheFile) {
             break;
         case SettingKind::Separator:
             value.text = ", =;[x]";
+            break;
+        case SettingKind::Digest:
+            value.text = "md5";
             break;
         case SettingKind::Patterns:
         case SettingKind::Switch:
@@ -247,7 +254,7 @@ TEST_F(StoreTest, NoSizeUnitSelectedKeepsTheStoredOne) {
 TEST_F(StoreTest, BadValuesFailWithTheirNumbersAndNameTheirKey) {
     writeConf("[Setting]\nTop=abc\nLeft=1e99\n"
               "[File]\nHidden=maybe\n"
-              "[chk]\nFileSize=x\nPath=5\nByte=3\nKaku=-1\nDivStr=\n");
+              "[chk]\nFileSize=x\nPath=5\nByte=3\nKaku=-1\nDivStr=\nHashAlgorithm=SHA1\n");
     SettingsStore store(SettingsApplication);
     struct Case {
         SettingRow row;
@@ -262,6 +269,7 @@ TEST_F(StoreTest, BadValuesFailWithTheirNumbersAndNameTheirKey) {
         {SettingRow::PathColumn, 380, "chk/Path"},
         {SettingRow::SizeUnit, 340, "chk/Byte"},
         {SettingRow::ExtensionColumn, 380, "chk/Kaku"},
+        {SettingRow::HashAlgorithm, 380, "chk/HashAlgorithm"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
@@ -298,7 +306,7 @@ TEST_F(StoreTest, StoredListTakesTheWindowsOptions) {
     writeConf("[Setting]\nDir=" + folder +
               "\nSkipUnreadable=True\n[File]\nHidden=True\nSystem=False\n"
               "[chk]\nchkSub=2\nPath=2\nShortPath=1\nDiv=1\nFileSize=1\nByte=2\n"
-              "InsPath=0\nTabs=1\nDivStr=ｾﾐｺﾛﾝ\nTimeRenew=oops\n");
+              "InsPath=0\nTabs=1\nDivStr=ｾﾐｺﾛﾝ\nTimeRenew=oops\nHash=1\nHashAlgorithm=md5\n");
     SettingsStore store(SettingsApplication);
     StoredList stored = readStoredList(store);
     const ListOptions& o = stored.options;
@@ -321,6 +329,8 @@ TEST_F(StoreTest, StoredListTakesTheWindowsOptions) {
     EXPECT_EQ(o.Separator, ";");
     EXPECT_FALSE(o.WriteTimeColumn);
     EXPECT_TRUE(o.SkipUnreadable);
+    EXPECT_TRUE(o.HashColumn);
+    EXPECT_EQ(o.HashAlgorithm, 1);
     ASSERT_EQ(stored.failures.size(), 1u);
     EXPECT_EQ(stored.failures[0].number, settingfailure::TypeMismatch);
 }

@@ -176,6 +176,7 @@ private slots:
         QTest::newRow("sizeColumnCheck") << &ListOptions::SizeColumn;
         QTest::newRow("attributeColumnCheck") << &ListOptions::AttributeColumn;
         QTest::newRow("fileTypeColumnCheck") << &ListOptions::FileTypeColumn;
+        QTest::newRow("hashColumnCheck") << &ListOptions::HashColumn;
         QTest::newRow("creationTimeCheck") << &ListOptions::CreationTimeColumn;
         QTest::newRow("writeTimeCheck") << &ListOptions::WriteTimeColumn;
         QTest::newRow("accessTimeCheck") << &ListOptions::AccessTimeColumn;

@@ -111,6 +111,7 @@ private slots:
             {f.extensionColumnCheck, "拡張子"},
             {f.attributeColumnCheck, "属性"},
             {f.fileTypeColumnCheck, "ﾌｧｲﾙﾀｲﾌﾟ"},
+            {f.hashColumnCheck, "ﾊｯｼｭ"},
             {f.insertPathLineCheck, "ﾌｫﾙﾀﾞが変わるごとにﾊﾟｽを挿入する"},
             {f.dropDriveCheck, "ﾄﾞﾗｲﾌﾞ名を削除"},
             {f.leadingTabCheck, "ﾌｧｲﾙ名の先頭にﾀﾌﾞを入れる"},
@@ -369,8 +370,9 @@ private slots:
             f.halfWidthFolderCheck, f.joinPathAndNameCheck, f.dropExtensionCheck,
             f.shortNameCheck,       f.upperCaseNameCheck,   f.halfWidthNameCheck,
             f.extensionColumnCheck, f.attributeColumnCheck, f.fileTypeColumnCheck,
-            f.sizeColumnCheck,      f.sizeUnitButtons[0],   f.creationTimeCheck,
-            f.writeTimeCheck,       f.accessTimeCheck};
+            f.hashColumnCheck,      f.hashAlgorithmBox,     f.sizeColumnCheck,
+            f.sizeUnitButtons[0],   f.creationTimeCheck,    f.writeTimeCheck,
+            f.accessTimeCheck};
         const QList<QWidget*> settingsPage = {f.insertPathLineCheck, f.dropDriveCheck,
                                               f.leadingTabCheck, f.separatorBox};
         QCOMPARE(tabStops(), names(lead + itemsPage + row));

@@ -42,7 +42,7 @@ std::vector<ValueCheckBox*> optionBoxes(MainWindow& f) {
             f.halfWidthNameCheck,   f.sizeColumnCheck,      f.creationTimeCheck,
             f.writeTimeCheck,       f.accessTimeCheck,      f.extensionColumnCheck,
             f.insertPathLineCheck,  f.dropDriveCheck,       f.leadingTabCheck,
-            f.attributeColumnCheck, f.fileTypeColumnCheck};
+            f.attributeColumnCheck, f.fileTypeColumnCheck,  f.hashColumnCheck};
 }
 
 } // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+// The digest of a file's contents (SHA-256 or MD5, from the system's crypto
+// library), for the checksum column.
+//
+// Only a regular file is read: a FIFO, device, socket or folder is never
+// opened (its type is checked before the open and again on the opened
+// descriptor). Reads leave the access time alone where the caller owns the
+// file (O_NOATIME). One digester reads every file of a run through one
+// buffer, in large reads, allocating nothing per file.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kestro {
+
+enum class DigestAlgorithm : unsigned char { Sha256, Md5 };
+
+class ContentDigester {
+public:
+    enum class Outcome {
+        Digested, // `hex` holds the lowercase hex digest
+        NotRead,  // not a regular file, or it could not be opened or read
+        Stopped,  // `between` asked to stop
+    };
+
+    explicit ContentDigester(DigestAlgorithm algorithm);
+    ~ContentDigester();
+    ContentDigester(const ContentDigester&) = delete;
+    ContentDigester& operator=(const ContentDigester&) = delete;
+
+    // Digests file `name` of the open folder `folderFd` (following a final
+    // link) into `hex`, which is emptied first. `between(bytesOfThisFile)`
+    // is called after every read; when it answers false, reading stops.
+    Outcome digestAt(int folderFd, const char* name, std::string& hex,
+                     const std::function<bool(std::uint64_t)>& between);
+
+    // The bytes read so far, all files together.
+    std::uint64_t bytesRead() const { return bytesRead_; }
+
+    // The size of one read.
+    static constexpr std::size_t ReadSize = std::size_t{1} << 20;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    std::uint64_t bytesRead_ = 0;
+};
+
+} // namespace kestro
