@@ -71,7 +71,7 @@ TEST(ListArguments, DefaultsAndOptions) {
 
     auto full =
         parseListArguments({"--no-sub", "--separator", "ｾﾐｺﾛﾝ", "--size=mb", "--patterns=*.c",
-                            "--no-folder-lines", "--hidden", "--lf", "/x"},
+                            "--no-folder-lines", "--hidden", "--lf", "--hash=md5", "/x"},
                            error);
     ASSERT_TRUE(full);
     EXPECT_FALSE(full->options.SubFolders);
@@ -82,6 +82,12 @@ TEST(ListArguments, DefaultsAndOptions) {
     EXPECT_FALSE(full->options.InsertPathLine);
     EXPECT_TRUE(full->options.IncludeHidden);
     EXPECT_TRUE(full->options.LineFeedOnly);
+    EXPECT_TRUE(full->options.HashColumn);
+    EXPECT_EQ(full->options.HashAlgorithm, 1);
+    auto hashed = parseListArguments({"--hash", "/x"}, error);
+    ASSERT_TRUE(hashed);
+    EXPECT_TRUE(hashed->options.HashColumn);
+    EXPECT_EQ(hashed->options.HashAlgorithm, 0) << "SHA-256 unless asked otherwise";
 
     auto empty = parseListArguments({"--separator=", "--patterns=", "/x"}, error);
     ASSERT_TRUE(empty);
@@ -116,7 +122,8 @@ TEST(ListArguments, EveryOptionOfTheTableIsParsedAndHelped) {
 
 TEST(ListArguments, BadUsage) {
     const std::vector<std::vector<std::string>> cases = {
-        {}, {"--bogus", "/x"}, {"--size=gb", "/x"}, {"/a", "/b"}, {"--patterns"}, {"-folder"}};
+        {},           {"--bogus", "/x"}, {"--size=gb", "/x"}, {"--hash=sha1", "/x"},
+        {"/a", "/b"}, {"--patterns"},    {"-folder"}};
     for (const auto& arguments : cases) {
         std::string error;
         EXPECT_FALSE(parseListArguments(arguments, error));

@@ -106,9 +106,10 @@ private slots:
             f.onSystemEntryClicked();
             f.skipUnreadableEntry->trigger();
             f.separatorBox->setEditText(QStringLiteral(", "));
+            f.hashAlgorithmBox->setCurrentIndex(1);
             f.close();
         }
-        // All 28 rows were written, in their stored forms.
+        // All 30 rows were written, in their stored forms.
         SettingsStore store(SettingsApplication);
         for (const SettingDefinition& row : settingDefinitions())
             QVERIFY2(store.contains(std::string(row.section), std::string(row.key)),
@@ -142,6 +143,9 @@ private slots:
         QVERIFY(f.includeSwitches.system);
         QCOMPARE(f.separatorBox->currentText(), QStringLiteral(", "));
         QCOMPARE(f.readListOptions().Separator, std::string(", "));
+        QCOMPARE(QString::fromStdString(store.get("chk", "HashAlgorithm")), QStringLiteral("md5"));
+        QCOMPARE(f.hashAlgorithmBox->currentIndex(), 1);
+        QCOMPARE(f.readListOptions().HashAlgorithm, 1);
         // The window reads its controls as the option table says, and so
         // agrees with the stored file on every switch.
         const ListOptions shown = f.readListOptions();
