@@ -65,10 +65,24 @@ CsvListWriter::CsvListWriter(const ListOptions& options)
     : lineEnd_(options.LineFeedOnly ? "\n" : "\r\n"), leadingCell_(options.LeadingTab),
       joinPathAndName_(options.PathColumn && options.JoinPathAndName) {}
 
+namespace {
+
+// Whether a cell must be quoted: it holds a comma, a double quote, CR or LF.
+// A plain loop: the list's every cell passes here.
+bool needsQuotes(std::string_view text) {
+    for (const char c : text) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void CsvListWriter::appendCell(std::string_view text, std::string& out) {
     const bool guarded = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' ||
                                            text[0] == '@' || text[0] == '\t' || text[0] == '\r');
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (!needsQuotes(text)) {
         if (guarded)
             out += '\'';
         out += text;
@@ -77,11 +91,14 @@ void CsvListWriter::appendCell(std::string_view text, std::string& out) {
     out += '"';
     if (guarded)
         out += '\'';
-    for (const char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    // Each quote is written twice: the text up to and including it, then
+    // the quote once more.
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+        out += text.substr(0, quote + 1);
+        out += '"';
+        text.remove_prefix(quote + 1);
     }
+    out += text;
     out += '"';
 }
 
