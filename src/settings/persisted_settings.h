@@ -1,6 +1,6 @@
 #pragma once
 
-// The options, window position and folder kept between runs: the 30 stored
+// The options, window position and folder kept between runs: the 31 stored
 // rows of the option table (settings/option_table.h) in the settings store
 // of application "Kestro" (sections "Setting", "File", "chk"), read and
 // written in the table's order, with their stored forms and conversions.

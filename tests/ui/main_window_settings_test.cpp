@@ -42,7 +42,8 @@ std::vector<ValueCheckBox*> optionBoxes(MainWindow& f) {
             f.halfWidthNameCheck,   f.sizeColumnCheck,      f.creationTimeCheck,
             f.writeTimeCheck,       f.accessTimeCheck,      f.extensionColumnCheck,
             f.insertPathLineCheck,  f.dropDriveCheck,       f.leadingTabCheck,
-            f.attributeColumnCheck, f.fileTypeColumnCheck,  f.hashColumnCheck};
+            f.attributeColumnCheck, f.fileTypeColumnCheck,  f.totalsCheck,
+            f.hashColumnCheck};
 }
 
 } // namespace
@@ -105,11 +106,11 @@ private slots:
             f.onHiddenEntryClicked();
             f.onSystemEntryClicked();
             f.skipUnreadableEntry->trigger();
-            f.separatorBox->setEditText(QStringLiteral(", "));
+            f.separatorBox->setCurrentIndex(3);
             f.hashAlgorithmBox->setCurrentIndex(1);
             f.close();
         }
-        // All 30 rows were written, in their stored forms.
+        // All 31 rows were written, in their stored forms.
         SettingsStore store(SettingsApplication);
         for (const SettingDefinition& row : settingDefinitions())
             QVERIFY2(store.contains(std::string(row.section), std::string(row.key)),
@@ -141,8 +142,9 @@ private slots:
         QVERIFY(f.readListOptions().SkipUnreadable);
         QVERIFY(f.includeSwitches.hidden);
         QVERIFY(f.includeSwitches.system);
-        QCOMPARE(f.separatorBox->currentText(), QStringLiteral(", "));
-        QCOMPARE(f.readListOptions().Separator, std::string(", "));
+        QCOMPARE(QString::fromStdString(store.get("chk", "DivStr")), QStringLiteral("CSV"));
+        QCOMPARE(f.separatorBox->currentText(), QStringLiteral("CSV"));
+        QVERIFY(f.readListOptions().Csv);
         QCOMPARE(QString::fromStdString(store.get("chk", "HashAlgorithm")), QStringLiteral("md5"));
         QCOMPARE(f.hashAlgorithmBox->currentIndex(), 1);
         QCOMPARE(f.readListOptions().HashAlgorithm, 1);
