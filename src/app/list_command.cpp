@@ -321,16 +321,12 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
             return std::nullopt;
         std::string encoding;
         if (takeValue(arguments, i, "--encoding", encoding, error)) {
-            if (encoding == "utf8") {
-                result.encoding = TextEncoding::Utf8;
-            } else if (encoding == "utf8-bom") {
-                result.encoding = TextEncoding::Utf8Bom;
-            } else if (encoding == "sjis") {
-                result.encoding = TextEncoding::ShiftJis;
-            } else {
+            const std::optional<TextEncoding> named = encodingNamed(encoding);
+            if (!named) {
                 error = "--encoding は utf8, utf8-bom, sjis のいずれかです: " + encoding;
                 return std::nullopt;
             }
+            result.encoding = *named;
         } else if (!error.empty()) {
             return std::nullopt;
         } else if (argument == "--stored") {

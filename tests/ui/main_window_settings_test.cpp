@@ -106,6 +106,7 @@ private slots:
             f.onSystemEntryClicked();
             f.skipUnreadableEntry->trigger();
             f.separatorBox->setEditText(QStringLiteral(", "));
+            f.saveEncoding = TextEncoding::ShiftJis;
             f.close();
         }
         // All 28 rows were written, in their stored forms.
@@ -120,6 +121,7 @@ private slots:
         QCOMPARE(QString::fromStdString(store.get("chk", "chkSub")), QStringLiteral("0"));
         QCOMPARE(QString::fromStdString(store.get("Setting", "SkipUnreadable")),
                  QStringLiteral("True"));
+        QCOMPARE(QString::fromStdString(store.get("Setting", "Encoding")), QStringLiteral("sjis"));
 
         auto form = makeWindow(presenter_);
         MainWindow& f = *form;
@@ -142,6 +144,7 @@ private slots:
         QVERIFY(f.includeSwitches.system);
         QCOMPARE(f.separatorBox->currentText(), QStringLiteral(", "));
         QCOMPARE(f.readListOptions().Separator, std::string(", "));
+        QCOMPARE(f.saveEncoding, TextEncoding::ShiftJis);
         // The window reads its controls as the option table says, and so
         // agrees with the stored file on every switch.
         const ListOptions shown = f.readListOptions();
