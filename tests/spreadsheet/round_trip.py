@@ -5,14 +5,14 @@
 
 Builds a folder whose names hold Japanese (full-width and half-width
 katakana), commas, quotes, a leading "=", "+", "-" or "@" and (for CSV) a
-line break, lists it with sizes and times, as comma-separated values with
-totals ("csv", the default) or tab-separated ("tab"), in UTF-8 with the
-byte-order mark and in Shift-JIS, has
-LibreOffice Calc (headless, a profile of its own under a temporary folder)
-convert each list to .xlsx, and checks with openpyxl that every cell holds
-what the list holds. It prints what the user sees for the names with a
-leading sign; in CSV none may run as a formula. A missing soffice or openpyxl is a failure, not a skip.
-Everything is made under one temporary folder, removed at the end.
+line break, and lists it with sizes and times, as comma-separated values
+with totals ("csv", the default) or tab-separated ("tab"), in UTF-8 with the
+byte-order mark and in Shift-JIS. LibreOffice Calc (headless, with a
+profile of its own under a temporary folder) converts each list to .xlsx,
+and openpyxl checks that every cell holds what the list holds. The test
+prints what the user sees for the names with a leading sign; in CSV none
+may run as a formula. A missing soffice or openpyxl is a failure, not a
+skip. Everything is made under one temporary folder, removed at the end.
 """
 
 import csv
