@@ -33,7 +33,7 @@ constexpr const char* HelpHead =
 constexpr const char* HelpTail =
     "\n"
     "名前の制御文字 (タブ, 改行など) は制御文字の図形 (␉ ␊ ␍ など) で\n"
-    "示します。\n"
+    "示します (--csv を除く)。\n"
     "終了コード: 0 正常, 1 エラーが報告された, 2 使い方の誤り,\n"
     "            3 読み取れないフォルダーを除いた。\n";
 

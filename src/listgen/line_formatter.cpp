@@ -2,11 +2,18 @@
 
 #include "fileinfo/time_text.h"
 #include "listgen/name_helpers.h"
+#include "listgen/size_text.h"
 #include "platform/text.h"
 
 namespace kestro {
 
 namespace {
+constexpr std::string_view FolderTotalLabel = "小計";
+constexpr std::string_view ListTotalLabel = "合計";
+constexpr std::string_view FileCountLabel = "ﾌｧｲﾙ数";
+constexpr std::string_view FolderCountLabel = "ﾌｫﾙﾀﾞ数";
+constexpr std::string_view SizeLabel = "ｻｲｽﾞ";
+
 bool hasDriveName(std::string_view path) {
     return path.size() >= 2 && path[1] == ':' &&
            ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
@@ -20,6 +27,8 @@ LineFormatter::LineFormatter(const ListOptions& options) : options_(options) {
         chosen_.push_back(&column);
         needsFacts_ = needsFacts_ || column.needsFacts;
     }
+    // The totals add up the sizes.
+    needsFacts_ = needsFacts_ || options_.Totals;
 }
 
 ListRecord LineFormatter::headerRecord() const {
@@ -43,16 +52,49 @@ void LineFormatter::beginFolder(const std::string& folder) {
         if (options_.UpperCaseFolder)
             pathCell_ = toUpperKeepLength(pathCell_);
     }
-    if (hasControlCharacters(pathCell_))
+    if (!options_.Csv && hasControlCharacters(pathCell_))
         pathCell_ = showingControls(pathCell_);
 }
 
 ListRecord LineFormatter::folderRecord() const {
     ListRecord record;
-    if (options_.DropDrive && hasDriveName(folder_))
-        record.addCell(showingControls(std::string_view(folder_).substr(2)));
+    std::string_view folder = folder_;
+    if (options_.DropDrive && hasDriveName(folder))
+        folder.remove_prefix(2);
+    appendName(record.openCell(), folder);
+    record.endCell();
+    return record;
+}
+
+void LineFormatter::appendName(std::string& out, std::string_view name) const {
+    if (options_.Csv)
+        out += name;
     else
-        record.addCell(showingControls(folder_));
+        appendShowingControls(out, name);
+}
+
+ListRecord LineFormatter::folderTotalRecord(std::uint64_t files, std::int64_t bytes) const {
+    ListRecord record;
+    record.addCell(FolderTotalLabel);
+    record.addCell(FileCountLabel);
+    record.addCell(std::to_string(files));
+    record.addCell(SizeLabel);
+    appendSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.SizeUnit));
+    record.endCell();
+    return record;
+}
+
+ListRecord LineFormatter::listTotalRecord(std::uint64_t files, std::uint64_t folders,
+                                          std::int64_t bytes) const {
+    ListRecord record;
+    record.addCell(ListTotalLabel);
+    record.addCell(FileCountLabel);
+    record.addCell(std::to_string(files));
+    record.addCell(FolderCountLabel);
+    record.addCell(std::to_string(folders));
+    record.addCell(SizeLabel);
+    appendSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.SizeUnit));
+    record.endCell();
     return record;
 }
 

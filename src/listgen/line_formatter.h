@@ -9,7 +9,9 @@
 //
 // Names and paths are written with their control characters shown as
 // control pictures (listgen/name_helpers.h), so that every file has exactly
-// one line and every line the same cells.
+// one line and every line the same cells. Comma-separated values write them
+// whole: there a cell may hold any character, and a spreadsheet user wants
+// the real name.
 //
 // A cell whose fact could not be read (the file vanished or cannot be read
 // between listing and formatting) is left empty; the cell stays, so the
@@ -21,6 +23,7 @@
 #include "platform/file_facts.h"
 #include "platform/local_time.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -51,9 +54,18 @@ public:
     // is false.
     void fileRecord(ListRecord& record, std::string_view name, const FileFacts* facts);
 
+    // The totals of the current folder's group: its number of files and
+    // their size in the chosen unit.
+    ListRecord folderTotalRecord(std::uint64_t files, std::int64_t bytes) const;
+    // The totals of the whole list: files, folders with listed files, size.
+    ListRecord listTotalRecord(std::uint64_t files, std::uint64_t folders,
+                               std::int64_t bytes) const;
+
     // For the cell functions.
     const ListOptions& options() const { return options_; }
     const std::string& pathCell() const { return pathCell_; }
+    // Appends a name (or part of one) as the list writes names.
+    void appendName(std::string& out, std::string_view name) const;
     // The type name of file `name` of the current folder, half-width.
     const std::string& typeName(std::string_view name);
     void appendTime(std::string& out, const FileTime& time);

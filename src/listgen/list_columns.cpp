@@ -22,7 +22,7 @@ void nameCell(LineFormatter& formatter, std::string_view name, const FileFacts*,
     // A short name equals the long one here; it is not upper-cased further.
     const bool upper = options.UpperCaseName && !options.ShortName;
     if (!upper && !options.HalfWidthName) {
-        appendShowingControls(out, shown);
+        formatter.appendName(out, shown);
         return;
     }
     std::string cell(shown);
@@ -30,11 +30,12 @@ void nameCell(LineFormatter& formatter, std::string_view name, const FileFacts*,
         cell = toUpperKeepLength(cell);
     if (options.HalfWidthName)
         cell = toHalfWidth(cell);
-    appendShowingControls(out, cell);
+    formatter.appendName(out, cell);
 }
 
-void extensionCell(LineFormatter&, std::string_view name, const FileFacts*, std::string& out) {
-    appendShowingControls(out, GetExtension(name));
+void extensionCell(LineFormatter& formatter, std::string_view name, const FileFacts*,
+                   std::string& out) {
+    formatter.appendName(out, GetExtension(name));
 }
 
 void sizeCell(LineFormatter& formatter, std::string_view, const FileFacts* facts,

@@ -3,6 +3,7 @@
 #include "listgen/line_formatter.h"
 #include "listgen/list_writer.h"
 #include "listgen/name_helpers.h"
+#include "listgen/size_text.h"
 #include "platform/file_facts.h"
 #include "platform/file_pattern.h"
 #include "platform/folder.h"
@@ -350,6 +351,9 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
 
     ListRecord record;
     FolderEntries read;
+    std::uint64_t listFiles = 0;
+    std::uint64_t listFolders = 0;
+    std::int64_t listBytes = 0;
     const std::uint32_t effectiveUser = effectiveUserId();
     for (std::size_t position = 0; position < order.size(); ++position) {
         if (position > 0 && position % FolderYieldEvery == 0) {
@@ -409,6 +413,8 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
             writer->beginFolder(nullptr, body);
         }
         FileFacts facts;
+        std::uint64_t folderFiles = 0;
+        std::int64_t folderBytes = 0;
         for (std::size_t j = 0; j < files.size(); ++j) {
             if (j % FileYieldEvery == 0) {
                 if (auto stop = checkpoint())
@@ -431,12 +437,27 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
             }
             formatter.fileRecord(record, name, known);
             writer->file(record, body);
+            ++folderFiles;
+            if (known)
+                folderBytes += known->size;
         }
+        if (options.Totals)
+            writer->folderTotal(formatter.folderTotalRecord(folderFiles, folderBytes), body);
         writer->endFolder(body);
+        listFiles += folderFiles;
+        listBytes += folderBytes;
+        if (folderFiles > 0)
+            ++listFolders;
         if (auto written = spool_->append(body); !written)
             return endRun(RunOutcome::Failed, &written.failure());
     }
 
+    if (options.Totals) {
+        body.clear();
+        writer->listTotal(formatter.listTotalRecord(listFiles, listFolders, listBytes), body);
+        if (auto written = spool_->append(body); !written)
+            return endRun(RunOutcome::Failed, &written.failure());
+    }
     if (!skipped_.empty())
         host_.noteSkippedFolders(skipped_);
     ListSpoolText text(*spool_);
@@ -445,6 +466,12 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     endRun(RunOutcome::Listed);
     if (yieldForQuit())
         return RunOutcome::Quit;
+    std::string totals = std::to_string(listFiles) + " ﾌｧｲﾙ";
+    if (formatter.needsFacts()) {
+        totals += "  ";
+        appendSizeText(totals, listBytes, static_cast<SizeUnit>(options.SizeUnit));
+    }
+    host_.showListTotals(totals);
     host_.beep();
     return RunOutcome::Listed;
 }

@@ -68,6 +68,10 @@ public:
 
     // The whole finished list, handed over once, before the run ends.
     virtual Status acceptList(ListText& list) = 0;
+    // The run finished normally: the number of files listed and their size
+    // (`text`, such as "17 ﾌｧｲﾙ  5,242,895 KB"; the size only when the run read
+    // the files' sizes), to be shown until something else is.
+    virtual void showListTotals(const std::string& text) { (void)text; }
     // The run finished normally.
     virtual void beep() {}
 };

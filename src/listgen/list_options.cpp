@@ -7,7 +7,13 @@ std::string resolveSeparator(std::string_view boxText) {
         return "\t";
     if (boxText == SeparatorSemicolonChoice)
         return ";";
+    if (isCsvChoice(boxText))
+        return ",";
     return std::string(boxText);
+}
+
+bool isCsvChoice(std::string_view boxText) {
+    return boxText == SeparatorCsvChoice;
 }
 
 bool isTicked(int checkBoxValue) {

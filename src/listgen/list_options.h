@@ -45,17 +45,23 @@ struct ListOptions {
     bool SkipUnreadable = false;
     // Lines end with LF alone instead of CR LF.
     bool LineFeedOnly = false;
+    // Comma-separated values for a spreadsheet instead of the separator.
+    bool Csv = false;
+    // A count and size record after each folder's group and at the end.
+    bool Totals = false;
 };
 
 // The separator choices of the separator box, as shown.
 inline constexpr std::string_view SeparatorTabChoice = "ﾀﾌﾞ";
 inline constexpr std::string_view SeparatorSemicolonChoice = "ｾﾐｺﾛﾝ";
 inline constexpr std::string_view SeparatorBarChoice = "|";
+inline constexpr std::string_view SeparatorCsvChoice = "CSV";
 
 // The separator text for the separator box's text: "ﾀﾌﾞ" gives one tab,
 // "ｾﾐｺﾛﾝ" gives ";", any other text (the empty text and "|" included) is used
-// unchanged.
+// unchanged. "CSV" chooses comma-separated values (see isCsvChoice).
 std::string resolveSeparator(std::string_view boxText);
+bool isCsvChoice(std::string_view boxText);
 
 // Check boxes have three values: 0 clear, 1 ticked, 2 grayed. An option is on
 // only when its box is exactly 1 ...

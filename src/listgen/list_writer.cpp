@@ -48,7 +48,106 @@ void SeparatedListWriter::endFolder(std::string& out) {
     lineOpen_ = false;
 }
 
+void SeparatedListWriter::folderTotal(const ListRecord& cells, std::string& out) {
+    if (lineOpen_)
+        out += lineEnd_;
+    appendCells(cells, "", out);
+    lineOpen_ = true;
+}
+
+void SeparatedListWriter::listTotal(const ListRecord& cells, std::string& out) {
+    out += lineEnd_;
+    appendCells(cells, "", out);
+    out += lineEnd_;
+}
+
+CsvListWriter::CsvListWriter(const ListOptions& options)
+    : lineEnd_(options.LineFeedOnly ? "\n" : "\r\n"), leadingCell_(options.LeadingTab),
+      joinPathAndName_(options.PathColumn && options.JoinPathAndName) {}
+
+namespace {
+
+// Whether a cell must be quoted: it holds a comma, a double quote, CR or LF.
+// A plain loop: the list's every cell passes here.
+bool needsQuotes(std::string_view text) {
+    for (const char c : text) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void CsvListWriter::appendCell(std::string_view text, std::string& out) {
+    const bool guarded = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' ||
+                                           text[0] == '@' || text[0] == '\t' || text[0] == '\r');
+    if (!needsQuotes(text)) {
+        if (guarded)
+            out += '\'';
+        out += text;
+        return;
+    }
+    out += '"';
+    if (guarded)
+        out += '\'';
+    // Each quote is written twice: the text up to and including it, then
+    // the quote once more.
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+        out += text.substr(0, quote + 1);
+        out += '"';
+        text.remove_prefix(quote + 1);
+    }
+    out += text;
+    out += '"';
+}
+
+void CsvListWriter::appendRecord(const ListRecord& record, bool join, std::string_view pathJoint,
+                                 std::string& out) {
+    for (std::size_t i = 0; i < record.cellCount(); ++i) {
+        if (join && i == 0 && record.cellCount() > 1) {
+            joined_.assign(record.cell(0));
+            joined_ += pathJoint;
+            joined_ += record.cell(1);
+            appendCell(joined_, out);
+            ++i;
+        } else {
+            if (i > 0)
+                out += ',';
+            appendCell(record.cell(i), out);
+        }
+    }
+    out += lineEnd_;
+}
+
+void CsvListWriter::header(const ListRecord& titles, std::string& out) {
+    appendRecord(titles, joinPathAndName_, " ", out);
+}
+
+void CsvListWriter::beginFolder(const ListRecord* folderLine, std::string& out) {
+    if (folderLine)
+        appendRecord(*folderLine, false, "", out);
+}
+
+void CsvListWriter::file(const ListRecord& cells, std::string& out) {
+    if (leadingCell_)
+        out += ',';
+    appendRecord(cells, joinPathAndName_, "", out);
+}
+
+void CsvListWriter::endFolder(std::string&) {}
+
+void CsvListWriter::folderTotal(const ListRecord& cells, std::string& out) {
+    appendRecord(cells, false, "", out);
+}
+
+void CsvListWriter::listTotal(const ListRecord& cells, std::string& out) {
+    appendRecord(cells, false, "", out);
+}
+
 std::unique_ptr<ListWriter> makeListWriter(const ListOptions& options) {
+    if (options.Csv)
+        return std::make_unique<CsvListWriter>(options);
     return std::make_unique<SeparatedListWriter>(options);
 }
 

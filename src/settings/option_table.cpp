@@ -10,7 +10,7 @@ using K = SettingKind;
 using R = SettingRow;
 using O = ListOptions;
 
-constexpr std::size_t OptionCount = static_cast<std::size_t>(SettingRow::LineFeedOnly) + 1;
+constexpr std::size_t OptionCount = static_cast<std::size_t>(SettingRow::Csv) + 1;
 
 constexpr std::array<SettingDefinition, OptionCount> Options{{
     {.row = R::Top, .section = "Setting", .key = "Top", .kind = K::Position, .defaultText = "0"},
@@ -241,7 +241,7 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .defaultText = SeparatorTabChoice,
      .control = "separatorBox",
      .onFlag = "--separator",
-     .help = {40, "区切り文字: ﾀﾌﾞ (既定), ｾﾐｺﾛﾝ, | または任意の文字列"}},
+     .help = {40, "区切り文字: ﾀﾌﾞ (既定), ｾﾐｺﾛﾝ, |, CSV, 任意の文字列"}},
     {.row = R::SkipUnreadable,
      .section = "Setting",
      .key = "SkipUnreadable",
@@ -251,6 +251,15 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .control = "skipUnreadableEntry",
      .onFlag = "--skip-unreadable",
      .help = {140, "読み取れないフォルダーを除いて続け、最後に\n標準エラーに示す"}},
+    {.row = R::Totals,
+     .section = "chk",
+     .key = "Totals",
+     .kind = K::CheckBox,
+     .defaultText = "0",
+     .flag = &O::Totals,
+     .control = "totalsCheck",
+     .onFlag = "--totals",
+     .help = {125, "フォルダーごとと最後にファイル数とサイズの合計を入れる"}},
     {.row = R::Patterns,
      .kind = K::Patterns,
      .defaultText = "*.*",
@@ -262,6 +271,15 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::LineFeedOnly,
      .onFlag = "--lf",
      .help = {130, "改行を CR LF でなく LF にする"}},
+    // The separator box's "CSV" chooses the same; "--separator TEXT" after
+    // it chooses the separator again.
+    {.row = R::Csv,
+     .kind = K::Switch,
+     .flag = &O::Csv,
+     .onFlag = "--csv",
+     .help = {41, "CSV (RFC 4180) で出力する (--separator CSV と同じ)。\n"
+                  "名前は制御文字もそのまま。= + - @ タブ CR で\n"
+                  "始まるセルには前に ' を付け、数式として実行させない"}},
 }};
 
 // The table is indexed by row, stored rows first; keep them in step.

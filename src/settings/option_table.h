@@ -65,9 +65,11 @@ enum class SettingRow {
     // The program's own addition, after the original rows: a settings file
     // written before it simply lacks the key, which then reads as False.
     SkipUnreadable,
+    Totals,
     // Not stored; a stored row goes before these.
     Patterns,
     LineFeedOnly,
+    Csv,
 };
 
 // The stored rows: all rows before the first one that is not stored.

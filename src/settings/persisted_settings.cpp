@@ -284,6 +284,7 @@ void applyToOptions(ListOptions& options, const SettingDefinition& definition,
         break;
     case SettingKind::Separator:
         options.Separator = resolveSeparator(value.text);
+        options.Csv = isCsvChoice(value.text);
         break;
     case SettingKind::Patterns:
         options.Patterns = value.text.empty() ? "*.*" : value.text;

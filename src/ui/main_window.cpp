@@ -111,6 +111,7 @@ void MainWindow::loadWindow() {
     separatorBox->addItem(
         QString::fromUtf8(SeparatorSemicolonChoice.data(), SeparatorSemicolonChoice.size()));
     separatorBox->addItem(QString::fromUtf8(SeparatorBarChoice.data(), SeparatorBarChoice.size()));
+    separatorBox->addItem(QString::fromUtf8(SeparatorCsvChoice.data(), SeparatorCsvChoice.size()));
     separatorBox->setCurrentIndex(0);
 
     // The folder controls start in the program's folder, until the stored
@@ -213,6 +214,10 @@ void MainWindow::yield() {
 void MainWindow::setStatus(int panel, const std::string& text) {
     if (panel >= 1 && panel <= 2)
         statusPanels[panel - 1]->setText(uiText(text));
+}
+
+void MainWindow::showListTotals(const std::string& text) {
+    statusPanels[1]->setText(uiText(text));
 }
 
 void MainWindow::showFailure(const Failure& failure) {

@@ -108,6 +108,7 @@ public:
     ValueCheckBox* insertPathLineCheck = nullptr;
     ValueCheckBox* dropDriveCheck = nullptr;
     ValueCheckBox* leadingTabCheck = nullptr;
+    ValueCheckBox* totalsCheck = nullptr;
     QGroupBox* separatorFrame = nullptr;
     QComboBox* separatorBox = nullptr;
 
@@ -193,6 +194,7 @@ public:
     void reportAbort(const std::string& text, const std::string& title) override;
     void noteSkippedFolders(const std::vector<Failure>& skipped) override;
     Status acceptList(ListText& list) override;
+    void showListTotals(const std::string& text) override;
     void beep() override;
 
 public slots:

@@ -279,6 +279,9 @@ void MainWindow::buildControls() {
     separatorBox->setInsertPolicy(QComboBox::NoInsert);
     separatorBox->setGeometry(toPixels(FrameInset), firstRow,
                               separatorFrame->width() - 2 * toPixels(FrameInset), toPixels(330));
+    totalsCheck = checkBox(page, "totalsCheck", "合計");
+    totalsCheck->setGeometry(toPixels(120), separatorFrame->geometry().bottom() + toPixels(180),
+                             settingsWidth, rowHeight);
 
     // Command row.
     auto button = [&](const char* name, const char* caption, int left) {
@@ -365,6 +368,7 @@ void MainWindow::orderTabStops() {
                                                    dropDriveCheck,
                                                    leadingTabCheck,
                                                    separatorBox,
+                                                   totalsCheck,
                                                    createButton,
                                                    abortButton,
                                                    copyButton,

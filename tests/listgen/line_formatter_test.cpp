@@ -168,5 +168,89 @@ TEST(LineFormatter, LinesOfAFolderAndTheWritersLineEnd) {
     }
 }
 
+TEST(CsvListWriter, QuotesAndGuardsEveryCellThatNeedsIt) {
+    struct Case {
+        std::string cell;
+        std::string written;
+    } const cases[] = {
+        {"plain.txt", "plain.txt"},
+        {"", ""},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"\"", "\"\"\"\""},
+        {"cr\rname", "\"cr\rname\""},
+        {"lf\nname", "\"lf\nname\""},
+        {"crlf\r\n", "\"crlf\r\n\""},
+        {"tab\tinside", "tab\tinside"},
+        {"日本語,ｶﾀｶﾅ", "\"日本語,ｶﾀｶﾅ\""},
+        // What a spreadsheet would run as a formula starts with "'".
+        {"=1+2", "'=1+2"},
+        {"+1", "'+1"},
+        {"-1", "'-1"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "'\tx"},
+        {"\rx", "\"'\rx\""},
+        {"=HYPERLINK(\"a\",\"b\")", "\"'=HYPERLINK(\"\"a\"\",\"\"b\"\")\""},
+        {"a=b", "a=b"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        CsvListWriter::appendCell(c.cell, out);
+        EXPECT_EQ(out, c.written) << c.cell;
+    }
+}
+
+TEST(CsvListWriter, RecordsWithNamesWholeJoinedCellsAndLeadingCell) {
+    ListOptions options;
+    options.Csv = true;
+    options.PathColumn = true;
+    options.LeadingTab = true;
+    options.SizeColumn = true;
+    FileFacts facts;
+    facts.size = 1234;
+    LineFormatter formatter(options);
+    const std::unique_ptr<ListWriter> writer = makeListWriter(options);
+    std::string body;
+    writer->header(formatter.headerRecord(), body);
+    formatter.beginFolder("/a,b/\t/");
+    const ListRecord folderLine = formatter.folderRecord();
+    writer->beginFolder(&folderLine, body);
+    ListRecord record;
+    formatter.fileRecord(record, "new\nline", &facts);
+    writer->file(record, body);
+    writer->folderTotal(formatter.folderTotalRecord(1, 1234), body);
+    writer->endFolder(body);
+    writer->listTotal(formatter.listTotalRecord(1, 1, 1234), body);
+    // Control characters stay as they are: one record per file all the same.
+    EXPECT_EQ(body, "ﾊﾟｽ名,ﾌｧｲﾙ名,ﾌｧｲﾙｻｲｽﾞ\r\n"
+                    "\"/a,b/\t/\"\r\n"
+                    ",\"/a,b/\t/\",\"new\nline\",\"1,234 Byte\"\r\n"
+                    "小計,ﾌｧｲﾙ数,1,ｻｲｽﾞ,\"1,234 Byte\"\r\n"
+                    "合計,ﾌｧｲﾙ数,1,ﾌｫﾙﾀﾞ数,1,ｻｲｽﾞ,\"1,234 Byte\"\r\n");
+
+    options.JoinPathAndName = true;
+    options.LeadingTab = false;
+    options.LineFeedOnly = true;
+    LineFormatter joined(options);
+    body.clear();
+    makeListWriter(options)->header(joined.headerRecord(), body);
+    joined.beginFolder("/f/");
+    joined.fileRecord(record, "=x", &facts);
+    makeListWriter(options)->file(record, body);
+    EXPECT_EQ(body, "ﾊﾟｽ名 ﾌｧｲﾙ名,ﾌｧｲﾙｻｲｽﾞ\n/f/=x,\"1,234 Byte\"\n");
+}
+
+TEST(LineFormatter, TotalsOverFourGibibytesInTheChosenUnit) {
+    ListOptions options;
+    options.SizeUnit = 1;
+    options.Totals = true;
+    LineFormatter formatter(options);
+    EXPECT_TRUE(formatter.needsFacts()) << "the totals add up the sizes";
+    std::string text;
+    SeparatedListWriter writer(options);
+    writer.listTotal(formatter.listTotalRecord(5'000'000'000ULL, 3, 5'368'709'120LL + 1024), text);
+    EXPECT_EQ(text, "\r\n合計\tﾌｧｲﾙ数\t5000000000\tﾌｫﾙﾀﾞ数\t3\tｻｲｽﾞ\t5,242,881 KB\r\n");
+}
+
 } // namespace
 } // namespace kestro

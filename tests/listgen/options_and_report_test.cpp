@@ -15,6 +15,9 @@ TEST(ListOptions, SeparatorResolution) {
     EXPECT_EQ(resolveSeparator(", "), ", ");
     EXPECT_EQ(resolveSeparator(""), "");
     EXPECT_EQ(resolveSeparator("タブ"), "タブ") << "only the half-width choice means a tab";
+    EXPECT_EQ(resolveSeparator("CSV"), ",");
+    EXPECT_TRUE(isCsvChoice("CSV"));
+    EXPECT_FALSE(isCsvChoice("csv")) << "only the box's own entry";
 }
 
 TEST(ListOptions, CheckBoxReadingRules) {

@@ -45,6 +45,7 @@ TEST(PersistedSettingsTable, RowsKeysAndDefaultsInStoredOrder) {
         {"chk", "DirDelDrive", "0"}, {"chk", "Tabs", "0"},
         {"chk", "Attribute", "0"},   {"chk", "FileType", "0"},
         {"chk", "DivStr", "ﾀﾌﾞ"},    {"Setting", "SkipUnreadable", "False"},
+        {"chk", "Totals", "0"},
     };
     const auto& rows = settingDefinitions();
     ASSERT_EQ(std::size(expected), rows.size());

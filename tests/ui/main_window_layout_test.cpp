@@ -114,6 +114,7 @@ private slots:
             {f.insertPathLineCheck, "ﾌｫﾙﾀﾞが変わるごとにﾊﾟｽを挿入する"},
             {f.dropDriveCheck, "ﾄﾞﾗｲﾌﾞ名を削除"},
             {f.leadingTabCheck, "ﾌｧｲﾙ名の先頭にﾀﾌﾞを入れる"},
+            {f.totalsCheck, "合計"},
             {f.subFoldersCheck, "ｻﾌﾞﾌｫﾙﾀﾞを調べる"},
             {f.createButton, "作成"},
             {f.copyButton, "ｺﾋﾟｰ"},
@@ -191,18 +192,19 @@ private slots:
         QCOMPARE(checkStateFor(7), Qt::Unchecked);
     }
 
-    void separatorBoxIsEditableWithItsThreeChoices() {
+    void separatorBoxIsEditableWithItsFourChoices() {
         QComboBox& combo = *window_->separatorBox;
         QVERIFY(combo.isEditable());
-        QCOMPARE(combo.count(), 3);
+        QCOMPARE(combo.count(), 4);
         QCOMPARE(combo.itemText(0), QStringLiteral("ﾀﾌﾞ"));
         QCOMPARE(combo.itemText(1), QStringLiteral("ｾﾐｺﾛﾝ"));
         QCOMPARE(combo.itemText(2), QStringLiteral("|"));
+        QCOMPARE(combo.itemText(3), QStringLiteral("CSV"));
         QCOMPARE(combo.currentText(), QStringLiteral("ﾀﾌﾞ"));
         // Typed text is kept, not added to the list.
         combo.setEditText(QStringLiteral(", "));
         QCOMPARE(combo.currentText(), QStringLiteral(", "));
-        QCOMPARE(combo.count(), 3);
+        QCOMPARE(combo.count(), 4);
     }
 
     void listPaneIsPlainUnwrappedAndUsesTheJapaneseFixedFont() {
@@ -372,7 +374,7 @@ private slots:
             f.sizeColumnCheck,      f.sizeUnitButtons[0],   f.creationTimeCheck,
             f.writeTimeCheck,       f.accessTimeCheck};
         const QList<QWidget*> settingsPage = {f.insertPathLineCheck, f.dropDriveCheck,
-                                              f.leadingTabCheck, f.separatorBox};
+                                              f.leadingTabCheck, f.separatorBox, f.totalsCheck};
         QCOMPARE(tabStops(), names(lead + itemsPage + row));
         f.tabStrip->setCurrentIndex(1);
         QCOMPARE(tabStops(), names(lead + settingsPage + row));

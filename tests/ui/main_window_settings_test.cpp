@@ -42,7 +42,7 @@ std::vector<ValueCheckBox*> optionBoxes(MainWindow& f) {
             f.halfWidthNameCheck,   f.sizeColumnCheck,      f.creationTimeCheck,
             f.writeTimeCheck,       f.accessTimeCheck,      f.extensionColumnCheck,
             f.insertPathLineCheck,  f.dropDriveCheck,       f.leadingTabCheck,
-            f.attributeColumnCheck, f.fileTypeColumnCheck};
+            f.attributeColumnCheck, f.fileTypeColumnCheck,  f.totalsCheck};
 }
 
 } // namespace
@@ -105,11 +105,11 @@ private slots:
             f.onHiddenEntryClicked();
             f.onSystemEntryClicked();
             f.skipUnreadableEntry->trigger();
-            f.separatorBox->setEditText(QStringLiteral(", "));
+            f.separatorBox->setCurrentIndex(3);
             f.saveEncoding = TextEncoding::ShiftJis;
             f.close();
         }
-        // All 28 rows were written, in their stored forms.
+        // All 29 rows were written, in their stored forms.
         SettingsStore store(SettingsApplication);
         for (const SettingDefinition& row : settingDefinitions())
             QVERIFY2(store.contains(std::string(row.section), std::string(row.key)),
@@ -142,8 +142,9 @@ private slots:
         QVERIFY(f.readListOptions().SkipUnreadable);
         QVERIFY(f.includeSwitches.hidden);
         QVERIFY(f.includeSwitches.system);
-        QCOMPARE(f.separatorBox->currentText(), QStringLiteral(", "));
-        QCOMPARE(f.readListOptions().Separator, std::string(", "));
+        QCOMPARE(QString::fromStdString(store.get("chk", "DivStr")), QStringLiteral("CSV"));
+        QCOMPARE(f.separatorBox->currentText(), QStringLiteral("CSV"));
+        QVERIFY(f.readListOptions().Csv);
         QCOMPARE(f.saveEncoding, TextEncoding::ShiftJis);
         // The window reads its controls as the option table says, and so
         // agrees with the stored file on every switch.
