@@ -162,7 +162,7 @@ def main():
                     fail("%s, row %d: the sheet holds %r, the list %r" %
                          (encoding, number, row, record))
                 for column, cell in enumerate(record, start=1):
-                    if cell[:1] in ("=", "+", "-", "@"):
+                    if cell.lstrip("'")[:1] in ("=", "+", "-", "@"):
                         print("%s: the list's %r shows as %r" %
                               (encoding, cell, display[(number, column)]))
             if len(rows) > len(expected) and any(any(row) for row in rows[len(expected):]):
