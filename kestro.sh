@@ -25,10 +25,12 @@ run_packages=(
 )
 # What the tests and checks need besides: the test libraries, the serif font
 # of the version dialog's test, the cross compiler that makes a Windows file
-# with a version resource, and the checkers.
+# with a version resource, the checkers, and the spreadsheet (headless) and
+# reader the round trip of lists needs.
 test_packages=(
   libgtest-dev libgmock-dev fonts-liberation mingw-w64
   clang-format shellcheck
+  libreoffice-calc-nogui python3-openpyxl
 )
 
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -2,6 +2,8 @@
 
 #include "app/standard_streams.h"
 
+#include "document/document_file.h"
+
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
 #include "listgen/name_helpers.h"
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <cstring>
 #include <iostream>
+#include <new>
 
 namespace kestro {
 
@@ -119,8 +122,9 @@ std::optional<OptionChange> optionOf(const std::vector<std::string>& arguments, 
 // status on one line of a terminal, the list streamed to standard output.
 class CommandLineHost : public ListHost {
 public:
-    explicit CommandLineHost(ListOptions options)
-        : options_(std::move(options)), showStatus_(standardErrorIsTerminal()) {}
+    CommandLineHost(ListOptions options, TextEncoding encoding)
+        : options_(std::move(options)), encoding_(encoding),
+          showStatus_(standardErrorIsTerminal()) {}
 
     bool failed() const { return failed_; }
 
@@ -160,6 +164,11 @@ public:
     }
 
     Status acceptList(ListText& list) override {
+        if (encoding_ == TextEncoding::ShiftJis)
+            return acceptWholeList(list);
+        if (encoding_ == TextEncoding::Utf8Bom)
+            if (auto written = writeOut(*encodeTextFile({}, encoding_)); !written)
+                return written;
         constexpr std::size_t BlockSize = 1 << 20;
         for (;;) {
             if (interrupted)
@@ -169,14 +178,51 @@ public:
                 return block.failure();
             if (block.value().empty())
                 return Ok{};
-            // Straight to the descriptor, so that Ctrl+C also ends a write
-            // blocked on a reader that does not read.
-            if (const int error = writeStandardOutputUnless(block.value(), interrupted); error != 0)
-                return outputFailure(error);
+            if (auto written = writeOut(block.value()); !written)
+                return written;
         }
     }
 
 private:
+    // Shift-JIS: the whole list is converted before anything is written, so
+    // that a character it cannot hold leaves the output empty.
+    Status acceptWholeList(ListText& list) {
+        std::optional<std::string> bytes;
+        UnencodableCharacter refused;
+        try {
+            std::string text;
+            text.reserve(list.size());
+            for (;;) {
+                if (interrupted)
+                    return outputFailure(0);
+                auto block = list.nextBlock(1 << 20);
+                if (!block)
+                    return block.failure();
+                if (block.value().empty())
+                    break;
+                text += block.value();
+            }
+            bytes = encodeTextFile(text, encoding_, &refused);
+        } catch (const std::bad_alloc&) {
+            return makeFailure(failure::OutOfMemory);
+        }
+        if (!bytes) {
+            Failure failed;
+            failed.number = UnencodableFailure;
+            failed.description = unencodableText(refused);
+            return failed;
+        }
+        return writeOut(*bytes);
+    }
+
+    Status writeOut(std::string_view bytes) {
+        // Straight to the descriptor, so that Ctrl+C also ends a write
+        // blocked on a reader that does not read.
+        if (const int error = writeStandardOutputUnless(bytes, interrupted); error != 0)
+            return outputFailure(error);
+        return Ok{};
+    }
+
     static Failure outputFailure(int error) {
         // Ctrl+C while the list is being written out is the user's abort,
         // and a reader that went away (a pipe into "head") is not worth a
@@ -191,6 +237,7 @@ private:
     }
 
     ListOptions options_;
+    TextEncoding encoding_;
     bool showStatus_;
     bool failed_ = false;
     std::vector<Failure> skipped_;
@@ -265,6 +312,10 @@ std::string listOptionHelp() {
             usage += "  " + usageOf(*shown[i]);
         appendHelpEntry(help, usage, text);
     }
+    appendHelpEntry(help, "--encoding utf8|utf8-bom|sjis",
+                    "一覧の文字コード: UTF-8 (既定)、BOM 付き UTF-8、\n"
+                    "シフトJIS (CP932)。シフトJIS にない文字があると\n"
+                    "何も出力せず、その行と文字を示して終了状態 1");
     return help;
 }
 
@@ -287,7 +338,17 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
         }
         if (!error.empty())
             return std::nullopt;
-        if (argument == "--stored") {
+        std::string encoding;
+        if (takeValue(arguments, i, "--encoding", encoding, error)) {
+            const std::optional<TextEncoding> named = encodingNamed(encoding);
+            if (!named) {
+                error = "--encoding は utf8, utf8-bom, sjis のいずれかです: " + encoding;
+                return std::nullopt;
+            }
+            result.encoding = *named;
+        } else if (!error.empty()) {
+            return std::nullopt;
+        } else if (argument == "--stored") {
             result.useStored = true;
         } else if (argument == "--") {
             if (i + 2 != arguments.size()) {
@@ -354,7 +415,7 @@ int runListCommand(const std::vector<std::string>& arguments) {
     // Only now: until the list is made, a signal may end the program at once
     // (reading a huge settings file must not keep it from going).
     abortOnTerminationRequests();
-    CommandLineHost host(options);
+    CommandLineHost host(options, commandLine->encoding);
     const RunOutcome outcome = runCreateCommand(host);
     if (outcome != RunOutcome::Listed || host.failed())
         return 1;

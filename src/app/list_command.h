@@ -5,6 +5,7 @@
 // failure's report goes to standard error.
 
 #include "listgen/list_options.h"
+#include "platform/text.h"
 
 #include <functional>
 #include <optional>
@@ -17,6 +18,8 @@ struct ListCommandLine {
     ListOptions options;    // the defaults with the given options applied
     std::string folder;     // empty: none given
     bool useStored = false; // start from the options the window stored
+    // How the list's characters are written ("--encoding"); not stored.
+    TextEncoding encoding = TextEncoding::Utf8;
     // The given options, in their order, to apply to other starting options.
     std::vector<std::function<void(ListOptions&)>> changes;
 

@@ -1,13 +1,17 @@
 #include "document/document_file.h"
 
 #include "platform/program_paths.h"
-#include "platform/text.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <new>
 
 namespace kestro {
+
+std::string unencodableText(const UnencodableCharacter& refused) {
+    return std::to_string(refused.line) + " 行目の「" + refused.character +
+           "」はシフトJIS (CP932) にない文字のため、書き込めません。";
+}
 
 std::string toFileLineEnds(std::string_view text) {
     std::string out;
@@ -43,14 +47,15 @@ std::string toPaneLineEnds(std::string_view text) {
     return out;
 }
 
-Result<std::string> readDocumentFile(const std::string& path, bool* unreadable) {
+Result<std::string> readDocumentFile(const std::string& path, bool* unreadable,
+                                     TextEncoding* found) {
     try {
         std::string text;
         {
             Result<std::string> bytes = readWholeFile(path, DocumentSizeLimit);
             if (!bytes)
                 return bytes.failure();
-            text = decodeTextFile(bytes.value(), unreadable);
+            text = decodeTextFile(bytes.value(), unreadable, found);
         }
         return toPaneLineEnds(text);
     } catch (const std::bad_alloc&) {
@@ -58,8 +63,19 @@ Result<std::string> readDocumentFile(const std::string& path, bool* unreadable) 
     }
 }
 
-Status writeDocumentFile(const std::string& path, std::string_view text) {
-    return saveFileKeepingIdentity(path, encodeTextFile(toFileLineEnds(text)));
+Status writeDocumentFile(const std::string& path, std::string_view text, TextEncoding encoding,
+                         UnencodableCharacter* refused) {
+    UnencodableCharacter first;
+    std::optional<std::string> bytes = encodeTextFile(toFileLineEnds(text), encoding, &first);
+    if (!bytes) {
+        if (refused)
+            *refused = first;
+        Failure failed;
+        failed.number = UnencodableFailure;
+        failed.description = unencodableText(first);
+        return failed;
+    }
+    return saveFileKeepingIdentity(path, *bytes);
 }
 
 } // namespace kestro

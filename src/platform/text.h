@@ -5,6 +5,7 @@
 // conversion unchanged, each counting as one character.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,13 @@ std::size_t ansiByteLength(std::string_view text);
 // Whether `bytes` is well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);
 
+// How a text file's characters are written.
+enum class TextEncoding {
+    Utf8,     // UTF-8 without a byte-order mark
+    Utf8Bom,  // UTF-8 after the byte-order mark
+    ShiftJis, // Shift-JIS (CP932)
+};
+
 // Text of a file's bytes: UTF-8 when the bytes are valid UTF-8 or begin with
 // the UTF-8 byte-order mark (the mark dropped, any stray byte after it kept),
 // else decoded as Shift-JIS (CP932, 0x5C the backslash, with the NEC and IBM
@@ -33,10 +41,26 @@ bool isValidUtf8(std::string_view bytes);
 // CP932 does not define becomes U+FFFD. `unreadable`, when given, tells
 // whether some bytes were not read as characters (they became U+FFFD, or
 // are stray bytes after the mark).
-std::string decodeTextFile(std::string_view bytes, bool* unreadable = nullptr);
+// `found`, when given, tells which of the three it was read as.
+std::string decodeTextFile(std::string_view bytes, bool* unreadable = nullptr,
+                           TextEncoding* found = nullptr);
 
-// Bytes of a text file for `text`: UTF-8 without a byte-order mark.
-std::string encodeTextFile(std::string_view text);
+// The first character of a text that an encoding cannot hold: its line,
+// counted from 1 at each LF, and the character (a byte that is not UTF-8 as
+// "\xNN").
+struct UnencodableCharacter {
+    std::size_t line = 0;
+    std::string character;
+};
+
+// Bytes of a text file for `text` in `encoding`. UTF-8 passes every byte
+// through. Shift-JIS uses the table decodeTextFile reads with, every ASCII
+// character as its own byte, and no fallback: a character without its own
+// CP932 code (or a byte that is not UTF-8) gives nothing, and `refused`, when
+// given, names the first one.
+std::optional<std::string> encodeTextFile(std::string_view text,
+                                          TextEncoding encoding = TextEncoding::Utf8,
+                                          UnencodableCharacter* refused = nullptr);
 
 // Orders two names without regard to case (simple case folding per
 // character, folded characters in code point order, a byte that is not UTF-8

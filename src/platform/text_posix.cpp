@@ -9,6 +9,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/unistr.h>
+#include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
 #include <cstdint>
@@ -256,25 +257,94 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string decodeTextFile(std::string_view bytes, bool* unreadable) {
+std::string decodeTextFile(std::string_view bytes, bool* unreadable, TextEncoding* found) {
     bool lost = false;
     std::string text;
+    TextEncoding encoding = TextEncoding::Utf8;
     // A byte-order mark says UTF-8 even when a stray byte further on is not;
     // such bytes are kept as they are.
     if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) {
         text = bytes.substr(Utf8Bom.size());
         lost = !isValidUtf8(text);
+        encoding = TextEncoding::Utf8Bom;
     } else if (isValidUtf8(bytes)) {
         text = bytes;
     } else {
         text = decodeCp932(bytes, lost);
+        encoding = TextEncoding::ShiftJis;
     }
     if (unreadable)
         *unreadable = lost;
+    if (found)
+        *found = encoding;
     return text;
 }
 
-std::string encodeTextFile(std::string_view text) {
+namespace {
+
+// CP932 bytes of `text`, or nothing with the first character the table does
+// not hold named in `refused`.
+std::optional<std::string> encodeCp932(std::string_view text, UnencodableCharacter* refused) {
+    UErrorCode status = U_ZERO_ERROR;
+    ConverterPtr converter(ucnv_open("ibm-943_P15A-2003", &status));
+    if (U_SUCCESS(status))
+        ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                              &status);
+    std::string out;
+    out.reserve(text.size());
+    std::size_t line = 1;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            // ASCII as itself: the table would swap three control codes.
+            out += text[pos++];
+            line += byte == '\n' ? 1 : 0;
+            continue;
+        }
+        const std::size_t start = pos;
+        const UChar32 c = nextCharacter(text, pos);
+        char bytes[8];
+        std::int32_t length = 0;
+        if (c >= 0 && U_SUCCESS(status)) {
+            UChar units[2];
+            std::int32_t count = 0;
+            U16_APPEND_UNSAFE(units, count, c);
+            UErrorCode converted = U_ZERO_ERROR;
+            ucnv_resetFromUnicode(converter.get());
+            length =
+                ucnv_fromUChars(converter.get(), bytes, sizeof bytes, units, count, &converted);
+            if (U_FAILURE(converted))
+                length = 0;
+        }
+        if (length <= 0) {
+            if (refused) {
+                refused->line = line;
+                if (c >= 0) {
+                    refused->character = std::string(text.substr(start, pos - start));
+                } else {
+                    static constexpr char Hex[] = "0123456789ABCDEF";
+                    refused->character = {'\\', 'x', Hex[byte >> 4], Hex[byte & 0xF]};
+                }
+            }
+            return std::nullopt;
+        }
+        out.append(bytes, static_cast<std::size_t>(length));
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<std::string> encodeTextFile(std::string_view text, TextEncoding encoding,
+                                          UnencodableCharacter* refused) {
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return std::string(Utf8Bom) + std::string(text);
+    case TextEncoding::ShiftJis:
+        return encodeCp932(text, refused);
+    case TextEncoding::Utf8:
+        break;
+    }
     return std::string(text);
 }
 

@@ -336,4 +336,43 @@ StoredList readStoredList(const SettingsStore& store) {
     return result;
 }
 
+std::string_view encodingName(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return "utf8-bom";
+    case TextEncoding::ShiftJis:
+        return "sjis";
+    case TextEncoding::Utf8:
+        break;
+    }
+    return "utf8";
+}
+
+std::optional<TextEncoding> encodingNamed(std::string_view name) {
+    for (const auto encoding :
+         {TextEncoding::Utf8, TextEncoding::Utf8Bom, TextEncoding::ShiftJis}) {
+        if (encodingName(encoding) == name)
+            return encoding;
+    }
+    return std::nullopt;
+}
+
+Result<TextEncoding> readSaveEncoding(const SettingsStore& store) {
+    const std::string section(SaveEncodingSection);
+    const std::string key(SaveEncodingKey);
+    if (!store.contains(section, key))
+        return TextEncoding::Utf8;
+    if (auto encoding = encodingNamed(store.get(section, key)))
+        return *encoding;
+    return Failure{settingfailure::InvalidValue,
+                   "プロパティの値が不正です。 (" + section + "/" + key + ")",
+                   {},
+                   0};
+}
+
+void writeSaveEncoding(SettingsStore& store, TextEncoding encoding) {
+    store.set(std::string(SaveEncodingSection), std::string(SaveEncodingKey),
+              std::string(encodingName(encoding)));
+}
+
 } // namespace kestro

@@ -16,6 +16,7 @@
 #include "listgen/list_options.h"
 #include "platform/failure.h"
 #include "platform/settings_store.h"
+#include "platform/text.h"
 #include "settings/option_table.h"
 
 #include <optional>
@@ -98,5 +99,16 @@ struct StoredList {
     std::vector<Failure> failures;
 };
 StoredList readStoredList(const SettingsStore& store);
+
+// The encoding the save dialog offers first, kept beside the table's rows
+// (it is no option of a list): [Setting] Encoding, "utf8" (the default when
+// missing), "utf8-bom" or "sjis", the names of `kestro --list --encoding`.
+inline constexpr std::string_view SaveEncodingSection = "Setting";
+inline constexpr std::string_view SaveEncodingKey = "Encoding";
+std::string_view encodingName(TextEncoding encoding);
+std::optional<TextEncoding> encodingNamed(std::string_view name);
+// Another text fails with 380, naming the section and key.
+Result<TextEncoding> readSaveEncoding(const SettingsStore& store);
+void writeSaveEncoding(SettingsStore& store, TextEncoding encoding);
 
 } // namespace kestro

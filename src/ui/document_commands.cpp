@@ -55,6 +55,12 @@ QString unreadableNotice() {
                           "保存すると置換文字のまま書き込まれます。");
 }
 
+// A save that the chosen encoding refuses; the save dialog follows.
+QString unencodableNotice(const UnencodableCharacter& refused) {
+    return QString::fromStdString(unencodableText(refused)) +
+           QStringLiteral("\n別の文字ｺｰﾄﾞを選んでください。");
+}
+
 } // namespace
 
 DocumentCommands::DocumentCommands(MainWindow& window, DocumentServices services)
@@ -112,30 +118,35 @@ void DocumentCommands::onListPaneChanged() {
     showState();
 }
 
-std::optional<std::string> DocumentCommands::chooseFile(FileDialogRequest::Kind kind) {
+std::optional<std::pair<std::string, TextEncoding>>
+DocumentCommands::chooseFile(FileDialogRequest::Kind kind) {
     FileDialogRequest request;
     request.kind = kind;
     request.startName = QFile::decodeName(QByteArray::fromStdString(state_.name()));
     request.nameFilters = documentNameFilters();
-    const std::optional<QString> chosen = services_.fileDialog(&window_, request);
+    request.encoding = window_.saveEncoding;
+    const std::optional<FileDialogAnswer> chosen = services_.fileDialog(&window_, request);
     if (!chosen)
         return std::nullopt;
-    return QFile::encodeName(*chosen).toStdString();
+    return std::pair{QFile::encodeName(chosen->name).toStdString(),
+                     chosen->encoding.value_or(request.encoding)};
 }
 
 void DocumentCommands::onOpenChosen() {
-    std::optional<std::string> name = chooseFile(FileDialogRequest::Kind::Open);
-    if (!name)
+    std::optional<std::pair<std::string, TextEncoding>> chosen =
+        chooseFile(FileDialogRequest::Kind::Open);
+    if (!chosen)
         return;
-    state_.nameConfirmed(*name);
+    state_.nameConfirmed(chosen->first);
     bool unreadable = false;
+    TextEncoding found = TextEncoding::Utf8;
     {
         // A large file takes a while to read and lay out.
         BusyCursor busy;
         QString loaded;
         Failure failed;
         try {
-            Result<std::string> text = readDocumentFile(state_.name(), &unreadable);
+            Result<std::string> text = readDocumentFile(state_.name(), &unreadable, &found);
             if (text)
                 loaded = QString::fromStdString(text.value());
             else
@@ -162,22 +173,32 @@ void DocumentCommands::onOpenChosen() {
     state_.stored();
     showState();
     paneEditor_.setModified(false);
+    encoding_ = found;
     if (unreadable)
         window_.presenter().showMessage(&window_, unreadableNotice(),
                                         QString::fromUtf8(ProgramName.data(), ProgramName.size()),
                                         MessageIcon::Warning);
 }
 
-bool DocumentCommands::saveTo(const std::string& name, Command command) {
-    Status written = writeDocumentFile(name, paneText().toStdString());
+DocumentCommands::SaveOutcome DocumentCommands::saveTo(const std::string& name,
+                                                       TextEncoding encoding, Command command) {
+    UnencodableCharacter refused;
+    Status written = writeDocumentFile(name, paneText().toStdString(), encoding, &refused);
     if (!written) {
+        if (refused.line != 0) {
+            window_.presenter().showMessage(
+                &window_, unencodableNotice(refused),
+                QString::fromUtf8(ProgramName.data(), ProgramName.size()), MessageIcon::Warning);
+            return SaveOutcome::Refused;
+        }
         if (!isSilentFailure(command, written.failure().number))
             window_.showFailure(written.failure());
-        return false;
+        return SaveOutcome::Failed;
     }
+    encoding_ = encoding;
     state_.stored();
     showState();
-    return true;
+    return SaveOutcome::Saved;
 }
 
 void DocumentCommands::onSaveChosen() {
@@ -185,16 +206,28 @@ void DocumentCommands::onSaveChosen() {
         onSaveAsChosen();
         return;
     }
-    saveTo(state_.name(), Command::Save);
+    // Refused by the encoding (the message was shown): the user picks
+    // another one in the save dialog.
+    if (saveTo(state_.name(), encoding_, Command::Save) == SaveOutcome::Refused)
+        onSaveAsChosen();
 }
 
 void DocumentCommands::onSaveAsChosen() {
-    std::optional<std::string> name = chooseFile(FileDialogRequest::Kind::Save);
-    if (!name)
-        return;
-    state_.nameConfirmed(*name);
-    if (saveTo(state_.name(), Command::OpenOrSaveAs))
-        paneEditor_.setModified(false);
+    // Until a save succeeds or the dialog is cancelled: an encoding that
+    // cannot hold the text brings the dialog back for another one.
+    for (;;) {
+        std::optional<std::pair<std::string, TextEncoding>> chosen =
+            chooseFile(FileDialogRequest::Kind::Save);
+        if (!chosen)
+            return;
+        state_.nameConfirmed(chosen->first);
+        window_.saveEncoding = chosen->second;
+        const SaveOutcome outcome = saveTo(state_.name(), chosen->second, Command::OpenOrSaveAs);
+        if (outcome == SaveOutcome::Saved)
+            paneEditor_.setModified(false);
+        if (outcome != SaveOutcome::Refused)
+            return;
+    }
 }
 
 void DocumentCommands::onExitChosen() {

@@ -11,7 +11,12 @@
 // ends its command with nothing changed and nothing shown. Failures of open,
 // save and save as go to the window's common report ("ｴﾗｰ", the failure's
 // number and a description naming the file); a failed save leaves the file
-// that was there, the title and the save entry as they were. A file too big
+// that was there, the title and the save entry as they were. Save writes
+// in the encoding the document was opened or last saved in, save as in the
+// one chosen in its dialog (which is remembered for the next dialog); a
+// character Shift-JIS cannot hold refuses the save with a message naming its
+// line and the character, the file untouched, and the save dialog opens
+// again for another encoding. A file too big
 // to hold fails with 7, the pane and title untouched; one with bytes that
 // could not be read as characters opens, and a message tells so. No command
 // asks about unsaved text or before replacing a file. A clipboard that
@@ -19,6 +24,7 @@
 
 #include "document/document_state.h"
 #include "listgen/error_report.h"
+#include "platform/text.h"
 #include "ui/list_pane_editor.h"
 
 #include <QObject>
@@ -41,17 +47,29 @@ struct FileDialogRequest {
     QString startName;
     // "ﾃｷｽﾄ(*.txt)" and "すべてのﾌｧｲﾙ(*.*)".
     QStringList nameFilters;
+    // Save: the encoding the dialog's 「文字ｺｰﾄﾞ」 box shows first.
+    TextEncoding encoding = TextEncoding::Utf8;
 };
 
-// Shows a file dialog over `parent`: the confirmed name, or nothing when
-// the user cancelled.
-using FileDialogRunner =
-    std::function<std::optional<QString>(QWidget* parent, const FileDialogRequest& request)>;
+// What a confirmed dialog gives: the name, and for a save the encoding
+// chosen (none: the one the request offered).
+struct FileDialogAnswer {
+    FileDialogAnswer(QString chosenName, std::optional<TextEncoding> chosenEncoding = {})
+        : name(std::move(chosenName)), encoding(chosenEncoding) {}
+    QString name;
+    std::optional<TextEncoding> encoding;
+};
 
-// The program's own dialog: a save dialog that never asks before replacing,
-// an open dialog that returns any typed name, no title, suffix or folder of
-// their own; "すべてのﾌｧｲﾙ(*.*)" shows names without a dot as well.
-std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request);
+// Shows a file dialog over `parent`: the answer, or nothing when the user
+// cancelled.
+using FileDialogRunner = std::function<std::optional<FileDialogAnswer>(
+    QWidget* parent, const FileDialogRequest& request)>;
+
+// The program's own dialog: a save dialog that never asks before replacing
+// and has a 「文字ｺｰﾄﾞ」 box (UTF-8, UTF-8 with the byte-order mark,
+// Shift-JIS), an open dialog that returns any typed name, no title, suffix or
+// folder of their own; "すべてのﾌｧｲﾙ(*.*)" shows names without a dot as well.
+std::optional<FileDialogAnswer> runFileDialog(QWidget* parent, const FileDialogRequest& request);
 
 struct DocumentServices {
     // Empty: runFileDialog.
@@ -84,13 +102,17 @@ private:
     void connectWindow();
     void showState();
     void showPaneItems();
-    std::optional<std::string> chooseFile(FileDialogRequest::Kind kind);
-    bool saveTo(const std::string& name, Command command);
+    std::optional<std::pair<std::string, TextEncoding>> chooseFile(FileDialogRequest::Kind kind);
+    enum class SaveOutcome { Saved, Refused, Failed };
+    SaveOutcome saveTo(const std::string& name, TextEncoding encoding, Command command);
 
     MainWindow& window_;
     DocumentServices services_;
     ListPaneEditor paneEditor_;
     DocumentState state_;
+    // The encoding the named document was opened or last saved in, which
+    // 「上書き保存」 keeps.
+    TextEncoding encoding_ = TextEncoding::Utf8;
 };
 
 // Connects the document and edit commands to `window` (replacing earlier

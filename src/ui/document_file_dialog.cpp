@@ -5,11 +5,13 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace kestro {
 
-std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request) {
+std::optional<FileDialogAnswer> runFileDialog(QWidget* parent, const FileDialogRequest& request) {
     // Qt's own dialog, so that the filters below behave the same on every
     // desktop.
     QFileDialog dialog(parent);
@@ -45,12 +47,38 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& r
         });
     }
 
+    // The encoding of the saved file, in the row below the file types.
+    QComboBox* encodings = nullptr;
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (saving && grid) {
+        static constexpr TextEncoding Choices[] = {TextEncoding::Utf8, TextEncoding::Utf8Bom,
+                                                   TextEncoding::ShiftJis};
+        encodings = new QComboBox(&dialog);
+        encodings->setObjectName(QStringLiteral("encodingCombo"));
+        encodings->addItem(QStringLiteral("UTF-8"));
+        encodings->addItem(QStringLiteral("UTF-8 (BOM付き)"));
+        encodings->addItem(QStringLiteral("ｼﾌﾄJIS (CP932)"));
+        for (int i = 0; i < 3; ++i) {
+            encodings->setItemData(i, static_cast<int>(Choices[i]));
+            if (Choices[i] == request.encoding)
+                encodings->setCurrentIndex(i);
+        }
+        auto* label = new QLabel(QStringLiteral("文字ｺｰﾄﾞ(&E):"), &dialog);
+        label->setBuddy(encodings);
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(encodings, row, 1);
+    }
+
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.front().isEmpty())
         return std::nullopt;
-    return chosen.front();
+    FileDialogAnswer answer(chosen.front());
+    if (encodings)
+        answer.encoding = static_cast<TextEncoding>(encodings->currentData().toInt());
+    return answer;
 }
 
 } // namespace kestro

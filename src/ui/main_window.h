@@ -163,6 +163,8 @@ public:
     // The file list's include switches; hidden and system follow the marks
     // of their menu entries.
     IncludeSwitches includeSwitches;
+    // The encoding the save dialog offers first: the last one saved with.
+    TextEncoding saveEncoding = TextEncoding::Utf8;
 
     FileInfo& fileObject() { return *fileObject_; }
     MessagePresenter& presenter() { return *presenter_; }

@@ -59,6 +59,10 @@ void MainWindow::loadSettings() {
         if (auto applied = applySetting(definition.row, read.value()); !applied)
             showFailure(applied.failure());
     }
+    if (auto encoding = readSaveEncoding(store))
+        saveEncoding = encoding.value();
+    else
+        showFailure(encoding.failure());
 }
 
 Status MainWindow::applySetting(SettingRow row, const SettingValue& value) {
@@ -156,6 +160,7 @@ Status MainWindow::saveSettings() {
     SettingsStore store(SettingsApplication);
     for (const SettingDefinition& definition : settingDefinitions())
         writeSetting(store, definition.row, currentSetting(definition.row));
+    writeSaveEncoding(store, saveEncoding);
     return store.save();
 }
 

@@ -121,9 +121,15 @@ TEST(ListArguments, EveryOptionOfTheTableIsParsedAndHelped) {
 }
 
 TEST(ListArguments, BadUsage) {
-    const std::vector<std::vector<std::string>> cases = {
-        {},           {"--bogus", "/x"}, {"--size=gb", "/x"}, {"--hash=sha1", "/x"},
-        {"/a", "/b"}, {"--patterns"},    {"-folder"}};
+    const std::vector<std::vector<std::string>> cases = {{},
+                                                         {"--bogus", "/x"},
+                                                         {"--size=gb", "/x"},
+                                                         {"/a", "/b"},
+                                                         {"--patterns"},
+                                                         {"-folder"},
+                                                         {"--encoding=latin1", "/x"},
+                                                         {"/x", "--encoding"},
+                                                         {"--hash=sha1", "/x"}};
     for (const auto& arguments : cases) {
         std::string error;
         EXPECT_FALSE(parseListArguments(arguments, error));
@@ -154,6 +160,31 @@ TEST(CommandLine, ListWritesTheListAndExitStatuses) {
     EXPECT_EQ(runKestro("--list").status, 2);
     EXPECT_EQ(runKestro("--frobnicate").status, 2);
     EXPECT_EQ(runKestro("--version extra").status, 2);
+}
+
+TEST(CommandLine, EncodingOfTheList) {
+    TempTree tree;
+    tree.file("ｶﾅ.txt");
+    tree.file("日本.txt");
+    const std::string list = "ﾌｧｲﾙ名\r\n\r\n" + tree.path() + "/\r\n日本.txt\r\nｶﾅ.txt\r\n";
+    EXPECT_EQ(runKestro("--list --encoding utf8 " + tree.path()).out, list);
+    EXPECT_EQ(runKestro("--list --encoding=utf8-bom " + tree.path()).out, "\xEF\xBB\xBF" + list);
+    const Outcome sjis = runKestro("--list --encoding sjis " + tree.path());
+    EXPECT_EQ(sjis.status, 0);
+    EXPECT_EQ(sjis.out, "\xCC\xA7\xB2\xD9\x96\xBC\r\n\r\n" + tree.path() +
+                            "/\r\n\x93\xFA\x96\x7B.txt\r\n\xB6\xC5.txt\r\n");
+
+    // A character Shift-JIS cannot hold: nothing written, its line and
+    // character named.
+    tree.file("café.txt");
+    const std::string errors = tree / "stderr.txt";
+    const Outcome refused = runKestro("--list --encoding sjis " + tree.path(), errors);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    const std::string report = test::readFile(errors);
+    EXPECT_NE(report.find("4 行目の「é」はシフトJIS (CP932) にない文字のため、書き込めません。"),
+              std::string::npos)
+        << report;
 }
 
 // Display columns of a UTF-8 line: wide and full-width characters take two.

@@ -127,6 +127,34 @@ TEST(DocumentFile, ReadsShiftJisAndDropsUtf8Mark) {
     }
 }
 
+TEST(DocumentFile, WritesEachEncodingAndRefusesWhatShiftJisCannotHold) {
+    test::TempTree tree;
+    const std::string path = tree.file("list.txt", "old content\r\n");
+    const std::vector<std::pair<TextEncoding, std::string>> cases = {
+        {TextEncoding::Utf8, "ｶﾅ 日本\r\n"},
+        {TextEncoding::Utf8Bom, "\xEF\xBB\xBFｶﾅ 日本\r\n"},
+        {TextEncoding::ShiftJis, "\xB6\xC5 \x93\xFA\x96\x7B\r\n"},
+    };
+    for (const auto& [encoding, bytes] : cases) {
+        ASSERT_TRUE(writeDocumentFile(path, "ｶﾅ 日本\n", encoding).ok());
+        EXPECT_EQ(test::readFile(path), bytes);
+        TextEncoding found = TextEncoding::Utf8;
+        auto read = readDocumentFile(path, nullptr, &found);
+        ASSERT_TRUE(read.ok());
+        EXPECT_EQ(read.value(), "ｶﾅ 日本\n"); // the mark is not shown
+        EXPECT_EQ(found, encoding);
+    }
+    UnencodableCharacter refused;
+    Status saved =
+        writeDocumentFile(path, "新しい\n一覧\ncafé\n", TextEncoding::ShiftJis, &refused);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.failure().number, UnencodableFailure);
+    EXPECT_EQ(saved.failure().description,
+              "3 行目の「é」はシフトJIS (CP932) にない文字のため、書き込めません。");
+    EXPECT_EQ(refused.line, 3u);
+    EXPECT_EQ(test::readFile(path), cases.back().second); // untouched
+}
+
 TEST(DocumentFile, ReadFailuresNameTheFile) {
     test::TempTree tree;
     tree.folder("folder");

@@ -140,6 +140,40 @@ TEST(TextTest, KeepsUtf8AndDropsItsByteOrderMark) {
     EXPECT_EQ(encodeTextFile("日本語\r\n"), "日本語\r\n");
 }
 
+TEST(TextTest, EncodesEachWayAndTellsHowItWasRead) {
+    const std::string text = "ﾃｽﾄ 日本語,①\\~\x1A\x1C\x7F\r\n";
+    const std::string sjis = "\xC3\xBD\xC4 \x93\xFA\x96\x7B\x8C\xEA,\x87\x40\\~\x1A\x1C\x7F\r\n";
+    EXPECT_EQ(encodeTextFile(text, TextEncoding::Utf8), text);
+    EXPECT_EQ(encodeTextFile(text, TextEncoding::Utf8Bom), "\xEF\xBB\xBF" + text);
+    EXPECT_EQ(encodeTextFile(text, TextEncoding::ShiftJis), sjis);
+    for (const auto encoding :
+         {TextEncoding::Utf8, TextEncoding::Utf8Bom, TextEncoding::ShiftJis}) {
+        TextEncoding found = TextEncoding::Utf8;
+        EXPECT_EQ(decodeTextFile(*encodeTextFile(text, encoding), nullptr, &found), text);
+        EXPECT_EQ(found, encoding);
+    }
+}
+
+TEST(TextTest, ShiftJisRefusesTheFirstCharacterItCannotHold) {
+    struct Case {
+        std::string text;
+        std::size_t line;
+        std::string character;
+    };
+    const std::vector<Case> cases = {
+        {"a\né\n", 2, "é"},
+        {"日本\r\n語\r\n😀 and é", 3, "😀"},
+        {"¥", 1, "¥"},              // 0x5C is the backslash
+        {"x\n\ny\xFF", 3, "\\xFF"}, // a byte that is not UTF-8
+    };
+    for (const auto& c : cases) {
+        UnencodableCharacter refused;
+        EXPECT_EQ(encodeTextFile(c.text, TextEncoding::ShiftJis, &refused), std::nullopt) << c.text;
+        EXPECT_EQ(refused.line, c.line) << c.text;
+        EXPECT_EQ(refused.character, c.character) << c.text;
+    }
+}
+
 int sign(int value) {
     return (value > 0) - (value < 0);
 }

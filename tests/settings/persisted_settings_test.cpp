@@ -303,6 +303,30 @@ TEST_F(StoreTest, BadValuesFailWithTheirNumbersAndNameTheirKey) {
     EXPECT_EQ(separator.value().text, "");
 }
 
+TEST_F(StoreTest, SaveEncodingIsStoredBesideTheRows) {
+    // An older file lacks the key: UTF-8, as before.
+    writeConf("[Setting]\nTop=0\n");
+    SettingsStore store(SettingsApplication);
+    auto missing = readSaveEncoding(store);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing.value(), TextEncoding::Utf8);
+    for (const auto encoding :
+         {TextEncoding::Utf8Bom, TextEncoding::ShiftJis, TextEncoding::Utf8}) {
+        writeSaveEncoding(store, encoding);
+        ASSERT_TRUE(store.save());
+        SettingsStore again(SettingsApplication);
+        auto read = readSaveEncoding(again);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read.value(), encoding);
+    }
+    EXPECT_EQ(store.get("Setting", "Encoding"), "utf8");
+    writeConf("[Setting]\nEncoding=latin1\n");
+    auto bad = readSaveEncoding(SettingsStore(SettingsApplication));
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.failure().number, 380);
+    EXPECT_NE(bad.failure().description.find("Setting/Encoding"), std::string::npos);
+}
+
 TEST_F(StoreTest, FolderThatIsGoneOrNotAFolderIsPathNotFound) {
     std::string folder = tree.folder("gone");
     std::string file = tree.file("plain.txt", "x");

@@ -37,19 +37,20 @@ namespace {
 // Answers the window's file dialogs from a queue and records what they were
 // asked; an empty answer is a cancel.
 struct ScriptedDialog {
-    std::deque<std::optional<QString>> answers;
+    std::deque<std::optional<FileDialogAnswer>> answers;
     std::vector<FileDialogRequest> requests;
 
     FileDialogRunner runner() {
-        return [this](QWidget*, const FileDialogRequest& request) -> std::optional<QString> {
-            requests.push_back(request);
-            std::optional<QString> answer;
-            if (!answers.empty()) {
-                answer.swap(answers.front());
-                answers.pop_front();
-            }
-            return answer;
-        };
+        return
+            [this](QWidget*, const FileDialogRequest& request) -> std::optional<FileDialogAnswer> {
+                requests.push_back(request);
+                std::optional<FileDialogAnswer> answer;
+                if (!answers.empty()) {
+                    answer.swap(answers.front());
+                    answers.pop_front();
+                }
+                return answer;
+            };
     }
 };
 
@@ -528,14 +529,112 @@ private slots:
             if (modal)
                 QMetaObject::invokeMethod(modal, "accept");
         });
-        const std::optional<QString> chosen = runFileDialog(window_.get(), request);
+        const std::optional<FileDialogAnswer> chosen = runFileDialog(window_.get(), request);
         const QString expected = typed.isEmpty() ? proposed : typed;
         QCOMPARE(shown, expected);
         // All files are all names, those without a dot too.
         QCOMPARE(namesShown, filter == 1 ? QStringList{QStringLiteral("*")}
                                          : QStringList{QStringLiteral("*.txt")});
         QVERIFY(chosen);
-        QCOMPARE(QFileInfo(*chosen).fileName(), expected);
+        QCOMPARE(QFileInfo(chosen->name).fileName(), expected);
+    }
+
+    // The save dialog's 「文字ｺｰﾄﾞ」 box shows the offered encoding and
+    // gives the one chosen; the open dialog has none.
+    void saveDialogOffersTheEncodings() {
+        for (const auto kind : {FileDialogRequest::Kind::Save, FileDialogRequest::Kind::Open}) {
+            FileDialogRequest request;
+            request.kind = kind;
+            request.startName = inFolder(QStringLiteral("list.txt"));
+            request.encoding = TextEncoding::Utf8Bom;
+            QStringList items;
+            int offered = -1;
+            bool found = false;
+            QTimer::singleShot(0, [&] {
+                QWidget* modal = QApplication::activeModalWidget();
+                auto* box =
+                    modal ? modal->findChild<QComboBox*>(QStringLiteral("encodingCombo")) : nullptr;
+                if (box) {
+                    found = true;
+                    for (int i = 0; i < box->count(); ++i)
+                        items << box->itemText(i);
+                    offered = box->currentIndex();
+                    box->setCurrentIndex(2);
+                }
+                if (modal)
+                    QMetaObject::invokeMethod(modal, "accept");
+            });
+            const std::optional<FileDialogAnswer> chosen = runFileDialog(window_.get(), request);
+            QVERIFY(chosen);
+            if (kind == FileDialogRequest::Kind::Open) {
+                QVERIFY(!found);
+                QVERIFY(!chosen->encoding);
+                continue;
+            }
+            QCOMPARE(items, (QStringList{QStringLiteral("UTF-8"), QStringLiteral("UTF-8 (BOM付き)"),
+                                         QStringLiteral("ｼﾌﾄJIS (CP932)")}));
+            QCOMPARE(offered, 1);
+            QCOMPARE(chosen->encoding, std::optional<TextEncoding>(TextEncoding::ShiftJis));
+        }
+    }
+
+    // Save as writes in the encoding chosen and remembers it for the next
+    // dialog; save keeps the encoding the document was opened or saved in.
+    void saveKeepsTheDocumentsEncoding() {
+        const QString name = inFolder(QStringLiteral("sjis.txt"));
+        type(QStringLiteral("ｶﾅ\n"));
+        window_->saveEncoding = TextEncoding::Utf8;
+        dialog_.answers = {FileDialogAnswer(name, TextEncoding::ShiftJis)};
+        window_->saveAsEntry->trigger();
+        QCOMPARE(dialog_.requests.back().encoding, TextEncoding::Utf8);
+        QCOMPARE(window_->saveEncoding, TextEncoding::ShiftJis);
+        QCOMPARE(fileBytes(name), QByteArray("\xB6\xC5\r\n"));
+        type(QStringLiteral("日本\n"));
+        window_->saveEntry->trigger();
+        QCOMPARE(fileBytes(name), QByteArray("\xB6\xC5\r\n\x93\xFA\x96\x7B\r\n"));
+
+        // Opened with the mark: the mark is not shown, and save writes it.
+        const QString marked = inFolder(QStringLiteral("marked.txt"));
+        makeFile(marked, "\xEF\xBB\xBF一覧\r\n");
+        dialog_.answers = {marked};
+        window_->openEntry->trigger();
+        QCOMPARE(pane(), QStringLiteral("一覧\n"));
+        type(QStringLiteral("ｶﾅ"));
+        window_->saveEntry->trigger();
+        QCOMPARE(fileBytes(marked), QByteArray("\xEF\xBB\xBF一覧\r\nｶﾅ"));
+        QVERIFY(presenter_->messages.empty());
+        QCOMPARE(dialog_.requests.size(), std::size_t{2});
+    }
+
+    // A character Shift-JIS cannot hold refuses the save, the file as it
+    // was, and the save dialog comes back for another encoding.
+    void shiftJisRefusesWhatItCannotHold() {
+        const QString name = inFolder(QStringLiteral("refused.txt"));
+        makeFile(name, "old\r\n");
+        type(QStringLiteral("ok\ncafé\n"));
+        dialog_.answers = {FileDialogAnswer(name, TextEncoding::ShiftJis), std::nullopt};
+        window_->saveAsEntry->trigger();
+        QCOMPARE(dialog_.requests.size(), std::size_t{2});
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QCOMPARE(
+            presenter_->messages[0].text,
+            QStringLiteral("2 行目の「é」はシフトJIS (CP932) にない文字のため、書き込めません。\n"
+                           "別の文字ｺｰﾄﾞを選んでください。"));
+        QCOMPARE(fileBytes(name), QByteArray("old\r\n"));
+        QVERIFY(saveEnabled());
+
+        // Save with the document's Shift-JIS: refused the same way, then
+        // saved in the encoding picked in the dialog.
+        makeFile(name, "\x93\xFA\r\n");
+        dialog_.answers = {name};
+        window_->openEntry->trigger();
+        type(QStringLiteral("é"));
+        dialog_.answers = {FileDialogAnswer(name, TextEncoding::Utf8)};
+        window_->saveEntry->trigger();
+        QCOMPARE(presenter_->messages.size(), std::size_t{2});
+        QCOMPARE(dialog_.requests.back().kind, FileDialogRequest::Kind::Save);
+        QCOMPARE(fileBytes(name), QByteArray("日\r\né"));
+        QCOMPARE(title(), stored(name));
     }
 
     void attachingAgainReplacesTheCommands() {

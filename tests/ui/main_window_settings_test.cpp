@@ -107,6 +107,7 @@ private slots:
             f.onSystemEntryClicked();
             f.skipUnreadableEntry->trigger();
             f.separatorBox->setCurrentIndex(3);
+            f.saveEncoding = TextEncoding::ShiftJis;
             f.hashAlgorithmBox->setCurrentIndex(1);
             f.close();
         }
@@ -122,6 +123,7 @@ private slots:
         QCOMPARE(QString::fromStdString(store.get("chk", "chkSub")), QStringLiteral("0"));
         QCOMPARE(QString::fromStdString(store.get("Setting", "SkipUnreadable")),
                  QStringLiteral("True"));
+        QCOMPARE(QString::fromStdString(store.get("Setting", "Encoding")), QStringLiteral("sjis"));
 
         auto form = makeWindow(presenter_);
         MainWindow& f = *form;
@@ -145,6 +147,7 @@ private slots:
         QCOMPARE(QString::fromStdString(store.get("chk", "DivStr")), QStringLiteral("CSV"));
         QCOMPARE(f.separatorBox->currentText(), QStringLiteral("CSV"));
         QVERIFY(f.readListOptions().Csv);
+        QCOMPARE(f.saveEncoding, TextEncoding::ShiftJis);
         QCOMPARE(QString::fromStdString(store.get("chk", "HashAlgorithm")), QStringLiteral("md5"));
         QCOMPARE(f.hashAlgorithmBox->currentIndex(), 1);
         QCOMPARE(f.readListOptions().HashAlgorithm, 1);
