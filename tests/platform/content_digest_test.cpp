@@ -52,7 +52,7 @@ TEST(ContentDigestTest, OnlyRegularFilesAreReadAndTheAccessTimeStays) {
     tree.setTimes("kept", 946684800, 978307200);
     ContentDigester digester(DigestAlgorithm::Sha256);
     std::string hex;
-    // A FIFO without a writer would hold an open for reading forever.
+    // Neither opened nor read: the type is told before any open.
     EXPECT_EQ(digest(digester, tree, "pipe", hex), ContentDigester::Outcome::NotRead);
     EXPECT_EQ(digest(digester, tree, "folder", hex), ContentDigester::Outcome::NotRead);
     EXPECT_EQ(digest(digester, tree, "missing", hex), ContentDigester::Outcome::NotRead);
