@@ -53,6 +53,7 @@ public:
         offset_ += count;
         return block;
     }
+    void rewind() override { offset_ = 0; }
 
 private:
     const std::string& text_;

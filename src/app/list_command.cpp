@@ -184,35 +184,44 @@ public:
     }
 
 private:
-    // Shift-JIS: the whole list is converted before anything is written, so
-    // that a character it cannot hold leaves the output empty.
+    // Shift-JIS: a first pass converts the list without writing, so that a
+    // character it cannot hold leaves the output empty; the second pass
+    // writes. Both go line by line through the temporary file, so memory
+    // stays flat whatever the list's size.
     Status acceptWholeList(ListText& list) {
-        std::optional<std::string> bytes;
-        UnencodableCharacter refused;
-        try {
-            std::string text;
-            text.reserve(list.size());
-            for (;;) {
+        for (const bool writing : {false, true}) {
+            list.rewind();
+            std::string pending; // the part of the last block after its last line feed
+            std::size_t linesBefore = 0;
+            for (bool atEnd = false; !atEnd;) {
                 if (interrupted)
                     return outputFailure(0);
                 auto block = list.nextBlock(1 << 20);
                 if (!block)
                     return block.failure();
-                if (block.value().empty())
-                    break;
-                text += block.value();
+                atEnd = block.value().empty();
+                pending += block.value();
+                // Whole lines only, so no character is cut between blocks.
+                const std::size_t cut = atEnd ? pending.size() : pending.rfind('\n') + 1;
+                const std::string_view lines(pending.data(), cut);
+                UnencodableCharacter refused;
+                const std::optional<std::string> bytes = encodeTextFile(lines, encoding_, &refused);
+                if (!bytes) {
+                    refused.line += linesBefore;
+                    Failure failed;
+                    failed.number = UnencodableFailure;
+                    failed.description = unencodableText(refused);
+                    return failed;
+                }
+                if (writing)
+                    if (auto written = writeOut(*bytes); !written)
+                        return written;
+                linesBefore +=
+                    static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n'));
+                pending.erase(0, cut);
             }
-            bytes = encodeTextFile(text, encoding_, &refused);
-        } catch (const std::bad_alloc&) {
-            return makeFailure(failure::OutOfMemory);
         }
-        if (!bytes) {
-            Failure failed;
-            failed.number = UnencodableFailure;
-            failed.description = unencodableText(refused);
-            return failed;
-        }
-        return writeOut(*bytes);
+        return Ok{};
     }
 
     Status writeOut(std::string_view bytes) {

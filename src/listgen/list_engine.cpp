@@ -51,6 +51,7 @@ public:
     Result<std::string_view> nextBlock(std::size_t maxBytes) override {
         return spool_.readBlock(maxBytes);
     }
+    void rewind() override { spool_.rewind(); }
 
 private:
     ListSpool& spool_;

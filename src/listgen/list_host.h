@@ -24,6 +24,8 @@ public:
     // Next block of at most `maxBytes` bytes; an empty view at the end. A
     // read failure is returned as a failure.
     virtual Result<std::string_view> nextBlock(std::size_t maxBytes) = 0;
+    // Back to the start, for another pass over the same bytes.
+    virtual void rewind() = 0;
 };
 
 // The folder a run lists and whether it descends into sub-folders: read at
