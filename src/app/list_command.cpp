@@ -2,6 +2,8 @@
 
 #include "app/standard_streams.h"
 
+#include "compare/comparing_host.h"
+
 #include "document/document_file.h"
 
 #include "listgen/error_report.h"
@@ -18,6 +20,7 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <optional>
 
 namespace kestro {
 
@@ -157,6 +160,8 @@ public:
 
     void noteSkippedFolders(const std::vector<Failure>& skipped) override { skipped_ = skipped; }
     const std::vector<Failure>& skipped() const { return skipped_; }
+    void noteAfterList(const std::string& text) override { notes_.push_back(text); }
+    const std::vector<std::string>& notes() const { return notes_; }
 
     void reportAbort(const std::string& text, const std::string&) override {
         failed_ = true;
@@ -250,6 +255,7 @@ private:
     bool showStatus_;
     bool failed_ = false;
     std::vector<Failure> skipped_;
+    std::vector<std::string> notes_;
     std::string status_[2];
     std::chrono::steady_clock::time_point lastShown_{};
 };
@@ -386,7 +392,11 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
     return result;
 }
 
-int runListCommand(const std::vector<std::string>& arguments) {
+namespace {
+
+// The list of FOLDER, or with `savedPath` its comparison with the list saved
+// there, on standard output.
+int runListOrComparison(const std::vector<std::string>& arguments, const std::string* savedPath) {
     std::string error;
     auto commandLine = parseListArguments(arguments, error);
     if (!commandLine) {
@@ -421,11 +431,25 @@ int runListCommand(const std::vector<std::string>& arguments) {
             options.RootFolder = stored.folder;
         }
     }
+    std::optional<SavedList> saved;
+    if (savedPath) {
+        auto read = SavedList::read(*savedPath, options);
+        if (!read) {
+            reportOnStandardError(read.failure());
+            return 1;
+        }
+        saved.emplace(std::move(read).value());
+    }
     // Only now: until the list is made, a signal may end the program at once
-    // (reading a huge settings file must not keep it from going).
+    // (reading a huge settings file or saved list must not keep it from
+    // going).
     abortOnTerminationRequests();
     CommandLineHost host(options, commandLine->encoding);
-    const RunOutcome outcome = runCreateCommand(host);
+    std::optional<ComparingHost> comparing;
+    if (saved)
+        comparing.emplace(host, *saved);
+    const RunOutcome outcome =
+        comparing ? runCreateCommand(*comparing) : runCreateCommand(host);
     if (outcome != RunOutcome::Listed || host.failed())
         return 1;
     // Each folder left out is named once, after the list; a list with gaps
@@ -435,11 +459,29 @@ int runListCommand(const std::vector<std::string>& arguments) {
         for (const auto& failure : host.skipped())
             std::cerr << "kestro:   ｴﾗｰ番号 " << failure.number << " "
                       << showingControls(failure.description) << "\n";
-        std::cerr.flush();
     }
+    for (const std::string& note : host.notes())
+        std::cerr << "kestro: " << note << "\n";
+    std::cerr.flush();
     if (storedFailed)
         return 1;
+    if (comparing && comparing->counts() && comparing->counts()->any())
+        return 4;
     return host.skipped().empty() ? 0 : 3;
+}
+
+} // namespace
+
+int runListCommand(const std::vector<std::string>& arguments) {
+    return runListOrComparison(arguments, nullptr);
+}
+
+int runCompareCommand(const std::vector<std::string>& arguments) {
+    if (arguments.empty() || arguments.front().empty()) {
+        std::cerr << "kestro: 比較する保存した一覧のファイルを指定してください。\n";
+        return 2;
+    }
+    return runListOrComparison({arguments.begin() + 1, arguments.end()}, &arguments.front());
 }
 
 } // namespace kestro

@@ -39,4 +39,10 @@ std::string listOptionHelp();
 // reported, 2 bad usage, 3 listed with unreadable folders left out).
 int runListCommand(const std::vector<std::string>& arguments);
 
+// `kestro --compare SAVED [options] FOLDER`: the list of FOLDER compared with
+// the list saved in SAVED, the difference list on standard output. Returns 0
+// when nothing differs, 4 when something does, 1 on a failure or abort, 2 on
+// bad usage, 3 when nothing differs but unreadable folders were left out.
+int runCompareCommand(const std::vector<std::string>& arguments);
+
 } // namespace kestro

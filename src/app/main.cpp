@@ -15,19 +15,25 @@
 namespace {
 
 constexpr const char* HelpHead =
-    "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] FOLDER]\n"
+    "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] FOLDER\n"
+    "               | --compare SAVED [OPTIONS] FOLDER]\n"
     "\n"
     "  kestro                 ウィンドウを開きます。\n"
     "  kestro --list [OPTIONS] [--] FOLDER\n"
     "                         FOLDER の一覧を標準出力に書きます (CR LF 改行)。\n"
     "                         \"-\" で始まるフォルダーやパスは -- の後に書きます。\n"
+    "  kestro --compare SAVED [OPTIONS] [--] FOLDER\n"
+    "                         FOLDER の今の一覧を、保存した一覧 SAVED と比べ、\n"
+    "                         追加 (+)、削除 (-)、変更 (~ 旧 → 新) の差分を\n"
+    "                         SAVED と同じ形式で標準出力に書きます。列 (OPTIONS\n"
+    "                         の列の指定) は SAVED と同じにしてください。\n"
     "  kestro --info [--] PATH\n"
     "                         PATH のファイル情報を \"名前: 値\" の形で一行ずつ\n"
     "                         表示します。\n"
     "  kestro --help          この説明を表示します。\n"
     "  kestro --version       バージョンを表示します。\n"
     "\n"
-    "--list の OPTIONS (既定値は初めて起動したウィンドウと同じです):\n";
+    "--list と --compare の OPTIONS (既定値は初めて起動したウィンドウと同じです):\n";
 
 // After the options of "--list".
 constexpr const char* HelpTail =
@@ -35,7 +41,8 @@ constexpr const char* HelpTail =
     "名前の制御文字 (タブ, 改行など) は制御文字の図形 (␉ ␊ ␍ など) で\n"
     "示します (--csv を除く)。\n"
     "終了コード: 0 正常, 1 エラーが報告された, 2 使い方の誤り,\n"
-    "            3 読み取れないフォルダーを除いた。\n";
+    "            3 読み取れないフォルダーを除いた,\n"
+    "            4 (--compare) 違いがあった。\n";
 
 std::string helpText() {
     return HelpHead + kestro::listOptionHelp() + HelpTail;
@@ -81,6 +88,8 @@ int main(int argc, char** argv) {
         status = writeOutput(lines.str(), status);
     } else if (mode == "--list") {
         status = kestro::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
+    } else if (mode == "--compare") {
+        status = kestro::runCompareCommand(std::vector<std::string>(argv + 2, argv + argc));
     } else {
         std::cerr << "kestro: 不明なオプションです: " << kestro::showingControls(mode) << "\n"
                   << helpText();

@@ -67,6 +67,9 @@ public:
     // failure names its folder once), handed over just before the list, only
     // when the run skips unreadable folders and some were skipped.
     virtual void noteSkippedFolders(const std::vector<Failure>& skipped) { (void)skipped; }
+    // A note to show after the list (in the window, below it in the pane; on
+    // the command line, on standard error), handed over before the list.
+    virtual void noteAfterList(const std::string& text) { (void)text; }
 
     // The whole finished list, handed over once, before the run ends.
     virtual Status acceptList(ListText& list) = 0;

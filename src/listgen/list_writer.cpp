@@ -51,13 +51,13 @@ void SeparatedListWriter::endFolder(std::string& out) {
 void SeparatedListWriter::folderTotal(const ListRecord& cells, std::string& out) {
     if (lineOpen_)
         out += lineEnd_;
-    appendCells(cells, "", out);
+    appendCells(cells, separator_, out); // a total's cells are never joined
     lineOpen_ = true;
 }
 
 void SeparatedListWriter::listTotal(const ListRecord& cells, std::string& out) {
     out += lineEnd_;
-    appendCells(cells, "", out);
+    appendCells(cells, separator_, out);
     out += lineEnd_;
 }
 

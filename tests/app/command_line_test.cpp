@@ -162,6 +162,27 @@ TEST(CommandLine, ListWritesTheListAndExitStatuses) {
     EXPECT_EQ(runKestro("--version extra").status, 2);
 }
 
+TEST(CommandLine, CompareExitStatuses) {
+    TempTree tree;
+    tree.file("list/a.txt", "a");
+    const std::string folder = tree / "list";
+    const std::string saved = tree / "saved.txt";
+    ASSERT_EQ(runKestro("--list --size " + folder + " >" + saved).status, 0);
+
+    EXPECT_EQ(runKestro("--compare " + saved + " --size " + folder).status, 0);
+    tree.file("list/b.txt", "b");
+    const Outcome differs = runKestro("--compare " + saved + " --size " + folder);
+    EXPECT_EQ(differs.status, 4);
+    EXPECT_NE(differs.out.find("/list/\tb.txt\t1 Byte"), std::string::npos) << differs.out;
+
+    const std::string errors = tree / "stderr.txt";
+    EXPECT_EQ(runKestro("--compare " + saved + " --attr " + folder, errors).status, 1);
+    EXPECT_NE(test::readFile(errors).find("今の設定だけの列: 属性"), std::string::npos);
+    EXPECT_EQ(runKestro("--compare " + tree / "missing.txt" + " " + folder).status, 1);
+    EXPECT_EQ(runKestro("--compare").status, 2);
+    EXPECT_EQ(runKestro("--compare " + saved).status, 2);
+}
+
 TEST(CommandLine, EncodingOfTheList) {
     TempTree tree;
     tree.file("ｶﾅ.txt");

@@ -8,7 +8,8 @@
 //
 // NAME.args holds one argument a line (an empty line is an empty argument);
 // "@TREE@" stands for the tree, which is given as the relative path "tree" so
-// that the expected text does not depend on where the tree was built. The
+// that the expected text does not depend on where the tree was built
+// ("@SAVED@" is explained below). The
 // program runs in FOLDER with TZ=UTC and LC_ALL=C.UTF-8, and, when the test
 // runs as root, as the unprivileged user "nobody", so that the unreadable
 // folder is unreadable for everyone. With KESTRO_UPDATE_GOLDEN=1 in the
@@ -222,12 +223,21 @@ void writeWhole(const std::string& path, const std::string& text) {
         die("write " + path);
 }
 
-std::vector<std::string> argumentsOf(const std::string& argsFile) {
+// "@SAVED@" stands for NAME.saved beside NAME.args (a list saved earlier, for
+// a comparison), copied into `folder`, where the program runs.
+std::vector<std::string> argumentsOf(const std::string& argsFile, const std::string& folder) {
     std::vector<std::string> arguments;
     std::istringstream lines(readWhole(argsFile));
     for (std::string line; std::getline(lines, line);) {
         for (std::size_t at; (at = line.find("@TREE@")) != std::string::npos;)
             line.replace(at, 6, "tree");
+        if (line == "@SAVED@") {
+            fs::path saved(argsFile);
+            saved.replace_extension(".saved");
+            line = saved.filename().string();
+            writeWhole(folder + "/" + line, readWhole(saved.string()));
+            ::chmod((folder + "/" + line).c_str(), 0644);
+        }
         arguments.push_back(line);
     }
     return arguments;
@@ -291,7 +301,7 @@ std::string run(const std::string& program, const std::string& folder,
 int check(const std::string& program, const std::string& folder, const std::string& argsFile,
           const std::string& outFile) {
     int status = 0;
-    const std::string actual = run(program, folder, argumentsOf(argsFile), status);
+    const std::string actual = run(program, folder, argumentsOf(argsFile, folder), status);
     // A list that reads contents (the checksum column) moves the access times
     // of what it read: the next golden must see the fixed times again.
     setTimes(folder + "/tree");

@@ -27,6 +27,7 @@ public:
     std::vector<std::string> yieldPhases;
     std::vector<Failure> failures;
     std::vector<Failure> skipped; // what noteSkippedFolders received
+    std::vector<std::string> notes; // what noteAfterList received
     bool abort = false;
     bool quit = false;
     bool idle = true;
@@ -64,6 +65,7 @@ public:
         skipped = folders;
         events.push_back("skipped:" + std::to_string(folders.size()));
     }
+    void noteAfterList(const std::string& text) override { notes.push_back(text); }
     Status acceptList(ListText& text) override {
         ++acceptCount;
         for (;;) {

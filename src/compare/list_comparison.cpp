@@ -1,0 +1,162 @@
+#include "compare/list_comparison.h"
+
+#include "document/document_file.h"
+#include "listgen/list_writer.h"
+
+namespace kestro {
+
+namespace {
+
+constexpr std::string_view DifferenceTitle = "差分";
+constexpr std::string_view FolderTitle = "ﾌｫﾙﾀﾞ";
+constexpr std::string_view SummaryLabel = "合計";
+constexpr std::string_view AddedLabel = "追加";
+constexpr std::string_view RemovedLabel = "削除";
+constexpr std::string_view ChangedLabel = "変更";
+constexpr std::string_view ChangeArrow = " → ";
+
+ListOptions writerOptions(const ListLayout& layout, const ListOptions& options) {
+    ListOptions written;
+    written.Csv = layout.csv;
+    written.Separator = layout.separator;
+    written.LineFeedOnly = options.LineFeedOnly;
+    written.PathColumn = false;
+    written.LeadingTab = false;
+    return written;
+}
+
+} // namespace
+
+std::string DifferenceCounts::text() const {
+    return std::string(AddedLabel) + " " + std::to_string(added) + "  " +
+           std::string(RemovedLabel) + " " + std::to_string(removed) + "  " +
+           std::string(ChangedLabel) + " " + std::to_string(changed);
+}
+
+ListComparison::ListComparison(SavedList& saved, const ListOptions& options)
+    : saved_(saved), options_(options),
+      writer_(makeListWriter(writerOptions(saved.layout(), options))) {}
+
+Status ListComparison::compare(ListText& current, const std::function<bool()>& keepGoing) {
+    ListRecord header;
+    header.addCell(DifferenceTitle);
+    if (saved_.usesFolderLines())
+        header.addCell(FolderTitle);
+    for (const std::string& title : saved_.layout().titles)
+        header.addCell(title);
+    writer_->header(header, out_);
+
+    const RecordReader& reader = saved_.reader();
+    std::string pending; // text not yet read as whole records, LF line ends
+    bool carriageReturn = false;
+    std::string folder;
+    std::string lastFilesFolder;
+    std::uint64_t folders = 0;
+    ListRecord cells;
+    for (bool atEnd = false; !atEnd;) {
+        if (!keepGoing())
+            return Failure{};
+        auto block = current.nextBlock(std::size_t{1} << 20);
+        if (!block)
+            return block.failure();
+        std::string_view bytes = block.value();
+        atEnd = bytes.empty();
+        // Line ends as the saved list was read with: CR LF and a lone CR
+        // become LF, also when a block ends between CR and LF.
+        if (carriageReturn) {
+            pending += '\n';
+            if (!bytes.empty() && bytes.front() == '\n')
+                bytes.remove_prefix(1);
+            carriageReturn = false;
+        }
+        if (!bytes.empty() && bytes.back() == '\r') {
+            carriageReturn = true;
+            bytes.remove_suffix(1);
+        }
+        pending += toPaneLineEnds(bytes);
+
+        std::string_view rest = pending;
+        for (std::size_t length;
+             !rest.empty() && (length = reader.recordLength(rest, atEnd)) > 0;) {
+            std::string_view record = rest.substr(0, length);
+            rest.remove_prefix(length);
+            if (record.back() == '\n')
+                record.remove_suffix(1);
+            switch (reader.read(record, cells)) {
+            case LineKind::Folder:
+                folder.assign(cells.cell(0));
+                break;
+            case LineKind::File:
+                if (folders == 0 || folder != lastFilesFolder) {
+                    ++folders;
+                    lastFilesFolder = folder;
+                }
+                compareFile(folder, cells);
+                break;
+            case LineKind::Unreadable:
+                // The list made now has the saved list's columns and format.
+                return makeFailure(ComparisonFailure);
+            case LineKind::Blank:
+            case LineKind::Total:
+                break;
+            }
+        }
+        pending.erase(0, pending.size() - rest.size());
+    }
+    saved_.forEachUnmatched([&](const ListRecord& removed, std::string_view removedFolder) {
+        ++counts_.removed;
+        writeRecord(RemovedMark, removedFolder, removed, nullptr);
+    });
+    if (counts_.any())
+        writer_->endFolder(out_);
+    ListRecord summary;
+    summary.addCell(SummaryLabel);
+    summary.addCell(AddedLabel);
+    summary.addCell(std::to_string(counts_.added));
+    summary.addCell(RemovedLabel);
+    summary.addCell(std::to_string(counts_.removed));
+    summary.addCell(ChangedLabel);
+    summary.addCell(std::to_string(counts_.changed));
+    writer_->listTotal(summary, out_);
+    matchedByName_ = !saved_.keysHoldFolders() && folders > 1;
+    return Ok{};
+}
+
+void ListComparison::compareFile(std::string_view folder, const ListRecord& cells) {
+    saved_.makeKey(key_, folder, cells);
+    std::string_view savedFolder;
+    if (!saved_.match(key_, savedCells_, savedFolder)) {
+        ++counts_.added;
+        writeRecord(AddedMark, folder, cells, nullptr);
+        return;
+    }
+    for (std::size_t i = 0; i < cells.cellCount(); ++i) {
+        if (savedCells_.cell(i) != cells.cell(i)) {
+            ++counts_.changed;
+            writeRecord(ChangedMark, folder, cells, &savedCells_);
+            return;
+        }
+    }
+}
+
+void ListComparison::writeRecord(std::string_view mark, std::string_view folder,
+                                 const ListRecord& cells, const ListRecord* old) {
+    record_.clear();
+    record_.addCell(mark);
+    if (saved_.usesFolderLines())
+        record_.addCell(folder);
+    for (std::size_t i = 0; i < cells.cellCount(); ++i) {
+        if (old && old->cell(i) != cells.cell(i)) {
+            std::string& cell = record_.openCell();
+            cell += old->cell(i);
+            cell += ChangeArrow;
+            cell += cells.cell(i);
+            record_.endCell();
+        } else {
+            record_.addCell(cells.cell(i));
+        }
+    }
+    writer_->file(record_, out_);
+}
+
+} // namespace kestro

@@ -1,0 +1,294 @@
+#include "compare/list_layout.h"
+
+#include "listgen/line_formatter.h"
+#include "listgen/list_columns.h"
+#include "listgen/list_host.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+
+namespace kestro {
+
+namespace {
+
+constexpr std::string_view PathTitle = "ﾊﾟｽ名";
+constexpr std::string_view NameTitle = "ﾌｧｲﾙ名";
+constexpr std::string_view JoinedTitle = "ﾊﾟｽ名 ﾌｧｲﾙ名";
+constexpr std::string_view TotalLabels[] = {"小計", "合計"};
+constexpr std::string_view FileCountLabel = "ﾌｧｲﾙ数";
+// How each folder left out is named in the note after a list.
+constexpr std::string_view SkippedFolderLine = "ｴﾗｰ番号 ";
+
+// Every title a header may hold, longest first, so that the joined title
+// is found before the path's alone.
+std::vector<std::string_view> knownTitles() {
+    std::vector<std::string_view> titles{JoinedTitle, hashColumnTitle(0), hashColumnTitle(1)};
+    for (const ListColumn& column : listColumns()) {
+        if (!column.titleFor)
+            titles.push_back(column.title);
+    }
+    std::stable_sort(titles.begin(), titles.end(),
+                     [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
+    return titles;
+}
+
+bool isKnownTitle(std::string_view text) {
+    const auto titles = knownTitles();
+    return std::find(titles.begin(), titles.end(), text) != titles.end();
+}
+
+// The cells of one record of comma-separated values, unquoted. A cell's
+// guard against formulas (a leading "'") stays: both sides keep it.
+std::vector<std::string> csvCells(std::string_view text) {
+    std::vector<std::string> cells(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c != '"')
+                cells.back() += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                cells.back() += text[++i];
+            else
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            cells.emplace_back();
+        } else {
+            cells.back() += c;
+        }
+    }
+    return cells;
+}
+
+// `text` cut at each `separator`.
+std::vector<std::string_view> split(std::string_view text, std::string_view separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t at; (at = text.find(separator)) != std::string_view::npos;) {
+        parts.push_back(text.substr(0, at));
+        text.remove_prefix(at + separator.size());
+    }
+    parts.push_back(text);
+    return parts;
+}
+
+bool allKnown(const std::vector<std::string_view>& titles) {
+    return std::all_of(titles.begin(), titles.end(), isKnownTitle);
+}
+
+Failure comparisonFailure(std::string text) {
+    Failure failure;
+    failure.number = ComparisonFailure;
+    failure.description = std::move(text);
+    return failure;
+}
+
+bool isTotal(std::string_view first, std::string_view second) {
+    return std::find(std::begin(TotalLabels), std::end(TotalLabels), first) !=
+               std::end(TotalLabels) &&
+           second == FileCountLabel;
+}
+
+} // namespace
+
+std::vector<std::string> headerTitles(const ListOptions& options) {
+    const ListRecord header = LineFormatter(options).headerRecord();
+    std::vector<std::string> titles;
+    for (std::size_t i = 0; i < header.cellCount(); ++i)
+        titles.emplace_back(header.cell(i));
+    if (options.PathColumn && options.JoinPathAndName && titles.size() > 1) {
+        titles[0] = JoinedTitle;
+        titles.erase(titles.begin() + 1);
+    }
+    return titles;
+}
+
+Result<ListLayout> layoutOfHeader(std::string_view header, const ListOptions& current) {
+    ListLayout layout;
+    std::vector<std::string_view> titles;
+    const std::vector<std::string> csvTitles = csvCells(header);
+    const bool commaSeparated = !current.Csv && current.Separator == ",";
+    if (csvTitles.size() > 1 && !commaSeparated &&
+        std::all_of(csvTitles.begin(), csvTitles.end(),
+                    [](const std::string& title) { return isKnownTitle(title); })) {
+        layout.csv = true;
+        layout.separator = ",";
+        titles.assign(csvTitles.begin(), csvTitles.end());
+    } else {
+        // The first title, then the separator: the shortest text after it
+        // that splits the rest of the header into known titles.
+        const auto known = knownTitles();
+        const auto first = std::find_if(known.begin(), known.end(), [&](std::string_view title) {
+            return header.substr(0, title.size()) == title;
+        });
+        if (first == known.end())
+            return comparisonFailure("保存した一覧の1行目が一覧の見出しではありません。");
+        const std::string_view rest = header.substr(first->size());
+        if (rest.empty()) {
+            layout.csv = current.Csv;
+            layout.separator = current.Csv ? "," : current.Separator;
+            titles.push_back(*first);
+        } else if (std::any_of(known.begin(), known.end(), [&](std::string_view title) {
+                       return rest.substr(0, title.size()) == title;
+                   })) {
+            return comparisonFailure("区切り文字のない一覧とは比較できません。");
+        } else {
+            for (std::size_t length = 1; length < rest.size() && titles.empty(); ++length) {
+                const std::string_view separator = rest.substr(0, length);
+                auto parts = split(rest.substr(length), separator);
+                if (!allKnown(parts))
+                    continue;
+                layout.separator = separator;
+                titles.push_back(*first);
+                titles.insert(titles.end(), parts.begin(), parts.end());
+            }
+            if (titles.empty())
+                return comparisonFailure("保存した一覧の1行目が一覧の見出しではありません。");
+        }
+    }
+    if (std::find(titles.begin(), titles.end(), NameTitle) == titles.end() &&
+        titles.front() != JoinedTitle)
+        return comparisonFailure("保存した一覧の1行目にﾌｧｲﾙ名の列がありません。");
+    layout.titles.assign(titles.begin(), titles.end());
+    if (titles.size() > 1 && titles[0] == PathTitle) {
+        layout.pathCell = 0;
+        layout.nameCell = 1;
+    }
+    layout.joinedPath = titles[0] == JoinedTitle;
+    return layout;
+}
+
+std::optional<Failure> differentColumns(const std::vector<std::string>& saved,
+                                        const std::vector<std::string>& current) {
+    if (saved == current)
+        return std::nullopt;
+    auto onlyIn = [](const std::vector<std::string>& these, const std::vector<std::string>& other) {
+        std::string names;
+        for (const std::string& title : these) {
+            if (std::find(other.begin(), other.end(), title) != other.end())
+                continue;
+            if (!names.empty())
+                names += "、";
+            names += title;
+        }
+        return names;
+    };
+    std::string text = "保存した一覧と今の設定とで列が違うため、比較できません。";
+    if (const std::string names = onlyIn(saved, current); !names.empty())
+        text += "保存した一覧だけの列: " + names + "。";
+    if (const std::string names = onlyIn(current, saved); !names.empty())
+        text += "今の設定だけの列: " + names + "。";
+    return comparisonFailure(std::move(text));
+}
+
+RecordReader::RecordReader(const ListLayout& layout) : layout_(layout) {
+    for (const std::string& title : layout.titles) {
+        if (!header_.empty())
+            header_ += layout.separator;
+        header_ += title;
+    }
+}
+
+std::size_t RecordReader::recordLength(std::string_view text, bool atEnd) const {
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"' && layout_.csv)
+            quoted = !quoted;
+        else if (text[i] == '\n' && !quoted)
+            return i + 1;
+    }
+    return atEnd ? text.size() : 0;
+}
+
+LineKind RecordReader::read(std::string_view text, ListRecord& cells) const {
+    cells.clear();
+    if (text.empty() || isHeader(text) || text == SkippedFoldersNote ||
+        text.substr(0, SkippedFolderLine.size()) == SkippedFolderLine)
+        return LineKind::Blank;
+    return layout_.csv ? readCsv(text, cells) : readSeparated(text, cells);
+}
+
+bool RecordReader::isHeader(std::string_view text) const {
+    if (!layout_.csv)
+        return text == header_;
+    const auto titles = csvCells(text);
+    return titles.size() == layout_.titles.size() &&
+           std::equal(titles.begin(), titles.end(), layout_.titles.begin());
+}
+
+LineKind RecordReader::readSeparated(std::string_view text, ListRecord& cells) const {
+    const std::string_view separator = layout_.separator;
+    const std::size_t count = layout_.titles.size();
+    for (std::string_view label : TotalLabels) {
+        if (text.substr(0, label.size()) != label)
+            continue;
+        // The separator of a list of one column is not known: any text
+        // between the label and the next may be it. Earlier lists with a
+        // joined path and name joined a total's label with the next too.
+        const std::string_view rest = text.substr(label.size());
+        const std::size_t at = count == 1 ? rest.find(FileCountLabel)
+                               : rest.substr(0, separator.size()) == separator ? separator.size()
+                               : layout_.joinedPath                            ? 0
+                                                                               : rest.size();
+        if (at != std::string_view::npos &&
+            rest.substr(at, FileCountLabel.size()) == FileCountLabel)
+            return LineKind::Total;
+    }
+    // Only file lines start with the leading tab.
+    if (text.front() == '\t') {
+        text.remove_prefix(1);
+    } else if (isPathSeparator(text.back())) {
+        cells.addCell(text);
+        return LineKind::Folder;
+    }
+    const std::size_t after = count - 1 - static_cast<std::size_t>(layout_.nameCell);
+    if (count == 1 || separator.empty()) {
+        cells.addCell(text);
+        return count == 1 ? LineKind::File : LineKind::Unreadable;
+    }
+    // The cells after the name, from the right.
+    std::vector<std::string_view> right(after);
+    for (std::size_t i = after; i-- > 0;) {
+        const std::size_t at = text.rfind(separator);
+        if (at == std::string_view::npos)
+            return LineKind::Unreadable;
+        right[i] = text.substr(at + separator.size());
+        text = text.substr(0, at);
+    }
+    if (layout_.pathCell >= 0) {
+        // The path ends with the folder separator, which no name holds.
+        std::string pathEnd(1, PathSeparator);
+        pathEnd += separator;
+        const std::size_t at = text.rfind(pathEnd);
+        if (at == std::string_view::npos)
+            return LineKind::Unreadable;
+        cells.addCell(text.substr(0, at + 1));
+        text.remove_prefix(at + pathEnd.size());
+    }
+    cells.addCell(text);
+    for (std::string_view cell : right)
+        cells.addCell(cell);
+    return LineKind::File;
+}
+
+LineKind RecordReader::readCsv(std::string_view text, ListRecord& cells) const {
+    std::vector<std::string> parts = csvCells(text);
+    if (parts.size() > 1 && isTotal(parts[0], parts[1]))
+        return LineKind::Total;
+    const std::size_t count = layout_.titles.size();
+    if (parts.size() == 1 && !parts[0].empty() && isPathSeparator(parts[0].back())) {
+        cells.addCell(parts[0]);
+        return LineKind::Folder;
+    }
+    // The leading tab of a file line is an empty first cell.
+    if (parts.size() == count + 1 && parts[0].empty())
+        parts.erase(parts.begin());
+    if (parts.size() != count)
+        return LineKind::Unreadable;
+    for (const std::string& part : parts)
+        cells.addCell(part);
+    return LineKind::File;
+}
+
+} // namespace kestro

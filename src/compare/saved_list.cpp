@@ -1,0 +1,161 @@
+#include "compare/saved_list.h"
+
+#include "document/document_file.h"
+#include "platform/program_paths.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <bit>
+#include <functional>
+#include <new>
+
+namespace kestro {
+
+namespace {
+
+std::uint64_t hashOf(std::string_view key) {
+    return std::hash<std::string_view>{}(key);
+}
+
+// The text of a saved list, with LF line ends. Its header's titles tell the
+// encoding: a list in UTF-8 keeps every byte as it is, also the bytes of a
+// name that is not valid UTF-8 (the list made now holds them the same way),
+// where a text file's usual reading would take such a file for Shift-JIS.
+std::string savedListText(std::string bytes) {
+    constexpr std::string_view Mark = "\xEF\xBB\xBF";
+    if (std::string_view(bytes).substr(0, Mark.size()) == Mark)
+        bytes.erase(0, Mark.size());
+    const std::string_view header = std::string_view(bytes).substr(0, bytes.find('\n'));
+    if (header.find("ﾌｧｲﾙ名") == std::string_view::npos)
+        bytes = decodeTextFile(bytes);
+    return toPaneLineEnds(bytes);
+}
+
+} // namespace
+
+SavedList::SavedList(std::string text, ListLayout layout)
+    : text_(std::move(text)), layout_(std::move(layout)), reader_(layout_) {}
+
+Result<SavedList> SavedList::read(const std::string& path, const ListOptions& current) {
+    try {
+        auto bytes = readWholeFile(path, DocumentSizeLimit);
+        if (!bytes)
+            return bytes.failure();
+        return fromText(savedListText(std::move(bytes).value()), current);
+    } catch (const std::bad_alloc&) {
+        return makeFailure(failure::OutOfMemory, path);
+    }
+}
+
+Result<SavedList> SavedList::fromText(std::string text, const ListOptions& current) {
+    const std::string_view header = std::string_view(text).substr(0, text.find('\n'));
+    auto layout = layoutOfHeader(header, current);
+    if (!layout)
+        return layout.failure();
+    if (auto differ = differentColumns(layout.value().titles, headerTitles(current)))
+        return *differ;
+    SavedList list(std::move(text), std::move(layout).value());
+    if (auto indexed = list.index(); !indexed)
+        return indexed.failure();
+    return list;
+}
+
+Status SavedList::index() {
+    ListRecord cells;
+    std::string key;
+    std::string_view rest = text_;
+    std::size_t folder = 0;
+    std::size_t folderLength = 0;
+    for (std::size_t lineNumber = 1; !rest.empty();) {
+        const std::size_t length = reader_.recordLength(rest, true);
+        std::string_view record = rest.substr(0, length);
+        const std::size_t start = text_.size() - rest.size();
+        rest.remove_prefix(length);
+        const std::size_t lines =
+            static_cast<std::size_t>(std::count(record.begin(), record.end(), '\n'));
+        if (!record.empty() && record.back() == '\n')
+            record.remove_suffix(1);
+        switch (reader_.read(record, cells)) {
+        case LineKind::Folder:
+            folderLines_ = true;
+            folder = start;
+            folderLength = record.size();
+            break;
+        case LineKind::File:
+            makeKey(key, std::string_view(text_).substr(folder, folderLength), cells);
+            entries_.push_back(Entry{hashOf(key), static_cast<std::uint32_t>(start),
+                                     static_cast<std::uint32_t>(record.size()),
+                                     static_cast<std::uint32_t>(folder),
+                                     static_cast<std::uint32_t>(folderLength), false});
+            break;
+        case LineKind::Unreadable: {
+            Failure failure;
+            failure.number = ComparisonFailure;
+            failure.description = "保存した一覧の " + std::to_string(lineNumber) +
+                                  " 行目を一覧の行として読めません。";
+            return failure;
+        }
+        case LineKind::Blank:
+        case LineKind::Total:
+            break;
+        }
+        lineNumber += lines;
+    }
+    // Open addressing, at most half full.
+    slots_.assign(std::bit_ceil(entries_.size() * 2 + 2), 0);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        std::size_t slot = entries_[i].hash & mask;
+        while (slots_[slot] != 0)
+            slot = (slot + 1) & mask;
+        slots_[slot] = static_cast<std::uint32_t>(i + 1);
+    }
+    return Ok{};
+}
+
+ListOptions SavedList::comparisonOptions(ListOptions current) const {
+    current.Csv = layout_.csv;
+    if (!layout_.csv)
+        current.Separator = layout_.separator;
+    // Folder lines always: they name the folders of the list made now,
+    // whatever the saved list keys its files by.
+    current.InsertPathLine = true;
+    current.LeadingTab = false;
+    current.Totals = false;
+    return current;
+}
+
+void SavedList::makeKey(std::string& key, std::string_view folder, const ListRecord& cells) const {
+    key.clear();
+    if (usesFolderLines()) {
+        key += folder;
+        key += '\0';
+    }
+    if (layout_.pathCell >= 0) {
+        key += cells.cell(static_cast<std::size_t>(layout_.pathCell));
+        key += '\0';
+    }
+    key += cells.cell(static_cast<std::size_t>(layout_.nameCell));
+}
+
+bool SavedList::match(std::string_view key, ListRecord& cells, std::string_view& folder) {
+    if (entries_.empty())
+        return false;
+    const std::uint64_t hash = hashOf(key);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = hash & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
+        Entry& entry = entries_[slots_[slot] - 1];
+        if (entry.hash != hash || entry.matched)
+            continue;
+        reader_.read(lineOf(entry), cells);
+        makeKey(savedKey_, folderOf(entry), cells);
+        if (savedKey_ != key)
+            continue;
+        entry.matched = true;
+        folder = folderOf(entry);
+        return true;
+    }
+    return false;
+}
+
+} // namespace kestro

@@ -1,0 +1,92 @@
+#pragma once
+
+// A list the user saved, held for a comparison: its text once, and for each
+// file line an entry in a hash table of the files' keys (folder and name).
+// A million files take the list's own bytes and about forty bytes each.
+
+#include "compare/list_layout.h"
+#include "listgen/list_options.h"
+#include "listgen/list_record.h"
+#include "platform/failure.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestro {
+
+class SavedList {
+public:
+    // The list saved in the file `path` (any encoding and line end Kestro
+    // writes), to be compared with a list made with `current`. Fails when
+    // the file cannot be read, is not a list, or its columns differ from
+    // those `current` chooses.
+    static Result<SavedList> read(const std::string& path, const ListOptions& current);
+    // The same for a list's text with LF line ends.
+    static Result<SavedList> fromText(std::string text, const ListOptions& current);
+
+    const ListLayout& layout() const { return layout_; }
+    const RecordReader& reader() const { return reader_; }
+    std::size_t fileCount() const { return entries_.size(); }
+    // Whether the files' keys hold their folders: the list has a path
+    // column, or folder lines before each folder's files. Without either,
+    // files are matched by name alone.
+    bool keysHoldFolders() const { return layout_.hasPath() || folderLines_; }
+    // Whether the keys take the folder from the folder lines.
+    bool usesFolderLines() const { return !layout_.hasPath() && folderLines_; }
+
+    // The options that make a list this one can be compared with: `current`
+    // with the saved list's format, folder lines, and no totals.
+    ListOptions comparisonOptions(ListOptions current) const;
+
+    // The key of a file line: its folder (when the keys hold folders, the
+    // folder line's cell, else empty), its path cell and its name.
+    void makeKey(std::string& key, std::string_view folder, const ListRecord& cells) const;
+
+    // The first saved file with `key` not yet matched, marked matched now,
+    // with its cells and folder; false when there is none.
+    bool match(std::string_view key, ListRecord& cells, std::string_view& folder);
+
+    // Calls `removed(cells, folder)` for each saved file never matched, in
+    // the saved list's order.
+    template <class F> void forEachUnmatched(F removed) const {
+        ListRecord cells;
+        for (const Entry& entry : entries_) {
+            if (entry.matched)
+                continue;
+            reader_.read(lineOf(entry), cells);
+            removed(cells, folderOf(entry));
+        }
+    }
+
+private:
+    struct Entry {
+        std::uint64_t hash;
+        std::uint32_t line;
+        std::uint32_t lineLength;
+        std::uint32_t folder;
+        std::uint32_t folderLength;
+        bool matched;
+    };
+
+    SavedList(std::string text, ListLayout layout);
+
+    Status index();
+    std::string_view lineOf(const Entry& entry) const {
+        return std::string_view(text_).substr(entry.line, entry.lineLength);
+    }
+    std::string_view folderOf(const Entry& entry) const {
+        return std::string_view(text_).substr(entry.folder, entry.folderLength);
+    }
+
+    std::string text_;
+    ListLayout layout_;
+    RecordReader reader_;
+    bool folderLines_ = false;
+    std::vector<Entry> entries_;
+    std::vector<std::uint32_t> slots_; // entry index + 1; 0 is free
+    std::string savedKey_;             // reused by match
+};
+
+} // namespace kestro

@@ -1,0 +1,250 @@
+// Comparing a tree with a list saved before it changed: every format and
+// encoding a list is saved in, the checksum column, the refusals, and the
+// list made now read in any blocks. The exact difference list is a golden
+// file of the command line.
+
+#include "compare/comparing_host.h"
+#include "listgen/list_engine.h"
+#include "platform/text.h"
+#include "support/recording_host.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+namespace kestro {
+namespace {
+
+using test::RecordingHost;
+using test::TempTree;
+
+class ListComparisonTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    TempTree spool;
+    test::ScopedEnv zone{"TZ", "UTC"};
+
+    ListComparisonTest() {
+        tree.file("list/a/keep.txt", "same");
+        tree.file("list/a/grow.txt", "12");
+        tree.file("list/a/semi;colon.txt", "x");
+        tree.file("list/a/日本語.txt", "x");
+        tree.file("list/b/gone.txt", "x");
+        tree.file("list/b/keep.txt", "same");
+        // The same times before and after: only the contents change.
+        for (const char* name : {"a/keep.txt", "a/grow.txt", "a/semi;colon.txt", "a/日本語.txt",
+                                 "b/gone.txt", "b/keep.txt"})
+            tree.setTimes(std::string("list/") + name, 1000000000, 1000000000);
+    }
+
+    ListOptions optionsWith(const std::function<void(ListOptions&)>& change) {
+        ListOptions options;
+        options.RootFolder = tree / "list/";
+        options.SizeColumn = true;
+        options.WriteTimeColumn = true;
+        change(options);
+        return options;
+    }
+
+    std::string makeList(const ListOptions& options) {
+        RecordingHost host(options);
+        EXPECT_EQ(runCreateCommand(host, spool.path()), RunOutcome::Listed);
+        return host.list;
+    }
+
+    void change() {
+        tree.file("list/a/grow.txt", "12345");
+        tree.setTimes("list/a/grow.txt", 1000000000, 1000000000);
+        tree.remove("list/b/gone.txt");
+        tree.file("list/b/new.txt", "n");
+        tree.setTimes("list/b/new.txt", 1000000000, 1000000000);
+    }
+
+    // Compares the tree with `saved` (the saved file's bytes).
+    RecordingHost compare(const std::string& saved, const ListOptions& options,
+                          Failure* refused = nullptr) {
+        const std::string path = tree.file("saved.txt", saved);
+        RecordingHost host(options);
+        auto list = SavedList::read(path, options);
+        if (!list) {
+            if (refused)
+                *refused = list.failure();
+            else
+                ADD_FAILURE() << list.failure().description;
+            return host;
+        }
+        ComparingHost comparing(host, list.value());
+        EXPECT_EQ(runCreateCommand(comparing, spool.path()), RunOutcome::Listed);
+        if (comparing.counts())
+            host.events.push_back("counts:" + comparing.counts()->text());
+        return host;
+    }
+};
+
+bool counted(const RecordingHost& host, const std::string& counts) {
+    return std::find(host.events.begin(), host.events.end(), "counts:" + counts) !=
+           host.events.end();
+}
+
+bool hasRecord(const std::string& list, std::string_view mark, std::string_view name) {
+    for (std::size_t start = 0; start < list.size();) {
+        const std::size_t end = list.find('\n', start);
+        const std::string_view line(list.data() + start, end - start);
+        if (line.substr(0, mark.size()) == mark && line.find(name) != std::string_view::npos)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+TEST_F(ListComparisonTest, EveryFormatAndEncodingOfASavedList) {
+    struct Row {
+        const char* what;
+        std::function<void(ListOptions&)> options;
+        TextEncoding encoding;
+        bool byNameAlone;
+    };
+    const Row rows[] = {
+        {"tab, folder lines", [](ListOptions&) {}, TextEncoding::Utf8, false},
+        {"';', path column, leading tab, LF",
+         [](ListOptions& o) {
+             o.Separator = ";";
+             o.PathColumn = true;
+             o.LeadingTab = true;
+             o.LineFeedOnly = true;
+         },
+         TextEncoding::Utf8Bom, false},
+        {"' : ', joined path, no folder lines, totals",
+         [](ListOptions& o) {
+             o.Separator = " : ";
+             o.PathColumn = o.JoinPathAndName = true;
+             o.InsertPathLine = false;
+             o.Totals = true;
+         },
+         TextEncoding::ShiftJis, false},
+        {"CSV, leading cell, totals",
+         [](ListOptions& o) { o.Csv = o.LeadingTab = o.Totals = true; }, TextEncoding::Utf8, false},
+        {"CSV, path column, no folder lines",
+         [](ListOptions& o) {
+             o.Csv = o.PathColumn = true;
+             o.InsertPathLine = false;
+         },
+         TextEncoding::ShiftJis, false},
+        {"names alone",
+         [](ListOptions& o) {
+             o.InsertPathLine = false;
+             o.Separator = "|";
+         },
+         TextEncoding::Utf8, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const ListOptions options = optionsWith(row.options);
+        const auto saved = encodeTextFile(makeList(options), row.encoding);
+        ASSERT_TRUE(saved);
+        change();
+        RecordingHost host = compare(*saved, options);
+        EXPECT_TRUE(counted(host, "追加 1  削除 1  変更 1")) << host.list;
+        const std::string separator = options.Csv ? "," : options.Separator;
+        EXPECT_TRUE(hasRecord(host.list, "'+" + separator, "new.txt") ||
+                    hasRecord(host.list, "+" + separator, "new.txt"))
+            << host.list;
+        EXPECT_TRUE(hasRecord(host.list, "-" + separator, "gone.txt") ||
+                    hasRecord(host.list, "'-" + separator, "gone.txt"))
+            << host.list;
+        EXPECT_TRUE(hasRecord(host.list, "~" + separator, "grow.txt")) << host.list;
+        EXPECT_NE(host.list.find("2 Byte → 5 Byte"), std::string::npos) << host.list;
+        EXPECT_EQ(host.notes.size(), row.byNameAlone ? 1u : 0u);
+        // Back to the first state for the next row.
+        tree.file("list/a/grow.txt", "12");
+        tree.setTimes("list/a/grow.txt", 1000000000, 1000000000);
+        tree.file("list/b/gone.txt", "x");
+        tree.setTimes("list/b/gone.txt", 1000000000, 1000000000);
+        tree.remove("list/b/new.txt");
+    }
+}
+
+TEST_F(ListComparisonTest, TheChecksumFindsContentsChangedUnderTheSameSizeAndTimes) {
+    const ListOptions options = optionsWith([](ListOptions& o) { o.HashColumn = true; });
+    const std::string saved = makeList(options);
+    tree.file("list/a/keep.txt", "SAME");
+    tree.setTimes("list/a/keep.txt", 1000000000, 1000000000);
+    RecordingHost host = compare(saved, options);
+    EXPECT_TRUE(hasRecord(host.list, "~\t", "keep.txt")) << host.list;
+    EXPECT_NE(host.list.find(" → "), std::string::npos);
+    EXPECT_TRUE(counted(host, "追加 0  削除 0  変更 1"));
+
+    // Without the checksum the same change goes unseen.
+    const ListOptions plain = optionsWith([](ListOptions&) {});
+    const std::string before = makeList(plain);
+    tree.file("list/a/keep.txt", "same");
+    tree.setTimes("list/a/keep.txt", 1000000000, 1000000000);
+    EXPECT_TRUE(counted(compare(before, plain), "追加 0  削除 0  変更 0"));
+}
+
+TEST_F(ListComparisonTest, RefusesListsItCannotCompare) {
+    const std::string saved = makeList(optionsWith([](ListOptions&) {}));
+    struct Row {
+        const char* what;
+        std::string text;
+        ListOptions options;
+        std::vector<std::string> named;
+    };
+    ListOptions withAttributes = optionsWith([](ListOptions& o) {
+        o.SizeColumn = false;
+        o.AttributeColumn = true;
+    });
+    ListOptions md5 = optionsWith([](ListOptions& o) {
+        o.HashColumn = true;
+        o.HashAlgorithm = 1;
+    });
+    const Row rows[] = {
+        {"other columns", saved, withAttributes, {"ﾌｧｲﾙｻｲｽﾞ", "属性"}},
+        {"other digest", saved, md5, {"ﾊｯｼｭ(MD5)"}},
+        {"not a list", "hello\nworld\n", optionsWith([](ListOptions&) {}), {"1行目"}},
+        {"no separator", "ﾌｧｲﾙ名ﾌｧｲﾙｻｲｽﾞ\n", optionsWith([](ListOptions&) {}), {"区切り文字"}},
+        {"a line that is no list line",
+         saved + "a\tb\n",
+         optionsWith([](ListOptions&) {}),
+         {"行目"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Failure refused;
+        RecordingHost host = compare(row.text, row.options, &refused);
+        EXPECT_EQ(refused.number, ComparisonFailure);
+        for (const std::string& name : row.named)
+            EXPECT_NE(refused.description.find(name), std::string::npos) << refused.description;
+        EXPECT_EQ(host.acceptCount, 0);
+    }
+}
+
+// The list made now, one byte at a time: records and CR LF pairs cut
+// anywhere read the same.
+class ByteByByte : public ListText {
+public:
+    explicit ByteByByte(std::string text) : text_(std::move(text)) {}
+    std::size_t size() const override { return text_.size(); }
+    Result<std::string_view> nextBlock(std::size_t) override {
+        return std::string_view(text_).substr(std::min(read_++, text_.size()), 1);
+    }
+    void rewind() override { read_ = 0; }
+
+private:
+    std::string text_;
+    std::size_t read_ = 0;
+};
+
+TEST_F(ListComparisonTest, TheListMadeNowReadsTheSameInAnyBlocks) {
+    tree.file("list/a/quote\"and\r\nline.txt", "x");
+    const ListOptions options = optionsWith([](ListOptions& o) { o.Csv = true; });
+    const std::string list = makeList(options);
+    auto saved = SavedList::read(tree.file("saved.csv", list), options);
+    ASSERT_TRUE(saved);
+    ListComparison comparison(saved.value(), options);
+    ByteByByte current(list);
+    ASSERT_TRUE(comparison.compare(current, [] { return true; }));
+    EXPECT_FALSE(comparison.counts().any()) << comparison.differenceList();
+}
+
+} // namespace
+} // namespace kestro
