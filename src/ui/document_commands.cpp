@@ -79,6 +79,7 @@ void DocumentCommands::connectWindow() {
     MainWindow& w = window_;
     connect(w.listPane, &QPlainTextEdit::textChanged, this, &DocumentCommands::onListPaneChanged);
     connect(w.openEntry, &QAction::triggered, this, &DocumentCommands::onOpenChosen);
+    connect(w.compareEntry, &QAction::triggered, this, &DocumentCommands::onCompareChosen);
     connect(w.saveEntry, &QAction::triggered, this, &DocumentCommands::onSaveChosen);
     connect(w.saveAsEntry, &QAction::triggered, this, &DocumentCommands::onSaveAsChosen);
     // Exit is this object's command; the window's own connection would close
@@ -130,6 +131,13 @@ DocumentCommands::chooseFile(FileDialogRequest::Kind kind) {
         return std::nullopt;
     return std::pair{QFile::encodeName(chosen->name).toStdString(),
                      chosen->encoding.value_or(request.encoding)};
+}
+
+void DocumentCommands::onCompareChosen() {
+    // The saved list is picked like a file to open; the window makes the
+    // list and appends the comparison.
+    if (auto chosen = chooseFile(FileDialogRequest::Kind::Open))
+        window_.compareWithSavedList(chosen->first);
 }
 
 void DocumentCommands::onOpenChosen() {

@@ -90,6 +90,7 @@ public:
 public slots:
     void onListPaneChanged();
     void onOpenChosen();
+    void onCompareChosen();
     void onSaveChosen();
     void onSaveAsChosen();
     void onExitChosen();

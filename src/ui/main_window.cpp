@@ -2,6 +2,8 @@
 
 #include "listgen/name_helpers.h"
 
+#include "compare/comparing_host.h"
+
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
 #include "platform/drives.h"
@@ -149,17 +151,39 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // ---- The create command ----------------------------------------------------
 
 void MainWindow::onCreateClicked() {
+    runCreateCommandWith(*this);
+}
+
+void MainWindow::compareWithSavedList(const std::string& path) {
     if (running_)
         return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    Result<SavedList> saved = SavedList::read(path, readListOptions());
+    QGuiApplication::restoreOverrideCursor();
+    if (!saved) {
+        showFailure(saved.failure());
+        return;
+    }
+    ComparingHost comparing(*this, saved.value());
+    runCreateCommandWith(comparing);
+}
+
+bool MainWindow::folderStillShown() {
     // The folder shown is the folder listed: one that went away since it
     // was chosen is reported, and the tree now shows the parent that is
     // left, for the next press.
     if (const auto vanished = folderTree->followRemoval()) {
         showFailure(makeFailure(failure::PathNotFound, withTrailingSeparator(*vanished)));
-        return;
+        return false;
     }
+    return true;
+}
+
+void MainWindow::runCreateCommandWith(ListHost& host) {
+    if (running_ || !folderStillShown())
+        return;
     running_ = true;
-    const RunOutcome outcome = runCreateCommand(*this);
+    const RunOutcome outcome = runCreateCommand(host);
     running_ = false;
     if (outcome == RunOutcome::Quit)
         QCoreApplication::quit();
@@ -236,19 +260,23 @@ void MainWindow::reportAbort(const std::string& text, const std::string& title) 
 void MainWindow::noteSkippedFolders(const std::vector<Failure>& skipped) {
     // A note after the list, in the list's own line ends, naming each
     // folder once.
-    skippedNote_ = "\r\n";
-    skippedNote_ += SkippedFoldersNote;
-    skippedNote_ += "\r\n";
+    notesAfterList_ += "\r\n";
+    notesAfterList_ += SkippedFoldersNote;
+    notesAfterList_ += "\r\n";
     for (const Failure& failure : skipped) {
-        skippedNote_ += "ｴﾗｰ番号 " + std::to_string(failure.number) + " ";
-        appendShowingControls(skippedNote_, failure.description);
-        skippedNote_ += "\r\n";
+        notesAfterList_ += "ｴﾗｰ番号 " + std::to_string(failure.number) + " ";
+        appendShowingControls(notesAfterList_, failure.description);
+        notesAfterList_ += "\r\n";
     }
 }
 
+void MainWindow::noteAfterList(const std::string& text) {
+    notesAfterList_ += "\r\n" + text + "\r\n";
+}
+
 Status MainWindow::acceptList(ListText& list) {
-    const std::string note = std::move(skippedNote_);
-    skippedNote_.clear();
+    const std::string note = std::move(notesAfterList_);
+    notesAfterList_.clear();
     // Read the whole list before touching the pane, so that a read failure
     // leaves it as it was.
     std::string bytes;

@@ -132,6 +132,7 @@ public:
     // Menus.
     QMenu* fileMenu = nullptr;
     QAction* openEntry = nullptr;
+    QAction* compareEntry = nullptr;
     QAction* openSeparator = nullptr;
     QAction* saveEntry = nullptr;
     QAction* saveAsEntry = nullptr;
@@ -179,6 +180,12 @@ public:
     // Shows `failure` with the common report (nothing for number 0).
     void showFailure(const Failure& failure);
 
+    // Makes the list of the folder shown with the current options and
+    // appends its comparison with the list saved in `path` to the pane; the
+    // status bar shows the counts. A saved list that cannot be compared is
+    // reported and nothing is made.
+    void compareWithSavedList(const std::string& path);
+
     // Writes all stored rows (on every way of closing).
     void storeSettingsOnClose();
 
@@ -195,6 +202,7 @@ public:
     void reportFailure(const Failure& failure) override { showFailure(failure); }
     void reportAbort(const std::string& text, const std::string& title) override;
     void noteSkippedFolders(const std::vector<Failure>& skipped) override;
+    void noteAfterList(const std::string& text) override;
     Status acceptList(ListText& list) override;
     void showListTotals(const std::string& text) override;
     void beep() override;
@@ -222,6 +230,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Whether the folder the tree shows is still there; reports it when not.
+    bool folderStillShown();
+    void runCreateCommandWith(ListHost& host);
     void buildControls();
     void buildMenus();
     void connectActions();
@@ -250,7 +261,7 @@ private:
     bool quitRequested_ = false;
     // The settings file could not be read at start: it is not written.
     bool keepStoredSettings_ = false;
-    std::string skippedNote_; // appended after the list of the current run
+    std::string notesAfterList_; // appended after the list of the current run
 };
 
 } // namespace kestro

@@ -412,6 +412,7 @@ void MainWindow::buildMenus() {
     fileMenu = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     fileMenu->setObjectName("fileMenu");
     openEntry = entry(fileMenu, "openEntry", "ﾌｧｲﾙを開く(&O)...");
+    compareEntry = entry(fileMenu, "compareEntry", "一覧と比較(&C)...");
     openSeparator = separator(fileMenu, "openSeparator");
     saveEntry = entry(fileMenu, "saveEntry", "上書き保存(&S)");
     saveAsEntry = entry(fileMenu, "saveAsEntry", "名前を付けて保存(&A)...");

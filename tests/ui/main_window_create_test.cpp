@@ -6,6 +6,7 @@
 #include "platform/settings_store.h"
 #include "settings/persisted_settings.h"
 #include "support/recording_host.h"
+#include "ui/document_commands.h"
 #include "ui/folder_tree.h"
 #include "ui/main_window.h"
 #include "ui/run_window.h"
@@ -253,6 +254,40 @@ private slots:
         QVERIFY(text.endsWith(QString::fromStdString(treePath()) + QStringLiteral("/zz/)\n")));
         // No size was read: the count alone.
         verifyIdle(QStringLiteral("4 ﾌｧｲﾙ"));
+    }
+
+    // 「一覧と比較」 from the file menu: the saved list is picked in the
+    // dialog, the difference list is appended and the counts shown.
+    void compareAppendsTheDifferencesOfTheSavedList() {
+        MainWindow& f = *window_;
+        f.sizeColumnCheck->setValue(1);
+        const QString saved = inFolder(QStringLiteral("../saved.txt"));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(expectedList().toUtf8());
+        file.close();
+        makeFile(inFolder(QStringLiteral("b.txt")), "bbbb");
+        QFile::remove(inFolder(QStringLiteral("a.txt")));
+        f.listPane->setPlainText(QStringLiteral("メモ\n"));
+        attachDocumentCommands(f, DocumentServices{[&](QWidget*, const FileDialogRequest&) {
+                                   return std::optional<FileDialogAnswer>(saved);
+                               }});
+        f.compareEntry->trigger();
+        const QString text = f.listPane->toPlainText();
+        QVERIFY2(text.startsWith(QStringLiteral("メモ\n差分\tﾌｫﾙﾀﾞ\tﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\n")),
+                 qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("\tb.txt\t2 Byte → 4 Byte\n")));
+        QVERIFY(text.contains(QStringLiteral("-\t") + QString::fromStdString(treePath()) +
+                              QStringLiteral("/\ta.txt\t1 Byte\n")));
+        QVERIFY(presenter_->messages.empty());
+        verifyIdle(QStringLiteral("追加 0  削除 1  変更 1"));
+
+        // Other columns: refused before anything is made.
+        f.attributeColumnCheck->setValue(1);
+        f.compareEntry->trigger();
+        QCOMPARE(f.listPane->toPlainText(), text);
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QVERIFY(presenter_->messages[0].text.contains(QStringLiteral("今の設定だけの列: 属性")));
     }
 
     void closingDuringARunStoresTheSettingsAndStops() {
