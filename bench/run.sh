@@ -4,6 +4,7 @@
 # memory:
 #   names only   kestro --path                  find -printf, bfs -printf
 #   full facts   kestro --path --size --modified  bench/min_lister.c, bfs -printf
+#   compare      kestro --compare SAVED          kestro --list (the same options)
 #   checksums    kestro --path --hash            sha256sum over the same files
 #                (the tree's files below 1 MiB, hard-linked into a temporary
 #                tree: its sparse files of several GiB hold most of its bytes)
@@ -102,6 +103,18 @@ compare "names only (--path)" "--path" \
   find find "$tree" "${prune[@]}" -printf "$names_format" "${bfs_names[@]}"
 compare "full facts (--path --size --modified)" "--path --size --modified" \
   min_lister "$lister" "$tree" "${bfs_facts[@]}"
+# A comparison reads the list made now against a saved one: its time beside
+# making the list alone, and its peak memory (the saved list is held whole).
+saved="$(dirname "$lister")/saved.txt"
+facts=(--hidden --system --no-folder-lines --path --size --modified)
+"$kestro" --list "${facts[@]}" "$tree" >"$saved"
+list_time=$(median_time "$kestro" --list "${facts[@]}" "$tree")
+compare_cmd=("$kestro" --compare "$saved" "${facts[@]}" "$tree")
+"${compare_cmd[@]}" >/dev/null || [ $? -eq 4 ]
+compare_time=$(median_time "${compare_cmd[@]}")
+printf 'compare with a saved list (%s bytes): %.3f s, list alone %.3f s, compare/list %.2f, peak %s kB\n' \
+  "$(stat -c %s "$saved")" "$compare_time" "$list_time" \
+  "$(echo "$compare_time / $list_time" | bc -l)" "$(peak_memory "${compare_cmd[@]}")"
 python3 - "$tree" "$linked" <<'PY'
 import os, sys
 source, target = sys.argv[1], sys.argv[2]
