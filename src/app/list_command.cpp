@@ -448,8 +448,7 @@ int runListOrComparison(const std::vector<std::string>& arguments, const std::st
     std::optional<ComparingHost> comparing;
     if (saved)
         comparing.emplace(host, *saved);
-    const RunOutcome outcome =
-        comparing ? runCreateCommand(*comparing) : runCreateCommand(host);
+    const RunOutcome outcome = comparing ? runCreateCommand(*comparing) : runCreateCommand(host);
     if (outcome != RunOutcome::Listed || host.failed())
         return 1;
     // Each folder left out is named once, after the list; a list with gaps

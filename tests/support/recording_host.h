@@ -26,7 +26,7 @@ public:
         events; // "enable:0", "status1:...", "failure:76", "skipped:1", "abort", "beep"
     std::vector<std::string> yieldPhases;
     std::vector<Failure> failures;
-    std::vector<Failure> skipped; // what noteSkippedFolders received
+    std::vector<Failure> skipped;   // what noteSkippedFolders received
     std::vector<std::string> notes; // what noteAfterList received
     bool abort = false;
     bool quit = false;
