@@ -45,6 +45,8 @@ Status ComparingHost::acceptList(ListText& list) {
         return compared;
     }
     counts_ = comparison.counts();
+    if (!comparison.movedNote().empty())
+        host_.noteAfterList(comparison.movedNote());
     if (comparison.matchedByName())
         host_.noteAfterList(std::string(MatchedByNameNote));
     TextInMemory difference(comparison.differenceList());

@@ -46,17 +46,65 @@ Status ListComparison::compare(ListText& current, const std::function<bool()>& k
         header.addCell(title);
     writer_->header(header, out_);
 
+    // A saved list of another place: the folders of the list made now are
+    // matched from their own common start, found in a first pass.
+    std::size_t strip = 0;
+    if (saved_.moved()) {
+        CommonFolder common;
+        auto read = forEachRecord(current, keepGoing,
+                                  [&](std::string_view folder, const ListRecord& cells) {
+                                      common.add(folderOfRecord(saved_.layout(), folder, cells));
+                                  });
+        if (!read)
+            return read;
+        strip = common.common().size();
+        movedNote_ = "保存した一覧の「" + std::string(saved_.commonFolder()) + "」を今の「" +
+                     std::string(common.common()) + "」と対応させて照合しました。";
+        current.rewind();
+    }
+    std::string lastFilesFolder;
+    std::uint64_t folders = 0;
+    auto compared =
+        forEachRecord(current, keepGoing, [&](std::string_view folder, const ListRecord& cells) {
+            if (folders == 0 || folder != lastFilesFolder) {
+                ++folders;
+                lastFilesFolder = folder;
+            }
+            compareFile(folder, cells, strip);
+        });
+    if (!compared)
+        return compared;
+    saved_.forEachUnmatched([&](const ListRecord& removed, std::string_view removedFolder) {
+        ++counts_.removed;
+        writeRecord(RemovedMark, removedFolder, removed, nullptr);
+    });
+    if (counts_.any())
+        writer_->endFolder(out_);
+    ListRecord summary;
+    summary.addCell(SummaryLabel);
+    summary.addCell(AddedLabel);
+    summary.addCell(std::to_string(counts_.added));
+    summary.addCell(RemovedLabel);
+    summary.addCell(std::to_string(counts_.removed));
+    summary.addCell(ChangedLabel);
+    summary.addCell(std::to_string(counts_.changed));
+    writer_->listTotal(summary, out_);
+    matchedByName_ = !saved_.keysHoldFolders() && folders > 1;
+    return Ok{};
+}
+
+Status ListComparison::forEachRecord(
+    ListText& list, const std::function<bool()>& keepGoing,
+    const std::function<void(std::string_view folder, const ListRecord& cells)>& file) {
     const RecordReader& reader = saved_.reader();
     std::string pending; // text not yet read as whole records, LF line ends
     bool carriageReturn = false;
     std::string folder;
-    std::string lastFilesFolder;
-    std::uint64_t folders = 0;
     ListRecord cells;
     for (bool atEnd = false; !atEnd;) {
         if (!keepGoing())
             return Failure{};
-        auto block = current.nextBlock(std::size_t{1} << 20);
+        auto block = list.nextBlock(std::size_t{1} << 20);
         if (!block)
             return block.failure();
         std::string_view bytes = block.value();
@@ -87,11 +135,7 @@ Status ListComparison::compare(ListText& current, const std::function<bool()>& k
                 folder.assign(cells.cell(0));
                 break;
             case LineKind::File:
-                if (folders == 0 || folder != lastFilesFolder) {
-                    ++folders;
-                    lastFilesFolder = folder;
-                }
-                compareFile(folder, cells);
+                file(folder, cells);
                 break;
             case LineKind::Unreadable:
                 // The list made now has the saved list's columns and format.
@@ -103,27 +147,12 @@ Status ListComparison::compare(ListText& current, const std::function<bool()>& k
         }
         pending.erase(0, pending.size() - rest.size());
     }
-    saved_.forEachUnmatched([&](const ListRecord& removed, std::string_view removedFolder) {
-        ++counts_.removed;
-        writeRecord(RemovedMark, removedFolder, removed, nullptr);
-    });
-    if (counts_.any())
-        writer_->endFolder(out_);
-    ListRecord summary;
-    summary.addCell(SummaryLabel);
-    summary.addCell(AddedLabel);
-    summary.addCell(std::to_string(counts_.added));
-    summary.addCell(RemovedLabel);
-    summary.addCell(std::to_string(counts_.removed));
-    summary.addCell(ChangedLabel);
-    summary.addCell(std::to_string(counts_.changed));
-    writer_->listTotal(summary, out_);
-    matchedByName_ = !saved_.keysHoldFolders() && folders > 1;
     return Ok{};
 }
 
-void ListComparison::compareFile(std::string_view folder, const ListRecord& cells) {
-    saved_.makeKey(key_, folder, cells);
+void ListComparison::compareFile(std::string_view folder, const ListRecord& cells,
+                                 std::size_t strip) {
+    saved_.makeKey(key_, folder, cells, strip);
     std::string_view savedFolder;
     if (!saved_.match(key_, savedCells_, savedFolder)) {
         ++counts_.added;
@@ -131,12 +160,21 @@ void ListComparison::compareFile(std::string_view folder, const ListRecord& cell
         return;
     }
     for (std::size_t i = 0; i < cells.cellCount(); ++i) {
-        if (savedCells_.cell(i) != cells.cell(i)) {
+        if (differs(i, cells)) {
             ++counts_.changed;
             writeRecord(ChangedMark, folder, cells, &savedCells_);
             return;
         }
     }
+}
+
+bool ListComparison::differs(std::size_t i, const ListRecord& cells) const {
+    // The cells of the key matched already, the folder from where the two
+    // lists' trees start.
+    const ListLayout& layout = saved_.layout();
+    if (static_cast<int>(i) == layout.pathCell || static_cast<int>(i) == layout.nameCell)
+        return false;
+    return savedCells_.cell(i) != cells.cell(i);
 }
 
 void ListComparison::writeRecord(std::string_view mark, std::string_view folder,
@@ -146,7 +184,7 @@ void ListComparison::writeRecord(std::string_view mark, std::string_view folder,
     if (saved_.usesFolderLines())
         record_.addCell(folder);
     for (std::size_t i = 0; i < cells.cellCount(); ++i) {
-        if (old && old->cell(i) != cells.cell(i)) {
+        if (old && differs(i, cells)) {
             std::string& cell = record_.openCell();
             cell += old->cell(i);
             cell += ChangeArrow;

@@ -51,9 +51,19 @@ public:
     const std::string& differenceList() const { return out_; }
     const DifferenceCounts& counts() const { return counts_; }
     bool matchedByName() const { return matchedByName_; }
+    // When the saved list was made of another place: which folders were
+    // matched with which.
+    const std::string& movedNote() const { return movedNote_; }
 
 private:
-    void compareFile(std::string_view folder, const ListRecord& cells);
+    // Reads `list` from where it stands, calling `file` with each file
+    // record and the folder line before it.
+    Status forEachRecord(
+        ListText& list, const std::function<bool()>& keepGoing,
+        const std::function<void(std::string_view folder, const ListRecord& cells)>& file);
+    void compareFile(std::string_view folder, const ListRecord& cells, std::size_t strip);
+    // Whether cell `i` of a matched file differs from the saved one.
+    bool differs(std::size_t i, const ListRecord& cells) const;
     void writeRecord(std::string_view mark, std::string_view folder, const ListRecord& cells,
                      const ListRecord* old);
 
@@ -63,6 +73,7 @@ private:
     std::string out_;
     DifferenceCounts counts_;
     bool matchedByName_ = false;
+    std::string movedNote_;
     std::string key_;
     ListRecord savedCells_;
     ListRecord record_;

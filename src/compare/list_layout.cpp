@@ -182,6 +182,43 @@ std::optional<Failure> differentColumns(const std::vector<std::string>& saved,
     return comparisonFailure(std::move(text));
 }
 
+std::string_view folderOfRecord(const ListLayout& layout, std::string_view folderLine,
+                                const ListRecord& cells) {
+    if (layout.pathCell >= 0)
+        return cells.cell(static_cast<std::size_t>(layout.pathCell));
+    if (!layout.joinedPath)
+        return folderLine;
+    const std::string_view joined = cells.cell(0);
+    const std::size_t last = joined.rfind(PathSeparator);
+    return last == std::string_view::npos ? std::string_view() : joined.substr(0, last + 1);
+}
+
+std::string printedFolder(const ListOptions& options, const std::string& folder, bool pathCell) {
+    LineFormatter formatter(options);
+    formatter.beginFolder(withTrailingSeparator(folder));
+    return pathCell ? formatter.pathCell() : std::string(formatter.folderRecord().cell(0));
+}
+
+void CommonFolder::add(std::string_view folder) {
+    if (folder.substr(0, root_.size()) != root_)
+        allUnderRoot_ = false;
+    if (!any_) {
+        common_ = folder;
+        any_ = true;
+        return;
+    }
+    std::size_t same = 0;
+    while (same < common_.size() && same < folder.size() && common_[same] == folder[same])
+        ++same;
+    common_.resize(same);
+}
+
+std::string_view CommonFolder::common() const {
+    const std::size_t last = common_.rfind(PathSeparator);
+    return last == std::string::npos ? std::string_view()
+                                     : std::string_view(common_).substr(0, last + 1);
+}
+
 RecordReader::RecordReader(const ListLayout& layout) : layout_(layout) {
     for (const std::string& title : layout.titles) {
         if (!header_.empty())

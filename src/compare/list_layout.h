@@ -64,6 +64,32 @@ enum class LineKind {
     Unreadable,
 };
 
+// The folder of a file record of `layout`: the folder line's cell it
+// follows (`folderLine`), its path cell, or the folder part of its joined
+// path and name; empty in a list without folders.
+std::string_view folderOfRecord(const ListLayout& layout, std::string_view folderLine,
+                                const ListRecord& cells);
+
+// `folder` as a list made with `options` writes it: its path cell when
+// `pathCell`, else its folder line.
+std::string printedFolder(const ListOptions& options, const std::string& folder, bool pathCell);
+
+// The folder names that begin every folder given (up to and including their
+// last separator), and whether every folder begins with `root`.
+class CommonFolder {
+public:
+    explicit CommonFolder(std::string root = {}) : root_(std::move(root)) {}
+    void add(std::string_view folder);
+    std::string_view common() const;
+    bool allUnderRoot() const { return allUnderRoot_; }
+
+private:
+    std::string root_;
+    std::string common_;
+    bool any_ = false;
+    bool allUnderRoot_ = true;
+};
+
 class RecordReader {
 public:
     explicit RecordReader(const ListLayout& layout);

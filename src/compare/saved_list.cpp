@@ -55,14 +55,16 @@ Result<SavedList> SavedList::fromText(std::string text, const ListOptions& curre
     if (auto differ = differentColumns(layout.value().titles, headerTitles(current)))
         return *differ;
     SavedList list(std::move(text), std::move(layout).value());
-    if (auto indexed = list.index(); !indexed)
+    const std::string root =
+        printedFolder(list.comparisonOptions(current), current.RootFolder, list.layout().hasPath());
+    if (auto indexed = list.index(root); !indexed)
         return indexed.failure();
     return list;
 }
 
-Status SavedList::index() {
+Status SavedList::index(const std::string& root) {
     ListRecord cells;
-    std::string key;
+    CommonFolder folders(root);
     std::string_view rest = text_;
     std::size_t folder = 0;
     std::size_t folderLength = 0;
@@ -82,8 +84,9 @@ Status SavedList::index() {
             folderLength = record.size();
             break;
         case LineKind::File:
-            makeKey(key, std::string_view(text_).substr(folder, folderLength), cells);
-            entries_.push_back(Entry{hashOf(key), static_cast<std::uint32_t>(start),
+            folders.add(folderOfRecord(
+                layout_, std::string_view(text_).substr(folder, folderLength), cells));
+            entries_.push_back(Entry{0, static_cast<std::uint32_t>(start),
                                      static_cast<std::uint32_t>(record.size()),
                                      static_cast<std::uint32_t>(folder),
                                      static_cast<std::uint32_t>(folderLength), false});
@@ -101,11 +104,19 @@ Status SavedList::index() {
         }
         lineNumber += lines;
     }
-    // Open addressing, at most half full.
+    moved_ = keysHoldFolders() && !folders.allUnderRoot();
+    commonFolder_ = folders.common();
+    // Now that the part of the folders to match is known: each file's key,
+    // in a table by open addressing, at most half full.
     slots_.assign(std::bit_ceil(entries_.size() * 2 + 2), 0);
     const std::size_t mask = slots_.size() - 1;
+    std::string key;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        std::size_t slot = entries_[i].hash & mask;
+        Entry& entry = entries_[i];
+        reader_.read(lineOf(entry), cells);
+        makeKey(key, folderOf(entry), cells, moved_ ? commonFolder_.size() : 0);
+        entry.hash = hashOf(key);
+        std::size_t slot = entry.hash & mask;
         while (slots_[slot] != 0)
             slot = (slot + 1) & mask;
         slots_[slot] = static_cast<std::uint32_t>(i + 1);
@@ -125,14 +136,15 @@ ListOptions SavedList::comparisonOptions(ListOptions current) const {
     return current;
 }
 
-void SavedList::makeKey(std::string& key, std::string_view folder, const ListRecord& cells) const {
+void SavedList::makeKey(std::string& key, std::string_view folderLine, const ListRecord& cells,
+                        std::size_t strip) const {
     key.clear();
-    if (usesFolderLines()) {
-        key += folder;
-        key += '\0';
+    if (layout_.joinedPath) {
+        key += cells.cell(0).substr(strip);
+        return;
     }
-    if (layout_.pathCell >= 0) {
-        key += cells.cell(static_cast<std::size_t>(layout_.pathCell));
+    if (layout_.pathCell >= 0 || usesFolderLines()) {
+        key += folderOfRecord(layout_, folderLine, cells).substr(strip);
         key += '\0';
     }
     key += cells.cell(static_cast<std::size_t>(layout_.nameCell));
@@ -148,7 +160,7 @@ bool SavedList::match(std::string_view key, ListRecord& cells, std::string_view&
         if (entry.hash != hash || entry.matched)
             continue;
         reader_.read(lineOf(entry), cells);
-        makeKey(savedKey_, folderOf(entry), cells);
+        makeKey(savedKey_, folderOf(entry), cells, moved_ ? commonFolder_.size() : 0);
         if (savedKey_ != key)
             continue;
         entry.matched = true;

@@ -3,6 +3,12 @@
 // A list the user saved, held for a comparison: its text once, and for each
 // file line an entry in a hash table of the files' keys (folder and name).
 // A million files take the list's own bytes and about forty bytes each.
+//
+// A key's folder is the folder as listed. When the saved list was made of
+// another place (a copy of the folder, the same folder mounted elsewhere),
+// some of its folders do not begin with the folder listed now: then each
+// list's folders are taken from their common start on, so that the same
+// tree matches wherever it lies.
 
 #include "compare/list_layout.h"
 #include "listgen/list_options.h"
@@ -35,14 +41,19 @@ public:
     bool keysHoldFolders() const { return layout_.hasPath() || folderLines_; }
     // Whether the keys take the folder from the folder lines.
     bool usesFolderLines() const { return !layout_.hasPath() && folderLines_; }
+    // Whether the saved list was made of another place; its folders are then
+    // matched from `commonFolder()` on.
+    bool moved() const { return moved_; }
+    std::string_view commonFolder() const { return commonFolder_; }
 
     // The options that make a list this one can be compared with: `current`
     // with the saved list's format, folder lines, and no totals.
     ListOptions comparisonOptions(ListOptions current) const;
 
-    // The key of a file line: its folder (when the keys hold folders, the
-    // folder line's cell, else empty), its path cell and its name.
-    void makeKey(std::string& key, std::string_view folder, const ListRecord& cells) const;
+    // The key of a file line: its folder (from the folder line `folderLine`
+    // or its path cell) less its first `strip` bytes, and its name.
+    void makeKey(std::string& key, std::string_view folderLine, const ListRecord& cells,
+                 std::size_t strip) const;
 
     // The first saved file with `key` not yet matched, marked matched now,
     // with its cells and folder; false when there is none.
@@ -72,7 +83,7 @@ private:
 
     SavedList(std::string text, ListLayout layout);
 
-    Status index();
+    Status index(const std::string& root);
     std::string_view lineOf(const Entry& entry) const {
         return std::string_view(text_).substr(entry.line, entry.lineLength);
     }
@@ -84,6 +95,8 @@ private:
     ListLayout layout_;
     RecordReader reader_;
     bool folderLines_ = false;
+    bool moved_ = false;
+    std::string commonFolder_;
     std::vector<Entry> entries_;
     std::vector<std::uint32_t> slots_; // entry index + 1; 0 is free
     std::string savedKey_;             // reused by match

@@ -9,6 +9,7 @@
 #include "support/recording_host.h"
 #include "support/temp_tree.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace kestro {
@@ -160,6 +161,26 @@ TEST_F(ListComparisonTest, EveryFormatAndEncodingOfASavedList) {
         tree.file("list/b/gone.txt", "x");
         tree.setTimes("list/b/gone.txt", 1000000000, 1000000000);
         tree.remove("list/b/new.txt");
+    }
+}
+
+TEST_F(ListComparisonTest, AListOfTheSameTreeElsewhereMatchesFromTheTreesStart) {
+    for (const bool pathColumn : {true, false}) {
+        SCOPED_TRACE(pathColumn ? "path column" : "folder lines");
+        ListOptions options = optionsWith([&](ListOptions& o) { o.PathColumn = pathColumn; });
+        const std::string saved = makeList(options);
+        std::filesystem::rename(tree / "list", tree / "copy");
+        tree.file("copy/b/new.txt", "n");
+        tree.setTimes("copy/b/new.txt", 1000000000, 1000000000);
+        options.RootFolder = tree / "copy/";
+        RecordingHost host = compare(saved, options);
+        EXPECT_TRUE(counted(host, "追加 1  削除 0  変更 0")) << host.list;
+        ASSERT_EQ(host.notes.size(), 1u);
+        EXPECT_NE(host.notes[0].find("/list/」を今の「" + tree.path() + "/copy/」"),
+                  std::string::npos)
+            << host.notes[0];
+        tree.remove("copy/b/new.txt");
+        std::filesystem::rename(tree / "copy", tree / "list");
     }
 }
 
