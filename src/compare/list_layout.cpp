@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kestro {
 
@@ -16,6 +17,8 @@ constexpr std::string_view NameTitle = "ﾌｧｲﾙ名";
 constexpr std::string_view JoinedTitle = "ﾊﾟｽ名 ﾌｧｲﾙ名";
 constexpr std::string_view TotalLabels[] = {"小計", "合計"};
 constexpr std::string_view FileCountLabel = "ﾌｧｲﾙ数";
+// More than a list has.
+constexpr std::size_t MaxColumns = 16;
 // How each folder left out is named in the note after a list.
 constexpr std::string_view SkippedFolderLine = "ｴﾗｰ番号 ";
 
@@ -71,6 +74,22 @@ std::vector<std::string_view> split(std::string_view text, std::string_view sepa
     }
     parts.push_back(text);
     return parts;
+}
+
+// Where `text` holds `part` last. The library's search backwards compares
+// at every place; this one looks for the last character first.
+std::size_t lastOf(std::string_view text, std::string_view part) {
+    if (part.empty() || part.size() > text.size())
+        return part.empty() ? text.size() : std::string_view::npos;
+    const char last = part.back();
+    for (std::size_t end = text.size(); end >= part.size(); --end) {
+        end = text.substr(0, end).rfind(last) + 1;
+        if (end == 0 || end < part.size())
+            return std::string_view::npos;
+        if (text.substr(end - part.size(), part.size()) == part)
+            return end - part.size();
+    }
+    return std::string_view::npos;
 }
 
 bool allKnown(const std::vector<std::string_view>& titles) {
@@ -219,7 +238,8 @@ std::string_view CommonFolder::common() const {
                                      : std::string_view(common_).substr(0, last + 1);
 }
 
-RecordReader::RecordReader(const ListLayout& layout) : layout_(layout) {
+RecordReader::RecordReader(const ListLayout& layout) : layout_(layout), pathEnd_(1, PathSeparator) {
+    pathEnd_ += layout.separator;
     for (const std::string& title : layout.titles) {
         if (!header_.empty())
             header_ += layout.separator;
@@ -228,9 +248,13 @@ RecordReader::RecordReader(const ListLayout& layout) : layout_(layout) {
 }
 
 std::size_t RecordReader::recordLength(std::string_view text, bool atEnd) const {
+    if (!layout_.csv) {
+        const std::size_t end = text.find('\n');
+        return end != std::string_view::npos ? end + 1 : atEnd ? text.size() : 0;
+    }
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '"' && layout_.csv)
+        if (text[i] == '"')
             quoted = !quoted;
         else if (text[i] == '\n' && !quoted)
             return i + 1;
@@ -247,11 +271,9 @@ LineKind RecordReader::read(std::string_view text, ListRecord& cells) const {
 }
 
 bool RecordReader::isHeader(std::string_view text) const {
-    if (!layout_.csv)
-        return text == header_;
-    const auto titles = csvCells(text);
-    return titles.size() == layout_.titles.size() &&
-           std::equal(titles.begin(), titles.end(), layout_.titles.begin());
+    // No title needs quotes, so comma-separated values write the header
+    // as a separated list does.
+    return text == header_;
 }
 
 LineKind RecordReader::readSeparated(std::string_view text, ListRecord& cells) const {
@@ -285,9 +307,11 @@ LineKind RecordReader::readSeparated(std::string_view text, ListRecord& cells) c
         return count == 1 ? LineKind::File : LineKind::Unreadable;
     }
     // The cells after the name, from the right.
-    std::vector<std::string_view> right(after);
+    std::array<std::string_view, MaxColumns> right;
+    if (after > right.size())
+        return LineKind::Unreadable;
     for (std::size_t i = after; i-- > 0;) {
-        const std::size_t at = text.rfind(separator);
+        const std::size_t at = lastOf(text, separator);
         if (at == std::string_view::npos)
             return LineKind::Unreadable;
         right[i] = text.substr(at + separator.size());
@@ -295,37 +319,51 @@ LineKind RecordReader::readSeparated(std::string_view text, ListRecord& cells) c
     }
     if (layout_.pathCell >= 0) {
         // The path ends with the folder separator, which no name holds.
-        std::string pathEnd(1, PathSeparator);
-        pathEnd += separator;
-        const std::size_t at = text.rfind(pathEnd);
+        const std::size_t at = lastOf(text, pathEnd_);
         if (at == std::string_view::npos)
             return LineKind::Unreadable;
         cells.addCell(text.substr(0, at + 1));
-        text.remove_prefix(at + pathEnd.size());
+        text.remove_prefix(at + pathEnd_.size());
     }
     cells.addCell(text);
-    for (std::string_view cell : right)
-        cells.addCell(cell);
+    for (std::size_t i = 0; i < after; ++i)
+        cells.addCell(right[i]);
     return LineKind::File;
 }
 
 LineKind RecordReader::readCsv(std::string_view text, ListRecord& cells) const {
-    std::vector<std::string> parts = csvCells(text);
-    if (parts.size() > 1 && isTotal(parts[0], parts[1]))
+    // Unquoted straight into the record, which allocates nothing once grown,
+    // a run of plain characters at a time.
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = quoted ? std::min(text.find('"', i), text.size()) : i;
+        while (!quoted && end < text.size() && text[end] != ',' && text[end] != '"')
+            ++end;
+        cells.openCell() += text.substr(i, end - i);
+        if (end == text.size())
+            break;
+        i = end + 1;
+        if (text[end] == ',') {
+            cells.endCell();
+        } else if (!quoted) {
+            quoted = true;
+        } else if (i < text.size() && text[i] == '"') {
+            cells.openCell() += '"'; // a doubled quote
+            ++i;
+        } else {
+            quoted = false;
+        }
+    }
+    cells.endCell();
+    if (cells.cellCount() > 1 && isTotal(cells.cell(0), cells.cell(1)))
         return LineKind::Total;
     const std::size_t count = layout_.titles.size();
-    if (parts.size() == 1 && !parts[0].empty() && isPathSeparator(parts[0].back())) {
-        cells.addCell(parts[0]);
+    if (cells.cellCount() == 1 && !cells.cell(0).empty() && isPathSeparator(cells.cell(0).back()))
         return LineKind::Folder;
-    }
     // The leading tab of a file line is an empty first cell.
-    if (parts.size() == count + 1 && parts[0].empty())
-        parts.erase(parts.begin());
-    if (parts.size() != count)
-        return LineKind::Unreadable;
-    for (const std::string& part : parts)
-        cells.addCell(part);
-    return LineKind::File;
+    if (cells.cellCount() == count + 1 && cells.cell(0).empty())
+        cells.dropFirstCell();
+    return cells.cellCount() == count ? LineKind::File : LineKind::Unreadable;
 }
 
 } // namespace kestro

@@ -110,7 +110,8 @@ private:
     bool isHeader(std::string_view text) const;
 
     ListLayout layout_;
-    std::string header_; // as a separated list writes it
+    std::string header_;  // as a separated list writes it
+    std::string pathEnd_; // the folder separator and the cell separator
 };
 
 } // namespace kestro

@@ -28,7 +28,8 @@ std::string savedListText(std::string bytes) {
     const std::string_view header = std::string_view(bytes).substr(0, bytes.find('\n'));
     if (header.find("ﾌｧｲﾙ名") == std::string_view::npos)
         bytes = decodeTextFile(bytes);
-    return toPaneLineEnds(bytes);
+    convertToPaneLineEnds(bytes);
+    return bytes;
 }
 
 } // namespace
@@ -63,6 +64,9 @@ Result<SavedList> SavedList::fromText(std::string text, const ListOptions& curre
 }
 
 Status SavedList::index(const std::string& root) {
+    // One entry a line at most, reserved at once: a growing table would
+    // hold two copies at its last growth.
+    entries_.reserve(static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n')) + 1);
     ListRecord cells;
     CommonFolder folders(root);
     std::string_view rest = text_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <new>
 
 namespace kestro {
@@ -31,19 +32,27 @@ std::string toFileLineEnds(std::string_view text) {
     return out;
 }
 
-std::string toPaneLineEnds(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            out += '\n';
-        } else {
-            out += c;
-        }
+void convertToPaneLineEnds(std::string& text) {
+    // From one CR to the next, the text moves down by the LFs dropped.
+    std::size_t cr = text.find('\r');
+    std::size_t kept = cr;
+    while (cr != std::string::npos) {
+        text[kept++] = '\n';
+        std::size_t from = cr + 1;
+        if (from < text.size() && text[from] == '\n')
+            ++from;
+        cr = text.find('\r', from);
+        const std::size_t to = cr == std::string::npos ? text.size() : cr;
+        std::memmove(text.data() + kept, text.data() + from, to - from);
+        kept += to - from;
     }
+    if (kept != std::string::npos)
+        text.resize(kept);
+}
+
+std::string toPaneLineEnds(std::string_view text) {
+    std::string out(text);
+    convertToPaneLineEnds(out);
     return out;
 }
 
@@ -57,7 +66,8 @@ Result<std::string> readDocumentFile(const std::string& path, bool* unreadable,
                 return bytes.failure();
             text = decodeTextFile(bytes.value(), unreadable, found);
         }
-        return toPaneLineEnds(text);
+        convertToPaneLineEnds(text);
+        return text;
     } catch (const std::bad_alloc&) {
         return makeFailure(failure::OutOfMemory, path);
     }

@@ -33,6 +33,8 @@ std::string toFileLineEnds(std::string_view text);
 
 // Every CR LF and lone CR of `text` becomes LF.
 std::string toPaneLineEnds(std::string_view text);
+// The same in place, without a copy of a large text.
+void convertToPaneLineEnds(std::string& text);
 
 // The most bytes a document file may have: the pane counts its characters
 // in a 32-bit int, and no byte of a file becomes more than one of them.

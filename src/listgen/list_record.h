@@ -28,6 +28,9 @@ public:
         endCell();
     }
 
+    // Removes the first cell, which must be empty.
+    void dropFirstCell() { ends_.erase(ends_.begin()); }
+
     std::size_t cellCount() const { return ends_.size(); }
     std::string_view cell(std::size_t i) const {
         const std::size_t start = i == 0 ? 0 : ends_[i - 1];
