@@ -40,31 +40,6 @@ bool isKnownTitle(std::string_view text) {
     return std::find(titles.begin(), titles.end(), text) != titles.end();
 }
 
-// The cells of one record of comma-separated values, unquoted. A cell's
-// guard against formulas (a leading "'") stays: both sides keep it.
-std::vector<std::string> csvCells(std::string_view text) {
-    std::vector<std::string> cells(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c != '"')
-                cells.back() += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"')
-                cells.back() += text[++i];
-            else
-                quoted = false;
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            cells.emplace_back();
-        } else {
-            cells.back() += c;
-        }
-    }
-    return cells;
-}
-
 // `text` cut at each `separator`.
 std::vector<std::string_view> split(std::string_view text, std::string_view separator) {
     std::vector<std::string_view> parts;
@@ -126,45 +101,52 @@ std::vector<std::string> headerTitles(const ListOptions& options) {
 Result<ListLayout> layoutOfHeader(std::string_view header, const ListOptions& current) {
     ListLayout layout;
     std::vector<std::string_view> titles;
-    const std::vector<std::string> csvTitles = csvCells(header);
+    // No title needs quotes: a header of comma-separated values is the
+    // titles joined by commas.
+    const std::vector<std::string_view> csvTitles = split(header, ",");
     const bool commaSeparated = !current.Csv && current.Separator == ",";
-    if (csvTitles.size() > 1 && !commaSeparated &&
-        std::all_of(csvTitles.begin(), csvTitles.end(),
-                    [](const std::string& title) { return isKnownTitle(title); })) {
+    if (csvTitles.size() > 1 && !commaSeparated && allKnown(csvTitles)) {
         layout.csv = true;
         layout.separator = ",";
-        titles.assign(csvTitles.begin(), csvTitles.end());
+        titles = csvTitles;
     } else {
         // The first title, then the separator: the shortest text after it
-        // that splits the rest of the header into known titles.
-        const auto known = knownTitles();
-        const auto first = std::find_if(known.begin(), known.end(), [&](std::string_view title) {
-            return header.substr(0, title.size()) == title;
-        });
-        if (first == known.end())
-            return comparisonFailure("保存した一覧の1行目が一覧の見出しではありません。");
-        const std::string_view rest = header.substr(first->size());
-        if (rest.empty()) {
-            layout.csv = current.Csv;
-            layout.separator = current.Csv ? "," : current.Separator;
-            titles.push_back(*first);
-        } else if (std::any_of(known.begin(), known.end(), [&](std::string_view title) {
-                       return rest.substr(0, title.size()) == title;
-                   })) {
-            return comparisonFailure("区切り文字のない一覧とは比較できません。");
-        } else {
+        // that splits the rest of the header into known titles. With a space
+        // as separator a path and name read joined or apart; the current
+        // options say which is tried first.
+        auto known = knownTitles();
+        if (current.PathColumn && !current.JoinPathAndName)
+            std::stable_partition(known.begin(), known.end(),
+                                  [](std::string_view title) { return title == PathTitle; });
+        bool withoutSeparator = false;
+        for (std::string_view first : known) {
+            if (header.substr(0, first.size()) != first || !titles.empty())
+                continue;
+            const std::string_view rest = header.substr(first.size());
+            if (rest.empty()) {
+                layout.csv = current.Csv;
+                layout.separator = current.Csv ? "," : current.Separator;
+                titles.push_back(first);
+                break;
+            }
+            withoutSeparator = withoutSeparator ||
+                               std::any_of(known.begin(), known.end(), [&](std::string_view title) {
+                                   return rest.substr(0, title.size()) == title;
+                               });
             for (std::size_t length = 1; length < rest.size() && titles.empty(); ++length) {
                 const std::string_view separator = rest.substr(0, length);
                 auto parts = split(rest.substr(length), separator);
                 if (!allKnown(parts))
                     continue;
                 layout.separator = separator;
-                titles.push_back(*first);
+                titles.push_back(first);
                 titles.insert(titles.end(), parts.begin(), parts.end());
             }
-            if (titles.empty())
-                return comparisonFailure("保存した一覧の1行目が一覧の見出しではありません。");
         }
+        if (titles.empty())
+            return comparisonFailure(withoutSeparator
+                                         ? "区切り文字のない一覧とは比較できません。"
+                                         : "保存した一覧の1行目が一覧の見出しではありません。");
     }
     if (std::find(titles.begin(), titles.end(), NameTitle) == titles.end() &&
         titles.front() != JoinedTitle)
@@ -271,8 +253,7 @@ LineKind RecordReader::read(std::string_view text, ListRecord& cells) const {
 }
 
 bool RecordReader::isHeader(std::string_view text) const {
-    // No title needs quotes, so comma-separated values write the header
-    // as a separated list does.
+    // Comma-separated values write the header as a separated list does.
     return text == header_;
 }
 
