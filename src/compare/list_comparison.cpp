@@ -2,6 +2,7 @@
 
 #include "document/document_file.h"
 #include "listgen/list_writer.h"
+#include "listgen/name_helpers.h"
 
 namespace kestro {
 
@@ -34,8 +35,7 @@ std::string DifferenceCounts::text() const {
 }
 
 ListComparison::ListComparison(SavedList& saved, const ListOptions& options)
-    : saved_(saved), options_(options),
-      writer_(makeListWriter(writerOptions(saved.layout(), options))) {}
+    : saved_(saved), writer_(makeListWriter(writerOptions(saved.layout(), options))) {}
 
 Status ListComparison::compare(ListText& current, const std::function<bool()>& keepGoing) {
     ListRecord header;
@@ -58,8 +58,9 @@ Status ListComparison::compare(ListText& current, const std::function<bool()>& k
         if (!read)
             return read;
         strip = common.common().size();
-        movedNote_ = "保存した一覧の「" + std::string(saved_.commonFolder()) + "」を今の「" +
-                     std::string(common.common()) + "」と対応させて照合しました。";
+        // The folders as the pane shows names: a CSV list holds them raw.
+        movedNote_ = "保存した一覧の「" + showingControls(saved_.commonFolder()) + "」を今の「" +
+                     showingControls(common.common()) + "」と対応させて照合しました。";
         current.rewind();
     }
     std::string lastFilesFolder;

@@ -68,7 +68,6 @@ private:
                      const ListRecord* old);
 
     SavedList& saved_;
-    ListOptions options_;
     std::unique_ptr<ListWriter> writer_;
     std::string out_;
     DifferenceCounts counts_;
