@@ -239,6 +239,23 @@ TEST_F(ListComparisonTest, RefusesListsItCannotCompare) {
     }
 }
 
+TEST_F(ListComparisonTest, AbortWhileComparingReportsTheAbortAndHandsNothingOver) {
+    const ListOptions options = optionsWith([](ListOptions&) {});
+    auto saved = SavedList::read(tree.file("saved.txt", makeList(options)), options);
+    ASSERT_TRUE(saved);
+    RecordingHost host(options);
+    host.onYield = [&](int, const std::string& phase) {
+        host.abort = host.abort || phase == "一覧と比較中...";
+    };
+    ComparingHost comparing(host, saved.value());
+    EXPECT_EQ(runCreateCommand(comparing, spool.path()), RunOutcome::Failed);
+    EXPECT_EQ(host.acceptCount, 0);
+    EXPECT_NE(std::find(host.events.begin(), host.events.end(),
+                        std::string("abort:") + AbortText + "|" + AbortTitle),
+              host.events.end());
+    EXPECT_FALSE(comparing.counts());
+}
+
 // The list made now, one byte at a time: records and CR LF pairs cut
 // anywhere read the same.
 class ByteByByte : public ListText {
