@@ -50,12 +50,19 @@ Result<std::unique_ptr<ListSpool>> ListSpool::create(const std::string& folder) 
     const std::wstring wide = win32::longPath(path);
     HANDLE file = INVALID_HANDLE_VALUE;
     for (int attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
-        // Whatever stands at the name (a leftover) goes, read-only or not;
-        // the new file is then created exclusively.
-        ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!::DeleteFileW(wide.c_str())) {
+        // Whatever stands at the name goes, read-only or not; the new file
+        // is then created exclusively. The spool of another run that is
+        // still open cannot be deleted at once (its name would stay taken
+        // until that run ends): it is renamed out of the way first, and the
+        // system removes it when that run closes it.
+        const std::wstring away = wide + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(::GetCurrentThreadId()) + L".old";
+        const std::wstring& doomed = ::MoveFileExW(wide.c_str(), away.c_str(), 0) ? away : wide;
+        ::SetFileAttributesW(doomed.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!::DeleteFileW(doomed.c_str())) {
             const DWORD error = ::GetLastError();
-            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
+                error != ERROR_ACCESS_DENIED)
                 return failureFromErrno(win32::errnoOf(error), path, false);
         }
         file = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
@@ -70,7 +77,9 @@ Result<std::unique_ptr<ListSpool>> ListSpool::create(const std::string& folder) 
                 return made.failure();
             continue;
         }
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100)
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+             error != ERROR_ACCESS_DENIED) ||
+            attempt == 100)
             return failureFromErrno(win32::errnoOf(error), path, false);
     }
     Descriptor descriptor(win32::descriptorOf(file));
