@@ -8,6 +8,13 @@
 add_executable(kestro_golden_win32 golden/windows/golden_win32.cpp)
 set(golden_folder ${CMAKE_BINARY_DIR}/golden-tree)
 file(GLOB golden_cases CONFIGURE_DEPENDS golden/windows/*.args)
+# The golden lists of tests/golden/ that mean the same on both platforms:
+# plain files only (the Windows tree holds them too), no attribute column,
+# no path. The same .args and .out as on Linux.
+set(KESTRO_GOLDEN_SHARED portable-columns portable-csv)
+foreach(name ${KESTRO_GOLDEN_SHARED})
+  list(APPEND golden_cases ${CMAKE_CURRENT_SOURCE_DIR}/golden/${name}.args)
+endforeach()
 foreach(args ${golden_cases})
   get_filename_component(name ${args} NAME_WE)
   get_filename_component(folder ${args} DIRECTORY)

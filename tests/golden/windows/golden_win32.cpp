@@ -1,7 +1,8 @@
 // Golden lists of the Windows build: builds a fixture tree with what only
-// Windows has (attribute bits, names long enough for an 8.3 alias), runs the
-// built program with the arguments of a NAME.args file in the tree's folder
-// and compares standard output, byte for byte, with NAME.out.
+// Windows has (attribute bits, names long enough for an 8.3 alias) and the
+// plain files of the Linux golden lists' tree, with their sizes and times,
+// runs the built program with the arguments of a NAME.args file in the
+// tree's folder and compares standard output, byte for byte, with NAME.out.
 //
 //   golden_win32 make FOLDER                      build FOLDER\tree
 //   golden_win32 remove FOLDER                    remove FOLDER
@@ -77,8 +78,14 @@ const std::vector<Entry>& tree() {
          "2004-05-06 07:08:09"},
         {false, "fixed.txt", 14, FILE_ATTRIBUTE_READONLY, "2005-06-07 08:09:10"},
         {false, "A rather long file name.text", 15, FILE_ATTRIBUTE_ARCHIVE, "2006-07-08 09:10:11"},
-        {false, "日本語.txt", 16, FILE_ATTRIBUTE_ARCHIVE, "2007-08-09 10:11:12"},
-        {false, "ＦＵＬＬｗｉｄｔｈ.txt", 17, FILE_ATTRIBUTE_ARCHIVE, "2008-09-10 11:12:13"},
+        // As in the tree of the shared golden lists (tests/golden/golden.cpp).
+        {false, "archive.tar.gz", 1000, FILE_ATTRIBUTE_ARCHIVE, "2001-02-03 04:05:06"},
+        {false, "empty", 0, FILE_ATTRIBUTE_ARCHIVE, "2002-03-04 05:06:07"},
+        {false, "x.abc", 10239, FILE_ATTRIBUTE_ARCHIVE, "2003-04-05 06:07:08"},
+        {false, "ｶﾀｶﾅ.txt", 4, FILE_ATTRIBUTE_ARCHIVE, "2012-01-14 15:16:17"},
+        {false, "カタカナ.txt", 5, FILE_ATTRIBUTE_ARCHIVE, "2013-02-15 16:17:18"},
+        {false, "ＦＵＬＬｗｉｄｔｈ.txt", 6, FILE_ATTRIBUTE_ARCHIVE, "2014-03-16 17:18:19"},
+        {false, "日本語.txt", 7, FILE_ATTRIBUTE_ARCHIVE, "2015-04-17 18:19:20"},
         {true, "alpha", 0, 0, FolderTime},
         {false, "alpha\\x.c", 3, FILE_ATTRIBUTE_ARCHIVE, "2009-10-11 12:13:14"},
         {true, "Long folder name", 0, 0, FolderTime},
