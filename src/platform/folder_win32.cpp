@@ -17,13 +17,29 @@ std::uint64_t ticks(const FILETIME& time) {
     return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
-// What the last enumeration on this thread gave: the facts of every entry
-// of one folder, so that the list's columns need no call per file.
-struct EnumeratedFolder {
-    std::wstring folder;
-    std::unordered_map<std::string, FileFacts> facts;
+// What the enumerations on this thread gave: the facts of the files of each
+// folder, by the folder's long path, so that the list's columns need no
+// call per file. Each enumeration replaces its folder's facts; a run reads
+// every folder it lists, so it never sees another run's. Held up to a
+// budget (about as much as the walk keeps of its entries); past it, the
+// facts of further folders are read file by file.
+struct EnumeratedFacts {
+    using Folder = std::unordered_map<std::string, FileFacts>;
+    std::unordered_map<std::wstring, Folder> folders;
+    std::size_t bytes = 0;
 };
-thread_local EnumeratedFolder lastEnumerated;
+constexpr std::size_t EnumeratedFactsBudget = std::size_t{24} << 20;
+constexpr std::size_t BytesPerFact = sizeof(FileFacts) + 64;
+thread_local EnumeratedFacts enumerated;
+
+void forgetFacts(const std::wstring& folder) {
+    const auto found = enumerated.folders.find(folder);
+    if (found == enumerated.folders.end())
+        return;
+    for (const auto& [name, facts] : found->second)
+        enumerated.bytes -= BytesPerFact + name.size();
+    enumerated.folders.erase(found);
+}
 
 // Sorts as sortNoCase does, with all sort keys in one buffer.
 void sortViewsNoCase(std::vector<std::string_view>& names) {
@@ -129,8 +145,9 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
     const std::wstring folder = win32::folderPathOf(folderFd);
     if (folder.empty())
         return failureFromErrno(EBADF, reportedPath, true);
-    lastEnumerated.folder.clear();
-    lastEnumerated.facts.clear();
+    forgetFacts(folder);
+    EnumeratedFacts::Folder facts;
+    std::size_t factBytes = 0;
     // The basic information (no short name) in large fetches: the names
     // with their attributes, sizes and times in one pass.
     WIN32_FIND_DATAW found{};
@@ -156,27 +173,31 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
         if (kind == EntryKind::File) {
             const std::uint64_t size =
                 (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
-            lastEnumerated.facts.emplace(std::move(name),
-                                         win32::factsOf(bits, ticks(found.ftCreationTime),
-                                                        ticks(found.ftLastAccessTime),
-                                                        ticks(found.ftLastWriteTime), size));
+            factBytes += BytesPerFact + name.size();
+            facts.emplace(std::move(name), win32::factsOf(bits, ticks(found.ftCreationTime),
+                                                          ticks(found.ftLastAccessTime),
+                                                          ticks(found.ftLastWriteTime), size));
         }
     } while (::FindNextFileW(search, &found));
     const DWORD error = ::GetLastError();
     ::FindClose(search);
-    if (error != ERROR_NO_MORE_FILES) {
-        lastEnumerated.facts.clear();
+    if (error != ERROR_NO_MORE_FILES)
         return failureFromErrno(win32::errnoOf(error), reportedPath, true);
+    if (!facts.empty() && enumerated.bytes + factBytes <= EnumeratedFactsBudget) {
+        enumerated.bytes += factBytes;
+        enumerated.folders.emplace(folder, std::move(facts));
     }
-    lastEnumerated.folder = folder;
     return Ok{};
 }
 
 bool win32::enumeratedFacts(int fd, const char* name, FileFacts& facts) {
-    if (lastEnumerated.folder.empty() || lastEnumerated.folder != folderPathOf(fd))
+    if (enumerated.folders.empty())
         return false;
-    const auto found = lastEnumerated.facts.find(name);
-    if (found == lastEnumerated.facts.end())
+    const auto folder = enumerated.folders.find(folderPathOf(fd));
+    if (folder == enumerated.folders.end())
+        return false;
+    const auto found = folder->second.find(name);
+    if (found == folder->second.end())
         return false;
     facts = found->second;
     return true;

@@ -56,8 +56,7 @@ FileFacts factsOf(std::uint32_t fileAttributes, std::uint64_t creation, std::uin
 
 // The facts that the last enumeration of the folder `fd` on this thread
 // gave for its entry `name`, so that a list with facts makes no call per
-// file; false when that enumeration was of another folder or did not
-// give the name.
+// file; false when the folder's facts are not held or do not name it.
 bool enumeratedFacts(int fd, const char* name, FileFacts& facts);
 
 // A FILETIME's 100-nanosecond ticks since 1601 as seconds and nanoseconds

@@ -50,6 +50,16 @@ TEST(FolderTest, IncludeSwitchesFollowTheAttributeBits) {
     auto facts = readFileFactsAt(folder.value().fd(), "hidden.txt");
     ASSERT_TRUE(facts.ok());
     EXPECT_NE(facts.value().attributes & attribute::Hidden, 0u);
+    // No call per file: a file changed since the enumeration shows what the
+    // enumeration gave until its folder is read again.
+    ASSERT_TRUE(writeAttributes(tree / "plain.txt", attribute::ReadOnly).ok());
+    auto enumerated = readFileFactsAt(folder.value().fd(), "plain.txt");
+    ASSERT_TRUE(enumerated.ok());
+    EXPECT_EQ(enumerated.value().attributes & attribute::ReadOnly, 0u);
+    ASSERT_TRUE(readFolderEntries(folder.value().fd(), entries, tree.path()).ok());
+    auto again = readFileFactsAt(folder.value().fd(), "plain.txt");
+    ASSERT_TRUE(again.ok());
+    EXPECT_NE(again.value().attributes & attribute::ReadOnly, 0u);
     // A hidden folder is not walked.
     ASSERT_TRUE(writeAttributes(tree / "sub", attribute::Hidden).ok());
     auto walkable = listWalkableSubFolders(tree.path());
