@@ -31,7 +31,7 @@ void shellPrint(const std::string& file) {
 Status moveToTrash(const std::string& file) {
     // The shell's operation takes a list ending with two NULs, and no
     // "\\?\" prefix.
-    std::wstring from = win32::longPath(file).substr(4);
+    std::wstring from = win32::widen(win32::userPath(win32::longPath(file)));
     from.push_back(L'\0');
     SHFILEOPSTRUCTW operation{};
     operation.wFunc = FO_DELETE;
