@@ -4,13 +4,15 @@
 #   ./kestro.sh run [ARGS...]   install what running needs, build, start kestro
 #   ./kestro.sh test            install what the tests need too, check the format
 #                               and the scripts, build and run every test
-#                               (normal build and sanitizer build)
+#                               (normal build, sanitizer build, and the Windows
+#                               cross build under Wine)
 #   ./kestro.sh build           install what running needs and build (build/)
 #   ./kestro.sh bench [SIZE]    build a release and run the benchmark
 #
 # Every build goes through CMakePresets.json: "program" (run, build) and "dev"
 # (test) share build/ and its compiler flags, so switching between them
-# rebuilds nothing; "asan" builds in build-asan/, "release" in build-release/.
+# rebuilds nothing; "asan" builds in build-asan/, "release" in build-release/,
+# "windows" (mingw-w64, core and command line) in build-windows/.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -25,12 +27,14 @@ run_packages=(
 )
 # What the tests and checks need besides: the test libraries, the serif font
 # of the version dialog's test, the cross compiler that makes a Windows file
-# with a version resource, the checkers, and the spreadsheet (headless) and
-# reader the round trip of lists needs.
+# with a version resource (and builds the Windows program), the checkers, the
+# spreadsheet (headless) and reader the round trip of lists needs, and Wine
+# with GoogleTest's sources for the Windows tests.
 test_packages=(
   libgtest-dev libgmock-dev fonts-liberation mingw-w64
   clang-format shellcheck
   libreoffice-calc-nogui python3-openpyxl
+  googletest wine64 wine
 )
 
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -47,6 +51,27 @@ install_missing() { # packages...
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
+}
+
+# The Windows build's tests run under Wine in a fresh prefix of their own,
+# with one wine server for all of them; the server is stopped and the prefix
+# removed however the run ends.
+windows_tests() {
+  local prefix
+  prefix="$(mktemp -d "${TMPDIR:-/tmp}/kestro-wine.XXXXXX")"
+  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # shellcheck disable=SC2064 # the prefix is fixed now
+  trap "wineserver -k 2>/dev/null || true; rm -rf '$prefix'" EXIT
+  wineserver -p
+  /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
+  # A fresh prefix knows the class of text files but not yet the extension
+  # that Windows itself registers for it.
+  /usr/lib/wine/wine64 reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null
+  ctest --preset windows -j"$jobs"
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  rm -rf "$prefix"
+  trap - EXIT
 }
 
 build() { # PRESET: configure and build through CMakePresets.json
@@ -90,6 +115,8 @@ test)
   ctest --preset dev -j"$jobs"
   build asan
   ctest --preset asan -j"$jobs"
+  build windows
+  windows_tests
   ;;
 bench)
   shift || true

@@ -4,6 +4,7 @@
 #include "app/list_command.h"
 #include "app/standard_streams.h"
 #include "listgen/name_helpers.h"
+#include "platform/command_line.h"
 #include "ui/run_window.h"
 #include "ui/version_line.h"
 
@@ -62,6 +63,14 @@ int writeOutput(const std::string& text, int status) {
 
 int main(int argc, char** argv) {
     kestro::ensureStandardDescriptors();
+    // The arguments in UTF-8 (Windows hands them to main in its code page).
+    std::vector<std::string> arguments = kestro::commandLineArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    argv = pointers.data();
     if (argc < 2)
         return kestro::runWindow(argc, argv);
 

@@ -5,6 +5,7 @@
 #include "platform/folder.h"
 #include "platform/local_time.h"
 #include "platform/regular_file.h"
+#include "platform/short_names.h"
 
 namespace kestro {
 
@@ -111,11 +112,11 @@ Result<bool> FileInfo::isExecutable() const {
 }
 
 std::string FileInfo::shortPathName() const {
-    // There are no 8.3 names here: the short path is the path itself, for a
-    // file or folder that exists.
+    // Only for a file or folder that exists; without 8.3 names, the short
+    // path is the path itself.
     if (fileName_.empty() || !readFileFacts(fileName_))
         return {};
-    return fileName_;
+    return shortPath(fileName_);
 }
 
 Status FileInfo::readFileInfo() {

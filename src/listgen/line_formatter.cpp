@@ -3,6 +3,7 @@
 #include "fileinfo/time_text.h"
 #include "listgen/name_helpers.h"
 #include "listgen/size_text.h"
+#include "platform/short_names.h"
 #include "platform/text.h"
 
 namespace kestro {
@@ -43,10 +44,10 @@ void LineFormatter::beginFolder(const std::string& folder) {
     folder_ = folder;
     if (!options_.PathColumn)
         return;
-    // The short path of a file is its long path here, so the short-path
-    // choice shows the folder as it is and takes precedence over the two
-    // conversions; otherwise half-width and upper case combine.
-    pathCell_ = folder;
+    // The short path takes precedence over the two conversions (where the
+    // system keeps no 8.3 names it is the folder as it is); otherwise
+    // half-width and upper case combine.
+    pathCell_ = options_.ShortPath ? shortPath(folder) : folder;
     if (!options_.ShortPath) {
         if (options_.HalfWidthFolder)
             pathCell_ = toHalfWidth(pathCell_);

@@ -70,6 +70,8 @@ public:
 
     // For the cell functions.
     const ListOptions& options() const { return options_; }
+    // The folder of the files now formatted, as beginFolder took it.
+    const std::string& folder() const { return folder_; }
     const std::string& pathCell() const { return pathCell_; }
     // Appends a name (or part of one) as the list writes names.
     void appendName(std::string& out, std::string_view name) const;

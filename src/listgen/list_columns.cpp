@@ -4,6 +4,7 @@
 #include "listgen/name_helpers.h"
 #include "listgen/size_text.h"
 #include "platform/folder.h"
+#include "platform/short_names.h"
 #include "platform/text.h"
 
 namespace kestro {
@@ -18,8 +19,13 @@ void nameCell(LineFormatter& formatter, std::string_view name, const FileFacts*,
     const ListOptions& options = formatter.options();
     // Dropping the extension cuts the listed name at its first "."; the
     // conversions then apply to what is left.
+    std::string shortened;
+    if (options.ShortName) {
+        shortened = shortName(formatter.folder(), std::string(name));
+        name = shortened;
+    }
     std::string_view shown = options.DropExtension ? name.substr(0, name.find('.')) : name;
-    // A short name equals the long one here; it is not upper-cased further.
+    // A short name is not upper-cased further.
     const bool upper = options.UpperCaseName && !options.ShortName;
     if (!upper && !options.HalfWidthName) {
         formatter.appendName(out, shown);

@@ -40,7 +40,7 @@ std::string GetFolderPart(std::string_view path) {
 }
 
 std::string GetUpperExtension(std::string_view path) {
-    constexpr char marks[] = {'.', PathSeparator, '\0'};
+    const std::string marks = "." + std::string(PathSeparators);
     auto mark = path.find_last_of(marks);
     if (mark == std::string_view::npos || isPathSeparator(path[mark]))
         return {};
@@ -64,7 +64,7 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
     std::string result(path);
     // Byte offset just after the separator that starts the next component to
     // replace (0 when the path has no separator before it).
-    auto firstSlash = path.find(PathSeparator);
+    auto firstSlash = path.find_first_of(PathSeparators);
     std::size_t componentStart = firstSlash == std::string_view::npos ? 0 : firstSlash + 1;
     for (; at < path.size(); at += characterLength(path, at)) {
         if (ansiByteLength(result) <= limitBytes)

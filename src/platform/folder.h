@@ -1,12 +1,14 @@
 #pragma once
 
-// Folder enumeration: one pass over a folder's entries (getdents), with the
-// kind of each entry and, for the file list, the include filters.
+// Folder enumeration: one pass over a folder's entries (getdents on Linux,
+// FindFirstFileExW on Windows), with the kind of each entry and, for the
+// file list, the include filters.
 //
-// Attribute bits as the rest of the program knows them: 1 read-only (the
-// owner's write bit is clear), 2 hidden (the name begins with "."), 4 system
-// (not a regular file and not a folder: device, FIFO, socket), 16 folder,
-// 32 archive (never set here).
+// Attribute bits as the rest of the program knows them. On Linux: 1
+// read-only (the owner's write bit is clear), 2 hidden (the name begins
+// with "."), 4 system (not a regular file and not a folder: device, FIFO,
+// socket), 16 folder, 32 archive (never set). On Windows the file system's
+// own bits.
 
 #include "platform/descriptor.h"
 #include "platform/failure.h"
@@ -72,16 +74,19 @@ private:
 enum class EntryKind : unsigned char { File, Folder, Link, System };
 
 // The entries of one folder as one enumeration gave them, "." and ".."
-// left out, each with its kind. Packed in one buffer: two bytes per entry
-// more than its name.
+// left out, each with its kind and the hidden and system bits that the
+// enumeration tells (on Linux: hidden for a name that begins with "."; on
+// Windows: the entry's own attributes). Packed in one buffer: three bytes
+// per entry more than its name.
 class FolderEntries {
 public:
     struct Entry {
         const char* name; // NUL-terminated
         EntryKind kind;
+        std::uint8_t attributes; // the attribute bits below 256
     };
 
-    void add(EntryKind kind, std::string_view name);
+    void add(EntryKind kind, std::string_view name, std::uint32_t attributes);
     void clear() { packed_.clear(); }
     bool empty() const { return packed_.empty(); }
     // Memory the entries hold.
@@ -93,14 +98,14 @@ public:
         const char* at = packed_.data();
         const char* end = at + packed_.size();
         while (at < end) {
-            Entry entry{at + 1, static_cast<EntryKind>(*at)};
+            Entry entry{at + 2, static_cast<EntryKind>(at[0]), static_cast<std::uint8_t>(at[1])};
             visit(entry);
-            at += 2 + std::char_traits<char>::length(at + 1);
+            at += 3 + std::char_traits<char>::length(at + 2);
         }
     }
 
 private:
-    std::string packed_; // per entry: type byte, name, NUL
+    std::string packed_; // per entry: type byte, attribute byte, name, NUL
 };
 
 // Reads every entry of the open folder `folderFd` (OpenFolder::fd()) into `entries` (emptied first)
@@ -112,7 +117,8 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
 // descends into: a real folder (never a link), neither hidden nor system.
 template <class Visit> void forEachWalkableSubFolder(const FolderEntries& entries, Visit&& visit) {
     entries.forEach([&](const FolderEntries::Entry& entry) {
-        if (entry.kind == EntryKind::Folder && entry.name[0] != '.')
+        if (entry.kind == EntryKind::Folder &&
+            (entry.attributes & (attribute::Hidden | attribute::System)) == 0)
             visit(entry.name);
     });
 }

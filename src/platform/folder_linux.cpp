@@ -134,8 +134,9 @@ Result<OpenFolder> OpenFolder::openChild(const char* name, const std::string& re
     return OpenFolder(fd);
 }
 
-void FolderEntries::add(EntryKind kind, std::string_view name) {
+void FolderEntries::add(EntryKind kind, std::string_view name, std::uint32_t attributes) {
     packed_ += static_cast<char>(kind);
+    packed_ += static_cast<char>(attributes & 0xFF);
     packed_ += name;
     packed_ += '\0';
 }
@@ -166,7 +167,7 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
         default:
             kind = EntryKind::System; // FIFO, socket, character or block device
         }
-        entries.add(kind, entry->d_name);
+        entries.add(kind, entry->d_name, entry->d_name[0] == '.' ? attribute::Hidden : 0);
     }
     if (stream.error() != 0)
         return failureFromErrno(stream.error(), reportedPath, true);

@@ -170,7 +170,7 @@ TEST_F(VersionFixture, FilesWithoutVersionAreUnidentified) {
     noVersion.withVersion = false;
     for (const std::string& path :
          {tree.file("readme.txt", "plain text\r\n"), tree.file("empty.dll"),
-          tree.file("resources.dll", buildPeImage(noVersion).bytes), tree.fifo("pipe.exe")}) {
+          tree.file("resources.dll", buildPeImage(noVersion).bytes)}) {
         SCOPED_TRACE(path);
         file.setFileName(path);
         EXPECT_EQ(text(file.fileVersion()), "");

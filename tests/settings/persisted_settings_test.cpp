@@ -1,5 +1,6 @@
 #include "settings/persisted_settings.h"
 
+#include "platform/paths.h"
 #include "platform/program_paths.h"
 #include "support/temp_tree.h"
 
@@ -17,11 +18,18 @@ using test::TempTree;
 class StoreTest : public ::testing::Test {
 protected:
     TempTree tree;
-    ScopedEnv config{"XDG_CONFIG_HOME", tree / "config"};
+    ScopedEnv config{test::ConfigHomeVariable, tree / "config"};
 
     std::string confPath() const { return tree / "config/Kestro/Kestro.conf"; }
 
     void writeConf(const std::string& text) { tree.file("config/Kestro/Kestro.conf", text); }
+    // A path as the file writes it: "\" (the Windows separator) escaped.
+    static std::string escaped(const std::string& path) {
+        std::string text;
+        for (char c : path)
+            text += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        return text;
+    }
 };
 
 TEST(PersistedSettingsTable, RowsKeysAndDefaultsInStoredOrder) {
@@ -333,7 +341,7 @@ TEST_F(StoreTest, FolderThatIsGoneOrNotAFolderIsPathNotFound) {
     tree.remove("gone");
     for (const std::string& stored : {folder, file, std::string("relative/dir"), std::string()}) {
         SCOPED_TRACE(stored);
-        writeConf("[Setting]\nDir=" + stored + "\n");
+        writeConf("[Setting]\nDir=" + escaped(stored) + "\n");
         SettingsStore store(SettingsApplication);
         auto read = readSetting(store, SettingRow::Folder);
         ASSERT_FALSE(read);
@@ -343,7 +351,7 @@ TEST_F(StoreTest, FolderThatIsGoneOrNotAFolderIsPathNotFound) {
 
 TEST_F(StoreTest, StoredListTakesTheWindowsOptions) {
     std::string folder = tree.folder("data");
-    writeConf("[Setting]\nDir=" + folder +
+    writeConf("[Setting]\nDir=" + escaped(folder) +
               "\nSkipUnreadable=True\n[File]\nHidden=True\nSystem=False\n"
               "[chk]\nchkSub=2\nPath=2\nShortPath=1\nDiv=1\nFileSize=1\nByte=2\n"
               "InsPath=0\nTabs=1\nDivStr=ｾﾐｺﾛﾝ\nTimeRenew=oops\nHash=1\nHashAlgorithm=md5\n");
@@ -352,7 +360,7 @@ TEST_F(StoreTest, StoredListTakesTheWindowsOptions) {
     const ListOptions& o = stored.options;
     EXPECT_EQ(stored.folder, folder);
     EXPECT_FALSE(stored.folderFailure);
-    EXPECT_EQ(o.RootFolder, folder + "/");
+    EXPECT_EQ(o.RootFolder, withTrailingSeparator(folder));
     EXPECT_EQ(o.Patterns, "*.*");
     EXPECT_TRUE(o.SubFolders);  // grayed still walks sub-folders
     EXPECT_FALSE(o.PathColumn); // any other grayed box is off
@@ -376,7 +384,7 @@ TEST_F(StoreTest, StoredListTakesTheWindowsOptions) {
 }
 
 TEST_F(StoreTest, StoredListWithoutAUsableFolderListsTheProgramFolder) {
-    writeConf("[Setting]\nDir=" + tree / "nowhere" + "\n");
+    writeConf("[Setting]\nDir=" + escaped(tree / "nowhere") + "\n");
     SettingsStore store(SettingsApplication);
     StoredList stored = readStoredList(store);
     EXPECT_EQ(stored.folder, programFolder());

@@ -40,6 +40,11 @@ private:
     std::string root_;
 };
 
+// The environment variables that place the per-user folders of
+// platform/program_paths.h: configHome() and cacheHome().
+extern const char* const ConfigHomeVariable;
+extern const char* const CacheHomeVariable;
+
 // Sets (or, given std::nullopt, removes) an environment variable for the
 // life of the object and restores it.
 class ScopedEnv {

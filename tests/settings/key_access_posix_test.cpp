@@ -15,7 +15,7 @@ using test::TempTree;
 class KeyAccessTest : public ::testing::Test {
 protected:
     TempTree tree;
-    ScopedEnv config{"XDG_CONFIG_HOME", tree / "config"};
+    ScopedEnv config{test::ConfigHomeVariable, tree / "config"};
     KeyAccess reg;
     std::uint32_t user = KeyAccess::CurrentUser;
     std::uint32_t classes = KeyAccess::ClassesRoot;

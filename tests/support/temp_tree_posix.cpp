@@ -17,6 +17,9 @@ namespace fs = std::filesystem;
 
 namespace kestro::test {
 
+const char* const ConfigHomeVariable = "XDG_CONFIG_HOME";
+const char* const CacheHomeVariable = "XDG_CACHE_HOME";
+
 namespace {
 void fail(const std::string& what) {
     throw std::runtime_error(what + ": " + std::strerror(errno));

@@ -1,12 +1,11 @@
 #include "platform/settings_store.h"
 
 #include "platform/ascii.h"
+#include "platform/paths.h"
 #include "platform/program_paths.h"
 
-#include <cerrno>
 #include <optional>
 #include <string_view>
-#include <sys/stat.h>
 
 namespace kestro {
 
@@ -136,24 +135,22 @@ std::string lowered(std::string_view text) {
 
 // The file's content; nothing, and no failure, when there is no file (a file
 // in place of a folder on the way included: there is nothing to keep). Only a
-// regular file is opened (a FIFO at its place would block the read).
+// regular file is read (a FIFO at its place would block the read).
 Result<std::optional<std::string>> readStoreFile(const std::string& path) {
-    struct stat facts {};
-    if (::stat(path.c_str(), &facts) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return std::optional<std::string>();
-        return failureFromErrno(errno, path, false);
-    }
     Result<std::string> text = readWholeFile(path);
-    if (!text)
+    if (!text) {
+        const int number = text.failure().number;
+        if (number == failure::FileNotFound || number == failure::PathNotFound)
+            return std::optional<std::string>();
         return text.failure();
+    }
     return std::optional<std::string>(std::move(text).value());
 }
 
 } // namespace
 
 SettingsStore::SettingsStore(std::string application)
-    : filePath_(configHome() + "/" + application + "/" + application + ".conf") {
+    : filePath_(joinPath(joinPath(configHome(), application), application + ".conf")) {
     auto read = readStoreFile(filePath_);
     if (!read) {
         readFailure_ = read.failure();
@@ -240,7 +237,7 @@ Status SettingsStore::save() const {
         for (const auto& [key, value] : section.values)
             text += escapeText(key) + '=' + escapeText(value) + '\n';
     }
-    std::string folder = filePath_.substr(0, filePath_.rfind('/'));
+    std::string folder = filePath_.substr(0, filePath_.find_last_of(PathSeparators));
     Status made = makeFolders(folder);
     if (!made)
         return made;

@@ -1,0 +1,16 @@
+// The window's starter for a build without the window (the command line
+// alone): started without arguments, the program says so.
+
+#include "ui/run_window.h"
+
+#include <iostream>
+
+namespace kestro {
+
+int runWindow(int& /*argc*/, char** /*argv*/) {
+    std::cerr << "kestro: このビルドにはウィンドウがありません。"
+                 "kestro --help でコマンドラインの使い方を表示します。\n";
+    return 2;
+}
+
+} // namespace kestro

@@ -1,0 +1,9 @@
+#include "platform/command_line.h"
+
+namespace kestro {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+} // namespace kestro

@@ -1,0 +1,119 @@
+#include "platform/descriptor.h"
+
+#include "platform/wide_path.h"
+
+#include <cerrno>
+#include <io.h>
+#include <new>
+#include <windows.h>
+
+// Descriptors are the C runtime's, each over a handle of the system; reads
+// and writes at an offset go to the handle with the offset in an OVERLAPPED,
+// which leaves the file position alone like pread and pwrite.
+
+namespace kestro {
+
+void Descriptor::reset(int fd) noexcept {
+    if (fd_ >= 0 && fd_ != fd) {
+        win32::forgetFolder(fd_);
+        ::_close(fd_);
+    }
+    fd_ = fd;
+}
+
+int Descriptor::close() noexcept {
+    int error = 0;
+    if (fd_ >= 0) {
+        win32::forgetFolder(fd_);
+        error = ::_close(fd_) != 0 ? errno : 0;
+    }
+    fd_ = -1;
+    return error;
+}
+
+int writeAll(int fd, std::string_view bytes, const std::atomic<bool>* stop) {
+    while (!bytes.empty()) {
+        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        const int written = ::_write(fd, bytes.data(), chunk);
+        const int error = written < 0 ? errno : 0;
+        if (stop && *stop)
+            return EINTR;
+        if (error == EINTR)
+            continue;
+        if (error != 0)
+            return error;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+namespace {
+
+OVERLAPPED at(std::uint64_t offset) {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return where;
+}
+
+} // namespace
+
+int writeAllAt(int fd, std::string_view bytes, std::uint64_t offset) {
+    HANDLE file = win32::handleOf(fd);
+    if (!file)
+        return EBADF;
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        OVERLAPPED where = at(offset);
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data(), chunk, &written, &where))
+            return win32::lastErrno();
+        bytes.remove_prefix(written);
+        offset += written;
+    }
+    return 0;
+}
+
+int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, std::size_t& filled) {
+    filled = 0;
+    HANDLE file = win32::handleOf(fd);
+    if (!file)
+        return EBADF;
+    while (filled < length) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(length - filled, 1u << 30));
+        OVERLAPPED where = at(offset + filled);
+        DWORD got = 0;
+        if (!::ReadFile(file, buffer + filled, chunk, &got, &where)) {
+            if (::GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            return win32::lastErrno();
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    return 0;
+}
+
+int readAll(int fd, std::string& bytes, std::size_t limit) {
+    char buffer[65536];
+    for (;;) {
+        const int got = ::_read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            return 0;
+        const auto length = static_cast<std::size_t>(got);
+        if (bytes.size() > limit || length > limit - bytes.size())
+            return EFBIG;
+        try {
+            bytes.append(buffer, length);
+        } catch (const std::bad_alloc&) {
+            return ENOMEM;
+        }
+    }
+}
+
+} // namespace kestro

@@ -1,0 +1,206 @@
+#include "platform/program_paths.h"
+
+#include "platform/descriptor.h"
+#include "platform/paths.h"
+#include "platform/wide_path.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <new>
+#include <windows.h>
+
+#include <shlobj.h>
+
+// Per-user files live where Windows keeps them: settings and keys under
+// %APPDATA% (roaming), caches under %LOCALAPPDATA%.
+
+namespace kestro {
+
+namespace {
+
+// The variable `name` when it holds an absolute path, else the known folder.
+std::string userFolder(const wchar_t* name, const KNOWNFOLDERID& known) {
+    if (const wchar_t* value = ::_wgetenv(name); value && *value) {
+        std::string path = win32::narrow(value);
+        if (isAbsolutePath(path))
+            return path;
+    }
+    PWSTR found = nullptr;
+    std::string path;
+    if (::SHGetKnownFolderPath(known, KF_FLAG_DEFAULT, nullptr, &found) == S_OK)
+        path = win32::narrow(found);
+    ::CoTaskMemFree(found);
+    return path;
+}
+
+int errorOfFile(const std::wstring& path, DWORD& bits) {
+    bits = ::GetFileAttributesW(path.c_str());
+    return bits == INVALID_FILE_ATTRIBUTES ? win32::lastErrno() : 0;
+}
+
+// The failure for a file that could not be opened: a missing file whose
+// folder is missing too is a missing path.
+Failure openFailure(int error, const std::string& path) {
+    if (error == ENOTDIR)
+        return failureFromErrno(ENOENT, path, true);
+    return failureFromErrno(error, path, false);
+}
+
+// Writes all of `bytes` to a new file at `path` and makes sure it is on
+// the disk; 0 or the errno value.
+int writeNewFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return win32::lastErrno();
+    const Descriptor descriptor(win32::descriptorOf(file));
+    if (!descriptor)
+        return EMFILE;
+    if (const int error = writeAllAt(descriptor.get(), bytes, 0); error != 0)
+        return error;
+    if (!::FlushFileBuffers(file))
+        return win32::lastErrno();
+    return 0;
+}
+
+} // namespace
+
+std::string programFolder() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            const std::string program = win32::userPath(buffer);
+            const std::size_t last = program.find_last_of(PathSeparators);
+            return last == std::string::npos ? std::string() : program.substr(0, last);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string configHome() {
+    return userFolder(L"APPDATA", FOLDERID_RoamingAppData);
+}
+
+std::string cacheHome() {
+    return userFolder(L"LOCALAPPDATA", FOLDERID_LocalAppData);
+}
+
+std::string dataHome() {
+    return userFolder(L"LOCALAPPDATA", FOLDERID_LocalAppData);
+}
+
+Status makeFolders(const std::string& folder) {
+    if (folder.empty())
+        return makeFailure(failure::PathNotFound);
+    const std::wstring path = win32::longPath(folder);
+    // After "\\?\C:\" or "\\?\UNC\server\share\" every separator ends a folder.
+    std::size_t start = path.starts_with(L"\\\\?\\UNC\\") ? path.find(L'\\', 8) : 6;
+    if (start != std::wstring::npos && path.starts_with(L"\\\\?\\UNC\\"))
+        start = path.find(L'\\', start + 1);
+    std::size_t end = start;
+    while (end != std::wstring::npos && end < path.size()) {
+        end = path.find(L'\\', end + 1);
+        const std::wstring part = path.substr(0, end);
+        if (::CreateDirectoryW(part.c_str(), nullptr))
+            continue;
+        const DWORD error = ::GetLastError();
+        DWORD bits = 0;
+        // An existing folder is fine, whatever the call said about it.
+        if (errorOfFile(part, bits) == 0 && (bits & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        return failureFromErrno(error == ERROR_ALREADY_EXISTS ? ENOTDIR : win32::errnoOf(error),
+                                folder, true);
+    }
+    return Ok{};
+}
+
+Status writeFileAtomically(const std::string& path, const std::string& bytes) {
+    const std::wstring target = win32::longPath(path);
+    const std::wstring temporary = target + L".kestro-new";
+    ::DeleteFileW(temporary.c_str());
+    if (const int error = writeNewFile(temporary, bytes); error != 0) {
+        ::DeleteFileW(temporary.c_str());
+        return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, error == ENOTDIR);
+    }
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const int error = win32::lastErrno();
+        ::DeleteFileW(temporary.c_str());
+        return failureFromErrno(error, path, false);
+    }
+    return Ok{};
+}
+
+Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes) {
+    const std::wstring target = win32::longPath(path);
+    DWORD bits = 0;
+    if (errorOfFile(target, bits) == 0) {
+        if (bits & FILE_ATTRIBUTE_DIRECTORY)
+            return makeFailure(failure::PathFileAccess, path);
+        if (bits & FILE_ATTRIBUTE_READONLY)
+            return makeFailure(failure::PermissionDenied, path);
+    }
+    // The new content goes beside the file first; ReplaceFileW then keeps
+    // the old file's attributes, times of creation and security.
+    const std::wstring temporary = target + L".kestro-new";
+    ::DeleteFileW(temporary.c_str());
+    if (const int error = writeNewFile(temporary, bytes); error != 0) {
+        ::DeleteFileW(temporary.c_str());
+        return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, error == ENOTDIR);
+    }
+    if (bits != INVALID_FILE_ATTRIBUTES && bits != 0 &&
+        ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
+                       nullptr, nullptr))
+        return Ok{};
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const int error = win32::lastErrno();
+        ::DeleteFileW(temporary.c_str());
+        return failureFromErrno(error, path, false);
+    }
+    return Ok{};
+}
+
+Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit) {
+    const std::wstring wide = win32::longPath(path);
+    HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return openFailure(win32::lastErrno(), path);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        ::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        return makeFailure(failure::PathFileAccess, path); // a folder or device
+    }
+    const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    const Descriptor file(win32::descriptorOf(handle));
+    if (!file)
+        return failureFromErrno(EMFILE, path, false);
+    if (size > sizeLimit)
+        return makeFailure(failure::OutOfMemory, path);
+    std::string content;
+    try {
+        content.reserve(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return makeFailure(failure::OutOfMemory, path);
+    }
+    const auto limit = static_cast<std::size_t>(
+        std::min<std::uint64_t>(sizeLimit, std::numeric_limits<std::size_t>::max()));
+    if (const int error = readAll(file.get(), content, limit); error == EFBIG || error == ENOMEM)
+        return makeFailure(failure::OutOfMemory, path);
+    else if (error != 0)
+        return failureFromErrno(error, path, false);
+    return content;
+}
+
+} // namespace kestro

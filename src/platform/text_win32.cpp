@@ -1,0 +1,365 @@
+#include "platform/text.h"
+
+#include "platform/case_fold.h"
+#include "platform/wide_path.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <windows.h>
+
+// Text services from the system: LCMapStringEx for the half-width and
+// upper-case forms, code page 932 for Shift-JIS, the system's upper-case
+// table (the one its ordinal comparison without regard to case applies) for
+// the case-blind order. Runs of valid UTF-8 go to the system; bytes that are
+// not UTF-8 pass through, each one character.
+
+namespace kestro {
+
+namespace {
+
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+constexpr UINT ShiftJisCodePage = 932;
+
+// One character of `text` at `pos`: its code point, or -1 for a byte that
+// does not start a well-formed sequence (which then counts as one character
+// of its own). Advances `pos` past the character.
+std::int32_t nextCharacter(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    std::size_t length = 0;
+    std::int32_t c = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        c = lead & 0x07;
+    } else {
+        ++pos;
+        return -1;
+    }
+    if (pos + length > text.size()) {
+        ++pos;
+        return -1;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto byte = static_cast<unsigned char>(text[pos + k]);
+        if ((byte & 0xC0) != 0x80) {
+            ++pos;
+            return -1;
+        }
+        c = (c << 6) | (byte & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are no
+    // characters.
+    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+    if (overlong || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+        ++pos;
+        return -1;
+    }
+    pos += length;
+    return c;
+}
+
+// Calls `run(valid)` for each stretch of valid UTF-8 and `stray(byte)` for
+// each byte between them.
+template <class Run, class Stray> void forEachRun(std::string_view text, Run&& run, Stray&& stray) {
+    std::size_t start = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t at = pos;
+        if (nextCharacter(text, pos) >= 0)
+            continue;
+        if (at > start)
+            run(text.substr(start, at - start));
+        stray(text[at]);
+        start = pos;
+    }
+    if (pos > start)
+        run(text.substr(start, pos - start));
+}
+
+// `text` mapped by LCMapStringEx with `flags` for `locale`.
+std::string mapped(std::string_view text, const wchar_t* locale, DWORD flags) {
+    const std::wstring wide = win32::widen(text);
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        ::LCMapStringEx(locale, flags, wide.data(), size, nullptr, 0, nullptr, nullptr, 0);
+    if (length <= 0)
+        return std::string(text);
+    std::wstring out(static_cast<std::size_t>(length), L'\0');
+    ::LCMapStringEx(locale, flags, wide.data(), size, out.data(), length, nullptr, nullptr, 0);
+    return win32::narrow(out);
+}
+
+std::string mappedKeepingStrays(std::string_view text, const wchar_t* locale, DWORD flags) {
+    std::string out;
+    out.reserve(text.size());
+    forEachRun(
+        text, [&](std::string_view run) { out += mapped(run, locale, flags); },
+        [&](char byte) { out += byte; });
+    return out;
+}
+
+// The system's upper case of every UTF-16 unit (surrogates map to
+// themselves), read once.
+const std::array<wchar_t, 65536>& upperCaseTable() {
+    static std::array<wchar_t, 65536> table;
+    static std::once_flag made;
+    std::call_once(made, [] {
+        for (std::size_t unit = 0; unit < table.size(); ++unit)
+            table[unit] = static_cast<wchar_t>(unit);
+        // Two stretches without surrogates; NUL stays NUL.
+        for (const auto& [first, last] : {std::pair{1u, 0xD7FFu}, std::pair{0xE000u, 0xFFFFu}}) {
+            const int count = static_cast<int>(last - first + 1);
+            std::wstring upper(static_cast<std::size_t>(count), L'\0');
+            if (::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, &table[first], count,
+                                upper.data(), count, nullptr, nullptr, 0) == count)
+                std::copy(upper.begin(), upper.end(), table.begin() + first);
+        }
+    });
+    return table;
+}
+
+int compareBytes(std::string_view a, std::string_view b) {
+    const int order = a.compare(b);
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+std::string decodeCp932(std::string_view bytes, bool& replaced) {
+    replaced = false;
+    const int size = static_cast<int>(bytes.size());
+    const int length = ::MultiByteToWideChar(ShiftJisCodePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                             size, nullptr, 0);
+    if (length > 0) {
+        std::wstring wide(static_cast<std::size_t>(length), L'\0');
+        ::MultiByteToWideChar(ShiftJisCodePage, MB_ERR_INVALID_CHARS, bytes.data(), size,
+                              wide.data(), length);
+        return win32::narrow(wide);
+    }
+    // Some sequence is not in the table: character by character, each one
+    // that is not becoming U+FFFD.
+    std::wstring wide;
+    wide.reserve(bytes.size());
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[pos]);
+        const bool pair = ::IsDBCSLeadByteEx(ShiftJisCodePage, lead) && pos + 1 < bytes.size();
+        const int count = pair ? 2 : 1;
+        wchar_t unit = 0;
+        if (::MultiByteToWideChar(ShiftJisCodePage, MB_ERR_INVALID_CHARS, bytes.data() + pos, count,
+                                  &unit, 1) == 1) {
+            wide += unit;
+            pos += static_cast<std::size_t>(count);
+            continue;
+        }
+        replaced = true;
+        wide += L'\xFFFD';
+        // A second byte that cannot follow a lead byte is read on its own.
+        const auto trail = pair ? static_cast<unsigned char>(bytes[pos + 1]) : 0;
+        pos += pair && trail >= 0x40 && trail != 0x7F ? 2 : 1;
+    }
+    return win32::narrow(wide);
+}
+
+std::optional<std::string> encodeCp932(std::string_view text, UnencodableCharacter* refused) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t line = 1;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            out += text[pos++];
+            line += byte == '\n' ? 1 : 0;
+            continue;
+        }
+        const std::size_t start = pos;
+        const std::int32_t c = nextCharacter(text, pos);
+        char bytes[8];
+        int length = 0;
+        if (c >= 0) {
+            const std::wstring units = win32::widen(text.substr(start, pos - start));
+            BOOL usedDefault = FALSE;
+            length = ::WideCharToMultiByte(ShiftJisCodePage, WC_NO_BEST_FIT_CHARS, units.data(),
+                                           static_cast<int>(units.size()), bytes, sizeof bytes,
+                                           nullptr, &usedDefault);
+            if (usedDefault)
+                length = 0;
+        }
+        if (length <= 0) {
+            if (refused) {
+                refused->line = line;
+                if (c >= 0) {
+                    refused->character = std::string(text.substr(start, pos - start));
+                } else {
+                    static constexpr char Hex[] = "0123456789ABCDEF";
+                    refused->character = {'\\', 'x', Hex[byte >> 4], Hex[byte & 0xF]};
+                }
+            }
+            return std::nullopt;
+        }
+        out.append(bytes, static_cast<std::size_t>(length));
+    }
+    return out;
+}
+
+} // namespace
+
+char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80) {
+        ++pos;
+        return byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte;
+    }
+    const std::int32_t c = nextCharacter(text, pos);
+    if (c < 0)
+        return ForeignByteRank + byte;
+    if (c > 0xFFFF)
+        return static_cast<char32_t>(c); // the table has no pairs
+    return upperCaseTable()[static_cast<std::size_t>(c)];
+}
+
+std::string toHalfWidth(std::string_view text) {
+    return mappedKeepingStrays(text, L"ja-JP", LCMAP_HALFWIDTH);
+}
+
+std::string toUpperKeepLength(std::string_view text) {
+    return mappedKeepingStrays(text, LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE);
+}
+
+std::size_t ansiByteLength(std::string_view text) {
+    std::size_t length = 0;
+    forEachRun(
+        text,
+        [&](std::string_view run) {
+            const std::wstring wide = win32::widen(run);
+            length += static_cast<std::size_t>(::WideCharToMultiByte(CP_ACP, 0, wide.data(),
+                                                                     static_cast<int>(wide.size()),
+                                                                     nullptr, 0, nullptr, nullptr));
+        },
+        [&](char) { ++length; });
+    return length;
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        if (nextCharacter(bytes, pos) < 0)
+            return false;
+    }
+    return true;
+}
+
+std::string decodeTextFile(std::string_view bytes, bool* unreadable, TextEncoding* found) {
+    bool lost = false;
+    std::string text;
+    TextEncoding encoding = TextEncoding::Utf8;
+    if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) {
+        text = bytes.substr(Utf8Bom.size());
+        lost = !isValidUtf8(text);
+        encoding = TextEncoding::Utf8Bom;
+    } else if (isValidUtf8(bytes)) {
+        text = bytes;
+    } else {
+        text = decodeCp932(bytes, lost);
+        encoding = TextEncoding::ShiftJis;
+    }
+    if (unreadable)
+        *unreadable = lost;
+    if (found)
+        *found = encoding;
+    return text;
+}
+
+std::optional<std::string> encodeTextFile(std::string_view text, TextEncoding encoding,
+                                          UnencodableCharacter* refused) {
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return std::string(Utf8Bom) + std::string(text);
+    case TextEncoding::ShiftJis:
+        return encodeCp932(text, refused);
+    case TextEncoding::Utf8:
+        break;
+    }
+    return std::string(text);
+}
+
+int compareNoCase(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t x = nextFoldedCharacter(a, i);
+        const char32_t y = nextFoldedCharacter(b, j);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return compareBytes(a, b);
+}
+
+std::string foldedSortKey(std::string_view text) {
+    std::string key;
+    key.reserve(text.size());
+    appendFoldedSortKey(key, text);
+    return key;
+}
+
+void appendFoldedSortKey(std::string& key, std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            key += static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte);
+            ++pos;
+            continue;
+        }
+        // Ranks go up to 0x1100FF; the UTF-8 pattern, extended past 0x10FFFF,
+        // keeps their order in the order of the bytes.
+        const auto rank = static_cast<std::uint32_t>(nextFoldedCharacter(text, pos));
+        if (rank < 0x800) {
+            key += static_cast<char>(0xC0 | (rank >> 6));
+            key += static_cast<char>(0x80 | (rank & 0x3F));
+        } else if (rank < 0x10000) {
+            key += static_cast<char>(0xE0 | (rank >> 12));
+            key += static_cast<char>(0x80 | ((rank >> 6) & 0x3F));
+            key += static_cast<char>(0x80 | (rank & 0x3F));
+        } else {
+            key += static_cast<char>(0xF0 | (rank >> 18));
+            key += static_cast<char>(0x80 | ((rank >> 12) & 0x3F));
+            key += static_cast<char>(0x80 | ((rank >> 6) & 0x3F));
+            key += static_cast<char>(0x80 | (rank & 0x3F));
+        }
+    }
+}
+
+void sortNoCase(std::vector<std::string>& names) {
+    struct Entry {
+        std::string key;
+        std::string name;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
+    for (auto& name : names) {
+        std::string key = foldedSortKey(name);
+        entries.push_back({std::move(key), std::move(name)});
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        const int order = a.key.compare(b.key);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = std::move(entries[i].name);
+}
+
+} // namespace kestro

@@ -1,0 +1,93 @@
+// The arguments of --list, parsed without starting the program.
+
+#include "app/list_command.h"
+#include "settings/option_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kestro {
+namespace {
+
+TEST(ListArguments, DefaultsAndOptions) {
+    std::string error;
+    auto plain = parseListArguments({"/data"}, error);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->options.RootFolder, "/data");
+    EXPECT_TRUE(plain->options.SubFolders);
+    EXPECT_TRUE(plain->options.InsertPathLine);
+    EXPECT_EQ(plain->options.Separator, "\t");
+    EXPECT_EQ(plain->options.Patterns, "*.*");
+    EXPECT_FALSE(plain->options.SizeColumn);
+
+    auto full =
+        parseListArguments({"--no-sub", "--separator", "ｾﾐｺﾛﾝ", "--size=mb", "--patterns=*.c",
+                            "--no-folder-lines", "--hidden", "--lf", "--hash=md5", "/x"},
+                           error);
+    ASSERT_TRUE(full);
+    EXPECT_FALSE(full->options.SubFolders);
+    EXPECT_EQ(full->options.Separator, ";");
+    EXPECT_TRUE(full->options.SizeColumn);
+    EXPECT_EQ(full->options.SizeUnit, 2);
+    EXPECT_EQ(full->options.Patterns, "*.c");
+    EXPECT_FALSE(full->options.InsertPathLine);
+    EXPECT_TRUE(full->options.IncludeHidden);
+    EXPECT_TRUE(full->options.LineFeedOnly);
+    EXPECT_TRUE(full->options.HashColumn);
+    EXPECT_EQ(full->options.HashAlgorithm, 1);
+    auto hashed = parseListArguments({"--hash", "/x"}, error);
+    ASSERT_TRUE(hashed);
+    EXPECT_TRUE(hashed->options.HashColumn);
+    EXPECT_EQ(hashed->options.HashAlgorithm, 0) << "SHA-256 unless asked otherwise";
+
+    auto empty = parseListArguments({"--separator=", "--patterns=", "/x"}, error);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->options.Separator, "");
+    EXPECT_EQ(empty->options.Patterns, "*.*") << "an empty pattern lists every file";
+
+    auto dashed = parseListArguments({"--no-sub", "--", "-folder"}, error);
+    ASSERT_TRUE(dashed);
+    EXPECT_EQ(dashed->options.RootFolder, "-folder");
+}
+
+TEST(ListArguments, EveryOptionOfTheTableIsParsedAndHelped) {
+    const std::string help = listOptionHelp();
+    for (const SettingDefinition& option : optionTable()) {
+        if (option.onFlag.empty())
+            continue;
+        const std::string on(option.onFlag);
+        EXPECT_NE(help.find("  " + on), std::string::npos) << on;
+        if (!option.flag)
+            continue;
+        std::string error;
+        auto parsed = parseListArguments({on, "/x"}, error);
+        ASSERT_TRUE(parsed) << error;
+        EXPECT_TRUE(parsed->options.*option.flag) << on;
+        if (option.offFlag.empty())
+            continue;
+        parsed = parseListArguments({on, std::string(option.offFlag), "/x"}, error);
+        ASSERT_TRUE(parsed) << error;
+        EXPECT_FALSE(parsed->options.*option.flag) << option.offFlag;
+    }
+}
+
+TEST(ListArguments, BadUsage) {
+    const std::vector<std::vector<std::string>> cases = {{},
+                                                         {"--bogus", "/x"},
+                                                         {"--size=gb", "/x"},
+                                                         {"/a", "/b"},
+                                                         {"--patterns"},
+                                                         {"-folder"},
+                                                         {"--encoding=latin1", "/x"},
+                                                         {"/x", "--encoding"},
+                                                         {"--hash=sha1", "/x"}};
+    for (const auto& arguments : cases) {
+        std::string error;
+        EXPECT_FALSE(parseListArguments(arguments, error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+} // namespace
+} // namespace kestro

@@ -1,0 +1,220 @@
+// The create command on trees only POSIX file systems hold: links, FIFOs,
+// names with control characters, paths beyond PATH_MAX, modes.
+
+#include "listgen/list_engine.h"
+#include "platform/list_spool.h"
+#include "support/recording_host.h"
+#include "support/temp_tree.h"
+
+#include <algorithm>
+#include <climits>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kestro {
+namespace {
+
+using test::RecordingHost;
+using test::ScopedEnv;
+using test::TempTree;
+
+// A chain of folders below `root` whose full path is longer than PATH_MAX,
+// with one file at its end: made and removed through descriptors, since no
+// path-based call reaches that far.
+class DeepChain {
+public:
+    DeepChain(const std::string& root, int levels, std::size_t nameLength, const char* file)
+        : name_(nameLength, 'd'), file_(file), bottom_(root + "/") {
+        fds_.push_back(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        for (int level = 0; level < levels; ++level) {
+            ::mkdirat(fds_.back(), name_.c_str(), 0755);
+            fds_.push_back(
+                ::openat(fds_.back(), name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            bottom_ += name_ + "/";
+        }
+        const int fd = ::openat(fds_.back(), file_, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        EXPECT_EQ(::write(fd, "abc", 3), 3);
+        ::close(fd);
+    }
+    ~DeepChain() {
+        ::unlinkat(fds_.back(), file_, 0);
+        for (std::size_t i = fds_.size() - 1; i > 0; --i) {
+            ::close(fds_[i]);
+            ::unlinkat(fds_[i - 1], name_.c_str(), AT_REMOVEDIR);
+        }
+        ::close(fds_[0]);
+    }
+    DeepChain(const DeepChain&) = delete;
+    DeepChain& operator=(const DeepChain&) = delete;
+
+    // The bottom folder's full path, ending with "/".
+    const std::string& bottom() const { return bottom_; }
+
+private:
+    std::string name_;
+    const char* file_;
+    std::string bottom_;
+    std::vector<int> fds_;
+};
+
+class CreateCommandPosixTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    TempTree spoolFolder;
+    ScopedEnv zone{"TZ", "Asia/Tokyo"};
+
+    ListOptions optionsFor(const std::string& folder) {
+        ListOptions options;
+        options.RootFolder = folder;
+        return options;
+    }
+    std::string root() const { return tree.path() + "/"; }
+    RunOutcome run(RecordingHost& host) { return runCreateCommand(host, spoolFolder.path()); }
+    bool spoolLeft() const { return test::pathExists(spoolFolder / ListSpoolName); }
+};
+
+TEST_F(CreateCommandPosixTest, FoldersInSortedOrderHiddenAndLinkedFoldersNotWalked) {
+    // Created in an order that differs from the listing order.
+    tree.file("b/fb");
+    tree.file("a/x/fx");
+    tree.file("a/fa");
+    tree.file("B2/fB2");
+    tree.file(".hidden/secret");
+    tree.file("a/.git/config");
+    tree.symlink("a/loop", tree.path()); // a link back to the root
+    tree.symlink("linked", tree / "b");
+    tree.fifo("a/pipe");
+
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = true;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    const std::string p = root();
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名\r\n"
+                         "\r\n" +
+                             p + "a/\r\nfa\r\n\r\n" + p + "a/x/\r\nfx\r\n\r\n" + p +
+                             "b/\r\nfb\r\n\r\n" + p + "B2/\r\nfB2\r\n");
+}
+
+TEST_F(CreateCommandPosixTest, VanishedFileKeepsItsLineWithEmptyFactCells) {
+    tree.file("a.txt", "aaa");
+    tree.file("b.txt", "bb");
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    options.SizeColumn = true;
+    options.AttributeColumn = true;
+    options.ExtensionColumn = true;
+    options.Separator = ";";
+    RecordingHost host(options);
+    // The yield before the first file comes after the folder was listed.
+    host.onYield = [&](int, const std::string& phase) {
+        if (phase == CollectingStatus)
+            tree.remove("a.txt");
+    };
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名;拡張子;ﾌｧｲﾙｻｲｽﾞ;属性\r\na.txt;txt;;\r\nb.txt;txt;2 Byte;----\r\n");
+    EXPECT_TRUE(host.failures.empty());
+}
+
+TEST_F(CreateCommandPosixTest, PlantedLinkAtTheSpoolPlaceIsNotFollowed) {
+    const std::string victim = tree.file("victim.txt", "keep me");
+    spoolFolder.symlink(ListSpoolName, victim);
+    tree.file("x");
+    ListOptions options = optionsFor(tree.path());
+    options.SubFolders = false;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    EXPECT_EQ(test::readFile(victim), "keep me");
+    EXPECT_FALSE(spoolLeft());
+}
+
+TEST_F(CreateCommandPosixTest, DepthBeyondThePathLimitDropsNoFile) {
+    tree.file("top.txt", "12");
+    // Deeper than the folders the walk keeps open at once, too.
+    DeepChain deep(tree.path(), 70, 200, "deep.txt");
+    ASSERT_GT(deep.bottom().size(), std::size_t{PATH_MAX});
+    ListOptions options = optionsFor(tree.path());
+    options.SizeColumn = true;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\r\n\r\n" + root() + "\r\ntop.txt\t2 Byte\r\n\r\n" +
+                             deep.bottom() + "\r\ndeep.txt\t3 Byte\r\n");
+    EXPECT_TRUE(host.failures.empty());
+}
+
+TEST_F(CreateCommandPosixTest, ControlCharactersInNamesKeepOneLinePerFile) {
+    tree.file("tab\there");
+    tree.file("line\nfeed");
+    tree.file("cr\rname.t\x7Fx");
+    tree.file("title\x1B]0;x\x07/inside");
+    ListOptions options = optionsFor(tree.path());
+    options.PathColumn = true;
+    options.ExtensionColumn = true;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    const std::string p = root();
+    EXPECT_EQ(host.list, "ﾊﾟｽ名\tﾌｧｲﾙ名\t拡張子\r\n\r\n" + p + "\r\n" + p +
+                             "\tcr␍name.t␡x\tt␡x\r\n" + p + "\tline␊feed\t\r\n" + p +
+                             "\ttab␉here\t\r\n\r\n" + p + "title␛]0;x␇/\r\n" + p +
+                             "title␛]0;x␇/\tinside\t\r\n");
+}
+
+TEST_F(CreateCommandPosixTest, AFolderTheUserMayNotReadIsSkippedOrEndsTheRun) {
+    // For a user who is not all-powerful.
+    TempTree locked;
+    locked.chmod(".", 0755);
+    locked.file("open/f");
+    locked.file("shut/f");
+    locked.chmod("shut", 0000);
+    spoolFolder.chmod(".", 0777);
+    const int status = test::runAsUnprivileged([&] {
+        ListOptions lockedOptions = optionsFor(locked.path());
+        lockedOptions.InsertPathLine = false;
+        lockedOptions.SkipUnreadable = true;
+        RecordingHost skipping(lockedOptions);
+        if (run(skipping) != RunOutcome::Listed || skipping.list != "ﾌｧｲﾙ名\r\nf\r\n")
+            return 1;
+        if (skipping.skipped.size() != 1 || skipping.skipped[0].number != 70)
+            return 2;
+        lockedOptions.SkipUnreadable = false;
+        RecordingHost strict(lockedOptions);
+        if (run(strict) != RunOutcome::Failed || strict.failures.size() != 1 ||
+            strict.failures[0].number != 70)
+            return 3;
+        return 0;
+    });
+    EXPECT_EQ(status, 0) << "1, 2: skipping run, 3: strict run, -1: could not drop privileges";
+}
+
+// Names that differ in case only are two files on a case-sensitive file
+// system.
+TEST_F(CreateCommandPosixTest, SkippedNamesAreExactAndCaseSensitive) {
+    tree.file("_Kestro.tmp");
+    tree.file("_kestro.tmp");
+    tree.file("WIN386.SWP");
+    tree.file("win386.swp");
+    tree.file("only/_Kestro.tmp");
+    ListOptions options = optionsFor(tree.path());
+    options.InsertPathLine = false;
+    RecordingHost host(options);
+    ASSERT_EQ(run(host), RunOutcome::Listed);
+    // The folder holding only a skipped name still writes its (empty) group.
+    EXPECT_EQ(host.list, "ﾌｧｲﾙ名\r\n_kestro.tmp\r\nwin386.swp\r\n\r\n");
+}
+
+// A name part longer than a file system allows is a bad name (52), which the
+// run lets pass for files inside it, never for the folder it lists.
+TEST_F(CreateCommandPosixTest, ARootNameTooLongIsReported) {
+    RecordingHost host(optionsFor(tree / std::string(300, 'x')));
+    host.options_.SkipUnreadable = true;
+    EXPECT_EQ(run(host), RunOutcome::Failed);
+    ASSERT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.failures[0].number, 52);
+    EXPECT_TRUE(host.skipped.empty());
+}
+
+} // namespace
+} // namespace kestro
