@@ -18,8 +18,10 @@ namespace {
 constexpr const char* HelpHead =
     "使い方: kestro [--help | --version | --info PATH | --list [OPTIONS] FOLDER\n"
     "               | --compare SAVED [OPTIONS] FOLDER]\n"
-    "\n"
-    "  kestro                 ウィンドウを開きます。\n"
+    "\n";
+
+// After the line of the program started without arguments.
+constexpr const char* HelpCommands =
     "  kestro --list [OPTIONS] [--] FOLDER\n"
     "                         FOLDER の一覧を標準出力に書きます (CR LF 改行)。\n"
     "                         \"-\" で始まるフォルダーやパスは -- の後に書きます。\n"
@@ -46,7 +48,8 @@ constexpr const char* HelpTail =
     "            4 (--compare) 違いがあった。\n";
 
 std::string helpText() {
-    return HelpHead + kestro::listOptionHelp() + HelpTail;
+    return HelpHead + std::string("  kestro                 ") + kestro::windowStartText() + "\n" +
+           HelpCommands + kestro::listOptionHelp() + HelpTail;
 }
 
 // Writes a mode's whole output; output that cannot be written is reported

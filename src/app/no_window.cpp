@@ -7,6 +7,10 @@
 
 namespace kestro {
 
+const char* windowStartText() {
+    return "(このビルドにはウィンドウがありません。)";
+}
+
 int runWindow(int& /*argc*/, char** /*argv*/) {
     std::cerr << "kestro: このビルドにはウィンドウがありません。"
                  "kestro --help でコマンドラインの使い方を表示します。\n";
