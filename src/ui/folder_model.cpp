@@ -6,6 +6,7 @@
 #include "ui/folder_tree.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QStyle>
 
 #include <algorithm>
@@ -16,7 +17,7 @@
 namespace kestro {
 
 struct FolderModel::Node {
-    std::string name; // native bytes; "/" for the top row
+    std::string name; // native bytes; a root ("/", "C:\\") for a top row
     Node* parent = nullptr;
     int row = 0;
     std::vector<std::unique_ptr<Node>> children; // sorted as the list sorts names
@@ -58,8 +59,10 @@ void watchApplication() {
 FolderModel::FolderModel(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<Node>()),
       self_(std::make_shared<FolderModel*>(this)) {
+    // The system's first root ("/", or the system drive): others, such as
+    // further drives, are added as folders on them are shown.
     auto top = std::make_unique<Node>();
-    top->name = std::string(RootFolder);
+    top->name = QDir::toNativeSeparators(QDir::rootPath()).toStdString();
     top->parent = root_.get();
     root_->children.push_back(std::move(top));
     root_->state = Node::State::Read;
@@ -147,14 +150,18 @@ std::string FolderModel::path(const QModelIndex& index) const {
 FolderModel::Node* FolderModel::walkTo(const std::string& folder, bool makeMissing) {
     if (!isAbsolutePath(folder))
         return nullptr;
-    Node* node = root_->children.front().get();
-    std::size_t start = RootFolder.size();
+    const std::size_t rootSize = rootLength(folder);
+    Node* node = root_.get();
+    std::size_t start = 0;
     while (start < folder.size()) {
-        std::size_t end = folder.find(PathSeparator, start);
+        // The root ("/", "C:\\") is the first name below the model's
+        // invisible top.
+        const bool atRoot = start == 0;
+        std::size_t end = atRoot ? rootSize : folder.find_first_of(PathSeparators, start);
         if (end == std::string::npos)
             end = folder.size();
         std::string name = folder.substr(start, end - start);
-        start = end + 1;
+        start = atRoot ? end : end + 1;
         if (name.empty())
             continue;
         auto& children = node->children;

@@ -74,7 +74,7 @@ std::optional<std::string> FolderTree::followRemoval() {
         return std::nullopt;
     const std::string vanished = path_;
     std::string nearest = parentFolder(vanished);
-    while (nearest != RootFolder && !checkStoredFolder(nearest))
+    while (rootLength(nearest) < nearest.size() && !checkStoredFolder(nearest))
         nearest = parentFolder(nearest);
     // The rows of the vanished folders go when their parent is read again.
     const QModelIndex kept = model_->indexFor(nearest);
@@ -86,7 +86,7 @@ std::optional<std::string> FolderTree::followRemoval() {
 
 Status FolderTree::setPath(const std::string& folder) {
     std::string clean = folder;
-    while (clean.size() > RootFolder.size() && isPathSeparator(clean.back()))
+    while (clean.size() > rootLength(clean) && isPathSeparator(clean.back()))
         clean.pop_back();
     if (auto usable = checkStoredFolder(clean); !usable)
         return usable;
