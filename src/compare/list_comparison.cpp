@@ -154,8 +154,7 @@ Status ListComparison::forEachRecord(
 void ListComparison::compareFile(std::string_view folder, const ListRecord& cells,
                                  std::size_t strip) {
     saved_.makeKey(key_, folder, cells, strip);
-    std::string_view savedFolder;
-    if (!saved_.match(key_, savedCells_, savedFolder)) {
+    if (!saved_.match(key_, savedCells_)) {
         ++counts_.added;
         writeRecord(AddedMark, folder, cells, nullptr);
         return;

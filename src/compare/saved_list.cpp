@@ -154,7 +154,7 @@ void SavedList::makeKey(std::string& key, std::string_view folderLine, const Lis
     key += cells.cell(static_cast<std::size_t>(layout_.nameCell));
 }
 
-bool SavedList::match(std::string_view key, ListRecord& cells, std::string_view& folder) {
+bool SavedList::match(std::string_view key, ListRecord& cells) {
     if (entries_.empty())
         return false;
     const std::uint64_t hash = hashOf(key);
@@ -168,7 +168,6 @@ bool SavedList::match(std::string_view key, ListRecord& cells, std::string_view&
         if (savedKey_ != key)
             continue;
         entry.matched = true;
-        folder = folderOf(entry);
         return true;
     }
     return false;

@@ -56,8 +56,8 @@ public:
                  std::size_t strip) const;
 
     // The first saved file with `key` not yet matched, marked matched now,
-    // with its cells and folder; false when there is none.
-    bool match(std::string_view key, ListRecord& cells, std::string_view& folder);
+    // with its cells; false when there is none.
+    bool match(std::string_view key, ListRecord& cells);
 
     // Calls `removed(cells, folder)` for each saved file never matched, in
     // the saved list's order.

@@ -185,7 +185,8 @@ void MainWindow::runCreateCommandWith(ListHost& host) {
     running_ = true;
     const RunOutcome outcome = runCreateCommand(host);
     running_ = false;
-    if (outcome == RunOutcome::Quit)
+    // Closed during the run, also while a comparison was being made.
+    if (outcome == RunOutcome::Quit || quitRequested_)
         QCoreApplication::quit();
 }
 
