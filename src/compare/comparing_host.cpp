@@ -45,6 +45,9 @@ Status ComparingHost::acceptList(ListText& list) {
         return compared;
     }
     counts_ = comparison.counts();
+    if (saved_.listCount() > 1)
+        host_.noteAfterList("保存したﾌｧｲﾙには一覧が " + std::to_string(saved_.listCount()) +
+                            " 個あるため、最後の一覧と比較しました。");
     if (!comparison.movedNote().empty())
         host_.noteAfterList(comparison.movedNote());
     if (comparison.matchedByName())

@@ -141,6 +141,7 @@ Status ListComparison::forEachRecord(
             case LineKind::Unreadable:
                 // The list made now has the saved list's columns and format.
                 return makeFailure(ComparisonFailure);
+            case LineKind::Header:
             case LineKind::Blank:
             case LineKind::Total:
                 break;

@@ -246,7 +246,9 @@ std::size_t RecordReader::recordLength(std::string_view text, bool atEnd) const 
 
 LineKind RecordReader::read(std::string_view text, ListRecord& cells) const {
     cells.clear();
-    if (text.empty() || isHeader(text) || text == SkippedFoldersNote ||
+    if (isHeader(text))
+        return LineKind::Header;
+    if (text.empty() || text == SkippedFoldersNote ||
         text.substr(0, SkippedFolderLine.size()) == SkippedFolderLine)
         return LineKind::Blank;
     return layout_.csv ? readCsv(text, cells) : readSeparated(text, cells);

@@ -57,7 +57,8 @@ std::optional<Failure> differentColumns(const std::vector<std::string>& saved,
                                         const std::vector<std::string>& current);
 
 enum class LineKind {
-    Blank,  // an empty line, a repeated header, the note after a list
+    Header, // the header: a saved file may hold several lists one after another
+    Blank,  // an empty line, the note after a list
     Folder, // a folder line: its one cell is the folder
     File,   // a file line: one cell per title
     Total,  // a folder's or the list's total

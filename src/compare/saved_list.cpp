@@ -102,6 +102,18 @@ Status SavedList::index(const std::string& root) {
                                   " 行目を一覧の行として読めません。";
             return failure;
         }
+        case LineKind::Header:
+            // The pane appends each list it makes: a file saved from it may
+            // hold several, and the last is the newest. In a list of names
+            // alone a file may bear the title's name: there the first
+            // header counts only.
+            if ((lists_ == 0 || layout_.titles.size() > 1 || layout_.joinedPath) && ++lists_ > 1) {
+                entries_.clear();
+                folders = CommonFolder(root);
+                folderLines_ = false;
+                folder = folderLength = 0;
+            }
+            break;
         case LineKind::Blank:
         case LineKind::Total:
             break;

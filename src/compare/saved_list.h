@@ -44,6 +44,8 @@ public:
     // Whether the saved list was made of another place; its folders are then
     // matched from `commonFolder()` on.
     bool moved() const { return moved_; }
+    // How many lists the saved file holds; only the last is compared.
+    std::size_t listCount() const { return lists_; }
     std::string_view commonFolder() const { return commonFolder_; }
 
     // The options that make a list this one can be compared with: `current`
@@ -96,6 +98,7 @@ private:
     RecordReader reader_;
     bool folderLines_ = false;
     bool moved_ = false;
+    std::size_t lists_ = 0;
     std::string commonFolder_;
     std::vector<Entry> entries_;
     std::vector<std::uint32_t> slots_; // entry index + 1; 0 is free

@@ -187,6 +187,16 @@ TEST_F(ListComparisonTest, AListOfTheSameTreeElsewhereMatchesFromTheTreesStart) 
     }
 }
 
+TEST_F(ListComparisonTest, ASavedFileOfSeveralListsIsComparedWithTheLast) {
+    const ListOptions options = optionsWith([](ListOptions&) {});
+    const std::string older = makeList(options);
+    change();
+    RecordingHost host = compare(older + makeList(options), options);
+    EXPECT_TRUE(counted(host, "追加 0  削除 0  変更 0")) << host.list;
+    ASSERT_EQ(host.notes.size(), 1u);
+    EXPECT_NE(host.notes[0].find("一覧が 2 個"), std::string::npos) << host.notes[0];
+}
+
 TEST_F(ListComparisonTest, TheChecksumFindsContentsChangedUnderTheSameSizeAndTimes) {
     const ListOptions options = optionsWith([](ListOptions& o) { o.HashColumn = true; });
     const std::string saved = makeList(options);
