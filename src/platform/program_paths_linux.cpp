@@ -327,16 +327,12 @@ Status makeFolders(const std::string& folder) {
 }
 
 Status writeFileAtomically(const std::string& requestedPath, const std::string& bytes) {
-    // Saving through a symbolic link updates the file it points to; the link
-    // stays as the user made it.
-    std::string path = requestedPath;
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* target = ::realpath(path.c_str(), nullptr)) {
-            path = target;
-            std::free(target);
-        }
-    }
+    // Saving through a symbolic link updates the file it points to, also
+    // one that does not exist yet; the link stays as the user made it.
+    Result<std::string> followed = followLinks(requestedPath);
+    if (!followed)
+        return followed.failure();
+    const std::string& path = followed.value();
     std::string temporary;
     Descriptor file;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {

@@ -132,6 +132,12 @@ TEST(ProgramPathsTest, AtomicWriteThroughALinkAndWithALongName) {
     struct stat info {};
     ASSERT_EQ(::lstat(link.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
+    // A link whose file is not there yet (settings kept elsewhere) too.
+    const std::string dangling = tree.symlink("dangling.conf", tree / "real/made.conf");
+    ASSERT_TRUE(writeFileAtomically(dangling, "made").ok());
+    EXPECT_EQ(test::readFile(tree / "real/made.conf"), "made");
+    ASSERT_EQ(::lstat(dangling.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
 
     const std::string longName = tree / (std::string(250, 'n') + ".txt");
     ASSERT_TRUE(writeFileAtomically(longName, "long").ok());
