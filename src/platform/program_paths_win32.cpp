@@ -48,21 +48,41 @@ Failure openFailure(int error, const std::string& path) {
     return failureFromErrno(error, path, false);
 }
 
-// Writes all of `bytes` to a new file at `path` and makes sure it is on
-// the disk; 0 or the errno value.
+// Writes `bytes` into a file made new at `path` and makes sure they are on
+// the disk; removes the file again when that fails after making it. 0 or
+// the errno value, EEXIST when something is there already.
 int writeNewFile(const std::wstring& path, const std::string& bytes) {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return win32::lastErrno();
-    const Descriptor descriptor(win32::descriptorOf(file));
-    if (!descriptor)
-        return EMFILE;
-    if (const int error = writeAllAt(descriptor.get(), bytes, 0); error != 0)
-        return error;
-    if (!::FlushFileBuffers(file))
-        return win32::lastErrno();
-    return 0;
+    int error = 0;
+    {
+        const Descriptor descriptor(win32::descriptorOf(file));
+        if (!descriptor)
+            error = EMFILE;
+        if (error == 0)
+            error = writeAllAt(descriptor.get(), bytes, 0);
+        if (error == 0 && !::FlushFileBuffers(file))
+            error = win32::lastErrno();
+    }
+    if (error != 0)
+        ::DeleteFileW(path.c_str());
+    return error;
+}
+
+// Writes `bytes` into a new file beside `target` under a name no file has
+// (a file of the user's that happens to bear the first name is left alone),
+// and gives that name in `temporary`. The errno value.
+int writeBeside(const std::wstring& target, const std::string& bytes, std::wstring& temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = target + L".kestro-new";
+        if (attempt > 0)
+            temporary += std::to_wstring(attempt);
+        if (const int error = writeNewFile(temporary, bytes); error != EEXIST)
+            return error;
+    }
+    return EEXIST;
 }
 
 } // namespace
@@ -123,12 +143,9 @@ Status makeFolders(const std::string& folder) {
 
 Status writeFileAtomically(const std::string& path, const std::string& bytes) {
     const std::wstring target = win32::longPath(path);
-    const std::wstring temporary = target + L".kestro-new";
-    ::DeleteFileW(temporary.c_str());
-    if (const int error = writeNewFile(temporary, bytes); error != 0) {
-        ::DeleteFileW(temporary.c_str());
+    std::wstring temporary;
+    if (const int error = writeBeside(target, bytes, temporary); error != 0)
         return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, error == ENOTDIR);
-    }
     if (!::MoveFileExW(temporary.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const int error = win32::lastErrno();
@@ -149,12 +166,9 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
     }
     // The new content goes beside the file first; ReplaceFileW then keeps
     // the old file's attributes, times of creation and security.
-    const std::wstring temporary = target + L".kestro-new";
-    ::DeleteFileW(temporary.c_str());
-    if (const int error = writeNewFile(temporary, bytes); error != 0) {
-        ::DeleteFileW(temporary.c_str());
+    std::wstring temporary;
+    if (const int error = writeBeside(target, bytes, temporary); error != 0)
         return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, error == ENOTDIR);
-    }
     if (bits != INVALID_FILE_ATTRIBUTES && bits != 0 &&
         ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
                        nullptr, nullptr))

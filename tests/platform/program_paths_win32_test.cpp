@@ -41,6 +41,14 @@ TEST(ProgramPathsWindows, FilesAreMadeWrittenAndReadAtAnyDepth) {
     EXPECT_FALSE(test::pathExists(file + ".kestro-new"));
     ASSERT_TRUE(saveFileKeepingIdentity(file, "third").ok());
     EXPECT_EQ(readWholeFile(file).valueOr(std::string()), "third");
+    // A file of the user's under the name the new content is written to
+    // first is left alone.
+    const std::string list = tree.file("list.txt", "old");
+    const std::string mine = tree.file("list.txt.kestro-new", "mine");
+    ASSERT_TRUE(saveFileKeepingIdentity(list, "saved").ok());
+    ASSERT_TRUE(writeFileAtomically(list, "written").ok());
+    EXPECT_EQ(readWholeFile(mine).valueOr(std::string()), "mine");
+    EXPECT_EQ(readWholeFile(list).valueOr(std::string()), "written");
 
     auto tooBig = readWholeFile(file, 2);
     ASSERT_FALSE(tooBig.ok());
