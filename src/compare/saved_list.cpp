@@ -70,8 +70,9 @@ Status SavedList::index(const std::string& root) {
     ListRecord cells;
     CommonFolder folders(root);
     std::string_view rest = text_;
-    std::size_t folder = 0;
-    std::size_t folderLength = 0;
+    // The folder lines' cells (a quoted one of comma-separated values is
+    // not its text), each once; entry 0 is no folder.
+    folders_.assign(1, std::string());
     for (std::size_t lineNumber = 1; !rest.empty();) {
         const std::size_t length = reader_.recordLength(rest, true);
         std::string_view record = rest.substr(0, length);
@@ -84,16 +85,13 @@ Status SavedList::index(const std::string& root) {
         switch (reader_.read(record, cells)) {
         case LineKind::Folder:
             folderLines_ = true;
-            folder = start;
-            folderLength = record.size();
+            folders_.emplace_back(cells.cell(0));
             break;
         case LineKind::File:
-            folders.add(folderOfRecord(
-                layout_, std::string_view(text_).substr(folder, folderLength), cells));
+            folders.add(folderOfRecord(layout_, folders_.back(), cells));
             entries_.push_back(Entry{0, static_cast<std::uint32_t>(start),
                                      static_cast<std::uint32_t>(record.size()),
-                                     static_cast<std::uint32_t>(folder),
-                                     static_cast<std::uint32_t>(folderLength), false});
+                                     static_cast<std::uint32_t>(folders_.size() - 1), false});
             break;
         case LineKind::Unreadable: {
             Failure failure;
@@ -111,7 +109,7 @@ Status SavedList::index(const std::string& root) {
                 entries_.clear();
                 folders = CommonFolder(root);
                 folderLines_ = false;
-                folder = folderLength = 0;
+                folders_.assign(1, std::string());
             }
             break;
         case LineKind::Blank:

@@ -2,7 +2,7 @@
 
 // A list the user saved, held for a comparison: its text once, and for each
 // file line an entry in a hash table of the files' keys (folder and name).
-// A million files take the list's own bytes and about forty bytes each.
+// A million files take the list's own bytes and about thirty bytes each.
 //
 // A key's folder is the folder as listed. When the saved list was made of
 // another place (a copy of the folder, the same folder mounted elsewhere),
@@ -78,8 +78,7 @@ private:
         std::uint64_t hash;
         std::uint32_t line;
         std::uint32_t lineLength;
-        std::uint32_t folder;
-        std::uint32_t folderLength;
+        std::uint32_t folder; // in folders_
         bool matched;
     };
 
@@ -90,7 +89,7 @@ private:
         return std::string_view(text_).substr(entry.line, entry.lineLength);
     }
     std::string_view folderOf(const Entry& entry) const {
-        return std::string_view(text_).substr(entry.folder, entry.folderLength);
+        return folders_[entry.folder];
     }
 
     std::string text_;
@@ -101,6 +100,7 @@ private:
     std::size_t lists_ = 0;
     std::string commonFolder_;
     std::vector<Entry> entries_;
+    std::vector<std::string> folders_;
     std::vector<std::uint32_t> slots_; // entry index + 1; 0 is free
     std::string savedKey_;             // reused by match
 };

@@ -33,9 +33,11 @@ protected:
         tree.file("list/a/日本語.txt", "x");
         tree.file("list/b/gone.txt", "x");
         tree.file("list/b/keep.txt", "same");
+        // A folder that comma-separated values quote.
+        tree.file("list/c,d/keep.txt", "same");
         // The same times before and after: only the contents change.
         for (const char* name : {"a/keep.txt", "a/grow.txt", "a/semi;colon.txt", "a/日本語.txt",
-                                 "b/gone.txt", "b/keep.txt"})
+                                 "b/gone.txt", "b/keep.txt", "c,d/keep.txt"})
             tree.setTimes(std::string("list/") + name, 1000000000, 1000000000);
     }
 
