@@ -65,6 +65,22 @@ int writeNewFile(const std::wstring& path, const std::string& bytes) {
     return 0;
 }
 
+// Where the new content of `target` (a long path) is written before it
+// takes the file's place: beside it, under its name and a suffix. A name
+// near the limit of 255 units is cut for the suffix to fit.
+std::wstring temporaryBeside(const std::wstring& target) {
+    constexpr std::wstring_view Suffix = L".kestro-new";
+    constexpr std::size_t NameLimit = 255;
+    const std::size_t nameStart = target.find_last_of(L'\\') + 1;
+    std::size_t kept = target.size() - nameStart;
+    if (kept + Suffix.size() > NameLimit) {
+        kept = NameLimit - Suffix.size();
+        if (IS_HIGH_SURROGATE(target[nameStart + kept - 1]))
+            --kept; // not half of a pair
+    }
+    return target.substr(0, nameStart + kept) + std::wstring(Suffix);
+}
+
 } // namespace
 
 std::string programFolder() {
@@ -123,7 +139,7 @@ Status makeFolders(const std::string& folder) {
 
 Status writeFileAtomically(const std::string& path, const std::string& bytes) {
     const std::wstring target = win32::longPath(path);
-    const std::wstring temporary = target + L".kestro-new";
+    const std::wstring temporary = temporaryBeside(target);
     ::DeleteFileW(temporary.c_str());
     if (const int error = writeNewFile(temporary, bytes); error != 0) {
         ::DeleteFileW(temporary.c_str());
@@ -149,7 +165,7 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
     }
     // The new content goes beside the file first; ReplaceFileW then keeps
     // the old file's attributes, times of creation and security.
-    const std::wstring temporary = target + L".kestro-new";
+    const std::wstring temporary = temporaryBeside(target);
     ::DeleteFileW(temporary.c_str());
     if (const int error = writeNewFile(temporary, bytes); error != 0) {
         ::DeleteFileW(temporary.c_str());
