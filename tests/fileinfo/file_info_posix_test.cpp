@@ -59,7 +59,7 @@ TEST(FileInfo, AttributeMapping) {
     }
 }
 
-TEST(FileInfo, WritingAttributes) {
+TEST(FileInfo, WritingTheHiddenAndArchiveBits) {
     TempTree tree;
     FileInfo file;
     file.setFileName(tree.file(".hidden"));
@@ -69,15 +69,6 @@ TEST(FileInfo, WritingAttributes) {
     EXPECT_TRUE(file.hidden().value());
     EXPECT_TRUE(file.setArchive(false).ok());
     EXPECT_FALSE(file.archive().value());
-
-    EXPECT_TRUE(file.setReadOnly(true).ok());
-    EXPECT_TRUE(file.readOnly().value());
-    EXPECT_TRUE(file.setReadOnly(false).ok());
-    EXPECT_FALSE(file.readOnly().value());
-
-    FileInfo gone;
-    gone.setFileName(tree / "gone");
-    EXPECT_EQ(gone.setReadOnly(true).failure().number, 53);
 }
 
 TEST(FileInfo, TimeTextInAFixedZone) {

@@ -36,6 +36,20 @@ TEST(FileInfo, TargetsThatNeverPassTheProbe) {
     EXPECT_EQ(missing.allocatedSize(), -1);
 }
 
+TEST(FileInfo, WritingTheReadOnlyBit) {
+    TempTree tree;
+    FileInfo file;
+    file.setFileName(tree.file("plain"));
+    EXPECT_TRUE(file.setReadOnly(true).ok());
+    EXPECT_TRUE(file.readOnly().value());
+    EXPECT_TRUE(file.setReadOnly(false).ok());
+    EXPECT_FALSE(file.readOnly().value());
+
+    FileInfo gone;
+    gone.setFileName(tree / "gone");
+    EXPECT_EQ(gone.setReadOnly(true).failure().number, 53);
+}
+
 TEST(FileInfo, RemoveSpaces) {
     EXPECT_EQ(FileInfo::removeSpaces(" 4. 0. 1381. 1"), "4.0.1381.1");
     EXPECT_EQ(FileInfo::removeSpaces("a  b "), "ab");

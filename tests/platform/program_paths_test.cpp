@@ -22,6 +22,35 @@ std::vector<std::string> entriesOf(const std::string& folder) {
     return names;
 }
 
+bool isFolder(const std::string& path) {
+    return std::filesystem::is_directory(std::u8string(path.begin(), path.end()));
+}
+
+TEST(ProgramPathsTest, MakeFoldersCreatesMissingParents) {
+    test::TempTree tree;
+    const std::string deep = tree / "a/b/c";
+    ASSERT_TRUE(makeFolders(deep).ok());
+    EXPECT_TRUE(isFolder(deep));
+    EXPECT_TRUE(makeFolders(deep).ok()); // existing is fine
+    EXPECT_TRUE(makeFolders(tree / "a//b/d/").ok());
+    EXPECT_TRUE(isFolder(tree / "a/b/d"));
+
+    tree.file("file");
+    auto blocked = makeFolders(tree / "file/sub");
+    ASSERT_FALSE(blocked.ok());
+    EXPECT_EQ(blocked.failure().number, failure::PathNotFound);
+    auto empty = makeFolders("");
+    ASSERT_FALSE(empty.ok());
+    EXPECT_EQ(empty.failure().number, failure::PathNotFound);
+}
+
+TEST(ProgramPathsTest, AtomicWriteWithALongName) {
+    test::TempTree tree;
+    const std::string longName = tree / (std::string(250, 'n') + ".txt");
+    ASSERT_TRUE(writeFileAtomically(longName, "long").ok());
+    EXPECT_EQ(test::readFile(longName), "long");
+}
+
 TEST(ProgramPathsTest, AtomicWriteOntoFolderLeavesItAndNoTemporary) {
     test::TempTree tree;
     tree.file("target/inside.txt", "kept");
