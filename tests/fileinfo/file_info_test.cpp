@@ -36,6 +36,19 @@ TEST(FileInfo, TargetsThatNeverPassTheProbe) {
     EXPECT_EQ(missing.allocatedSize(), -1);
 }
 
+TEST(FileInfo, Size) {
+    TempTree tree;
+    FileInfo file;
+    file.setFileName(tree.file("a.txt", "hello"));
+    EXPECT_TRUE(file.isReadableFile());
+    EXPECT_EQ(file.size().value(), 5);
+    EXPECT_EQ(file.linkCount().value(), 1);
+    EXPECT_GE(file.allocatedSize(), 0);
+    FileInfo empty;
+    empty.setFileName(tree.file("zero"));
+    EXPECT_EQ(empty.size().value(), 0);
+}
+
 TEST(FileInfo, WritingTheReadOnlyBit) {
     TempTree tree;
     FileInfo file;

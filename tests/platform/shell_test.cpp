@@ -1,11 +1,24 @@
 #include "platform/shell.h"
 
+#include "platform/file_facts.h"
+
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
 namespace kestro {
 namespace {
+
+TEST(ShellCopy, CopiesContentAndTheWriteTime) {
+    test::TempTree tree;
+    const std::string source = tree.file("a.txt", std::string(300000, 'k') + "end");
+    tree.setTimes("a.txt", 946857907, 946857907);
+    ASSERT_TRUE(copyFileTo(source, tree / "b.txt"));
+    EXPECT_EQ(test::readFile(tree / "b.txt"), test::readFile(source));
+    auto copied = readFileFacts(tree / "b.txt");
+    ASSERT_TRUE(copied.ok());
+    EXPECT_EQ(copied.value().lastWrite.seconds, 946857907);
+}
 
 TEST(ShellRename, TellsAMissingFileFromAMissingFolder) {
     test::TempTree tree;
