@@ -30,9 +30,33 @@ struct EnumeratedFacts {
 };
 constexpr std::size_t EnumeratedFactsBudget = std::size_t{24} << 20;
 constexpr std::size_t BytesPerFact = sizeof(FileFacts) + 64;
-thread_local EnumeratedFacts enumerated;
 
-void forgetFacts(const std::wstring& folder) {
+// Each thread's facts are on the heap, found through a fiber-local slot
+// whose callback frees them when the thread ends. Not a thread_local object:
+// with this tool chain's emulated thread-local storage, a thread's block may
+// be freed before the destructors of the objects in it run, and they then
+// read freed memory. Without a slot there are no such facts, and the facts
+// of every file are read on their own.
+void WINAPI freeEnumeratedFacts(void* facts) {
+    delete static_cast<EnumeratedFacts*>(facts);
+}
+
+EnumeratedFacts* threadFacts() {
+    static const DWORD slot = ::FlsAlloc(freeEnumeratedFacts);
+    if (slot == FLS_OUT_OF_INDEXES)
+        return nullptr;
+    auto* facts = static_cast<EnumeratedFacts*>(::FlsGetValue(slot));
+    if (facts == nullptr) {
+        facts = new EnumeratedFacts;
+        if (!::FlsSetValue(slot, facts)) {
+            delete facts;
+            return nullptr;
+        }
+    }
+    return facts;
+}
+
+void forgetFacts(EnumeratedFacts& enumerated, const std::wstring& folder) {
     const auto found = enumerated.folders.find(folder);
     if (found == enumerated.folders.end())
         return;
@@ -145,7 +169,9 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
     const std::wstring folder = win32::folderPathOf(folderFd);
     if (folder.empty())
         return failureFromErrno(EBADF, reportedPath, true);
-    forgetFacts(folder);
+    EnumeratedFacts* const enumerated = threadFacts();
+    if (enumerated)
+        forgetFacts(*enumerated, folder);
     EnumeratedFacts::Folder facts;
     std::size_t factBytes = 0;
     // The basic information (no short name) in large fetches: the names
@@ -183,18 +209,19 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
     ::FindClose(search);
     if (error != ERROR_NO_MORE_FILES)
         return failureFromErrno(win32::errnoOf(error), reportedPath, true);
-    if (!facts.empty() && enumerated.bytes + factBytes <= EnumeratedFactsBudget) {
-        enumerated.bytes += factBytes;
-        enumerated.folders.emplace(folder, std::move(facts));
+    if (enumerated && !facts.empty() && enumerated->bytes + factBytes <= EnumeratedFactsBudget) {
+        enumerated->bytes += factBytes;
+        enumerated->folders.emplace(folder, std::move(facts));
     }
     return Ok{};
 }
 
 bool win32::enumeratedFacts(int fd, const char* name, FileFacts& facts) {
-    if (enumerated.folders.empty())
+    const EnumeratedFacts* const enumerated = threadFacts();
+    if (!enumerated || enumerated->folders.empty())
         return false;
-    const auto folder = enumerated.folders.find(folderPathOf(fd));
-    if (folder == enumerated.folders.end())
+    const auto folder = enumerated->folders.find(folderPathOf(fd));
+    if (folder == enumerated->folders.end())
         return false;
     const auto found = folder->second.find(name);
     if (found == folder->second.end())

@@ -71,14 +71,31 @@ int writeNewFile(const std::wstring& path, const std::string& bytes) {
     return error;
 }
 
+// Where the new content of `target` (a long path) is written before it
+// takes the file's place: beside it, under its name and a suffix (with
+// `attempt` when not 0). A name near the limit of 255 units is cut for the
+// suffix to fit.
+std::wstring temporaryBeside(const std::wstring& target, int attempt) {
+    std::wstring suffix = L".kestro-new";
+    if (attempt > 0)
+        suffix += std::to_wstring(attempt);
+    constexpr std::size_t NameLimit = 255;
+    const std::size_t nameStart = target.find_last_of(L'\\') + 1;
+    std::size_t kept = target.size() - nameStart;
+    if (kept + suffix.size() > NameLimit) {
+        kept = NameLimit - suffix.size();
+        if (IS_HIGH_SURROGATE(target[nameStart + kept - 1]))
+            --kept; // not half of a pair
+    }
+    return target.substr(0, nameStart + kept) + suffix;
+}
+
 // Writes `bytes` into a new file beside `target` under a name no file has
 // (a file of the user's that happens to bear the first name is left alone),
 // and gives that name in `temporary`. The errno value.
 int writeBeside(const std::wstring& target, const std::string& bytes, std::wstring& temporary) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target + L".kestro-new";
-        if (attempt > 0)
-            temporary += std::to_wstring(attempt);
+        temporary = temporaryBeside(target, attempt);
         if (const int error = writeNewFile(temporary, bytes); error != EEXIST)
             return error;
     }

@@ -1,5 +1,6 @@
 #include "platform/shell.h"
 
+#include "platform/paths.h"
 #include "platform/wide_path.h"
 
 #include <windows.h>
@@ -15,6 +16,17 @@ namespace {
 
 Status lastFailure(const std::string& path) {
     return failureFromErrno(win32::lastErrno(), path, false);
+}
+
+// Like the shell, a copy or move onto an existing folder goes into it, under
+// the source's own name; the system's calls would refuse the folder.
+std::string targetPath(const std::string& source, const std::string& destination) {
+    if (destination.empty())
+        return destination;
+    const DWORD bits = ::GetFileAttributesW(win32::longPath(destination).c_str());
+    if (bits == INVALID_FILE_ATTRIBUTES || (bits & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return destination;
+    return joinPath(destination, std::string_view(source).substr(folderPart(source).size()));
 }
 
 } // namespace
@@ -43,15 +55,17 @@ Status moveToTrash(const std::string& file) {
 }
 
 Status copyFileTo(const std::string& source, const std::string& destination) {
-    if (!::CopyFileW(win32::longPath(source).c_str(), win32::longPath(destination).c_str(), TRUE))
-        return lastFailure(destination);
+    const std::string target = targetPath(source, destination);
+    if (!::CopyFileW(win32::longPath(source).c_str(), win32::longPath(target).c_str(), TRUE))
+        return lastFailure(target);
     return Ok{};
 }
 
 Status moveFileTo(const std::string& source, const std::string& destination) {
-    if (!::MoveFileExW(win32::longPath(source).c_str(), win32::longPath(destination).c_str(),
+    const std::string target = targetPath(source, destination);
+    if (!::MoveFileExW(win32::longPath(source).c_str(), win32::longPath(target).c_str(),
                        MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
-        return lastFailure(destination);
+        return lastFailure(target);
     return Ok{};
 }
 

@@ -4,12 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <dirent.h>
-#include <pwd.h>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace kestro {
@@ -17,82 +13,27 @@ namespace {
 
 std::vector<std::string> entriesOf(const std::string& folder) {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::u8string(folder.begin(), folder.end()), error)) {
+        const std::u8string name = entry.path().filename().u8string();
+        names.emplace_back(name.begin(), name.end());
     }
     return names;
 }
 
-mode_t modeOf(const std::string& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode;
-}
-
-TEST(ProgramPathsTest, ProgramFolderHoldsTheRunningProgram) {
-    const std::string folder = programFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.front(), '/');
-    EXPECT_NE(folder.back(), '/');
-    struct stat self {};
-    struct stat listed {};
-    ASSERT_EQ(::stat("/proc/self/exe", &self), 0);
-    ASSERT_EQ(::stat((folder + "/" + program_invocation_short_name).c_str(), &listed), 0);
-    EXPECT_EQ(self.st_ino, listed.st_ino);
-    EXPECT_EQ(self.st_dev, listed.st_dev);
-}
-
-TEST(ProgramPathsTest, UserFoldersFollowXdgVariablesAndHome) {
-    struct Case {
-        const char* variable;
-        std::string (*folder)();
-        const char* belowHome;
-    };
-    const std::vector<Case> cases = {
-        {"XDG_CONFIG_HOME", configHome, "/.config"},
-        {"XDG_CACHE_HOME", cacheHome, "/.cache"},
-        {"XDG_DATA_HOME", dataHome, "/.local/share"},
-    };
-    const passwd* user = ::getpwuid(::getuid());
-    ASSERT_NE(user, nullptr);
-    const std::string accountHome = user->pw_dir;
-    for (const auto& c : cases) {
-        test::ScopedEnv home("HOME", "/home/someone");
-        {
-            test::ScopedEnv xdg(c.variable, "/elsewhere/xdg");
-            EXPECT_EQ(c.folder(), "/elsewhere/xdg") << c.variable;
-        }
-        {
-            test::ScopedEnv xdg(c.variable, "relative/xdg");
-            EXPECT_EQ(c.folder(), std::string("/home/someone") + c.belowHome) << c.variable;
-        }
-        {
-            test::ScopedEnv xdg(c.variable, "");
-            EXPECT_EQ(c.folder(), std::string("/home/someone") + c.belowHome) << c.variable;
-        }
-        test::ScopedEnv xdg(c.variable, std::nullopt);
-        EXPECT_EQ(c.folder(), std::string("/home/someone") + c.belowHome) << c.variable;
-        test::ScopedEnv noHome("HOME", std::nullopt);
-        std::string expected =
-            accountHome == "/" ? std::string(c.belowHome) : accountHome + c.belowHome;
-        EXPECT_EQ(c.folder(), expected) << c.variable;
-    }
+bool isFolder(const std::string& path) {
+    return std::filesystem::is_directory(std::u8string(path.begin(), path.end()));
 }
 
 TEST(ProgramPathsTest, MakeFoldersCreatesMissingParents) {
     test::TempTree tree;
     const std::string deep = tree / "a/b/c";
     ASSERT_TRUE(makeFolders(deep).ok());
-    EXPECT_TRUE(S_ISDIR(modeOf(deep)));
-    EXPECT_EQ(modeOf(tree / "a/b") & 0077, 0u); // private to the user
-    EXPECT_TRUE(makeFolders(deep).ok());        // existing is fine
+    EXPECT_TRUE(isFolder(deep));
+    EXPECT_TRUE(makeFolders(deep).ok()); // existing is fine
     EXPECT_TRUE(makeFolders(tree / "a//b/d/").ok());
-    EXPECT_TRUE(S_ISDIR(modeOf(tree / "a/b/d")));
+    EXPECT_TRUE(isFolder(tree / "a/b/d"));
 
     tree.file("file");
     auto blocked = makeFolders(tree / "file/sub");
@@ -103,42 +44,8 @@ TEST(ProgramPathsTest, MakeFoldersCreatesMissingParents) {
     EXPECT_EQ(empty.failure().number, failure::PathNotFound);
 }
 
-TEST(ProgramPathsTest, AtomicWriteReplacesContentAndKeepsMode) {
+TEST(ProgramPathsTest, AtomicWriteWithALongName) {
     test::TempTree tree;
-    const std::string path = tree / "settings.conf";
-    ASSERT_TRUE(writeFileAtomically(path, "first").ok());
-    EXPECT_EQ(test::readFile(path), "first");
-
-    tree.chmod("settings.conf", 0640);
-    const std::string binary("a\0b\r\n", 5);
-    ASSERT_TRUE(writeFileAtomically(path, binary).ok());
-    EXPECT_EQ(test::readFile(path), binary);
-    EXPECT_EQ(modeOf(path) & 07777, 0640u);
-    ASSERT_TRUE(writeFileAtomically(path, "").ok());
-    EXPECT_EQ(test::readFile(path), "");
-    EXPECT_EQ(entriesOf(tree.path()), std::vector<std::string>{"settings.conf"});
-
-    auto read = readWholeFile(path);
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.value(), "");
-}
-
-TEST(ProgramPathsTest, AtomicWriteThroughALinkAndWithALongName) {
-    test::TempTree tree;
-    const std::string target = tree.file("real/list.txt", "old");
-    const std::string link = tree.symlink("link.txt", target);
-    ASSERT_TRUE(writeFileAtomically(link, "new").ok());
-    EXPECT_EQ(test::readFile(target), "new");
-    struct stat info {};
-    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
-    // A link whose file is not there yet (settings kept elsewhere) too.
-    const std::string dangling = tree.symlink("dangling.conf", tree / "real/made.conf");
-    ASSERT_TRUE(writeFileAtomically(dangling, "made").ok());
-    EXPECT_EQ(test::readFile(tree / "real/made.conf"), "made");
-    ASSERT_EQ(::lstat(dangling.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode));
-
     const std::string longName = tree / (std::string(250, 'n') + ".txt");
     ASSERT_TRUE(writeFileAtomically(longName, "long").ok());
     EXPECT_EQ(test::readFile(longName), "long");
@@ -158,29 +65,7 @@ TEST(ProgramPathsTest, AtomicWriteOntoFolderLeavesItAndNoTemporary) {
     EXPECT_EQ(missing.failure().number, failure::PathNotFound);
 }
 
-TEST(ProgramPathsTest, AtomicWriteInLockedFolderKeepsOldFile) {
-    test::TempTree tree;
-    tree.chmod(".", 0755);
-    tree.folder("locked");
-    const std::string path = tree.file("locked/list.txt", "old content");
-    tree.chmod("locked/list.txt", 0666);
-    tree.chmod("locked", 0555);
-    int status = test::runAsUnprivileged([&] {
-        auto written = writeFileAtomically(path, "new content");
-        if (written.ok())
-            return 1;
-        if (written.failure().number != failure::PermissionDenied)
-            return 2;
-        if (test::readFile(path) != "old content")
-            return 3;
-        return 0;
-    });
-    EXPECT_EQ(status, 0) << "1: succeeded, 2: wrong number, 3: old file changed, -1: no drop";
-    EXPECT_EQ(test::readFile(path), "old content");
-    EXPECT_EQ(entriesOf(tree / "locked"), std::vector<std::string>{"list.txt"});
-}
-
-TEST(ProgramPathsTest, ReadWholeFileFailsOnOddFilesWithoutBlocking) {
+TEST(ProgramPathsTest, ReadWholeFileReadsBytesAndFailsOnMissingAndFolders) {
     test::TempTree tree;
     const char raw[] = "\xEF\xBB\xBF日本\0語\r\n";
     const std::string content(raw, sizeof raw - 1);
@@ -194,15 +79,6 @@ TEST(ProgramPathsTest, ReadWholeFileFailsOnOddFilesWithoutBlocking) {
     auto folder = readWholeFile(tree.folder("folder"));
     ASSERT_FALSE(folder.ok());
     EXPECT_EQ(folder.failure().number, failure::PathFileAccess);
-
-    const std::string pipe = tree.fifo("pipe");
-    int status = test::runWithTimeout(
-        [&] {
-            auto read = readWholeFile(pipe);
-            return read.ok() ? 1 : (read.failure().number == failure::PathFileAccess ? 0 : 2);
-        },
-        5);
-    EXPECT_EQ(status, 0) << "1: read succeeded, 2: wrong number, -1: blocked";
 }
 
 } // namespace
