@@ -85,32 +85,6 @@ EntryKind kindOfMode(mode_t mode) {
     return EntryKind::System;
 }
 
-// Sorts as sortNoCase does, with all sort keys in one buffer: a folder's
-// names cost no allocation each.
-void sortViewsNoCase(std::vector<std::string_view>& names) {
-    struct Keyed {
-        std::size_t keyStart;
-        std::size_t keyLength;
-        std::string_view name;
-    };
-    std::string keys;
-    std::vector<Keyed> keyed;
-    keyed.reserve(names.size());
-    for (std::string_view name : names) {
-        const std::size_t start = keys.size();
-        appendFoldedSortKey(keys, name);
-        keyed.push_back({start, keys.size() - start, name});
-    }
-    const std::string_view all(keys);
-    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        const int order =
-            all.substr(a.keyStart, a.keyLength).compare(all.substr(b.keyStart, b.keyLength));
-        return order != 0 ? order < 0 : a.name < b.name;
-    });
-    for (std::size_t i = 0; i < names.size(); ++i)
-        names[i] = keyed[i].name;
-}
-
 int openFolderAt(int at, const char* name, int extraFlags) {
     int fd;
     do
@@ -237,42 +211,6 @@ Result<OpenFolder> OpenFolder::duplicate(int fd, const std::string& reportedPath
     if (copy < 0)
         return failureFromErrno(errno, reportedPath, true);
     return OpenFolder(copy);
-}
-
-namespace {
-
-// Opens `folder` and reads its entries; the folder stays open in `opened`
-// for reads relative to it.
-Status openAndRead(const std::string& folder, OpenFolder& opened, FolderEntries& entries) {
-    auto open = OpenFolder::open(folder);
-    if (!open)
-        return open.failure();
-    opened = std::move(open).value();
-    return readFolderEntries(opened.fd(), entries, folder);
-}
-
-} // namespace
-
-Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {
-    OpenFolder opened;
-    FolderEntries entries;
-    if (auto read = openAndRead(folder, opened, entries); !read)
-        return read.failure();
-    std::vector<std::string> names;
-    forEachWalkableSubFolder(entries, [&](const char* name) { names.emplace_back(name); });
-    return names;
-}
-
-Result<std::vector<std::string>> listFiles(const std::string& folder,
-                                           const FilePatternSet& patterns,
-                                           const IncludeSwitches& include) {
-    OpenFolder opened;
-    FolderEntries entries;
-    if (auto read = openAndRead(folder, opened, entries); !read)
-        return read.failure();
-    const int fd = opened.fd();
-    const auto views = selectFiles(entries, patterns, include, [fd] { return fd; });
-    return std::vector<std::string>(views.begin(), views.end());
 }
 
 } // namespace kestro

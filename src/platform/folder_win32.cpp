@@ -65,31 +65,6 @@ void forgetFacts(EnumeratedFacts& enumerated, const std::wstring& folder) {
     enumerated.folders.erase(found);
 }
 
-// Sorts as sortNoCase does, with all sort keys in one buffer.
-void sortViewsNoCase(std::vector<std::string_view>& names) {
-    struct Keyed {
-        std::size_t keyStart;
-        std::size_t keyLength;
-        std::string_view name;
-    };
-    std::string keys;
-    std::vector<Keyed> keyed;
-    keyed.reserve(names.size());
-    for (std::string_view name : names) {
-        const std::size_t start = keys.size();
-        appendFoldedSortKey(keys, name);
-        keyed.push_back({start, keys.size() - start, name});
-    }
-    const std::string_view all(keys);
-    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        const int order =
-            all.substr(a.keyStart, a.keyLength).compare(all.substr(b.keyStart, b.keyLength));
-        return order != 0 ? order < 0 : a.name < b.name;
-    });
-    for (std::size_t i = 0; i < names.size(); ++i)
-        names[i] = keyed[i].name;
-}
-
 // Opens the folder at the long path `path` as a descriptor. With
 // `noReparse`, a reparse point (a junction, a link to a folder) is refused
 // like a file in the folder's place: the walk never goes through one.
@@ -259,40 +234,6 @@ std::vector<std::string_view> selectFiles(const FolderEntries& entries,
 std::size_t spareFolderDescriptors() {
     // The C runtime's table of descriptors holds 2048 at most.
     return 256;
-}
-
-namespace {
-
-Status openAndRead(const std::string& folder, OpenFolder& opened, FolderEntries& entries) {
-    auto open = OpenFolder::open(folder);
-    if (!open)
-        return open.failure();
-    opened = std::move(open).value();
-    return readFolderEntries(opened.fd(), entries, folder);
-}
-
-} // namespace
-
-Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {
-    OpenFolder opened;
-    FolderEntries entries;
-    if (auto read = openAndRead(folder, opened, entries); !read)
-        return read.failure();
-    std::vector<std::string> names;
-    forEachWalkableSubFolder(entries, [&](const char* name) { names.emplace_back(name); });
-    return names;
-}
-
-Result<std::vector<std::string>> listFiles(const std::string& folder,
-                                           const FilePatternSet& patterns,
-                                           const IncludeSwitches& include) {
-    OpenFolder opened;
-    FolderEntries entries;
-    if (auto read = openAndRead(folder, opened, entries); !read)
-        return read.failure();
-    const int fd = opened.fd();
-    const auto views = selectFiles(entries, patterns, include, [fd] { return fd; });
-    return std::vector<std::string>(views.begin(), views.end());
 }
 
 } // namespace kestro

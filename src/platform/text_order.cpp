@@ -96,4 +96,28 @@ void sortNoCase(std::vector<std::string>& names) {
         names[i] = std::move(entries[i].name);
 }
 
+void sortViewsNoCase(std::vector<std::string_view>& names) {
+    struct Keyed {
+        std::size_t keyStart;
+        std::size_t keyLength;
+        std::string_view name;
+    };
+    std::string keys;
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    for (std::string_view name : names) {
+        const std::size_t start = keys.size();
+        appendFoldedSortKey(keys, name);
+        keyed.push_back({start, keys.size() - start, name});
+    }
+    const std::string_view all(keys);
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        const int order =
+            all.substr(a.keyStart, a.keyLength).compare(all.substr(b.keyStart, b.keyLength));
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = keyed[i].name;
+}
+
 } // namespace kestro

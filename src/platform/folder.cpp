@@ -1,0 +1,44 @@
+// The folder services that are the same on every system, built on each
+// system's own enumeration (folder_linux.cpp, folder_win32.cpp).
+
+#include "platform/folder.h"
+
+namespace kestro {
+
+namespace {
+
+// Opens `folder` and reads its entries; the folder stays open in `opened`
+// for reads relative to it.
+Status openAndRead(const std::string& folder, OpenFolder& opened, FolderEntries& entries) {
+    auto open = OpenFolder::open(folder);
+    if (!open)
+        return open.failure();
+    opened = std::move(open).value();
+    return readFolderEntries(opened.fd(), entries, folder);
+}
+
+} // namespace
+
+Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {
+    OpenFolder opened;
+    FolderEntries entries;
+    if (auto read = openAndRead(folder, opened, entries); !read)
+        return read.failure();
+    std::vector<std::string> names;
+    forEachWalkableSubFolder(entries, [&](const char* name) { names.emplace_back(name); });
+    return names;
+}
+
+Result<std::vector<std::string>> listFiles(const std::string& folder,
+                                           const FilePatternSet& patterns,
+                                           const IncludeSwitches& include) {
+    OpenFolder opened;
+    FolderEntries entries;
+    if (auto read = openAndRead(folder, opened, entries); !read)
+        return read.failure();
+    const int fd = opened.fd();
+    const auto views = selectFiles(entries, patterns, include, [fd] { return fd; });
+    return std::vector<std::string>(views.begin(), views.end());
+}
+
+} // namespace kestro
