@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include "platform/case_fold.h"
+#include "platform/code_page_932.h"
 
 #include <algorithm>
 
@@ -19,8 +20,6 @@
 namespace kestro {
 
 namespace {
-
-constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 bool isAscii(std::string_view text) {
     for (unsigned char c : text) {
@@ -126,6 +125,8 @@ struct ConverterCloser {
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 
+} // namespace
+
 // Decodes CP932 bytes; `replaced` tells whether some bytes became U+FFFD.
 // ICU's "ibm-943_P15A-2003" is the Windows table: 0x5C is the backslash,
 // 0x7E the tilde, and the NEC and IBM extensions are in.
@@ -171,8 +172,6 @@ std::string decodeCp932(std::string_view bytes, bool& replaced) {
     }
     return out;
 }
-
-} // namespace
 
 char32_t foldedAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
@@ -252,31 +251,6 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string decodeTextFile(std::string_view bytes, bool* unreadable, TextEncoding* found) {
-    bool lost = false;
-    std::string text;
-    TextEncoding encoding = TextEncoding::Utf8;
-    // A byte-order mark says UTF-8 even when a stray byte further on is not;
-    // such bytes are kept as they are.
-    if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) {
-        text = bytes.substr(Utf8Bom.size());
-        lost = !isValidUtf8(text);
-        encoding = TextEncoding::Utf8Bom;
-    } else if (isValidUtf8(bytes)) {
-        text = bytes;
-    } else {
-        text = decodeCp932(bytes, lost);
-        encoding = TextEncoding::ShiftJis;
-    }
-    if (unreadable)
-        *unreadable = lost;
-    if (found)
-        *found = encoding;
-    return text;
-}
-
-namespace {
-
 // CP932 bytes of `text`, or nothing with the first character the table does
 // not hold named in `refused`.
 std::optional<std::string> encodeCp932(std::string_view text, UnencodableCharacter* refused) {
@@ -326,21 +300,6 @@ std::optional<std::string> encodeCp932(std::string_view text, UnencodableCharact
         out.append(bytes, static_cast<std::size_t>(length));
     }
     return out;
-}
-
-} // namespace
-
-std::optional<std::string> encodeTextFile(std::string_view text, TextEncoding encoding,
-                                          UnencodableCharacter* refused) {
-    switch (encoding) {
-    case TextEncoding::Utf8Bom:
-        return std::string(Utf8Bom) + std::string(text);
-    case TextEncoding::ShiftJis:
-        return encodeCp932(text, refused);
-    case TextEncoding::Utf8:
-        break;
-    }
-    return std::string(text);
 }
 
 } // namespace kestro

@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include "platform/case_fold.h"
+#include "platform/code_page_932.h"
 #include "platform/wide_path.h"
 
 #include <algorithm>
@@ -20,7 +21,6 @@ namespace kestro {
 
 namespace {
 
-constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr UINT ShiftJisCodePage = 932;
 
 // One character of `text` at `pos`: its code point, or -1 for a byte that
@@ -130,6 +130,8 @@ const std::array<wchar_t, 65536>& upperCaseTable() {
     return table;
 }
 
+} // namespace
+
 std::string decodeCp932(std::string_view bytes, bool& replaced) {
     replaced = false;
     const int size = static_cast<int>(bytes.size());
@@ -206,8 +208,6 @@ std::optional<std::string> encodeCp932(std::string_view text, UnencodableCharact
     return out;
 }
 
-} // namespace
-
 char32_t foldedAscii(unsigned char c) {
     return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
 }
@@ -255,40 +255,6 @@ bool isValidUtf8(std::string_view bytes) {
             return false;
     }
     return true;
-}
-
-std::string decodeTextFile(std::string_view bytes, bool* unreadable, TextEncoding* found) {
-    bool lost = false;
-    std::string text;
-    TextEncoding encoding = TextEncoding::Utf8;
-    if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) {
-        text = bytes.substr(Utf8Bom.size());
-        lost = !isValidUtf8(text);
-        encoding = TextEncoding::Utf8Bom;
-    } else if (isValidUtf8(bytes)) {
-        text = bytes;
-    } else {
-        text = decodeCp932(bytes, lost);
-        encoding = TextEncoding::ShiftJis;
-    }
-    if (unreadable)
-        *unreadable = lost;
-    if (found)
-        *found = encoding;
-    return text;
-}
-
-std::optional<std::string> encodeTextFile(std::string_view text, TextEncoding encoding,
-                                          UnencodableCharacter* refused) {
-    switch (encoding) {
-    case TextEncoding::Utf8Bom:
-        return std::string(Utf8Bom) + std::string(text);
-    case TextEncoding::ShiftJis:
-        return encodeCp932(text, refused);
-    case TextEncoding::Utf8:
-        break;
-    }
-    return std::string(text);
 }
 
 } // namespace kestro
