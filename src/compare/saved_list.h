@@ -88,9 +88,7 @@ private:
     std::string_view lineOf(const Entry& entry) const {
         return std::string_view(text_).substr(entry.line, entry.lineLength);
     }
-    std::string_view folderOf(const Entry& entry) const {
-        return folders_[entry.folder];
-    }
+    std::string_view folderOf(const Entry& entry) const { return folders_[entry.folder]; }
 
     std::string text_;
     ListLayout layout_;
