@@ -58,31 +58,10 @@ Result<std::unique_ptr<ListSpool>> ListSpool::create(const std::string& folder) 
         new ListSpool(std::move(path), std::move(file), st.st_dev, st.st_ino));
 }
 
-ListSpool::ListSpool(std::string path, Descriptor file, std::uint64_t device, std::uint64_t inode)
-    : path_(std::move(path)), file_(std::move(file)), device_(device), inode_(inode) {}
-
 ListSpool::~ListSpool() {
     struct stat st {};
     if (::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
         ::unlink(path_.c_str());
-}
-
-Status ListSpool::append(std::string_view bytes) {
-    if (const int error = writeAllAt(file_.get(), bytes, size_); error != 0)
-        return failureFromErrno(error, path_, false);
-    size_ += bytes.size();
-    return Ok{};
-}
-
-Result<std::string_view> ListSpool::readBlock(std::size_t maxBytes) {
-    const std::size_t wanted = std::min(maxBytes, size_ - readOffset_);
-    buffer_.resize(wanted);
-    std::size_t filled = 0;
-    if (const int error = readAllAt(file_.get(), buffer_.data(), wanted, readOffset_, filled);
-        error != 0)
-        return failureFromErrno(error, path_, false);
-    readOffset_ += filled;
-    return std::string_view(buffer_.data(), filled);
 }
 
 } // namespace kestro
