@@ -29,12 +29,13 @@ run_packages=(
 # of the version dialog's test, the cross compiler that makes a Windows file
 # with a version resource (and builds the Windows program), the checkers, the
 # spreadsheet (headless) and reader the round trip of lists needs, and Wine
-# with GoogleTest's sources for the Windows tests.
+# with GoogleTest's sources for the Windows tests; a compiler cache, which
+# the builds use when it is there.
 test_packages=(
   libgtest-dev libgmock-dev fonts-liberation mingw-w64
   clang-format shellcheck
   libreoffice-calc-nogui python3-openpyxl
-  googletest wine64 wine
+  googletest wine64 wine ccache
 )
 
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -78,7 +79,13 @@ windows_tests() {
 }
 
 build() { # PRESET: configure and build through CMakePresets.json
-  cmake --preset "$1" >/dev/null
+  # A compiler cache only where one is installed: no preset names a tool
+  # that a fresh machine may lack.
+  local launcher=()
+  if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake --preset "$1" "${launcher[@]}" >/dev/null
   cmake --build --preset "$1" -j"$jobs"
 }
 
