@@ -1,6 +1,7 @@
 #include "platform/list_spool.h"
 
 #include "platform/program_paths.h"
+#include "platform/termination_signals.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,11 +55,14 @@ Result<std::unique_ptr<ListSpool>> ListSpool::create(const std::string& folder) 
         ::unlink(path.c_str());
         return failureFromErrno(error, path, false);
     }
-    return std::unique_ptr<ListSpool>(
+    auto spool = std::unique_ptr<ListSpool>(
         new ListSpool(std::move(path), std::move(file), st.st_dev, st.st_ino));
+    removeOnFault(spool->path_.c_str(), spool->device_, spool->inode_);
+    return spool;
 }
 
 ListSpool::~ListSpool() {
+    keepOnFault(path_.c_str());
     struct stat st {};
     if (::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
         ::unlink(path_.c_str());

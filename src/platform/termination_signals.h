@@ -5,6 +5,7 @@
 // program at once: nothing has been changed yet.
 
 #include <atomic>
+#include <cstdint>
 
 namespace kestro {
 
@@ -14,11 +15,18 @@ namespace kestro {
 void abortOnTerminationRequests();
 const std::atomic<bool>& terminationRequested();
 
+// POSIX: the file a fault removes before it ends the program (the temporary
+// list file while a run writes it), while the name still holds the file
+// `device`/`inode`; `path` must stay valid until keepOnFault(path).
+void removeOnFault(const char* path, std::uint64_t device, std::uint64_t inode);
+void keepOnFault(const char* path);
+
 // A reader of standard output that went away makes the write fail instead
 // of ending the program.
 void ignoreClosedReader();
 
-// Window: a request to end (terminate, hang-up, interrupt) becomes readable
+// Window: a request to end (terminate, hang-up, interrupt, any signal that
+// would end the program) becomes readable
 // data on the descriptor returned, to be watched by the event loop; -1 when
 // none can be made. The handler only writes a byte; the close runs on the
 // event loop. The same descriptor on every call.
