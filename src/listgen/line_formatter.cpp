@@ -75,19 +75,19 @@ void LineFormatter::appendName(std::string& out, std::string_view name) const {
         appendShowingControls(out, name);
 }
 
-ListRecord LineFormatter::folderTotalRecord(std::uint64_t files, std::int64_t bytes) const {
+ListRecord LineFormatter::folderTotalRecord(std::uint64_t files, ByteTotal bytes) const {
     ListRecord record;
     record.addCell(FolderTotalLabel);
     record.addCell(FileCountLabel);
     record.addCell(std::to_string(files));
     record.addCell(SizeLabel);
-    appendSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.SizeUnit));
+    appendTotalSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.SizeUnit));
     record.endCell();
     return record;
 }
 
 ListRecord LineFormatter::listTotalRecord(std::uint64_t files, std::uint64_t folders,
-                                          std::int64_t bytes) const {
+                                          ByteTotal bytes) const {
     ListRecord record;
     record.addCell(ListTotalLabel);
     record.addCell(FileCountLabel);
@@ -95,7 +95,7 @@ ListRecord LineFormatter::listTotalRecord(std::uint64_t files, std::uint64_t fol
     record.addCell(FolderCountLabel);
     record.addCell(std::to_string(folders));
     record.addCell(SizeLabel);
-    appendSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.SizeUnit));
+    appendTotalSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.SizeUnit));
     record.endCell();
     return record;
 }

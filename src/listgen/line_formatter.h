@@ -20,6 +20,7 @@
 #include "listgen/list_columns.h"
 #include "listgen/list_options.h"
 #include "listgen/list_record.h"
+#include "listgen/size_text.h"
 #include "platform/file_facts.h"
 #include "platform/local_time.h"
 
@@ -63,10 +64,9 @@ public:
 
     // The totals of the current folder's group: its number of files and
     // their size in the chosen unit.
-    ListRecord folderTotalRecord(std::uint64_t files, std::int64_t bytes) const;
+    ListRecord folderTotalRecord(std::uint64_t files, ByteTotal bytes) const;
     // The totals of the whole list: files, folders with listed files, size.
-    ListRecord listTotalRecord(std::uint64_t files, std::uint64_t folders,
-                               std::int64_t bytes) const;
+    ListRecord listTotalRecord(std::uint64_t files, std::uint64_t folders, ByteTotal bytes) const;
 
     // For the cell functions.
     const ListOptions& options() const { return options_; }

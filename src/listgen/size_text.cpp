@@ -17,13 +17,13 @@ constexpr Pattern GroupedInteger{0, 0, false}; // "#,###,###,###", "#,###,###", 
 constexpr Pattern TwoDecimals{1, 2, true};     // "0.0#"
 constexpr Pattern ThreeDecimals{1, 3, true};   // "0.0##"
 
-void appendGrouped(std::string& out, std::uint64_t value, bool zeroDigit) {
+void appendGrouped(std::string& out, ByteTotal value, bool zeroDigit) {
     if (value == 0) {
         if (zeroDigit)
             out += '0';
         return;
     }
-    char digits[32];
+    char digits[64]; // 39 digits and 12 commas at most
     int count = 0;
     while (value > 0) {
         if (count % 4 == 3)
@@ -35,26 +35,24 @@ void appendGrouped(std::string& out, std::uint64_t value, bool zeroDigit) {
         out += digits[--count];
 }
 
-// Writes size / divisor under `pattern`. The quotient is rounded exactly
-// with integers, which is what the double division gives for every size
-// that a double holds exactly, without its representation errors at halves.
-// Sizes reach 2^63: the whole part of the quotient is divided out first, so
-// that only the remainder (below the divisor, at most 2^20) is scaled.
-void appendQuotient(std::string& out, std::int64_t size, std::int64_t divisor,
+// Writes magnitude / divisor under `pattern`, with a minus sign before a
+// non-zero `negative` one. The quotient is rounded exactly with integers,
+// which is what the double division gives for every size that a double
+// holds exactly, without its representation errors at halves. The whole
+// part of the quotient is divided out first, so that only the remainder
+// (below the divisor, at most 2^20) is scaled.
+void appendQuotient(std::string& out, bool negative, ByteTotal magnitude, std::uint64_t divisor,
                     const Pattern& pattern) {
-    const bool negative = size < 0;
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(size) : static_cast<std::uint64_t>(size);
     std::uint64_t scale = 1;
     for (int i = 0; i < pattern.maxDecimals; ++i)
         scale *= 10;
-    const auto d = static_cast<std::uint64_t>(divisor);
+    const ByteTotal d = divisor;
     // magnitude * scale / d, rounded half away from zero, is
     // whole * scale + part.
-    const std::uint64_t whole = magnitude / d;
-    const std::uint64_t part = (magnitude % d * scale * 2 + d) / (d * 2);
+    const ByteTotal whole = magnitude / d;
+    const auto part = static_cast<std::uint64_t>((magnitude % d * scale * 2 + d) / (d * 2));
 
-    const std::uint64_t integerPart = whole + part / scale;
+    const ByteTotal integerPart = whole + part / scale;
     std::uint64_t fraction = part % scale;
     const bool nonZero = whole != 0 || part != 0;
     int decimals = pattern.maxDecimals;
@@ -76,25 +74,46 @@ void appendQuotient(std::string& out, std::int64_t size, std::int64_t divisor,
     }
 }
 
-} // namespace
-
-void appendSizeText(std::string& out, std::int64_t size, SizeUnit unit) {
-    constexpr std::int64_t KiB = 1024;
-    constexpr std::int64_t MiB = 1024 * 1024;
+// The size cell of `magnitude` bytes (less than nothing when `negative`):
+// the unit's pattern changes at ten KB and one MB.
+void appendSize(std::string& out, bool negative, ByteTotal magnitude, SizeUnit unit) {
+    constexpr std::uint64_t KiB = 1024;
+    constexpr std::uint64_t MiB = 1024 * 1024;
     switch (unit) {
     case SizeUnit::KB:
-        appendQuotient(out, size, KiB, size < 10240 ? TwoDecimals : GroupedInteger);
+        appendQuotient(out, negative, magnitude, KiB,
+                       negative || magnitude < 10240 ? TwoDecimals : GroupedInteger);
         out += " KB";
         return;
     case SizeUnit::MB:
-        appendQuotient(out, size, MiB, size < MiB ? ThreeDecimals : GroupedInteger);
+        appendQuotient(out, negative, magnitude, MiB,
+                       negative || magnitude < MiB ? ThreeDecimals : GroupedInteger);
         out += " MB";
         return;
     case SizeUnit::Byte:
         break;
     }
-    appendQuotient(out, size, 1, GroupedInteger);
+    appendQuotient(out, negative, magnitude, 1, GroupedInteger);
     out += " Byte";
+}
+
+} // namespace
+
+void appendSizeText(std::string& out, std::int64_t size, SizeUnit unit) {
+    const bool negative = size < 0;
+    appendSize(out, negative,
+               negative ? 0 - static_cast<std::uint64_t>(size) : static_cast<std::uint64_t>(size),
+               unit);
+}
+
+void appendTotalSizeText(std::string& out, ByteTotal total, SizeUnit unit) {
+    appendSize(out, false, total, unit);
+}
+
+std::string totalSizeText(ByteTotal total, SizeUnit unit) {
+    std::string out;
+    appendTotalSizeText(out, total, unit);
+    return out;
 }
 
 std::string sizeText(std::int64_t size, SizeUnit unit) {

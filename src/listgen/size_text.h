@@ -17,4 +17,12 @@ void appendSizeText(std::string& out, std::int64_t size, SizeUnit unit);
 
 std::string sizeText(std::int64_t size, SizeUnit unit);
 
+// The sum of files' sizes: exact for any number of files of any size (a
+// million files of 2^63 bytes each stay far below its limit).
+__extension__ typedef unsigned __int128 ByteTotal;
+
+// The size cell of a total, as appendSizeText writes a size.
+void appendTotalSizeText(std::string& out, ByteTotal total, SizeUnit unit);
+std::string totalSizeText(ByteTotal total, SizeUnit unit);
+
 } // namespace kestro
