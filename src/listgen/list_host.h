@@ -35,6 +35,10 @@ struct RootChoice {
     bool subFolders = true;
 };
 
+// Before the path of a file whose contents changed while they were read.
+inline constexpr const char* ChangedWhileReadNote =
+    "読み取り中に内容が変わったため、ﾊｯｼｭを空けたﾌｧｲﾙ: ";
+
 class ListHost {
 public:
     virtual ~ListHost() = default;
@@ -67,9 +71,20 @@ public:
     // failure names its folder once), handed over just before the list, only
     // when the run skips unreadable folders and some were skipped.
     virtual void noteSkippedFolders(const std::vector<Failure>& skipped) { (void)skipped; }
+    // The same folders' full paths, as the list names folders (ending with
+    // the separator), handed over just before noteSkippedFolders.
+    virtual void noteSkippedFolderPaths(const std::vector<std::string>& folders) { (void)folders; }
     // A note to show after the list (in the window, below it in the pane; on
     // the command line, on standard error), handed over before the list.
     virtual void noteAfterList(const std::string& text) { (void)text; }
+    // The files (full paths, control characters shown as their pictures)
+    // whose contents changed while the checksum
+    // column read them: their checksum cells are empty. Handed over before
+    // the list; each is a note after it unless the host says otherwise.
+    virtual void noteChangedWhileRead(const std::vector<std::string>& files) {
+        for (const std::string& file : files)
+            noteAfterList(std::string(ChangedWhileReadNote) + file);
+    }
 
     // The whole finished list, handed over once, before the run ends.
     virtual Status acceptList(ListText& list) = 0;

@@ -24,6 +24,10 @@ public:
         Digested, // `hex` holds the lowercase hex digest
         NotRead,  // not a regular file, or it could not be opened or read
         Stopped,  // `between` asked to stop
+        // Its size or modification time after the read differ from before,
+        // or the read ended short of the size: the bytes read belong to no
+        // one state of the file, and `hex` is left empty.
+        Changed,
     };
 
     explicit ContentDigester(DigestAlgorithm algorithm);
@@ -37,6 +41,9 @@ public:
     Outcome digestAt(int folderFd, const char* name, std::string& hex,
                      const std::function<bool(std::uint64_t)>& between);
 
+    // The size of the file last digested, as it was when the read began.
+    std::uint64_t digestedSize() const { return digestedSize_; }
+
     // The bytes read so far, all files together.
     std::uint64_t bytesRead() const { return bytesRead_; }
 
@@ -47,6 +54,7 @@ private:
     struct State;
     std::unique_ptr<State> state_;
     std::uint64_t bytesRead_ = 0;
+    std::uint64_t digestedSize_ = 0;
 };
 
 } // namespace kestro

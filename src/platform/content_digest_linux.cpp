@@ -55,6 +55,8 @@ ContentDigester::digestAt(int folderFd, const char* name, std::string& hex,
 
     if (EVP_DigestInit_ex(state_->context, state_->method, nullptr) != 1)
         return Outcome::NotRead;
+    const struct stat before = facts;
+    digestedSize_ = static_cast<std::uint64_t>(before.st_size);
     std::uint64_t offset = 0;
     for (;;) {
         std::size_t filled = 0;
@@ -71,6 +73,11 @@ ContentDigester::digestAt(int folderFd, const char* name, std::string& hex,
         if (filled < ReadSize)
             break;
     }
+    // The end of the file as it stood, and the same file after the read.
+    if (offset != digestedSize_ || ::fstat(file.get(), &facts) != 0 ||
+        facts.st_size != before.st_size || facts.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+        facts.st_mtim.tv_nsec != before.st_mtim.tv_nsec)
+        return Outcome::Changed;
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (EVP_DigestFinal_ex(state_->context, digest, &length) != 1)

@@ -84,6 +84,7 @@ ContentDigester::digestAt(int folderFd, const char* name, std::string& hex,
         BCRYPT_HASH_HANDLE handle;
         ~HashCloser() { ::BCryptDestroyHash(handle); }
     } hashCloser{hash};
+    digestedSize_ = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
     std::uint64_t offset = 0;
     for (;;) {
         DWORD filled = 0;
@@ -98,6 +99,13 @@ ContentDigester::digestAt(int folderFd, const char* name, std::string& hex,
         if (between && !between(offset))
             return Outcome::Stopped;
     }
+    // The end of the file as it stood, and the same file after the read.
+    BY_HANDLE_FILE_INFORMATION after{};
+    if (offset != digestedSize_ || !::GetFileInformationByHandle(file, &after) ||
+        after.nFileSizeHigh != info.nFileSizeHigh || after.nFileSizeLow != info.nFileSizeLow ||
+        after.ftLastWriteTime.dwLowDateTime != info.ftLastWriteTime.dwLowDateTime ||
+        after.ftLastWriteTime.dwHighDateTime != info.ftLastWriteTime.dwHighDateTime)
+        return Outcome::Changed;
     std::vector<UCHAR> digest(state_->hashLength);
     if (::BCryptFinishHash(hash, digest.data(), state_->hashLength, 0) < 0)
         return Outcome::NotRead;
