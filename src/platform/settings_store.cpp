@@ -136,12 +136,23 @@ std::string lowered(std::string_view text) {
 // The file's content; nothing, and no failure, when there is no file (a file
 // in place of a folder on the way included: there is nothing to keep). Only a
 // regular file is read (a FIFO at its place would block the read).
+Failure tooLarge(const std::string& path) {
+    Failure failed;
+    failed.number = failure::OutOfMemory;
+    failed.description = "設定ファイルが大きすぎます (" +
+                         std::to_string(SettingsStore::SizeLimit >> 20) + " MB まで)。 (" + path +
+                         ")";
+    return failed;
+}
+
 Result<std::optional<std::string>> readStoreFile(const std::string& path) {
-    Result<std::string> text = readWholeFile(path);
+    Result<std::string> text = readWholeFile(path, SettingsStore::SizeLimit);
     if (!text) {
         const int number = text.failure().number;
         if (number == failure::FileNotFound || number == failure::PathNotFound)
             return std::optional<std::string>();
+        if (number == failure::OutOfMemory)
+            return tooLarge(path);
         return text.failure();
     }
     return std::optional<std::string>(std::move(text).value());
@@ -237,6 +248,9 @@ Status SettingsStore::save() const {
         for (const auto& [key, value] : section.values)
             text += escapeText(key) + '=' + escapeText(value) + '\n';
     }
+    // A file the next start would refuse is not written.
+    if (text.size() > SizeLimit)
+        return tooLarge(filePath_);
     std::string folder = filePath_.substr(0, filePath_.find_last_of(PathSeparators));
     Status made = makeFolders(folder);
     if (!made)

@@ -23,10 +23,14 @@ namespace kestro {
 
 class SettingsStore {
 public:
+    // A larger file is not read (and not written): settings take a few
+    // kilobytes, and every value of a file that size stays within it.
+    static constexpr std::size_t SizeLimit = std::size_t{1} << 20;
+
     // Reads the stored file of `application`; a missing file gives an empty
     // store. A file that exists but cannot be read (no permission, a folder
-    // or FIFO at its place) also gives an empty store, and readFailure()
-    // tells why. A byte-order mark at the start is skipped. Lines that are
+    // or FIFO at its place, a file over SizeLimit) also gives an empty
+    // store, and readFailure() tells why. A byte-order mark at the start is skipped. Lines that are
     // neither a section header nor a key line inside a section are skipped.
     explicit SettingsStore(std::string application);
 
@@ -44,7 +48,8 @@ public:
 
     // Writes the store to its file (creating the folder); the old file stays
     // untouched on failure. A store whose file could not be read is never
-    // written over that file: save() fails with readFailure().
+    // written over that file: save() fails with readFailure(); nor is a
+    // text over SizeLimit written.
     Status save() const;
 
     // Path of the file behind the store.
