@@ -198,6 +198,14 @@ Result<SettingValue> readSetting(const SettingsStore& store, SettingRow row) {
         break;
     }
     case SettingKind::Folder: {
+        // Relative to whatever folder the program was started in: not a
+        // folder that is gone, a value the program cannot take.
+        if (!text.empty() && !isAbsolutePath(text))
+            return naming(Failure{failure::BadFileName,
+                                  "保存されたフォルダーが絶対パスではありません: " + text,
+                                  {},
+                                  0},
+                          definition);
         auto checked = checkStoredFolder(text);
         if (!checked)
             return checked.failure();
@@ -317,6 +325,8 @@ StoredList readStoredList(const SettingsStore& store) {
     for (const SettingDefinition& definition : settingDefinitions()) {
         auto read = readSetting(store, definition.row);
         if (definition.kind == SettingKind::Folder) {
+            result.folderStored =
+                store.contains(std::string(definition.section), std::string(definition.key));
             if (read) {
                 result.folder = read.value().text;
             } else {

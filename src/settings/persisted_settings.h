@@ -9,7 +9,8 @@
 // for a text that does not convert, 6 (overflow) for a number out of range,
 // 380 for a check-box value other than 0, 1 or 2, 340 for a size-unit index
 // outside 0-2, and for the folder row 76 (the folder is gone or is not a
-// folder) or 68 (its device is not there), which the window takes silently.
+// folder) or 68 (its device is not there), which the window takes silently,
+// or 52 for a folder that is not an absolute path.
 // A missing key is never a failure: the row's default applies. A stored empty
 // text is a stored value, not a missing one.
 
@@ -92,9 +93,11 @@ void applyToOptions(ListOptions& options, const SettingDefinition& definition,
 // failure is listed in `failures`. `folder` is the stored folder, or the
 // program's folder when none is stored or it fails (the failure is then in
 // `folderFailure`, also when the window would take it silently).
+// `folderStored` says whether the store holds a folder at all.
 struct StoredList {
     ListOptions options; // RootFolder is `folder` with a trailing "/"
     std::string folder;
+    bool folderStored = false;
     std::optional<Failure> folderFailure;
     std::vector<Failure> failures;
 };
