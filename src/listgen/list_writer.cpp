@@ -80,8 +80,11 @@ bool needsQuotes(std::string_view text) {
 } // namespace
 
 void CsvListWriter::appendCell(std::string_view text, std::string& out) {
-    const bool guarded = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' ||
-                                           text[0] == '@' || text[0] == '\t' || text[0] == '\r');
+    // A cell that starts with the guard itself gets it too, so that the
+    // guard can be taken off again: "=x" and "'=x" stay two cells.
+    const bool guarded =
+        !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@' ||
+                          text[0] == '\t' || text[0] == '\r' || text[0] == '\'');
     if (!needsQuotes(text)) {
         if (guarded)
             out += '\'';

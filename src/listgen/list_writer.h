@@ -62,8 +62,9 @@ private:
 // between. A cell holding a comma, a double quote, CR or LF is put in double
 // quotes, its quotes doubled, so names come through whole. A cell starting
 // with "=", "+", "-", "@", a tab or CR gets a leading "'", so that a
-// spreadsheet never runs it as a formula. Joined path and name are one cell;
-// the leading tab becomes an empty first cell of each file record.
+// spreadsheet never runs it as a formula; so does one starting with "'", so
+// that a reader takes exactly one "'" off any cell that starts with it. Joined path and name are
+// one cell; the leading tab becomes an empty first cell of each file record.
 class CsvListWriter : public ListWriter {
 public:
     explicit CsvListWriter(const ListOptions& options);

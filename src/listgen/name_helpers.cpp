@@ -92,10 +92,26 @@ std::string GetFileTypeName(std::string_view path) {
     return extension + " ﾌｧｲﾙ";
 }
 
+namespace {
+
+// Whether `text` holds at `i` a character that showingControls writes for
+// a control character (U+2400-U+2421), or the mark before such a character
+// that stood in the name itself (U+2425): E2 90 80-A1 or A5.
+bool isPictureAt(std::string_view text, std::size_t i) {
+    if (i + 2 >= text.size() || text[i] != '\xE2' || text[i + 1] != '\x90')
+        return false;
+    const auto last = static_cast<unsigned char>(text[i + 2]);
+    return (last >= 0x80 && last <= 0xA1) || last == 0xA5;
+}
+
+constexpr std::string_view LiteralPictureMark = "\xE2\x90\xA5"; // U+2425
+
+} // namespace
+
 bool hasControlCharacters(std::string_view text) {
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F || isPictureAt(text, i))
             return true;
     }
     return false;
@@ -105,6 +121,15 @@ void appendShowingControls(std::string& out, std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == 0xE2 && isPictureAt(text, i)) {
+            // The name's own picture, marked: a name with a tab and one
+            // with "␉" never show the same.
+            out.append(text.substr(start, i - start));
+            out += LiteralPictureMark;
+            start = i;
+            i += 2;
+            continue;
+        }
         if (byte >= 0x20 && byte != 0x7F)
             continue;
         out.append(text.substr(start, i - start));

@@ -39,7 +39,10 @@ std::string GetFileTypeName(std::string_view path);
 // break a list's lines and columns or act on a terminal. Wherever a name or
 // path is shown, each C0 control character (U+0000-U+001F) and DEL appear as
 // their control pictures (U+2400-U+241F, U+2421: a tab as "␉", a line feed
-// as "␊"); every other byte stays as it is.
+// as "␊"). A control picture (or "␥", U+2425) that the name itself holds
+// gets "␥" before it, so that no two names show the same ("a␉" is a tab,
+// "a␥␉" the picture); every other byte stays as it is.
+// hasControlCharacters: whether showingControls changes `text`.
 bool hasControlCharacters(std::string_view text);
 void appendShowingControls(std::string& out, std::string_view text);
 std::string showingControls(std::string_view text);
