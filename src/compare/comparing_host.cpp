@@ -33,6 +33,7 @@ ListOptions ComparingHost::readOptions() {
 Status ComparingHost::acceptList(ListText& list) {
     host_.setStatus(1, ComparingStatus);
     ListComparison comparison(saved_, options_);
+    comparison.setUnknownFolders(skippedFolders_);
     bool aborted = false;
     auto compared = comparison.compare(list, [&] {
         host_.yield();
@@ -48,10 +49,14 @@ Status ComparingHost::acceptList(ListText& list) {
     if (saved_.listCount() > 1)
         host_.noteAfterList("保存したﾌｧｲﾙには一覧が " + std::to_string(saved_.listCount()) +
                             " 個あるため、最後の一覧と比較しました。");
+    if (saved_.unreadableCharacters())
+        host_.noteAfterList(std::string(UnreadableCharactersNote));
     if (!comparison.movedNote().empty())
         host_.noteAfterList(comparison.movedNote());
     if (comparison.matchedByName())
         host_.noteAfterList(std::string(MatchedByNameNote));
+    for (const std::string& note : comparison.scopeNotes())
+        host_.noteAfterList(note);
     TextInMemory difference(comparison.differenceList());
     return host_.acceptList(difference);
 }

@@ -35,7 +35,15 @@ public:
     void noteSkippedFolders(const std::vector<Failure>& skipped) override {
         host_.noteSkippedFolders(skipped);
     }
+    // Their files in the saved list are not known to be gone.
+    void noteSkippedFolderPaths(const std::vector<std::string>& folders) override {
+        skippedFolders_ = folders;
+        host_.noteSkippedFolderPaths(folders);
+    }
     void noteAfterList(const std::string& text) override { host_.noteAfterList(text); }
+    void noteChangedWhileRead(const std::vector<std::string>& files) override {
+        host_.noteChangedWhileRead(files);
+    }
     Status acceptList(ListText& list) override;
     void showListTotals(const std::string&) override;
     void beep() override { host_.beep(); }
@@ -45,6 +53,7 @@ private:
     SavedList& saved_;
     ListOptions options_;
     std::optional<DifferenceCounts> counts_;
+    std::vector<std::string> skippedFolders_;
 };
 
 } // namespace kestro

@@ -4,6 +4,8 @@
 #include "listgen/list_writer.h"
 #include "listgen/name_helpers.h"
 
+#include <algorithm>
+
 namespace kestro {
 
 namespace {
@@ -35,7 +37,8 @@ std::string DifferenceCounts::text() const {
 }
 
 ListComparison::ListComparison(SavedList& saved, const ListOptions& options)
-    : saved_(saved), writer_(makeListWriter(writerOptions(saved.layout(), options))) {}
+    : saved_(saved), options_(options),
+      writer_(makeListWriter(writerOptions(saved.layout(), options))) {}
 
 Status ListComparison::compare(ListText& current, const std::function<bool()>& keepGoing) {
     ListRecord header;
@@ -75,10 +78,36 @@ Status ListComparison::compare(ListText& current, const std::function<bool()>& k
         });
     if (!compared)
         return compared;
+    // The folders left out as the lists write folders, from where the
+    // folders are matched.
+    std::vector<std::string> unknown;
+    for (const std::string& folder : unknown_) {
+        std::string printed = printedFolder(options_, folder, saved_.layout().hasPath());
+        printed.erase(0, std::min(strip, printed.size()));
+        unknown.push_back(std::move(printed));
+    }
+    std::vector<std::uint64_t> unknownCounts(unknown.size() + 1, 0);
     saved_.forEachUnmatched([&](const ListRecord& removed, std::string_view removedFolder) {
+        if (inUnknownFolder(removedFolder, removed, unknown, unknownCounts))
+            return;
         ++counts_.removed;
         writeRecord(RemovedMark, removedFolder, removed, nullptr);
     });
+    if (saved_.outOfScopeCount() > 0)
+        scopeNotes_.push_back("保存した一覧のﾌｧｲﾙのうち " +
+                              std::to_string(saved_.outOfScopeCount()) + " 個は、今の「" +
+                              showingControls(saved_.root()) +
+                              "」の外にあるため比較していません (削除とはしていません)。");
+    for (std::size_t i = 0; i < unknownCounts.size(); ++i) {
+        if (unknownCounts[i] == 0)
+            continue;
+        const std::string where = i < unknown_.size()
+                                      ? "読み取れなかった「" + showingControls(unknown_[i]) + "」"
+                                      : std::string("読み取れなかったﾌｫﾙﾀﾞ");
+        scopeNotes_.push_back(
+            "保存した一覧のﾌｧｲﾙのうち " + std::to_string(unknownCounts[i]) + " 個は" + where +
+            "にあるため、削除されたかどうか分かりません (差分に含めていません)。");
+    }
     if (counts_.any())
         writer_->endFolder(out_);
     ListRecord summary;
@@ -167,6 +196,28 @@ void ListComparison::compareFile(std::string_view folder, const ListRecord& cell
             return;
         }
     }
+}
+
+bool ListComparison::inUnknownFolder(std::string_view folder, const ListRecord& cells,
+                                     const std::vector<std::string>& unknown,
+                                     std::vector<std::uint64_t>& counts) const {
+    if (unknown.empty())
+        return false;
+    // Matched by name alone, any unmatched file may be in such a folder.
+    if (!saved_.keysHoldFolders()) {
+        ++counts.back();
+        return true;
+    }
+    std::string_view savedFolder = folderOfRecord(saved_.layout(), folder, cells);
+    if (saved_.moved())
+        savedFolder.remove_prefix(std::min(savedFolder.size(), saved_.commonFolder().size()));
+    for (std::size_t i = 0; i < unknown.size(); ++i) {
+        if (savedFolder.substr(0, unknown[i].size()) == unknown[i]) {
+            ++counts[i];
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ListComparison::differs(std::size_t i, const ListRecord& cells) const {

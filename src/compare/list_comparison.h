@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestro {
 
@@ -38,6 +39,11 @@ inline constexpr std::string_view ChangedMark = "~";
 inline constexpr std::string_view MatchedByNameNote =
     "一覧にﾌｫﾙﾀﾞの情報がないため、ﾌｧｲﾙ名だけで照合しました。";
 
+// Said once when the saved file held bytes that are no characters.
+inline constexpr std::string_view UnreadableCharactersNote =
+    "保存した一覧に読み込めない文字がありました。その文字は置換文字 (\uFFFD) "
+    "として照合しました。";
+
 class ListComparison {
 public:
     // `options` are those the list made now was made with.
@@ -55,6 +61,15 @@ public:
     // matched with which.
     const std::string& movedNote() const { return movedNote_; }
 
+    // The folders (full paths, as the engine names them) that the list made
+    // now left out because they could not be read: the saved files in them
+    // (or, matched by name alone, every saved file unmatched) are neither
+    // removed nor unchanged, only counted in a note. Before compare().
+    void setUnknownFolders(std::vector<std::string> folders) { unknown_ = std::move(folders); }
+    // Notes on the saved files compared with nothing: those outside the
+    // folder listed now, those in a folder that could not be read.
+    const std::vector<std::string>& scopeNotes() const { return scopeNotes_; }
+
 private:
     // Reads `list` from where it stands, calling `file` with each file
     // record and the folder line before it.
@@ -67,7 +82,16 @@ private:
     void writeRecord(std::string_view mark, std::string_view folder, const ListRecord& cells,
                      const ListRecord* old);
 
+    // Whether the saved file `cells` of the folder line `folder` lies in a
+    // folder left out (of the printed `unknown`); counted there.
+    bool inUnknownFolder(std::string_view folder, const ListRecord& cells,
+                         const std::vector<std::string>& unknown,
+                         std::vector<std::uint64_t>& counts) const;
+
     SavedList& saved_;
+    ListOptions options_;
+    std::vector<std::string> unknown_;
+    std::vector<std::string> scopeNotes_;
     std::unique_ptr<ListWriter> writer_;
     std::string out_;
     DifferenceCounts counts_;

@@ -84,6 +84,22 @@ bool isTotal(std::string_view first, std::string_view second) {
            second == FileCountLabel;
 }
 
+// Takes the formula guard ("'") off each cell of comma-separated values
+// that starts with it; the writer guards a cell starting with "'" too.
+void dropGuards(ListRecord& cells) {
+    bool guarded = false;
+    for (std::size_t i = 0; i < cells.cellCount() && !guarded; ++i)
+        guarded = cells.cell(i).substr(0, 1) == "'";
+    if (!guarded)
+        return;
+    const ListRecord written = cells;
+    cells.clear();
+    for (std::size_t i = 0; i < written.cellCount(); ++i) {
+        const std::string_view cell = written.cell(i);
+        cells.addCell(cell.substr(0, 1) == "'" ? cell.substr(1) : cell);
+    }
+}
+
 } // namespace
 
 std::vector<std::string> headerTitles(const ListOptions& options) {
@@ -146,11 +162,11 @@ Result<ListLayout> layoutOfHeader(std::string_view header, const ListOptions& cu
         if (titles.empty())
             return comparisonFailure(withoutSeparator
                                          ? "区切り文字のない一覧とは比較できません。"
-                                         : "保存した一覧の1行目が一覧の見出しではありません。");
+                                         : "保存した一覧の 1 行目が一覧の見出しではありません。");
     }
     if (std::find(titles.begin(), titles.end(), NameTitle) == titles.end() &&
         titles.front() != JoinedTitle)
-        return comparisonFailure("保存した一覧の1行目にﾌｧｲﾙ名の列がありません。");
+        return comparisonFailure("保存した一覧の 1 行目にﾌｧｲﾙ名の列がありません。");
     layout.titles.assign(titles.begin(), titles.end());
     if (titles.size() > 1 && titles[0] == PathTitle) {
         layout.pathCell = 0;
@@ -203,6 +219,8 @@ std::string printedFolder(const ListOptions& options, const std::string& folder,
 void CommonFolder::add(std::string_view folder) {
     if (folder.substr(0, root_.size()) != root_)
         allUnderRoot_ = false;
+    else
+        anyUnderRoot_ = true;
     if (!any_) {
         common_ = folder;
         any_ = true;
@@ -338,6 +356,9 @@ LineKind RecordReader::readCsv(std::string_view text, ListRecord& cells) const {
         }
     }
     cells.endCell();
+    // The formula guard is no part of a cell: the comparison matches and
+    // writes the real names.
+    dropGuards(cells);
     if (cells.cellCount() > 1 && isTotal(cells.cell(0), cells.cell(1)))
         return LineKind::Total;
     const std::size_t count = layout_.titles.size();

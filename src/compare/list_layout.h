@@ -76,19 +76,21 @@ std::string_view folderOfRecord(const ListLayout& layout, std::string_view folde
 std::string printedFolder(const ListOptions& options, const std::string& folder, bool pathCell);
 
 // The folder names that begin every folder given (up to and including their
-// last separator), and whether every folder begins with `root`.
+// last separator), and whether every folder, or any, begins with `root`.
 class CommonFolder {
 public:
     explicit CommonFolder(std::string root = {}) : root_(std::move(root)) {}
     void add(std::string_view folder);
     std::string_view common() const;
     bool allUnderRoot() const { return allUnderRoot_; }
+    bool anyUnderRoot() const { return anyUnderRoot_; }
 
 private:
     std::string root_;
     std::string common_;
     bool any_ = false;
     bool allUnderRoot_ = true;
+    bool anyUnderRoot_ = false;
 };
 
 class RecordReader {

@@ -21,14 +21,29 @@ std::uint64_t hashOf(std::string_view key) {
 // encoding: a list in UTF-8 keeps every byte as it is, also the bytes of a
 // name that is not valid UTF-8 (the list made now holds them the same way),
 // where a text file's usual reading would take such a file for Shift-JIS.
-std::string savedListText(std::string bytes) {
+// `unreadable` tells whether some bytes of a list read as Shift-JIS were no
+// characters (they became U+FFFD). No list Kestro writes holds a NUL: one
+// there becomes its control picture, as a name's would, so that it never
+// reaches the difference list raw.
+std::string savedListText(std::string bytes, bool& unreadable) {
     constexpr std::string_view Mark = "\xEF\xBB\xBF";
     if (std::string_view(bytes).substr(0, Mark.size()) == Mark)
         bytes.erase(0, Mark.size());
     const std::string_view header = std::string_view(bytes).substr(0, bytes.find('\n'));
     if (header.find("ﾌｧｲﾙ名") == std::string_view::npos)
-        bytes = decodeTextFile(bytes);
+        bytes = decodeTextFile(bytes, &unreadable);
     convertToPaneLineEnds(bytes);
+    if (bytes.find('\0') != std::string::npos) {
+        std::string shown;
+        shown.reserve(bytes.size());
+        for (const char c : bytes) {
+            if (c == '\0')
+                shown += "\xE2\x90\x80"; // U+2400
+            else
+                shown += c;
+        }
+        bytes = std::move(shown);
+    }
     return bytes;
 }
 
@@ -42,7 +57,11 @@ Result<SavedList> SavedList::read(const std::string& path, const ListOptions& cu
         auto bytes = readWholeFile(path, DocumentSizeLimit);
         if (!bytes)
             return bytes.failure();
-        return fromText(savedListText(std::move(bytes).value()), current);
+        bool unreadable = false;
+        auto list = fromText(savedListText(std::move(bytes).value(), unreadable), current);
+        if (list)
+            list.value().unreadableCharacters_ = unreadable;
+        return list;
     } catch (const std::bad_alloc&) {
         return makeFailure(failure::OutOfMemory, path);
     }
@@ -89,9 +108,9 @@ Status SavedList::index(const std::string& root) {
             break;
         case LineKind::File:
             folders.add(folderOfRecord(layout_, folders_.back(), cells));
-            entries_.push_back(Entry{0, static_cast<std::uint32_t>(start),
-                                     static_cast<std::uint32_t>(record.size()),
-                                     static_cast<std::uint32_t>(folders_.size() - 1), false});
+            entries_.push_back(Entry{
+                0, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(record.size()),
+                static_cast<std::uint32_t>(folders_.size() - 1), 0, false, false});
             break;
         case LineKind::Unreadable: {
             Failure failure;
@@ -118,24 +137,51 @@ Status SavedList::index(const std::string& root) {
         }
         lineNumber += lines;
     }
-    moved_ = keysHoldFolders() && !folders.allUnderRoot();
+    // Another place when none of its folders lies in the folder listed now.
+    moved_ = keysHoldFolders() && !entries_.empty() && !folders.anyUnderRoot();
     commonFolder_ = folders.common();
+    root_ = root;
+    const std::size_t strip = moved_ ? commonFolder_.size() : 0;
     // Now that the part of the folders to match is known: each file's key,
-    // in a table by open addressing, at most half full.
+    // in a table by open addressing, at most half full, one slot per key.
     slots_.assign(std::bit_ceil(entries_.size() * 2 + 2), 0);
+    std::vector<std::uint32_t> lastOfKey(slots_.size(), 0); // while the table is made
     const std::size_t mask = slots_.size() - 1;
     std::string key;
+    ListRecord firstCells;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         Entry& entry = entries_[i];
         reader_.read(lineOf(entry), cells);
-        makeKey(key, folderOf(entry), cells, moved_ ? commonFolder_.size() : 0);
+        if (!moved_ && keysHoldFolders() &&
+            folderOfRecord(layout_, folderOf(entry), cells).substr(0, root.size()) != root) {
+            entry.outOfScope = true;
+            ++outOfScope_;
+            continue;
+        }
+        makeKey(key, folderOf(entry), cells, strip);
         entry.hash = hashOf(key);
         std::size_t slot = entry.hash & mask;
-        while (slots_[slot] != 0)
-            slot = (slot + 1) & mask;
-        slots_[slot] = static_cast<std::uint32_t>(i + 1);
+        for (; slots_[slot] != 0; slot = (slot + 1) & mask) {
+            const Entry& first = entries_[slots_[slot] - 1];
+            if (first.hash != entry.hash)
+                continue;
+            keyOf(first, firstCells);
+            if (savedKey_ == key)
+                break;
+        }
+        const auto number = static_cast<std::uint32_t>(i + 1);
+        if (slots_[slot] == 0)
+            slots_[slot] = number;
+        else
+            entries_[lastOfKey[slot] - 1].next = number;
+        lastOfKey[slot] = number;
     }
     return Ok{};
+}
+
+void SavedList::keyOf(const Entry& entry, ListRecord& cells) {
+    reader_.read(lineOf(entry), cells);
+    makeKey(savedKey_, folderOf(entry), cells, moved_ ? commonFolder_.size() : 0);
 }
 
 ListOptions SavedList::comparisonOptions(ListOptions current) const {
@@ -171,13 +217,17 @@ bool SavedList::match(std::string_view key, ListRecord& cells) {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t slot = hash & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
         Entry& entry = entries_[slots_[slot] - 1];
-        if (entry.hash != hash || entry.matched)
+        if (entry.hash != hash)
             continue;
-        reader_.read(lineOf(entry), cells);
-        makeKey(savedKey_, folderOf(entry), cells, moved_ ? commonFolder_.size() : 0);
+        keyOf(entry, cells);
         if (savedKey_ != key)
             continue;
+        // The key's slot: its first file not yet matched, or none left.
+        if (entry.matched)
+            return false;
         entry.matched = true;
+        if (entry.next != 0)
+            slots_[slot] = entry.next;
         return true;
     }
     return false;

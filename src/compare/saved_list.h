@@ -2,13 +2,19 @@
 
 // A list the user saved, held for a comparison: its text once, and for each
 // file line an entry in a hash table of the files' keys (folder and name).
-// A million files take the list's own bytes and about thirty bytes each.
+// Files with the same key (matched by name alone, or a line repeated) share
+// one slot of the table, chained in the list's order, so each costs the
+// same as any other. A million files take the list's own bytes and about
+// forty bytes each.
 //
 // A key's folder is the folder as listed. When the saved list was made of
 // another place (a copy of the folder, the same folder mounted elsewhere),
-// some of its folders do not begin with the folder listed now: then each
-// list's folders are taken from their common start on, so that the same
-// tree matches wherever it lies.
+// none of its folders begins with the folder listed now: then each list's
+// folders are taken from their common start on, so that the same tree
+// matches wherever it lies. When some of its folders begin with the folder
+// listed now and others do not (a list of a parent folder compared with one
+// of its sub-folders), the files outside are out of the comparison's scope:
+// they are matched with nothing and reported neither removed nor unchanged.
 
 #include "compare/list_layout.h"
 #include "listgen/list_options.h"
@@ -47,6 +53,13 @@ public:
     // How many lists the saved file holds; only the last is compared.
     std::size_t listCount() const { return lists_; }
     std::string_view commonFolder() const { return commonFolder_; }
+    // The folder listed now, as the saved list writes folders.
+    const std::string& root() const { return root_; }
+    // Whether some bytes of the saved file could not be read as characters
+    // (they became U+FFFD, in the names too).
+    bool unreadableCharacters() const { return unreadableCharacters_; }
+    // How many saved files lie outside the folder listed now.
+    std::size_t outOfScopeCount() const { return outOfScope_; }
 
     // The options that make a list this one can be compared with: `current`
     // with the saved list's format, folder lines, and no totals.
@@ -61,12 +74,12 @@ public:
     // with its cells; false when there is none.
     bool match(std::string_view key, ListRecord& cells);
 
-    // Calls `removed(cells, folder)` for each saved file never matched, in
-    // the saved list's order.
+    // Calls `removed(cells, folder)` for each saved file in scope never
+    // matched, in the saved list's order.
     template <class F> void forEachUnmatched(F removed) const {
         ListRecord cells;
         for (const Entry& entry : entries_) {
-            if (entry.matched)
+            if (entry.matched || entry.outOfScope)
                 continue;
             reader_.read(lineOf(entry), cells);
             removed(cells, folderOf(entry));
@@ -79,7 +92,9 @@ private:
         std::uint32_t line;
         std::uint32_t lineLength;
         std::uint32_t folder; // in folders_
+        std::uint32_t next;   // the next entry with the same key + 1; 0 for none
         bool matched;
+        bool outOfScope;
     };
 
     SavedList(std::string text, ListLayout layout);
@@ -89,18 +104,25 @@ private:
         return std::string_view(text_).substr(entry.line, entry.lineLength);
     }
     std::string_view folderOf(const Entry& entry) const { return folders_[entry.folder]; }
+    // The key of `entry` into savedKey_, its cells into `cells`.
+    void keyOf(const Entry& entry, ListRecord& cells);
 
     std::string text_;
     ListLayout layout_;
     RecordReader reader_;
     bool folderLines_ = false;
     bool moved_ = false;
+    bool unreadableCharacters_ = false;
     std::size_t lists_ = 0;
     std::string commonFolder_;
+    std::string root_;
+    std::size_t outOfScope_ = 0;
     std::vector<Entry> entries_;
     std::vector<std::string> folders_;
-    std::vector<std::uint32_t> slots_; // entry index + 1; 0 is free
-    std::string savedKey_;             // reused by match
+    // Per key, the first of its entries not yet matched (the last when all
+    // are), index + 1; 0 is free.
+    std::vector<std::uint32_t> slots_;
+    std::string savedKey_; // reused by match
 };
 
 } // namespace kestro

@@ -142,8 +142,9 @@ private:
     std::optional<RunOutcome> folderFailed(std::uint32_t index, const Failure& failure,
                                            bool skipUnreadable);
     RunOutcome endRun(RunOutcome outcome, const Failure* failure = nullptr);
-    std::optional<RunOutcome> readDigest(ContentDigester& digester, int folderFd, const char* name,
-                                         std::string& digest);
+    std::optional<RunOutcome> readDigest(ContentDigester& digester, int folderFd,
+                                         const std::string& folder, const char* name,
+                                         const FileFacts* known, std::string& digest);
 
     ListHost& host_;
     std::string spoolFolder_;
@@ -156,6 +157,9 @@ private:
     std::unordered_map<std::uint32_t, OpenFolder> parked_;
     std::size_t maxParked_ = 0;
     std::vector<Failure> skipped_;
+    std::vector<std::string> skippedPaths_;
+    // Files whose contents changed while they were read for the checksum.
+    std::vector<std::string> changed_;
     bool quit_ = false;
     std::uint64_t bytesSinceYield_ = 0;
 };
@@ -207,9 +211,12 @@ RunOutcome CreateCommand::endRun(RunOutcome outcome, const Failure* failure) {
 // Reads the digest of file `name` of the open folder `folderFd` into `digest`
 // (left empty when the file cannot be read), with a checkpoint after every
 // ContentYieldBytes, which shows the bytes read so far. When the run must
-// stop there, it is ended and its outcome given back.
+// stop there, it is ended and its outcome given back. A file that changed
+// while it was read, or since its facts `known` were read, gets no digest
+// and is named after the list: its cells must all be of one state.
 std::optional<RunOutcome> CreateCommand::readDigest(ContentDigester& digester, int folderFd,
-                                                    const char* name, std::string& digest) {
+                                                    const std::string& folder, const char* name,
+                                                    const FileFacts* known, std::string& digest) {
     std::optional<RunOutcome> stop;
     std::uint64_t counted = 0;
     const auto outcome = digester.digestAt(folderFd, name, digest, [&](std::uint64_t read) {
@@ -228,6 +235,12 @@ std::optional<RunOutcome> CreateCommand::readDigest(ContentDigester& digester, i
         return stop;
     if (outcome == ContentDigester::Outcome::NotRead)
         digest.clear();
+    if (outcome == ContentDigester::Outcome::Changed ||
+        (outcome == ContentDigester::Outcome::Digested && known &&
+         digester.digestedSize() != static_cast<std::uint64_t>(known->size))) {
+        digest.clear();
+        changed_.push_back(showingControls(folder + name));
+    }
     return std::nullopt;
 }
 
@@ -362,6 +375,7 @@ std::optional<RunOutcome> CreateCommand::folderFailed(std::uint32_t index, const
                                                       bool skipUnreadable) {
     if (index != 0 && skipUnreadable) {
         skipped_.push_back(failure);
+        skippedPaths_.push_back(nodes_[index].path);
         return std::nullopt;
     }
     return endRun(RunOutcome::Failed, &failure);
@@ -395,7 +409,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
             options.HashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256);
     std::uint64_t listFiles = 0;
     std::uint64_t listFolders = 0;
-    std::int64_t listBytes = 0;
+    ByteTotal listBytes = 0;
     const std::uint32_t effectiveUser = effectiveUserId();
     for (std::size_t position = 0; position < order.size(); ++position) {
         if (position > 0 && position % FolderYieldEvery == 0) {
@@ -456,7 +470,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
         }
         FileFacts facts;
         std::uint64_t folderFiles = 0;
-        std::int64_t folderBytes = 0;
+        ByteTotal folderBytes = 0;
         for (std::size_t j = 0; j < files.size(); ++j) {
             if (j % FileYieldEvery == 0) {
                 if (auto stop = checkpoint())
@@ -478,15 +492,16 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
                 }
             }
             if (digester) {
-                if (auto stop = readDigest(*digester, folderFd, name.data(), digest))
+                if (auto stop =
+                        readDigest(*digester, folderFd, node.path, name.data(), known, digest))
                     return *stop;
                 formatter.setContentDigest(digest);
             }
             formatter.fileRecord(record, name, known);
             writer->file(record, body);
             ++folderFiles;
-            if (known)
-                folderBytes += known->size;
+            if (known && known->size > 0)
+                folderBytes += static_cast<std::uint64_t>(known->size);
         }
         if (options.Totals)
             writer->folderTotal(formatter.folderTotalRecord(folderFiles, folderBytes), body);
@@ -505,8 +520,12 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
         if (auto written = spool_->append(body); !written)
             return endRun(RunOutcome::Failed, &written.failure());
     }
-    if (!skipped_.empty())
+    if (!skipped_.empty()) {
+        host_.noteSkippedFolderPaths(skippedPaths_);
         host_.noteSkippedFolders(skipped_);
+    }
+    if (!changed_.empty())
+        host_.noteChangedWhileRead(changed_);
     ListSpoolText text(*spool_);
     if (auto accepted = host_.acceptList(text); !accepted)
         return endRun(RunOutcome::Failed, &accepted.failure());
@@ -516,7 +535,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     std::string totals = std::to_string(listFiles) + " ﾌｧｲﾙ";
     if (formatter.needsFacts()) {
         totals += "  ";
-        appendSizeText(totals, listBytes, static_cast<SizeUnit>(options.SizeUnit));
+        appendTotalSizeText(totals, listBytes, static_cast<SizeUnit>(options.SizeUnit));
     }
     host_.showListTotals(totals);
     host_.beep();
