@@ -162,6 +162,11 @@ public:
     const std::vector<Failure>& skipped() const { return skipped_; }
     void noteAfterList(const std::string& text) override { notes_.push_back(text); }
     const std::vector<std::string>& notes() const { return notes_; }
+    void noteChangedWhileRead(const std::vector<std::string>& files) override {
+        changedWhileRead_ = !files.empty();
+        ListHost::noteChangedWhileRead(files);
+    }
+    bool changedWhileRead() const { return changedWhileRead_; }
 
     void reportAbort(const std::string& text, const std::string&) override {
         failed_ = true;
@@ -254,6 +259,7 @@ private:
     TextEncoding encoding_;
     bool showStatus_;
     bool failed_ = false;
+    bool changedWhileRead_ = false;
     std::vector<Failure> skipped_;
     std::vector<std::string> notes_;
     std::string status_[2];
@@ -423,6 +429,12 @@ int runListOrComparison(const std::vector<std::string>& arguments, const std::st
         options = commandLine->appliedTo(stored.options);
         if (!commandLine->folder.empty()) {
             options.RootFolder = commandLine->folder;
+        } else if (!stored.folderStored) {
+            // The window never ran (or never closed): no folder of the
+            // user's to list, and not the program's own instead.
+            std::cerr << "kestro: 保存されたフォルダーがないため、一覧を作るフォルダーを"
+                         "指定してください。\n";
+            return 1;
         } else if (stored.folderFailure) {
             // A script must not silently list some other folder.
             reportOnStandardError(*stored.folderFailure);
@@ -432,6 +444,12 @@ int runListOrComparison(const std::vector<std::string>& arguments, const std::st
         }
     }
     std::optional<SavedList> saved;
+    if (savedPath && standardOutputIsFile(*savedPath)) {
+        // The difference list would land in the list it is read from.
+        std::cerr << "kestro: 保存した一覧のファイルが標準出力と同じため、比較できません: "
+                  << showingControls(*savedPath) << "\n";
+        return 1;
+    }
     if (savedPath) {
         auto read = SavedList::read(*savedPath, options);
         if (!read) {
@@ -462,11 +480,15 @@ int runListOrComparison(const std::vector<std::string>& arguments, const std::st
     for (const std::string& note : host.notes())
         std::cerr << "kestro: " << note << "\n";
     std::cerr.flush();
-    if (storedFailed)
+    // A list with gaps says so before a comparison's differences: a file
+    // whose checksum is missing is a failure unless gaps were accepted.
+    if (storedFailed || (host.changedWhileRead() && !options.SkipUnreadable))
         return 1;
+    if (!host.skipped().empty() || host.changedWhileRead())
+        return 3;
     if (comparing && comparing->counts() && comparing->counts()->any())
         return 4;
-    return host.skipped().empty() ? 0 : 3;
+    return 0;
 }
 
 } // namespace

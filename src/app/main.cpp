@@ -44,7 +44,8 @@ constexpr const char* HelpTail =
     "名前の制御文字 (タブ, 改行など) は制御文字の図形 (␉ ␊ ␍ など) で\n"
     "示します (--csv を除く)。\n"
     "終了コード: 0 正常, 1 エラーが報告された, 2 使い方の誤り,\n"
-    "            3 読み取れないフォルダーを除いた,\n"
+    "            3 読み取れないフォルダーを除いた (--skip-unreadable で読み取り中に\n"
+    "              内容が変わったファイルのハッシュを空けたときも),\n"
     "            4 (--compare) 違いがあった。\n";
 
 std::string helpText() {
@@ -79,13 +80,14 @@ int main(int argc, char** argv) {
 
     const std::string mode = argv[1];
     int status = 0;
+    // Neither the help nor the version takes anything after it.
+    if ((mode == "--help" || mode == "-h" || mode == "--version") && argc != 2) {
+        std::cerr << "kestro: " << mode << " の後には何も指定できません。\n";
+        return 2;
+    }
     if (mode == "--help" || mode == "-h") {
         status = writeOutput(helpText(), 0);
     } else if (mode == "--version") {
-        if (argc != 2) {
-            std::cerr << "kestro: --version の後には何も指定できません。\n";
-            return 2;
-        }
         // The same version line as the version dialog.
         status = writeOutput("kestro " + kestro::versionLine() + "\n", 0);
     } else if (mode == "--info") {

@@ -7,6 +7,7 @@
 #include "platform/failure.h"
 
 #include <atomic>
+#include <string>
 #include <string_view>
 
 namespace kestro {
@@ -32,6 +33,10 @@ int writeStandardOutputUnless(std::string_view bytes, const std::atomic<bool>& s
 bool readerWentAway(int error);
 // The failure of standard output for such an errno value.
 Failure standardOutputFailure(int error);
+
+// Whether standard output is the file `path` itself (a list compared with
+// its own output would be written into while it is read).
+bool standardOutputIsFile(const std::string& path);
 
 // Closes standard output; a failure here means written output was lost.
 Status closeStandardOutput();

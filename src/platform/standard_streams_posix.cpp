@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestro {
@@ -45,6 +46,13 @@ bool readerWentAway(int error) {
 
 Failure standardOutputFailure(int error) {
     return failureFromErrno(error, StandardOutputName, false);
+}
+
+bool standardOutputIsFile(const std::string& path) {
+    struct stat output {};
+    struct stat file {};
+    return ::fstat(STDOUT_FILENO, &output) == 0 && ::stat(path.c_str(), &file) == 0 &&
+           output.st_dev == file.st_dev && output.st_ino == file.st_ino;
 }
 
 Status closeStandardOutput() {

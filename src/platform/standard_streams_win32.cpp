@@ -105,6 +105,23 @@ Failure standardOutputFailure(int error) {
     return failureFromErrno(error, StandardOutputName, false);
 }
 
+bool standardOutputIsFile(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION output{};
+    if (!::GetFileInformationByHandle(::GetStdHandle(STD_OUTPUT_HANDLE), &output))
+        return false;
+    const HANDLE file = ::CreateFileW(win32::longPath(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool read = ::GetFileInformationByHandle(file, &info);
+    ::CloseHandle(file);
+    return read && info.dwVolumeSerialNumber == output.dwVolumeSerialNumber &&
+           info.nFileIndexHigh == output.nFileIndexHigh &&
+           info.nFileIndexLow == output.nFileIndexLow;
+}
+
 Status closeStandardOutput() {
     std::fflush(stdout);
     // What WriteFile took is the system's: nothing can be lost at the close.
