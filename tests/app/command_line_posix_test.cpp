@@ -75,12 +75,21 @@ TEST(CommandLine, ListWritesTheListAndExitStatuses) {
     EXPECT_NE(report.find("nothing␛]0;x␇here"), std::string::npos) << report;
     EXPECT_EQ(report.find('\x1B'), std::string::npos);
 
+    // So is a missing path too long for the system to take whole.
+    std::string longPath = tree.path();
+    for (int i = 0; i < 30; ++i)
+        longPath += "/" + std::string(200, 'd');
+    EXPECT_EQ(runKestro("--list " + longPath, errors).status, 1);
+    EXPECT_NE(test::readFile(errors).find("ｴﾗｰ番号 76 "), std::string::npos)
+        << test::readFile(errors);
+
     Outcome bad = runKestro("--list '--bogus\x1B[31m' /x", errors);
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(test::readFile(errors).find("--bogus␛[31m"), std::string::npos);
     EXPECT_EQ(runKestro("--list").status, 2);
     EXPECT_EQ(runKestro("--frobnicate").status, 2);
     EXPECT_EQ(runKestro("--version extra").status, 2);
+    EXPECT_EQ(runKestro("--help extra").status, 2);
 }
 
 TEST(CommandLine, CompareExitStatuses) {
@@ -100,6 +109,12 @@ TEST(CommandLine, CompareExitStatuses) {
     EXPECT_EQ(runKestro("--compare " + saved + " --attr " + folder, errors).status, 1);
     EXPECT_NE(test::readFile(errors).find("今の設定だけの列: 属性"), std::string::npos);
     EXPECT_EQ(runKestro("--compare " + tree / "missing.txt" + " " + folder).status, 1);
+    // Standard output into the saved list itself: refused before a byte is
+    // written.
+    const std::string before = test::readFile(saved);
+    EXPECT_EQ(runKestro("--compare " + saved + " --size " + folder + " >>" + saved).status, 1);
+    EXPECT_EQ(runKestro("--compare " + saved + " --size " + folder + " 1<>" + saved).status, 1);
+    EXPECT_EQ(test::readFile(saved), before);
     EXPECT_EQ(runKestro("--compare").status, 2);
     EXPECT_EQ(runKestro("--compare " + saved).status, 2);
 }
@@ -199,6 +214,9 @@ TEST(CommandLine, SkippingUnreadableFoldersNamesThemAndExitsWithThree) {
     // not writable, as it is not for this user.
     test::ScopedEnv cache("XDG_CACHE_HOME", tree / "cache");
     const std::string errors = tree / "cache/stderr.txt";
+    // A list of the whole tree, made by one who may read it all.
+    const std::string saved = tree / "cache/saved.txt";
+    ASSERT_EQ(runKestro("--list " + tree / "data" + " >" + saved).status, 0);
     const int status = test::runAsUnprivileged([&] {
         Outcome skipping =
             runKestro("--list --skip-unreadable --no-folder-lines " + tree / "data", errors);
@@ -210,9 +228,18 @@ TEST(CommandLine, SkippingUnreadableFoldersNamesThemAndExitsWithThree) {
             return 2;
         if (runKestro("--list --no-folder-lines " + tree / "data").status != 1)
             return 3;
+        // Compared, the files of the folder left out are not known to be
+        // gone, and the status says that a folder was left out.
+        Outcome comparing =
+            runKestro("--compare " + saved + " --skip-unreadable " + tree / "data", errors);
+        if (comparing.status != 3 || comparing.out.find("削除\t0") == std::string::npos)
+            return 4;
+        if (test::readFile(errors).find("1 個は読み取れなかった") == std::string::npos)
+            return 5;
         return 0;
     });
-    EXPECT_EQ(status, 0) << "1, 2: skipping run, 3: strict run, -1: could not drop privileges";
+    EXPECT_EQ(status, 0) << "1, 2: skipping run, 3: strict run, 4, 5: comparison, -1: could not "
+                            "drop privileges";
 }
 
 TEST(CommandLine, StoredOptionsFromTheWindowThenTheGivenOnes) {
@@ -250,6 +277,12 @@ TEST(CommandLine, StoredOptionsFromTheWindowThenTheGivenOnes) {
     EXPECT_EQ(gone.status, 1);
     EXPECT_EQ(gone.out, "");
 
+    // No stored folder at all (the window never closed): not the program's
+    // own folder instead.
+    tree.file("config/Kestro/Kestro.conf", "[chk]\nPath=1\n");
+    EXPECT_EQ(runKestro("--list --stored").status, 1);
+    EXPECT_EQ(runKestro("--list --stored " + tree / "other").status, 0);
+
     // So is a settings file that cannot be read: not the defaults instead.
     tree.remove("config/Kestro/Kestro.conf");
     tree.folder("config/Kestro/Kestro.conf");
@@ -266,7 +299,9 @@ TEST(CommandLine, SignalsAbortLikeCtrlCAndLeaveNoTemporaryFile) {
     const std::string spool = tree / "program/_Kestro.tmp";
     const std::string errors = tree / "stderr.txt";
 
-    for (int signal : {SIGINT, SIGHUP, SIGTERM, SIGUSR1}) {
+    // The signals of a fault too, when another process sends them.
+    for (int signal :
+         {SIGINT, SIGHUP, SIGTERM, SIGUSR1, SIGSTKFLT, SIGTRAP, SIGSYS, SIGBUS, SIGABRT, SIGSEGV}) {
         SCOPED_TRACE(::strsignal(signal));
         // Nobody reads the output, so the list (over 256 KB) cannot be written
         // out: the run is either still collecting or blocked writing when the

@@ -189,6 +189,123 @@ TEST_F(ListComparisonTest, AListOfTheSameTreeElsewhereMatchesFromTheTreesStart) 
     }
 }
 
+// A list of the tree compared with one of its sub-folders: the saved files
+// outside it are out of scope (counted in a note, not removed). A list of a
+// sub-folder compared with the whole tree: the files it never held are new.
+TEST_F(ListComparisonTest, ASubFolderOrAParentOfTheSavedTree) {
+    for (const bool pathColumn : {false, true}) {
+        SCOPED_TRACE(pathColumn ? "path column" : "folder lines");
+        ListOptions whole = optionsWith([&](ListOptions& o) { o.PathColumn = pathColumn; });
+        ListOptions part = whole;
+        part.RootFolder = tree / "list/a/";
+        RecordingHost sub = compare(makeList(whole), part);
+        EXPECT_TRUE(counted(sub, "追加 0  削除 0  変更 0")) << sub.list;
+        ASSERT_EQ(sub.notes.size(), 1u);
+        EXPECT_NE(sub.notes[0].find(" 3 個は、今の「" + tree / "list/a/" + "」の外"),
+                  std::string::npos)
+            << sub.notes[0];
+        RecordingHost parent = compare(makeList(part), whole);
+        EXPECT_TRUE(counted(parent, "追加 3  削除 0  変更 0")) << parent.list;
+        EXPECT_TRUE(parent.notes.empty());
+    }
+}
+
+// Two names a list would once have written alike are two files: the formula
+// guard of comma-separated values, a tab and its picture in other lists.
+TEST_F(ListComparisonTest, NamesThatOncePrintedAlikeAreTwoFiles) {
+    struct Row {
+        const char* what;
+        bool csv;
+        std::string kept;
+        std::string gone;
+    };
+    const Row rows[] = {
+        {"guard, the plain one gone", true, "'=x", "=x"},
+        {"guard, the guarded one gone", true, "=x", "'=x"},
+        {"picture, the tab gone", false, "t␉b", "t\tb"},
+        {"picture, the picture gone", false, "t\tb", "t␉b"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        tree.file("pair/" + row.kept, "1");
+        tree.file("pair/" + row.gone, "22");
+        ListOptions options = optionsWith([&](ListOptions& o) { o.Csv = row.csv; });
+        options.RootFolder = tree / "pair/";
+        options.WriteTimeColumn = false;
+        const std::string saved = makeList(options);
+        tree.remove("pair/" + row.gone);
+        RecordingHost host = compare(saved, options);
+        EXPECT_TRUE(counted(host, "追加 0  削除 1  変更 0")) << host.list;
+        EXPECT_NE(host.list.find("2 Byte"), std::string::npos) << host.list;
+        tree.remove("pair");
+    }
+}
+
+// Equal keys cost no more than others: a line repeated in the saved list and
+// a name in every folder of a list matched by name alone.
+TEST_F(ListComparisonTest, RepeatedKeysCostTheSameAsOthers) {
+    // Quadratic, this takes minutes; each key once, well under a second.
+    constexpr int Files = 300000;
+    const int status = test::runWithTimeout(
+        [&] {
+            std::string saved = "ﾌｧｲﾙ名\n";
+            std::string current = "ﾌｧｲﾙ名\n";
+            for (int i = 0; i < Files; ++i) {
+                saved += "data.txt\n";
+                current += "/f" + std::to_string(i) + "/\ndata.txt\n";
+            }
+            ListOptions options;
+            options.RootFolder = "/";
+            options.InsertPathLine = false;
+            auto list = SavedList::fromText(saved, options);
+            if (!list || list.value().fileCount() != Files)
+                return 1;
+            ListComparison comparison(list.value(), list.value().comparisonOptions(options));
+            class Whole : public ListText {
+            public:
+                explicit Whole(const std::string& text) : text_(text) {}
+                std::size_t size() const override { return text_.size(); }
+                Result<std::string_view> nextBlock(std::size_t maxBytes) override {
+                    const std::string_view block = std::string_view(text_).substr(read_, maxBytes);
+                    read_ += block.size();
+                    return block;
+                }
+                void rewind() override { read_ = 0; }
+
+            private:
+                const std::string& text_;
+                std::size_t read_ = 0;
+            } made(current);
+            if (!comparison.compare(made, [] { return true; }))
+                return 2;
+            return comparison.counts().any() ? 3 : 0;
+        },
+        20);
+    EXPECT_EQ(status, 0) << "1: not read, 2: not compared, 3: differences, -1: too slow";
+}
+
+// A Shift-JIS list with bytes that are no characters is said once; a NUL
+// (no list holds one) reaches the difference list as its picture.
+TEST_F(ListComparisonTest, WhatASavedFileHoldsThatIsNoTextIsSaidOrShown) {
+    const ListOptions options = optionsWith([](ListOptions& o) {
+        o.SizeColumn = o.WriteTimeColumn = false;
+        o.SubFolders = false;
+    });
+    const std::string folder = tree / "list/";
+    // "ﾌｧｲﾙ名" in Shift-JIS, and 0xA0, which CP932 does not define.
+    RecordingHost sjis = compare(
+        "\xCC\xA7\xB2\xD9\x96\xBC\r\n\r\n" + folder + "\r\nx\xA0y.txt\r\nz\xA0.txt\r\n", options);
+    EXPECT_EQ(
+        std::count(sjis.notes.begin(), sjis.notes.end(), std::string(UnreadableCharactersNote)), 1)
+        << sjis.list;
+    std::string nul = "ﾌｧｲﾙ名\r\n\r\n" + folder + "\r\nnul";
+    nul += '\0';
+    nul += "name.txt\r\n";
+    RecordingHost shown = compare(nul, options);
+    EXPECT_NE(shown.list.find("/\tnul␀name.txt\r\n"), std::string::npos) << shown.list;
+    EXPECT_EQ(shown.list.find('\0'), std::string::npos);
+}
+
 TEST_F(ListComparisonTest, ASavedFileOfSeveralListsIsComparedWithTheLast) {
     const ListOptions options = optionsWith([](ListOptions&) {});
     const std::string older = makeList(options);
@@ -236,7 +353,7 @@ TEST_F(ListComparisonTest, RefusesListsItCannotCompare) {
     const Row rows[] = {
         {"other columns", saved, withAttributes, {"ﾌｧｲﾙｻｲｽﾞ", "属性"}},
         {"other digest", saved, md5, {"ﾊｯｼｭ(MD5)"}},
-        {"not a list", "hello\nworld\n", optionsWith([](ListOptions&) {}), {"1行目"}},
+        {"not a list", "hello\nworld\n", optionsWith([](ListOptions&) {}), {"1 行目"}},
         {"no separator", "ﾌｧｲﾙ名ﾌｧｲﾙｻｲｽﾞ\n", optionsWith([](ListOptions&) {}), {"区切り文字"}},
         {"a line that is no list line",
          saved + "a\tb\n",

@@ -192,6 +192,10 @@ TEST(CsvListWriter, QuotesAndGuardsEveryCellThatNeedsIt) {
         {"\rx", "\"'\rx\""},
         {"=HYPERLINK(\"a\",\"b\")", "\"'=HYPERLINK(\"\"a\"\",\"\"b\"\")\""},
         {"a=b", "a=b"},
+        // A cell that starts with "'" itself gets one more: "=x" and "'=x"
+        // stay two cells, and reading drops exactly one.
+        {"'=x", "''=x"},
+        {"'plain", "''plain"},
     };
     for (const Case& c : cases) {
         std::string out;

@@ -150,6 +150,9 @@ TEST_F(CreateCommandPosixTest, ControlCharactersInNamesKeepOneLinePerFile) {
     tree.file("line\nfeed");
     tree.file("cr\rname.t\x7Fx");
     tree.file("title\x1B]0;x\x07/inside");
+    // The pictures themselves, as a name holds them: never shown as a tab.
+    tree.file("tab␉here");
+    tree.file("tab␥\there");
     ListOptions options = optionsFor(tree.path());
     options.PathColumn = true;
     options.ExtensionColumn = true;
@@ -158,7 +161,8 @@ TEST_F(CreateCommandPosixTest, ControlCharactersInNamesKeepOneLinePerFile) {
     const std::string p = root();
     EXPECT_EQ(host.list, "ﾊﾟｽ名\tﾌｧｲﾙ名\t拡張子\r\n\r\n" + p + "\r\n" + p +
                              "\tcr␍name.t␡x\tt␡x\r\n" + p + "\tline␊feed\t\r\n" + p +
-                             "\ttab␉here\t\r\n\r\n" + p + "title␛]0;x␇/\r\n" + p +
+                             "\ttab␉here\t\r\n" + p + "\ttab␥␉here\t\r\n" + p +
+                             "\ttab␥␥␉here\t\r\n\r\n" + p + "title␛]0;x␇/\r\n" + p +
                              "title␛]0;x␇/\tinside\t\r\n");
 }
 
@@ -214,6 +218,40 @@ TEST_F(CreateCommandPosixTest, ARootNameTooLongIsReported) {
     ASSERT_EQ(host.failures.size(), 1u);
     EXPECT_EQ(host.failures[0].number, 52);
     EXPECT_TRUE(host.skipped.empty());
+}
+
+// Two sparse files of 2^62 bytes (tmpfs holds them): the totals go past
+// what a signed 64-bit number holds and stay exact in every unit.
+TEST_F(CreateCommandPosixTest, TotalsBeyondSixtyThreeBitsAreExact) {
+    char folder[] = "/dev/shm/kestro-totals-XXXXXX";
+    if (!::mkdtemp(folder))
+        GTEST_SKIP() << "no /dev/shm";
+    bool made = true;
+    for (const char* name : {"a", "b"}) {
+        const int fd = ::open((std::string(folder) + "/" + name).c_str(),
+                              O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        made = made && fd >= 0 && ::ftruncate(fd, off_t{1} << 62) == 0;
+        ::close(fd);
+    }
+    const std::string units[] = {"9,223,372,036,854,775,808 Byte", "9,007,199,254,740,992 KB",
+                                 "8,796,093,022,208 MB"};
+    for (int unit = 0; made && unit < 3; ++unit) {
+        ListOptions options = optionsFor(folder);
+        options.Totals = true;
+        options.Csv = unit == 1;
+        options.SizeUnit = unit;
+        RecordingHost host(options);
+        ASSERT_EQ(run(host), RunOutcome::Listed);
+        const std::string cell = options.Csv ? "\"" + units[unit] + "\"" : units[unit];
+        EXPECT_NE(host.list.find("ｻｲｽﾞ" + std::string(options.Csv ? "," : "\t") + cell + "\r\n"),
+                  std::string::npos)
+            << host.list;
+    }
+    for (const char* name : {"a", "b"})
+        ::unlink((std::string(folder) + "/" + name).c_str());
+    ::rmdir(folder);
+    if (!made)
+        GTEST_SKIP() << "no sparse files of 2^62 bytes here";
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "support/temp_tree.h"
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -124,6 +125,43 @@ TEST_F(CreateCommandTest, AbortInsideABigFileStopsItsReadingAtTheNextYield) {
     // read after it.
     EXPECT_EQ(shown,
               std::vector<std::string>{std::string(ReadingContentsStatus) + "16,777,216 Byte"});
+}
+
+// A file that changes while its checksum is read has no state the checksum
+// belongs to: its cell stays empty, and it is named after the list.
+TEST_F(CreateCommandTest, AFileChangedWhileItIsReadGetsNoChecksum) {
+    const std::int64_t size = std::int64_t{32} << 20;
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"grown", [&] { tree.sparseFile("big", size + 1); }},
+        {"shrunk", [&] { tree.sparseFile("big", size / 4); }},
+        {"written, same size", [&] { tree.setTimes("big", 1000000000, 1000000000); }},
+    };
+    for (const auto& [what, change] : rows) {
+        SCOPED_TRACE(what);
+        tree.sparseFile("big", size);
+        tree.setTimes("big", 2000000000, 2000000000);
+        tree.file("small", "abc");
+        RecordingHost host(optionsFor(tree.path()));
+        host.options_.HashColumn = true;
+        host.options_.InsertPathLine = false;
+        bool changed = false;
+        host.onYield = [&](int, const std::string& phase) {
+            if (!changed && phase.rfind(ReadingContentsStatus, 0) == 0) {
+                change();
+                changed = true;
+            }
+        };
+        ASSERT_EQ(run(host), RunOutcome::Listed);
+        EXPECT_TRUE(changed);
+        EXPECT_NE(host.list.find("\r\nbig\t\r\n"), std::string::npos) << host.list;
+        EXPECT_NE(host.list.find("\r\nsmall\tba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff"
+                                 "61f20015ad\r\n"),
+                  std::string::npos)
+            << host.list;
+        ASSERT_EQ(host.notes.size(), 1u);
+        EXPECT_EQ(host.notes[0].rfind(ChangedWhileReadNote, 0), 0u) << host.notes[0];
+        EXPECT_NE(host.notes[0].find("big"), std::string::npos) << host.notes[0];
+    }
 }
 
 TEST_F(CreateCommandTest, HundredTwentyFilesYieldBeforeFiles0_50_100) {

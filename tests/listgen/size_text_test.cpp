@@ -43,6 +43,33 @@ TEST(SizeText, ExamplesInEveryUnit) {
     }
 }
 
+// Totals: past 2^63 and 2^64 without wrapping, the same patterns.
+TEST(SizeText, TotalsBeyondSixtyFourBits) {
+    const ByteTotal twoTo64 = ByteTotal{1} << 64;
+    struct TotalCase {
+        ByteTotal total;
+        const char* byte;
+        const char* kb;
+        const char* mb;
+    };
+    const TotalCase cases[] = {
+        {0, " Byte", "0.0 KB", "0.0 MB"},
+        {10239, "10,239 Byte", "10.0 KB", "0.01 MB"},
+        {ByteTotal{1} << 63, "9,223,372,036,854,775,808 Byte", "9,007,199,254,740,992 KB",
+         "8,796,093,022,208 MB"},
+        {twoTo64 * 3 + 512, "55,340,232,221,128,655,360 Byte", "54,043,195,528,445,953 KB",
+         "52,776,558,133,248 MB"},
+        {~ByteTotal{0}, "340,282,366,920,938,463,463,374,607,431,768,211,455 Byte",
+         "332,306,998,946,228,968,225,951,765,070,086,144 KB",
+         "324,518,553,658,426,726,783,156,020,576,256 MB"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(totalSizeText(c.total, SizeUnit::Byte), c.byte) << c.byte;
+        EXPECT_EQ(totalSizeText(c.total, SizeUnit::KB), c.kb) << c.byte;
+        EXPECT_EQ(totalSizeText(c.total, SizeUnit::MB), c.mb) << c.byte;
+    }
+}
+
 TEST(SizeText, HalfwayValuesRoundAwayFromZero) {
     // Quotients that lie exactly halfway between two shown values.
     EXPECT_EQ(sizeText(128, SizeUnit::KB), "0.13 KB");    // 0.125

@@ -140,22 +140,39 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
     EXPECT_TRUE(std::filesystem::is_directory(folder.filePath()));
     tree.remove("config/Kestro/Kestro.conf");
 
+    // Nor is a file too large for settings: reported, kept, not read.
+    const std::string huge = "[Setting]\nTop=" + std::string(SettingsStore::SizeLimit, '1') + "\n";
+    tree.file("config/Kestro/Kestro.conf", huge);
+    SettingsStore large("Kestro");
+    ASSERT_TRUE(large.readFailure());
+    EXPECT_NE(large.readFailure()->description.find("大きすぎます"), std::string::npos);
+    EXPECT_FALSE(large.contains("Setting", "Top"));
+    EXPECT_FALSE(large.save().ok());
+    EXPECT_EQ(test::readFile(large.filePath()), huge);
+    tree.remove("config/Kestro/Kestro.conf");
+    // And a value that would make one is not written.
+    SettingsStore growing("Kestro");
+    growing.set("Setting", "Top", std::string(SettingsStore::SizeLimit, '1'));
+    EXPECT_FALSE(growing.save().ok());
+    EXPECT_FALSE(std::filesystem::exists(growing.filePath()));
+
     // A missing file is no failure.
     EXPECT_FALSE(SettingsStore("Kestro").readFailure());
 }
 
-TEST_F(SettingsStoreTest, AHugeFileReadsInOnePass) {
-    // A million keys: reading must not compare each new key with every
-    // earlier one.
-    constexpr int Keys = 1000000;
+TEST_F(SettingsStoreTest, ALargeFileReadsInOnePass) {
+    // As many keys as the size limit lets in: reading must not compare each
+    // new key with every earlier one.
+    constexpr int Keys = 100000;
     std::string text = "[chk]\n";
     text.reserve(Keys * 14);
     for (int i = 0; i < Keys; ++i)
         text += "k" + std::to_string(i) + "=" + std::to_string(i % 7) + "\n";
     text += "K5=last\n";
+    ASSERT_LE(text.size(), SettingsStore::SizeLimit);
     tree.file("config/Kestro/Kestro.conf", text);
     SettingsStore store("Kestro");
-    EXPECT_EQ(store.get("chk", "k999998"), "6");
+    EXPECT_EQ(store.get("chk", "k99998"), "3");
     EXPECT_EQ(store.get("CHK", "k5"), "last") << "a later line replaces an earlier one";
 }
 

@@ -339,13 +339,24 @@ TEST_F(StoreTest, FolderThatIsGoneOrNotAFolderIsPathNotFound) {
     std::string folder = tree.folder("gone");
     std::string file = tree.file("plain.txt", "x");
     tree.remove("gone");
-    for (const std::string& stored : {folder, file, std::string("relative/dir"), std::string()}) {
+    for (const std::string& stored : {folder, file, std::string()}) {
         SCOPED_TRACE(stored);
         writeConf("[Setting]\nDir=" + escaped(stored) + "\n");
         SettingsStore store(SettingsApplication);
         auto read = readSetting(store, SettingRow::Folder);
         ASSERT_FALSE(read);
         EXPECT_EQ(read.failure().number, failure::PathNotFound);
+    }
+    // A relative folder is no gone folder, whether or not it is there from
+    // where the program started.
+    for (const std::string& stored : {std::string("."), std::string("relative/dir")}) {
+        SCOPED_TRACE(stored);
+        writeConf("[Setting]\nDir=" + escaped(stored) + "\n");
+        auto read = readSetting(SettingsStore(SettingsApplication), SettingRow::Folder);
+        ASSERT_FALSE(read);
+        EXPECT_EQ(read.failure().number, failure::BadFileName);
+        EXPECT_NE(read.failure().description.find("絶対パスではありません: " + stored),
+                  std::string::npos);
     }
 }
 
