@@ -6,6 +6,8 @@
 // zero. A number that has no significant digit under an all-"#" pattern
 // writes no digits at all (0 bytes give " Byte").
 
+#include "platform/byte_total.h"
+
 #include <cstdint>
 #include <string>
 
@@ -16,10 +18,6 @@ enum class SizeUnit { Byte = 0, KB = 1, MB = 2 };
 void appendSizeText(std::string& out, std::int64_t size, SizeUnit unit);
 
 std::string sizeText(std::int64_t size, SizeUnit unit);
-
-// The sum of files' sizes: exact for any number of files of any size (a
-// million files of 2^63 bytes each stay far below its limit).
-__extension__ typedef unsigned __int128 ByteTotal;
 
 // The size cell of a total, as appendSizeText writes a size.
 void appendTotalSizeText(std::string& out, ByteTotal total, SizeUnit unit);
