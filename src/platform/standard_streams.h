@@ -33,6 +33,11 @@ bool readerWentAway(int error);
 // The failure of standard output for such an errno value.
 Failure standardOutputFailure(int error);
 
+// Whether standard output shows characters rather than taking bytes: a
+// Windows console, which is written the list's text whatever encoding the
+// list has in a file. False on POSIX, where a terminal takes the bytes.
+bool standardOutputShowsCharacters();
+
 // Closes standard output; a failure here means written output was lost.
 Status closeStandardOutput();
 
