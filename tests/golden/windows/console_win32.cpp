@@ -26,14 +26,6 @@
 
 namespace {
 
-std::wstring widen(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                             wide.data(), static_cast<int>(wide.size()));
-    wide.resize(static_cast<std::size_t>(length));
-    return wide;
-}
-
 std::string narrow(const std::wstring& text) {
     const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                              nullptr, 0, nullptr, nullptr);
