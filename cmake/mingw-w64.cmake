@@ -23,6 +23,8 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # Debian 12 keeps wine64 outside the PATH.
 find_program(KESTRO_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+# Through wine-run.sh, which tries a program again only when Wine failed to
+# start it at all.
 if(KESTRO_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${KESTRO_WINE64})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${KESTRO_WINE64})
 endif()

@@ -30,3 +30,18 @@ add_test(NAME golden_windows_tree_removed COMMAND kestro_golden_win32 remove ${g
 set_tests_properties(golden_windows_tree_made PROPERTIES FIXTURES_SETUP golden_windows_tree)
 set_tests_properties(golden_windows_tree_removed PROPERTIES FIXTURES_CLEANUP golden_windows_tree)
 add_dependencies(kestro_golden_win32 kestro)
+
+# The program on a console (ctest gives none): golden/windows/console_win32.cpp
+# runs kestro.exe on a pseudo console, in the golden tree's folder, and reads
+# the screen and the code page back.
+add_executable(kestro_console_win32 golden/windows/console_win32.cpp)
+# CreatePseudoConsole is declared for Windows 10 1809 and later.
+target_compile_definitions(kestro_console_win32 PRIVATE _WIN32_WINNT=0x0A00
+                                                        NTDDI_VERSION=0x0A000006)
+add_dependencies(kestro_console_win32 kestro)
+foreach(case code-page sjis status-line)
+  add_test(NAME console_windows_${case}
+           COMMAND kestro_console_win32 $<TARGET_FILE:kestro> ${golden_folder} ${case})
+  set_tests_properties(console_windows_${case} PROPERTIES FIXTURES_REQUIRED golden_windows_tree
+                                                          RESOURCE_LOCK golden_windows_tree)
+endforeach()

@@ -9,7 +9,9 @@
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
 #include "listgen/name_helpers.h"
+#include "platform/paths.h"
 #include "platform/settings_store.h"
+#include "platform/short_names.h"
 #include "platform/standard_streams.h"
 #include "platform/termination_signals.h"
 #include "settings/persisted_settings.h"
@@ -147,14 +149,18 @@ public:
         if (!cleared && now - lastShown_ < std::chrono::milliseconds(100))
             return;
         lastShown_ = now;
+        if (cleared && !statusShown_)
+            return;
         std::string line;
         if (!cleared)
             appendShowingControls(line, status_[0] + " " + status_[1]);
         showStatusLine(line);
+        statusShown_ = !cleared;
     }
 
     void reportFailure(const Failure& failure) override {
         failed_ = true;
+        clearStatusLine();
         reportOnStandardError(failure);
     }
 
@@ -174,9 +180,13 @@ public:
     }
 
     Status acceptList(ListText& list) override {
+        // The list's first line starts a line of its own on a terminal that
+        // shares standard error.
+        clearStatusLine();
         if (encoding_ == TextEncoding::ShiftJis)
             return acceptWholeList(list);
-        if (encoding_ == TextEncoding::Utf8Bom)
+        // A console shows characters: the mark would be one more.
+        if (encoding_ == TextEncoding::Utf8Bom && !standardOutputShowsCharacters())
             if (auto written = writeOut(*encodeTextFile({}, encoding_)); !written)
                 return written;
         constexpr std::size_t BlockSize = 1 << 20;
@@ -194,11 +204,18 @@ public:
     }
 
 private:
+    void clearStatusLine() {
+        status_[0].clear();
+        status_[1].clear();
+        setStatus(1, "");
+    }
+
     // Shift-JIS: a first pass converts the list without writing, so that a
     // character it cannot hold leaves the output empty; the second pass
     // writes. Both go line by line through the temporary file, so memory
     // stays flat whatever the list's size.
     Status acceptWholeList(ListText& list) {
+        const bool showsCharacters = standardOutputShowsCharacters();
         for (const bool writing : {false, true}) {
             list.rewind();
             std::string pending; // the part of the last block after its last line feed
@@ -223,8 +240,10 @@ private:
                     failed.description = unencodableText(refused);
                     return failed;
                 }
+                // A console is written characters: it shows the list's text
+                // whatever bytes a file of it would hold.
                 if (writing)
-                    if (auto written = writeOut(*bytes); !written)
+                    if (auto written = writeOut(showsCharacters ? lines : *bytes); !written)
                         return written;
                 linesBefore +=
                     static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n'));
@@ -263,6 +282,7 @@ private:
     std::vector<Failure> skipped_;
     std::vector<std::string> notes_;
     std::string status_[2];
+    bool statusShown_ = false;
     std::chrono::steady_clock::time_point lastShown_{};
 };
 
@@ -443,6 +463,11 @@ int runListOrComparison(const std::vector<std::string>& arguments, const std::st
             options.RootFolder = stored.folder;
         }
     }
+    // The folder in one form: the system's separators, and with short paths
+    // the one its folder lines and path cells both show.
+    options.RootFolder = nativeSeparators(options.RootFolder);
+    if (options.PathColumn && options.ShortPath)
+        options.RootFolder = shortPathsRoot(options.RootFolder);
     std::optional<SavedList> saved;
     if (savedPath && standardOutputIsFile(*savedPath)) {
         // The difference list would land in the list it is read from.

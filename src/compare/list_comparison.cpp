@@ -3,6 +3,7 @@
 #include "document/document_file.h"
 #include "listgen/list_writer.h"
 #include "listgen/name_helpers.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 
@@ -224,8 +225,15 @@ bool ListComparison::differs(std::size_t i, const ListRecord& cells) const {
     // The cells of the key matched already, the folder from where the two
     // lists' trees start.
     const ListLayout& layout = saved_.layout();
-    if (static_cast<int>(i) == layout.pathCell || static_cast<int>(i) == layout.nameCell)
+    if (static_cast<int>(i) == layout.pathCell)
         return false;
+    if (static_cast<int>(i) == layout.nameCell) {
+        // Names that match as the system compares them (without regard to
+        // case on Windows): a rename that changed only the case is a change.
+        const std::string_view saved = savedCells_.cell(i);
+        const std::string_view now = cells.cell(i);
+        return saved.substr(folderPart(saved).size()) != now.substr(folderPart(now).size());
+    }
     return savedCells_.cell(i) != cells.cell(i);
 }
 

@@ -4,6 +4,7 @@
 #include "listgen/list_columns.h"
 #include "listgen/list_host.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <array>
@@ -216,20 +217,30 @@ std::string printedFolder(const ListOptions& options, const std::string& folder,
     return pathCell ? formatter.pathCell() : std::string(formatter.folderRecord().cell(0));
 }
 
+CommonFolder::CommonFolder(std::string root) : root_(std::move(root)) {
+    toMatchingForm(root_);
+}
+
 void CommonFolder::add(std::string_view folder) {
-    if (folder.substr(0, root_.size()) != root_)
+    // Folders as the system tells them apart; the form keeps byte lengths.
+    matching_.assign(folder);
+    toMatchingForm(matching_);
+    if (matching_.substr(0, root_.size()) != root_)
         allUnderRoot_ = false;
     else
         anyUnderRoot_ = true;
     if (!any_) {
         common_ = folder;
+        commonMatching_ = matching_;
         any_ = true;
         return;
     }
     std::size_t same = 0;
-    while (same < common_.size() && same < folder.size() && common_[same] == folder[same])
+    while (same < commonMatching_.size() && same < matching_.size() &&
+           commonMatching_[same] == matching_[same])
         ++same;
     common_.resize(same);
+    commonMatching_.resize(same);
 }
 
 std::string_view CommonFolder::common() const {

@@ -79,7 +79,7 @@ std::string printedFolder(const ListOptions& options, const std::string& folder,
 // last separator), and whether every folder, or any, begins with `root`.
 class CommonFolder {
 public:
-    explicit CommonFolder(std::string root = {}) : root_(std::move(root)) {}
+    explicit CommonFolder(std::string root = {});
     void add(std::string_view folder);
     std::string_view common() const;
     bool allUnderRoot() const { return allUnderRoot_; }
@@ -88,6 +88,8 @@ public:
 private:
     std::string root_;
     std::string common_;
+    std::string commonMatching_; // common_ and the folder added last, as matched
+    std::string matching_;
     bool any_ = false;
     bool allUnderRoot_ = true;
     bool anyUnderRoot_ = false;

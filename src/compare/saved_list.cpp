@@ -201,13 +201,15 @@ void SavedList::makeKey(std::string& key, std::string_view folderLine, const Lis
     key.clear();
     if (layout_.joinedPath) {
         key += cells.cell(0).substr(strip);
-        return;
+    } else {
+        if (layout_.pathCell >= 0 || usesFolderLines()) {
+            key += folderOfRecord(layout_, folderLine, cells).substr(strip);
+            key += '\0';
+        }
+        key += cells.cell(static_cast<std::size_t>(layout_.nameCell));
     }
-    if (layout_.pathCell >= 0 || usesFolderLines()) {
-        key += folderOfRecord(layout_, folderLine, cells).substr(strip);
-        key += '\0';
-    }
-    key += cells.cell(static_cast<std::size_t>(layout_.nameCell));
+    // Folders and names as the system tells files apart.
+    toMatchingForm(key);
 }
 
 bool SavedList::match(std::string_view key, ListRecord& cells) {

@@ -50,6 +50,18 @@ inline std::size_t rootLength(std::string_view path) {
 }
 #endif
 
+// `path` written with the system's separator alone: on Windows each "/"
+// becomes "\\", so that a folder typed as "C:/Lists" is listed in one form.
+inline std::string nativeSeparators(std::string path) {
+    if constexpr (PathSeparators.size() > 1) {
+        for (char& c : path) {
+            if (isPathSeparator(c))
+                c = PathSeparator;
+        }
+    }
+    return path;
+}
+
 inline bool isAbsolutePath(std::string_view path) {
     return rootLength(path) > 0;
 }

@@ -3,6 +3,7 @@
 #include "platform/ascii.h"
 #include "platform/paths.h"
 #include "platform/program_paths.h"
+#include "platform/text.h"
 
 #include <optional>
 #include <string_view>
@@ -172,7 +173,8 @@ SettingsStore::SettingsStore(std::string application)
     // Lines that are neither a section header nor a key line, and key lines
     // before the first section, are skipped. Some editors start the file
     // with a byte-order mark, which is no part of the first line.
-    std::string_view rest = *read.value();
+    const std::string text = decodeSettingsText(std::move(*read.value()));
+    std::string_view rest = text;
     if (rest.substr(0, 3) == "\xEF\xBB\xBF")
         rest.remove_prefix(3);
     std::optional<std::string> section;

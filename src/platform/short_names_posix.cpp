@@ -7,6 +7,10 @@ std::string shortPath(const std::string& path) {
     return path;
 }
 
+std::string shortPathsRoot(const std::string& folder) {
+    return folder;
+}
+
 std::string shortName(const std::string& /*folder*/, const std::string& name) {
     return name;
 }

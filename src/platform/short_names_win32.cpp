@@ -28,7 +28,11 @@ std::string shortPath(const std::string& path) {
     const std::wstring found = shortLongPath(win32::longPath(path));
     if (found.empty())
         return path;
-    std::string shortened = win32::userPath(found);
+    // A path typed in a namespace ("\\?\", "\\.\") keeps its prefix.
+    const std::string_view typed = std::string_view(path).substr(0, 4);
+    std::string shortened = typed == "\\\\?\\" || typed == "\\\\.\\"
+                                ? std::string(typed) + win32::narrow(found.substr(4))
+                                : win32::userPath(found);
     // A relative path stays relative: the current folder's part goes.
     if (!isAbsolutePath(path)) {
         const std::string here = win32::userPath(shortLongPath(win32::longPath(".")));
@@ -41,6 +45,16 @@ std::string shortPath(const std::string& path) {
         !isPathSeparator(shortened.back()))
         shortened += PathSeparator;
     return shortened;
+}
+
+std::string shortPathsRoot(const std::string& folder) {
+    if (isAbsolutePath(folder))
+        return folder;
+    std::string absolute = win32::userPath(win32::longPath(folder));
+    // A folder keeps the trailing separator it was given.
+    if (!folder.empty() && isPathSeparator(folder.back()))
+        absolute = withTrailingSeparator(std::move(absolute));
+    return absolute;
 }
 
 std::string shortName(const std::string& folder, const std::string& name) {

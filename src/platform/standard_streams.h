@@ -38,6 +38,11 @@ Failure standardOutputFailure(int error);
 // its own output would be written into while it is read).
 bool standardOutputIsFile(const std::string& path);
 
+// Whether standard output shows characters rather than taking bytes: a
+// Windows console, which is written the list's text whatever encoding the
+// list has in a file. False on POSIX, where a terminal takes the bytes.
+bool standardOutputShowsCharacters();
+
 // Closes standard output; a failure here means written output was lost.
 Status closeStandardOutput();
 

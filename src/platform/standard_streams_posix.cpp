@@ -63,6 +63,10 @@ Status closeStandardOutput() {
     return Ok{};
 }
 
+bool standardOutputShowsCharacters() {
+    return false;
+}
+
 bool standardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }

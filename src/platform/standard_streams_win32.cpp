@@ -2,16 +2,21 @@
 
 #include "platform/wide_path.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
+#include <iostream>
+#include <streambuf>
 #include <string>
 #include <windows.h>
 
-// Standard output is the handle the process was given. On a console the
-// list's UTF-8 is shown as text (WriteConsoleW); redirected to a file or a
-// pipe, its bytes go unchanged.
+// Standard output and error are the handles the process was given. On a
+// console the program's UTF-8 is shown as text (WriteConsoleW), so the
+// console's code page, which belongs to the user's window and the programs
+// run in it after this one, is never changed; redirected to a file or a
+// pipe, the bytes go unchanged.
 
 namespace kestro {
 
@@ -24,18 +29,21 @@ bool isConsole(HANDLE handle) {
     return handle && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode);
 }
 
-// Characters of the status line now shown, to be blanked by the next one.
-std::size_t statusWidth = 0;
+// Whether a status line is shown, and the console row it begins on.
+bool statusShown = false;
+SHORT statusRow = 0;
 
 // Writes `bytes` to `handle`; 0 or the errno value. With `stop`, a set flag
 // ends the loop with EINTR (the control handler cancels a blocked write).
-int writeHandle(HANDLE handle, std::string_view bytes, const std::atomic<bool>* stop) {
+// `pending` keeps the bytes of a character that a block cut, for the next
+// write to the same stream.
+int writeHandle(HANDLE handle, std::string_view bytes, const std::atomic<bool>* stop,
+                std::string& pending) {
     if (!handle || handle == INVALID_HANDLE_VALUE)
         return EBADF;
     if (isConsole(handle)) {
         // Whole characters only: a block that ends inside one keeps its
         // last bytes for the next write.
-        static std::string pending;
         pending.append(bytes);
         std::size_t end = pending.size();
         std::size_t back = 0;
@@ -75,6 +83,38 @@ int writeHandle(HANDLE handle, std::string_view bytes, const std::atomic<bool>* 
     return 0;
 }
 
+std::string outputPending;
+std::string errorPending;
+
+// What std::cerr writes (messages in UTF-8) goes through writeHandle: shown
+// as text on a console, the bytes elsewhere.
+class StandardErrorBuffer : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return sync() == 0 ? traits_type::not_eof(c) : traits_type::eof();
+        buffer_ += traits_type::to_char_type(c);
+        if (buffer_.size() >= 4096 && sync() != 0)
+            return traits_type::eof();
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        buffer_.append(text, static_cast<std::size_t>(count));
+        if (buffer_.size() >= 4096 && sync() != 0)
+            return 0;
+        return count;
+    }
+    int sync() override {
+        const int error =
+            writeHandle(::GetStdHandle(STD_ERROR_HANDLE), buffer_, nullptr, errorPending);
+        buffer_.clear();
+        return error == 0 ? 0 : -1;
+    }
+
+private:
+    std::string buffer_;
+};
+
 } // namespace
 
 void ensureStandardDescriptors() {
@@ -82,19 +122,25 @@ void ensureStandardDescriptors() {
     // list is turned into another.
     for (int fd = 0; fd <= 2; ++fd)
         ::_setmode(fd, _O_BINARY);
-    // What the C++ streams write (messages in UTF-8) shows as such.
-    ::SetConsoleOutputCP(CP_UTF8);
+    // Never destroyed: std::cerr is flushed once more at the very end.
+    static auto* const errors = new StandardErrorBuffer;
+    std::cerr.rdbuf(errors);
 }
 
 Status writeStandardOutput(std::string_view bytes) {
-    if (const int error = writeHandle(::GetStdHandle(STD_OUTPUT_HANDLE), bytes, nullptr);
+    if (const int error =
+            writeHandle(::GetStdHandle(STD_OUTPUT_HANDLE), bytes, nullptr, outputPending);
         error != 0)
         return standardOutputFailure(error);
     return Ok{};
 }
 
 int writeStandardOutputUnless(std::string_view bytes, const std::atomic<bool>& stop) {
-    return writeHandle(::GetStdHandle(STD_OUTPUT_HANDLE), bytes, &stop);
+    return writeHandle(::GetStdHandle(STD_OUTPUT_HANDLE), bytes, &stop, outputPending);
+}
+
+bool standardOutputShowsCharacters() {
+    return isConsole(::GetStdHandle(STD_OUTPUT_HANDLE));
 }
 
 bool readerWentAway(int error) {
@@ -133,18 +179,29 @@ bool standardErrorIsTerminal() {
 }
 
 void showStatusLine(std::string_view text) {
-    // Back to the line's start, the new text, and blanks over what is left
-    // of the old one.
+    // The rows the line took are blanked through the console itself, so
+    // that wide characters and a line longer than the window leave nothing
+    // behind, and the cursor goes back to where the line began.
+    const HANDLE console = ::GetStdHandle(STD_ERROR_HANDLE);
+    std::cerr.flush();
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    if (!::GetConsoleScreenBufferInfo(console, &screen))
+        return;
+    SHORT row = screen.dwCursorPosition.Y;
+    if (statusShown) {
+        if (statusRow < row)
+            row = statusRow;
+        const auto cells = static_cast<DWORD>(screen.dwSize.X) *
+                           static_cast<DWORD>(screen.dwCursorPosition.Y - row + 1);
+        DWORD blanked = 0;
+        ::FillConsoleOutputCharacterW(console, L' ', cells, COORD{0, row}, &blanked);
+    }
+    ::SetConsoleCursorPosition(console, COORD{0, row});
+    statusRow = row;
+    statusShown = !text.empty();
     const std::wstring wide = win32::widen(text);
-    std::wstring line = L"\r" + wide;
-    if (wide.size() < statusWidth)
-        line.append(statusWidth - wide.size(), L' ');
-    line += L"\r" + wide;
-    statusWidth = wide.size();
-    std::fflush(stderr);
     DWORD written = 0;
-    ::WriteConsoleW(::GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
-                    &written, nullptr);
+    ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 
 } // namespace kestro

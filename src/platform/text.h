@@ -45,6 +45,12 @@ enum class TextEncoding {
 std::string decodeTextFile(std::string_view bytes, bool* unreadable = nullptr,
                            TextEncoding* found = nullptr);
 
+// The text of the settings file, which a user may have edited and saved in
+// the system's ANSI code page: on Windows a file that is not valid UTF-8 is
+// read as decodeTextFile reads a list (Shift-JIS, CP932); elsewhere the
+// bytes stay as they are, as a folder's name need not be UTF-8 there.
+std::string decodeSettingsText(std::string bytes);
+
 // The first character of a text that an encoding cannot hold: its line,
 // counted from 1 at each LF, and the character (a byte that is not UTF-8 as
 // "\xNN").
@@ -67,6 +73,14 @@ std::optional<std::string> encodeTextFile(std::string_view text,
 // after every character); names that fold equal are ordered by their bytes,
 // so the order is total and stable. Negative, zero or positive like strcmp.
 int compareNoCase(std::string_view a, std::string_view b);
+
+// `text` turned in place into the form under which two names or paths
+// name the same file for a comparison of lists. On Windows, whose file
+// systems ignore case and read "/" as "\\", every character in upper case
+// (the system's table, one character for one, a character whose upper case
+// has another UTF-8 length kept as it is) and "/" as "\\"; elsewhere the
+// text itself. The byte length never changes.
+void toMatchingForm(std::string& text);
 
 // A byte string whose plain byte order is the order of compareNoCase before
 // its tie-break: sort many names by their keys (computed once each), then by

@@ -238,6 +238,14 @@ std::size_t ansiByteLength(std::string_view text) {
     return text.size();
 }
 
+std::string decodeSettingsText(std::string bytes) {
+    return bytes;
+}
+
+void toMatchingForm(std::string&) {
+    // Names differ by their bytes: "a" and "A" are two files.
+}
+
 bool isValidUtf8(std::string_view bytes) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {

@@ -248,6 +248,38 @@ std::size_t ansiByteLength(std::string_view text) {
     return length;
 }
 
+std::string decodeSettingsText(std::string bytes) {
+    if (isValidUtf8(bytes))
+        return bytes;
+    return decodeTextFile(bytes);
+}
+
+void toMatchingForm(std::string& text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            text[pos] = text[pos] == '/' ? '\\' : static_cast<char>(foldedAscii(byte));
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        const std::int32_t c = nextCharacter(text, pos);
+        if (c < 0x80 || c > 0xFFFF)
+            continue; // a stray byte, or a pair the table does not map
+        const char32_t upper = upperCaseTable()[static_cast<std::size_t>(c)];
+        const std::size_t length = upper < 0x800 ? 2 : 3;
+        if (upper < 0x80 || length != pos - start)
+            continue;
+        if (length == 2) {
+            text[start] = static_cast<char>(0xC0 | (upper >> 6));
+        } else {
+            text[start] = static_cast<char>(0xE0 | (upper >> 12));
+            text[start + 1] = static_cast<char>(0x80 | ((upper >> 6) & 0x3F));
+        }
+        text[pos - 1] = static_cast<char>(0x80 | (upper & 0x3F));
+    }
+}
+
 bool isValidUtf8(std::string_view bytes) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {

@@ -46,10 +46,15 @@ std::wstring longPath(std::string_view path) {
     std::wstring full(size, L'\0');
     size = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
     full.resize(size);
+    // The device namespace ("\\.\C:\...") is a local one like "\\?\";
+    // only "\\server\share" is a network path.
+    const bool device = full.starts_with(L"\\\\.\\");
+    if (device)
+        full.erase(0, 4);
     // A trailing separator stays only on a drive's root ("C:\").
     while (full.size() > 3 && full.back() == L'\\')
         full.pop_back();
-    if (full.starts_with(L"\\\\"))
+    if (!device && full.starts_with(L"\\\\"))
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <vector>
+#include <windows.h>
 
 namespace kestro {
 namespace {
@@ -65,6 +66,37 @@ TEST(FolderTest, IncludeSwitchesFollowTheAttributeBits) {
     auto walkable = listWalkableSubFolders(tree.path());
     ASSERT_TRUE(walkable.ok());
     EXPECT_TRUE(walkable.value().empty());
+}
+
+// "\\.\" is a local namespace like "\\?\" (only "\\server\share" is a
+// network path), and a drive the system does not have is a device that is
+// not there, not a missing folder.
+TEST(FolderTest, LocalNamespacesAndMissingDrives) {
+    test::TempTree tree;
+    tree.file("inside.txt", "1");
+    for (const char* prefix : {"\\\\.\\", "\\\\?\\"}) {
+        const std::string folder = std::string(prefix) + tree.path();
+        EXPECT_EQ(listed(folder, {}), Names{"inside.txt"}) << folder;
+        auto facts = readFileFacts(folder + "\\inside.txt");
+        ASSERT_TRUE(facts.ok()) << facts.failure().description;
+        EXPECT_EQ(facts.value().size, 1);
+    }
+    char missing = 0;
+    for (char drive = 'Y'; drive >= 'D' && !missing; --drive) {
+        const char root[] = {drive, ':', '\\', '\0'};
+        if (::GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR)
+            missing = drive;
+    }
+    ASSERT_NE(missing, 0) << "every drive letter is taken";
+    const std::string root = std::string(1, missing) + ":\\";
+    for (const std::string& path : {root, root + "kt\\alpha", "\\\\?\\" + root + "kt"}) {
+        auto opened = OpenFolder::open(path);
+        ASSERT_FALSE(opened.ok()) << path;
+        EXPECT_EQ(opened.failure().number, failure::DeviceUnavailable) << path;
+    }
+    auto facts = readFileFacts(root + "file.txt");
+    ASSERT_FALSE(facts.ok());
+    EXPECT_EQ(facts.failure().number, failure::DeviceUnavailable);
 }
 
 } // namespace

@@ -9,9 +9,11 @@
 //   golden_win32 check KESTRO FOLDER NAME.args NAME.out
 //
 // NAME.args holds one argument a line; "@TREE@" stands for the relative path
-// "tree". When NAME.lines exists, only the output lines that begin with one
-// of its lines are compared (the "--info" of a system file, whose times are
-// those of the Wine prefix). Paths given as "/..." (from the build, under
+// "tree", "@HERE@" for FOLDER's absolute path (and in the output that path
+// is written "@HERE@", its short (8.3) form "@SHORT-HERE@"); a line that
+// begins with "@RAW@" is put on the command line as it stands, unquoted. When NAME.lines exists,
+// only the output lines that begin with one of its lines are compared (the "--info" of a system
+// file, whose times are those of the Wine prefix). Paths given as "/..." (from the build, under
 // Wine) are read as on drive Z:. The program inherits the environment: run
 // it with TZ=UTC. KESTRO_UPDATE_GOLDEN=1 writes NAME.out instead.
 
@@ -192,6 +194,37 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    if (from.empty())
+        return;
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+}
+
+std::string narrow(const std::wstring& text) {
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                             nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                          length, nullptr, nullptr);
+    return bytes;
+}
+
+// `path` made absolute, and its short form.
+std::string fullPath(const std::string& path) {
+    wchar_t full[MAX_PATH + 1] = {};
+    if (::GetFullPathNameW(widen(path).c_str(), MAX_PATH, full, nullptr) == 0)
+        die("full path of " + path);
+    return narrow(full);
+}
+
+std::string shortPath(const std::string& path) {
+    wchar_t found[MAX_PATH + 1] = {};
+    if (::GetShortPathNameW(widen(path).c_str(), found, MAX_PATH) == 0)
+        die("short path of " + path);
+    return narrow(found);
+}
+
 // One argument of a command line as CommandLineToArgvW reads it back.
 std::wstring quoted(const std::wstring& argument) {
     std::wstring out = L"\"";
@@ -224,8 +257,12 @@ std::string run(const std::string& program, const std::string& folder,
     start.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     start.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
     std::wstring commandLine = quoted(widen(program));
-    for (const std::string& argument : arguments)
-        commandLine += L" " + quoted(widen(argument));
+    for (const std::string& argument : arguments) {
+        if (argument.rfind("@RAW@", 0) == 0)
+            commandLine += L" " + widen(argument.substr(5));
+        else
+            commandLine += L" " + quoted(widen(argument));
+    }
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(widen(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
                           nullptr, widen(folder).c_str(), &start, &process))
@@ -246,14 +283,17 @@ std::string run(const std::string& program, const std::string& folder,
 
 int check(const std::string& program, const std::string& folder, const std::string& argsFile,
           const std::string& outFile) {
+    const std::string here = fullPath(folder);
     std::vector<std::string> arguments;
     for (std::string line : linesOf(readWhole(argsFile))) {
-        for (std::size_t at; (at = line.find("@TREE@")) != std::string::npos;)
-            line.replace(at, 6, "tree");
+        replaceAll(line, "@TREE@", "tree");
+        replaceAll(line, "@HERE@", here);
         arguments.push_back(line);
     }
     DWORD status = 0;
     std::string actual = run(program, folder, arguments, status);
+    replaceAll(actual, here, "@HERE@");
+    replaceAll(actual, shortPath(here), "@SHORT-HERE@");
     const std::string linesFile = argsFile.substr(0, argsFile.size() - 5) + ".lines";
     if (fs::exists(fs::path(widen(linesFile)))) {
         const std::vector<std::string> wanted = linesOf(readWhole(linesFile));
