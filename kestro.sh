@@ -136,7 +136,7 @@ test)
   # What the repository promises is checked, not hoped for: the format of
   # every source file, the scripts, a build without a single warning, and
   # the sanitizer build with leak detection on.
-  find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
+  find src tests bench man \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
   shellcheck kestro.sh .ci/run bench/*.sh tests/package/*.sh
   build dev
   ctest --preset dev -j"$jobs"

@@ -56,7 +56,8 @@ desktop-file-validate "$work"/tree/usr/share/applications/*.desktop || fail "des
 step "apt-get install $deb"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null
 installed=yes
-mapfile -t files < <(dpkg -L "$package")
+# What the package holds; a package built from a folder lists its root as "/.".
+mapfile -t files < <(dpkg -L "$package" | grep -vxF /.)
 owns() { # PATH: whether the package says it holds PATH
   printf '%s\n' "${files[@]}" | grep -qxF -- "$1"
 }
