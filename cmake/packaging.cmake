@@ -7,6 +7,7 @@
 
 # The day of the release: the store entry, the manual pages and the Debian
 # changelog carry it, so that rebuilding the release gives the same files.
+# A new version in CMakeLists.txt comes with a new day here.
 set(KESTRO_RELEASE_DATE "2026-12-08")
 set(KESTRO_MAINTAINER "The Kestro developers <kestro@users.noreply.github.com>"
   CACHE STRING "Maintainer of the Debian package: name <mail address>")
