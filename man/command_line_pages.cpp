@@ -635,6 +635,21 @@ int main(int argc, char** argv) {
         std::cerr << "kestro_command_line_pages: " << error << "\n";
         return 1;
     }
+    // An option of the table that the help leaves out is left out here too.
+    std::set<std::string> named;
+    for (const HelpEntry& entry : *entries) {
+        for (const Switch& item : switchesOf(entry.usage))
+            named.insert(item.name);
+    }
+    for (const SettingDefinition& definition : kestro::optionTable()) {
+        for (const std::string_view flag : {definition.onFlag, definition.offFlag}) {
+            if (!flag.empty() && !named.contains(std::string(flag)))
+                std::cerr << "kestro_command_line_pages: " << flag
+                          << " of the option table is not in the help, nor in the pages\n";
+        }
+    }
+    // A text whose option is gone (or renamed) is worth a word; the
+    // workbook option's text is written ahead of its row.
     for (const auto& [name, text] : englishTexts()) {
         const bool used = std::any_of(entries->begin(), entries->end(), [&](const HelpEntry& e) {
             return leadingSwitch(e.usage) == name;
