@@ -5,14 +5,17 @@
 #   ./kestro.sh test            install what the tests need too, check the format
 #                               and the scripts, build and run every test
 #                               (normal build, sanitizer build, and the Windows
-#                               cross build under Wine)
+#                               cross build under Wine), then build the Debian
+#                               package, install it, run it and remove it
 #   ./kestro.sh build           install what running needs and build (build/)
+#   ./kestro.sh package         build the Debian package (build-package/kestro_*.deb)
 #   ./kestro.sh bench [SIZE]    build a release and run the benchmark
 #
 # Every build goes through CMakePresets.json: "program" (run, build) and "dev"
 # (test) share build/ and its compiler flags, so switching between them
 # rebuilds nothing; "asan" builds in build-asan/, "release" in build-release/,
-# "windows" (mingw-w64, core and command line) in build-windows/.
+# "windows" (mingw-w64, core and command line) in build-windows/, "package"
+# (the program alone, installed under /usr) in build-package/.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -30,12 +33,14 @@ run_packages=(
 # with a version resource (and builds the Windows program), the checkers, the
 # spreadsheet (headless) and reader the round trip of lists needs, and Wine
 # with GoogleTest's sources for the Windows tests; a compiler cache, which
-# the builds use when it is there.
+# the builds use when it is there; the checkers of the Debian package and
+# what its check runs the installed window and manual pages with.
 test_packages=(
   libgtest-dev libgmock-dev fonts-liberation mingw-w64
   clang-format shellcheck
   libreoffice-calc-nogui python3-openpyxl
   googletest wine64 wine ccache
+  lintian appstream desktop-file-utils man-db xvfb xauth x11-utils
 )
 
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -90,6 +95,14 @@ build() { # PRESET: configure and build through CMakePresets.json
   cmake --build --preset "$1" -j"$jobs"
 }
 
+# The Debian package, made by CPack in build-package/; prints its path.
+package() {
+  build package >&2
+  rm -f build-package/kestro_*.deb
+  (cd build-package && cpack --config CPackConfig.cmake >&2)
+  ls build-package/kestro_*.deb
+}
+
 case "${1:-run}" in
 run)
   shift || true
@@ -115,19 +128,25 @@ build)
   install_missing "${run_packages[@]}"
   build program
   ;;
+package)
+  install_missing "${run_packages[@]}"
+  package
+  ;;
 test)
   install_missing "${run_packages[@]}" "${test_packages[@]}"
   # What the repository promises is checked, not hoped for: the format of
   # every source file, the scripts, a build without a single warning, and
   # the sanitizer build with leak detection on.
-  find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
-  shellcheck kestro.sh .ci/run bench/*.sh cmake/wine-run.sh tests/wine_run_test.sh
+  find src tests bench man \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
+  shellcheck kestro.sh .ci/run bench/*.sh cmake/wine-run.sh tests/wine_run_test.sh tests/package/*.sh
   build dev
   ctest --preset dev -j"$jobs"
   build asan
   ctest --preset asan -j"$jobs"
   build windows
   windows_tests
+  deb="$(package)"
+  tests/package/check_package.sh "$deb"
   ;;
 bench)
   shift || true
@@ -136,7 +155,7 @@ bench)
   exec bench/run.sh "${1:-medium}"
   ;;
 *)
-  echo "usage: $0 run|test|build|bench [args]" >&2
+  echo "usage: $0 run|test|build|package|bench [args]" >&2
   exit 2
   ;;
 esac
