@@ -9,6 +9,7 @@
 
 #include "listgen/list_host.h"
 #include "ui/document_commands.h"
+#include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
 #include "ui/message_presenter.h"
 
@@ -17,7 +18,6 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
         timed("open", [&] { window.openEntry->trigger(); });
 
-        if (presenter->messages != 0 || window.listPane->document()->blockCount() != lines + 1 ||
+        if (presenter->messages != 0 || ListPaneEditor(window.listPane).lineCount() != lines + 1 ||
             QFileInfo(file).size() != static_cast<qint64>(list.size())) {
             std::fprintf(stderr, "run %d did not round-trip the list\n", run + 1);
             return 1;

@@ -103,4 +103,10 @@ std::string sizeText(std::int64_t size, SizeUnit unit) {
     return out;
 }
 
+std::string groupedCount(std::uint64_t count) {
+    std::string out;
+    appendGrouped(out, count, true);
+    return out;
+}
+
 } // namespace kestro

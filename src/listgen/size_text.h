@@ -17,4 +17,7 @@ void appendSizeText(std::string& out, std::int64_t size, SizeUnit unit);
 
 std::string sizeText(std::int64_t size, SizeUnit unit);
 
+// `count` with "," grouping thousands ("0" for none).
+std::string groupedCount(std::uint64_t count);
+
 } // namespace kestro

@@ -234,10 +234,6 @@ std::string toUpperKeepLength(std::string_view text) {
     return out;
 }
 
-std::size_t ansiByteLength(std::string_view text) {
-    return text.size();
-}
-
 bool isValidUtf8(std::string_view bytes) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
