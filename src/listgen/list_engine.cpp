@@ -529,13 +529,23 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     ListSpoolText text(*spool_);
     if (auto accepted = host_.acceptList(text); !accepted)
         return endRun(RunOutcome::Failed, &accepted.failure());
+    // The host turns the event loop while it takes the list; an abort or a
+    // close asked for then leaves its pane as it was.
+    if (quit_ || host_.quitRequested())
+        return endRun(RunOutcome::Quit);
+    if (host_.abortRequested())
+        return endRun(RunOutcome::Aborted);
     endRun(RunOutcome::Listed);
     if (yieldForQuit())
         return RunOutcome::Quit;
-    std::string totals = std::to_string(listFiles) + " ﾌｧｲﾙ";
+    std::string totals = groupedCount(listFiles) + " ﾌｧｲﾙ";
     if (formatter.needsFacts()) {
-        totals += "  ";
-        appendTotalSizeText(totals, listBytes, static_cast<SizeUnit>(options.SizeUnit));
+        // Unlike a list line's size cell, the total always has its digits.
+        std::string size;
+        appendTotalSizeText(size, listBytes, static_cast<SizeUnit>(options.SizeUnit));
+        if (size.starts_with(' '))
+            size.insert(0, "0");
+        totals += "  " + size;
     }
     host_.showListTotals(totals);
     host_.beep();

@@ -67,7 +67,7 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
     auto firstSlash = path.find_first_of(PathSeparators);
     std::size_t componentStart = firstSlash == std::string_view::npos ? 0 : firstSlash + 1;
     for (; at < path.size(); at += characterLength(path, at)) {
-        if (ansiByteLength(result) <= limitBytes)
+        if (shiftJisWidth(result) <= limitBytes)
             return result;
         if (!isPathSeparator(path[at]))
             continue;

@@ -24,7 +24,8 @@ std::string GetFolderPart(std::string_view path);
 // comes before any "." scanning backwards, or when there is no ".".
 std::string GetUpperExtension(std::string_view path);
 
-// `path` shortened to at most `limitBytes` bytes (system code page) by
+// `path` shortened to at most `limitBytes` bytes of the Shift-JIS code page
+// (shiftJisWidth: half-width characters 1, others 2) by
 // replacing its folder names, one at a time from the left, with "...". The
 // last element is never replaced, so the result may stay longer than the
 // limit. Paths of at most three characters come back unchanged.

@@ -122,4 +122,10 @@ std::string sizeText(std::int64_t size, SizeUnit unit) {
     return out;
 }
 
+std::string groupedCount(std::uint64_t count) {
+    std::string out;
+    appendGrouped(out, count, true);
+    return out;
+}
+
 } // namespace kestro

@@ -23,4 +23,7 @@ std::string sizeText(std::int64_t size, SizeUnit unit);
 void appendTotalSizeText(std::string& out, ByteTotal total, SizeUnit unit);
 std::string totalSizeText(ByteTotal total, SizeUnit unit);
 
+// `count` with "," grouping thousands ("0" for none).
+std::string groupedCount(std::uint64_t count);
+
 } // namespace kestro

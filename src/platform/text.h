@@ -21,8 +21,11 @@ std::string toHalfWidth(std::string_view text);
 // characters: ａｂｃ → ＡＢＣ (full-width stays full-width), ß stays ß.
 std::string toUpperKeepLength(std::string_view text);
 
-// Length of `text` in bytes of the system code page (UTF-8 here).
-std::size_t ansiByteLength(std::string_view text);
+// Width of `text` as the Shift-JIS code page counts it, the same on every
+// system: 1 for an ASCII character or a half-width katakana (U+FF61 to
+// U+FF9F), 2 for any other character (also one that Shift-JIS lacks) and for
+// each byte that is not part of a well-formed UTF-8 character.
+std::size_t shiftJisWidth(std::string_view text);
 
 // Whether `bytes` is well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);

@@ -234,10 +234,6 @@ std::string toUpperKeepLength(std::string_view text) {
     return out;
 }
 
-std::size_t ansiByteLength(std::string_view text) {
-    return text.size();
-}
-
 std::string decodeSettingsText(std::string bytes) {
     return bytes;
 }

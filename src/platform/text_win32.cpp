@@ -234,20 +234,6 @@ std::string toUpperKeepLength(std::string_view text) {
     return mappedKeepingStrays(text, LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE);
 }
 
-std::size_t ansiByteLength(std::string_view text) {
-    std::size_t length = 0;
-    forEachRun(
-        text,
-        [&](std::string_view run) {
-            const std::wstring wide = win32::widen(run);
-            length += static_cast<std::size_t>(::WideCharToMultiByte(CP_ACP, 0, wide.data(),
-                                                                     static_cast<int>(wide.size()),
-                                                                     nullptr, 0, nullptr, nullptr));
-        },
-        [&](char) { ++length; });
-    return length;
-}
-
 std::string decodeSettingsText(std::string bytes) {
     if (isValidUtf8(bytes))
         return bytes;

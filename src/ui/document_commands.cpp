@@ -4,12 +4,12 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
 
 #include <new>
 
@@ -77,7 +77,7 @@ DocumentCommands::DocumentCommands(MainWindow& window, DocumentServices services
 
 void DocumentCommands::connectWindow() {
     MainWindow& w = window_;
-    connect(w.listPane, &QPlainTextEdit::textChanged, this, &DocumentCommands::onListPaneChanged);
+    paneEditor_.onTextChanged(this, [this] { onListPaneChanged(); });
     connect(w.openEntry, &QAction::triggered, this, &DocumentCommands::onOpenChosen);
     connect(w.compareEntry, &QAction::triggered, this, &DocumentCommands::onCompareChosen);
     connect(w.saveEntry, &QAction::triggered, this, &DocumentCommands::onSaveChosen);
@@ -94,19 +94,13 @@ void DocumentCommands::connectWindow() {
     }
     // The shortcuts of undo and select all act without opening the menu, so
     // the items that follow the pane follow it at once.
-    connect(w.listPane, &QPlainTextEdit::undoAvailable, this, &DocumentCommands::showPaneItems);
-    connect(w.listPane, &QPlainTextEdit::copyAvailable, this, &DocumentCommands::showPaneItems);
-    connect(w.listPane, &QPlainTextEdit::textChanged, this, &DocumentCommands::showPaneItems);
+    paneEditor_.onEditStateChanged(this, [this] { showPaneItems(); });
     connect(w.copyButton, &QPushButton::clicked, this, &DocumentCommands::onCopyClicked);
     connect(w.clearButton, &QPushButton::clicked, this, &DocumentCommands::onClearClicked);
 }
 
 QString DocumentCommands::paneText() const {
-    // The raw text keeps every character (the plain text would turn a
-    // no-break space into a space); only the block separators become LF.
-    QString text = window_.listPane->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    return paneEditor_.text();
 }
 
 void DocumentCommands::showState() {
@@ -151,12 +145,12 @@ void DocumentCommands::onOpenChosen() {
     {
         // A large file takes a while to read and lay out.
         BusyCursor busy;
-        QString loaded;
         Failure failed;
+        std::string loaded;
         try {
             Result<std::string> text = readDocumentFile(state_.name(), &unreadable, &found);
             if (text)
-                loaded = QString::fromStdString(text.value());
+                loaded = std::move(text.value());
             else
                 failed = text.failure();
         } catch (const std::bad_alloc&) {
@@ -164,9 +158,7 @@ void DocumentCommands::onOpenChosen() {
         }
         if (failed.number == 0) {
             try {
-                // Replacing the text is a change like any other; the title
-                // passes through its changed form.
-                window_.listPane->setPlainText(loaded);
+                showInPane(loaded);
             } catch (const std::bad_alloc&) {
                 failed = makeFailure(failure::OutOfMemory, state_.name());
             }
@@ -188,10 +180,34 @@ void DocumentCommands::onOpenChosen() {
                                         MessageIcon::Warning);
 }
 
+void DocumentCommands::showInPane(std::string_view text) {
+    // Replacing the text is a change like any other; the title passes
+    // through its changed form. The text goes in in pieces, with the window
+    // repainting and the status bar showing how far it got; what the user
+    // does meanwhile waits until the text is in.
+    paneEditor_.setText(QString());
+    paneEditor_.beginAppend(text.size());
+    QElapsedTimer sinceTurn;
+    sinceTurn.start();
+    for (std::size_t at = 0; at < text.size(); at += MainWindow::ListPieceBytes) {
+        paneEditor_.appendPiece(text.substr(at, MainWindow::ListPieceBytes));
+        if (sinceTurn.elapsed() >= MainWindow::ListTurnInterval) {
+            const auto percent = static_cast<int>(
+                std::min<std::size_t>(at + MainWindow::ListPieceBytes, text.size()) * 100 /
+                text.size());
+            window_.setStatus(1, "読み込み中... " + std::to_string(percent) + "%");
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            sinceTurn.restart();
+        }
+    }
+    paneEditor_.finishAppend();
+    window_.setStatus(1, "");
+}
+
 DocumentCommands::SaveOutcome DocumentCommands::saveTo(const std::string& name,
                                                        TextEncoding encoding, Command command) {
     UnencodableCharacter refused;
-    Status written = writeDocumentFile(name, paneText().toStdString(), encoding, &refused);
+    Status written = writeDocumentFile(name, paneEditor_.textBytes(), encoding, &refused);
     if (!written) {
         if (refused.line != 0) {
             window_.presenter().showMessage(

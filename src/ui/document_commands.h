@@ -103,6 +103,8 @@ private:
     void connectWindow();
     void showState();
     void showPaneItems();
+    // Replaces the pane's text with `text` (LF line ends).
+    void showInPane(std::string_view text);
     std::optional<std::pair<std::string, TextEncoding>> chooseFile(FileDialogRequest::Kind kind);
     enum class SaveOutcome { Saved, Refused, Failed };
     SaveOutcome saveTo(const std::string& name, TextEncoding encoding, Command command);

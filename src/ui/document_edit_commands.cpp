@@ -7,9 +7,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
-#include <QTextCursor>
-#include <QTextDocument>
 
 namespace kestro {
 
@@ -40,12 +37,12 @@ QString clipboardText() {
 
 void DocumentCommands::showPaneItems() {
     auto& items = window_.editEntries;
-    const bool selected = window_.listPane->textCursor().hasSelection();
+    const bool selected = paneEditor_.hasSelection();
     enable(items[UndoItem], paneEditor_.canUndo());
     enable(items[CutItem], selected);
     enable(items[CopyItem], selected);
     enable(items[DeleteItem], selected);
-    enable(items[SelectAllItem], !window_.listPane->document()->isEmpty());
+    enable(items[SelectAllItem], !paneEditor_.isEmpty());
 }
 
 void DocumentCommands::onEditMenuOpening() {
@@ -89,7 +86,7 @@ void DocumentCommands::onCopyClicked() {
 void DocumentCommands::onClearClicked() {
     // The emptying is a change (changed title, save enabled); the title then
     // shows the program name alone.
-    window_.listPane->setPlainText(QString());
+    paneEditor_.setText(QString());
     state_.cleared();
     showState();
 }

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -139,6 +140,13 @@ HelpWindow::HelpWindow(const HelpFile& file, std::function<void(const std::strin
     connect(browser, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
     connect(contentsButton, &QPushButton::clicked, this, &HelpWindow::showContents);
     connect(findButton, &QPushButton::clicked, this, &HelpWindow::showTopicFinder);
+    // Escape and Ctrl+W close the window, as its close box does.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 }
 
 void HelpWindow::bringUp() {

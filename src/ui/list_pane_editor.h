@@ -6,8 +6,15 @@
 // after the target is destroyed) every operation does nothing and every
 // query answers 0 or false, as a message to no window would.
 //
-// Lines are the text's lines (the pane never wraps); positions count the
-// characters of the pane's text, a line end being one character.
+// The pane itself is made by makeListPane: a widget built for long texts
+// (the text is held as UTF-8 bytes with an index of its lines, so a list of
+// a million lines is appended, copied and saved in a fraction of a second).
+// The rest of the window knows it only as a QWidget and reaches its text
+// through this wrapper.
+//
+// Lines are the text's lines (the pane never wraps); a line end is LF.
+// Positions count the characters (UTF-16 units) of the pane's text, a line
+// end being one character.
 //
 // The four edges (marginTop, marginLeft, rectRight, rectBottom) are the
 // sides of the formatting rectangle: the area, in pixels of the target's own
@@ -23,13 +30,20 @@
 
 #include "platform/failure.h"
 
+#include <QFont>
+#include <QMetaObject>
 #include <QPointer>
+#include <QString>
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 
-class QPlainTextEdit;
+class QObject;
 class QWidget;
+class QsciScintilla;
 
 namespace kestro {
 
@@ -44,12 +58,15 @@ public:
     // Scale mode 1, no target, a zero rectangle; the factor from the
     // target's screen.
     ListPaneEditor();
+    // Bound to `target` at once.
+    explicit ListPaneEditor(QWidget* target);
     // The default factor source refers to the object itself.
     ListPaneEditor(const ListPaneEditor&) = delete;
     ListPaneEditor& operator=(const ListPaneEditor&) = delete;
 
-    void setTarget(QPlainTextEdit* target);
-    QPlainTextEdit* target() const;
+    // A widget made by makeListPane; any other widget acts as no target.
+    void setTarget(QWidget* target);
+    QWidget* target() const;
     // Replaces where the twips-per-pixel factor comes from (tests, or a
     // window that keeps its own).
     void setTwipsPerPixelSource(TwipsPerPixelSource source);
@@ -94,6 +111,57 @@ public:
     Result<int> rectBottom();
     Status setRectBottom(int value);
 
+    // ---- The text, for the window's own commands --------------------------
+    // The whole text (LF line ends).
+    QString text() const;
+    // The whole text as UTF-8 bytes, valid until the next change of the
+    // text; nothing is copied.
+    std::string_view textBytes() const;
+    // Length of the text in UTF-8 bytes.
+    std::size_t byteLength() const;
+    bool isEmpty() const { return byteLength() == 0; }
+    // Replaces the whole text (a change; the undo history is emptied).
+    void setText(const QString& text);
+    // Whether some text is selected.
+    bool hasSelection() const;
+    // The selected text.
+    QString selectedText() const;
+    // Selects characters [from, to) of the text.
+    void select(int from, int to);
+    // Puts the caret after the last character (no selection) and shows it.
+    void moveCaretToEnd();
+    // Types `text` at the caret, replacing the selection (a change that
+    // undo takes back).
+    void typeText(const QString& text);
+    // The pane's font and the distance of its tab stops in pixels.
+    QFont font() const;
+    double tabStopDistance() const;
+
+    // Calls `handler` after every change of the text, while `context`
+    // lives.
+    QMetaObject::Connection onTextChanged(QObject* context, std::function<void()> handler) const;
+    // Calls `handler` when the selection or what undo can do may have
+    // changed.
+    QMetaObject::Connection onEditStateChanged(QObject* context,
+                                               std::function<void()> handler) const;
+
+    // ---- Appending a long text in pieces ----------------------------------
+    // The pieces are added at the end without a change notification and
+    // without an undo step; the pane keeps painting between them. Then
+    // either finishAppend (one change notification, the undo history
+    // emptied as for any new list, the view at the start of what was added)
+    // or cancelAppend (the appended text removed: the text, its undo
+    // history and its modified flag as they were before beginAppend, and no
+    // change notification).
+    //
+    // `expectedBytes` is what will be appended, for one allocation.
+    void beginAppend(std::size_t expectedBytes);
+    // UTF-8 text with CR LF or LF line ends; a multi-byte character may be
+    // split between two pieces. Bytes that are not UTF-8 become U+FFFD.
+    void appendPiece(std::string_view piece);
+    void finishAppend();
+    void cancelAppend();
+
 private:
     struct FormatRect {
         int left = 0;
@@ -107,17 +175,37 @@ private:
     Result<int> readEdge(int FormatRect::*edge);
     Status writeEdge(int FormatRect::*edge, int value);
     void scrollVerticallyBy(qint64 lines);
+    void endAppend();
 
-    QPointer<QPlainTextEdit> target_;
+    // An append under way: where it started, the change events it turned
+    // off, the bytes of a character split between two pieces.
+    struct AppendState {
+        bool active = false;
+        long start = 0;
+        long eventMask = 0;
+        std::string carry;
+        std::unique_ptr<char[]> work;
+        std::size_t capacity = 0;
+    };
+
+    QsciScintilla* pane() const;
+
+    QPointer<QsciScintilla> target_;
     int scaleMode_ = ScaleTwips;
     FormatRect rect_;
     TwipsPerPixelSource twipsPerPixel_;
+    AppendState append_;
 };
 
 // The class name the wrapper compares, as the system would report it: the
-// control's "windowClass" property when it has one, else its Qt class name
-// ("QPlainTextEdit"); empty for no control.
+// control's "windowClass" property when it has one, else its Qt class name;
+// empty for no control.
 std::string windowClassName(const QWidget* control);
+
+// Makes the list pane, a child of `parent`: editable, not wrapped, both
+// scroll bars, the Japanese fixed font, tab stops every 8 columns, LF line
+// ends.
+QWidget* makeListPane(QWidget* parent = nullptr);
 
 // `value` rounded to the nearest integer, a half to the even neighbour;
 // fails with 6 when that does not fit 32 bits (or is not a number).

@@ -2,9 +2,9 @@
 
 #include "ui/list_pane_editor.h"
 
+#include <Qsci/qsciscintilla.h>
+
 #include <QAbstractScrollArea>
-#include <QPlainTextEdit>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <climits>
@@ -15,8 +15,8 @@ namespace kestro {
 
 namespace {
 
-// The viewport margins are only reachable from a subclass; the pane is a
-// plain QPlainTextEdit, so they are reached through one.
+// The viewport margins are only reachable from a subclass; the pane is the
+// widget's own class, so they are reached through one.
 struct ViewportMarginsAccess : QAbstractScrollArea {
     using QAbstractScrollArea::setViewportMargins;
     using QAbstractScrollArea::viewportMargins;
@@ -24,6 +24,16 @@ struct ViewportMarginsAccess : QAbstractScrollArea {
 
 int marginFor(qint64 value) {
     return static_cast<int>(std::clamp<qint64>(value, 0, INT_MAX));
+}
+
+// The room between the viewport's sides and the text: the widths of the
+// margins (none are shown) and the blank strips at the left and right.
+QMargins textInsets(const QsciScintilla& pane) {
+    qint64 left = pane.SendScintilla(QsciScintillaBase::SCI_GETMARGINLEFT);
+    for (int margin = 0; margin < 5; ++margin)
+        left += pane.SendScintilla(QsciScintillaBase::SCI_GETMARGINWIDTHN, margin);
+    const qint64 right = pane.SendScintilla(QsciScintillaBase::SCI_GETMARGINRIGHT);
+    return {marginFor(left), 0, marginFor(right), 0};
 }
 
 } // namespace
@@ -39,11 +49,11 @@ Result<int> roundToInt32(double value) {
 void ListPaneEditor::readFormatRect() {
     FormatRect read;
     if (target_) {
-        // Text is laid out in the viewport, inside the document's margin.
+        // Text is laid out in the viewport, inside the blank strips.
         const QRect area = target_->viewport()->geometry();
-        const int margin = static_cast<int>(std::lround(target_->document()->documentMargin()));
-        read = {area.left() + margin, area.top() + margin, area.x() + area.width() - margin,
-                area.y() + area.height() - margin};
+        const QMargins inset = textInsets(*target_);
+        read = {area.left() + inset.left(), area.top() + inset.top(),
+                area.x() + area.width() - inset.right(), area.y() + area.height() - inset.bottom()};
     }
     // A classic text box reports its rectangle one pixel inside the one it
     // takes.
@@ -56,20 +66,21 @@ void ListPaneEditor::readFormatRect() {
 void ListPaneEditor::applyFormatRect() {
     if (!target_)
         return;
-    QPlainTextEdit& edit = *target_;
+    QsciScintilla& edit = *target_;
     const QRect area = edit.viewport()->geometry();
     QMargins (QAbstractScrollArea::*getMargins)() const = &ViewportMarginsAccess::viewportMargins;
     const QMargins current = (edit.*getMargins)();
-    const qint64 margin = std::lround(edit.document()->documentMargin());
+    const QMargins inset = textInsets(edit);
     // The viewport's place without margins; the new margins move its sides
     // to the rectangle, never beyond the control's own frame.
     const qint64 left = qint64{area.left()} - current.left();
     const qint64 top = qint64{area.top()} - current.top();
     const qint64 right = qint64{area.x()} + area.width() + current.right();
     const qint64 bottom = qint64{area.y()} + area.height() + current.bottom();
-    const QMargins wanted(
-        marginFor(rect_.left - margin - left), marginFor(rect_.top - margin - top),
-        marginFor(right - (rect_.right + margin)), marginFor(bottom - (rect_.bottom + margin)));
+    const QMargins wanted(marginFor(rect_.left - inset.left() - left),
+                          marginFor(rect_.top - inset.top() - top),
+                          marginFor(right - (rect_.right + inset.right())),
+                          marginFor(bottom - (rect_.bottom + inset.bottom())));
     void (QAbstractScrollArea::*setMargins)(const QMargins&) =
         &ViewportMarginsAccess::setViewportMargins;
     (edit.*setMargins)(wanted);

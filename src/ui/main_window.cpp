@@ -9,6 +9,7 @@
 #include "platform/drives.h"
 #include "platform/program_paths.h"
 #include "ui/folder_tree.h"
+#include "ui/list_pane_editor.h"
 #include "ui/twips.h"
 #include "ui/value_check_box.h"
 #include "ui/window_fonts.h"
@@ -17,18 +18,17 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabBar>
-#include <QTextDocument>
 
 namespace kestro {
 
@@ -101,7 +101,7 @@ void MainWindow::loadWindow() {
     fileObject_->setMessageSink([this](const std::string& text, const std::string& title) {
         presenter_->showMessage(this, uiText(text), uiText(title), MessageIcon::None);
     });
-    listPane->clear();
+    ListPaneEditor(listPane).setText(QString());
     fitOuterSize();
     setWindowTitle(QStringLiteral("Kestro - [新規]"));
     abortButton->setGeometry(createButton->geometry());
@@ -275,29 +275,40 @@ void MainWindow::noteAfterList(const std::string& text) {
     notesAfterList_ += "\r\n" + text + "\r\n";
 }
 
+// The list goes to the end of the pane in pieces, with a turn of the event
+// loop whenever a piece took long enough to be felt: the window repaints,
+// and the abort button and the close box work as during the walk. An abort
+// or a close removes what was added, so the pane, its undo history and the
+// title stay as they were before the run; the create command then ends the
+// run as aborted or closed.
 Status MainWindow::acceptList(ListText& list) {
     const std::string note = std::move(notesAfterList_);
     notesAfterList_.clear();
-    // Read the whole list before touching the pane, so that a read failure
-    // leaves it as it was.
-    std::string bytes;
-    bytes.reserve(list.size());
+    ListPaneEditor pane(listPane);
+    setStatus(1, HandOverStatus);
+    pane.beginAppend(list.size() + note.size());
+    QElapsedTimer sinceTurn;
+    sinceTurn.start();
     for (;;) {
-        auto block = list.nextBlock(std::size_t{1} << 20);
-        if (!block)
+        auto block = list.nextBlock(ListPieceBytes);
+        if (!block) {
+            pane.cancelAppend();
             return block.failure();
+        }
         if (block.value().empty())
             break;
-        bytes.append(block.value());
+        pane.appendPiece(block.value());
+        if (sinceTurn.elapsed() >= handOverTurnInterval) {
+            yield();
+            sinceTurn.restart();
+            if (abortPending || quitRequested_) {
+                pane.cancelAppend();
+                return Ok{};
+            }
+        }
     }
-    bytes += note;
-    // The pane keeps lines, not line ends.
-    QString added = QString::fromUtf8(bytes);
-    added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QString text = listPane->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text += added;
-    listPane->setPlainText(text);
+    pane.appendPiece(note);
+    pane.finishAppend();
     return Ok{};
 }
 

@@ -39,7 +39,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
@@ -60,6 +59,9 @@ struct MainWindowServices {
     std::function<Status(const std::string& drive)> openDriveRoot;
 };
 
+// Status panel 1 while a finished list goes to the pane.
+inline constexpr const char* HandOverStatus = "一覧を表示中...";
+
 class MainWindow : public QMainWindow, public ListHost {
     Q_OBJECT
 
@@ -67,6 +69,10 @@ public:
     // The window's outer size in twips.
     static constexpr int OuterWidthTwips = 7335;
     static constexpr int OuterHeightTwips = 7305;
+    // The finished list goes to the pane in pieces of this many bytes, with
+    // a turn of the event loop after the pieces of every interval (ms).
+    static constexpr std::size_t ListPieceBytes = std::size_t{4} << 20;
+    static constexpr qint64 ListTurnInterval = 40;
 
     explicit MainWindow(MainWindowServices services = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -121,8 +127,9 @@ public:
     QPushButton* abortButton = nullptr; // abort, in createButton's place
     ValueCheckBox* subFoldersCheck = nullptr;
 
-    // The list pane and the status bar with its two panels.
-    QPlainTextEdit* listPane = nullptr;
+    // The list pane (reached through ListPaneEditor) and the status bar with
+    // its two panels.
+    QWidget* listPane = nullptr;
     QStatusBar* statusPanelBar = nullptr;
     std::array<QLabel*, 2> statusPanels{}; // panels 1 and 2
     QFrame* statusRule = nullptr;          // thin strip above the status bar
@@ -159,6 +166,9 @@ public:
 
     // Set by the abort button, tested by the create command.
     bool abortPending = false;
+    // How long (ms) the hand-over of a finished list to the pane works
+    // between two turns of the event loop.
+    qint64 handOverTurnInterval = ListTurnInterval;
     // The text of the last failure report or abort message.
     std::string lastReportText;
     // The file list's include switches; hidden and system follow the marks

@@ -3,6 +3,7 @@
 
 #include "ui/folder_tree.h"
 #include "ui/frame_box.h"
+#include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
 #include "ui/twips.h"
 #include "ui/value_check_box.h"
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -26,6 +26,7 @@
 #include <QStyle>
 #include <QTabBar>
 
+#include <algorithm>
 #include <tuple>
 
 namespace kestro {
@@ -250,10 +251,13 @@ void MainWindow::buildControls() {
             box->setGeometry(x, y, page->width() - x - 1, rowHeight);
             y += rowHeight;
         }
-        // The algorithm under its check box, indented like a frame's rows.
+        // The algorithm under its check box, indented like a frame's rows
+        // as far as the page leaves room for its longest name.
         const int indent = x + toPixels(FrameInset);
-        hashAlgorithmBox->setGeometry(indent, y, page->width() - indent - toPixels(FrameGap),
-                                      hashAlgorithmBox->sizeHint().height());
+        const QSize hint = hashAlgorithmBox->sizeHint();
+        const int right = page->width() - toPixels(FrameGap);
+        const int left = std::max(0, std::min(indent, right - hint.width()));
+        hashAlgorithmBox->setGeometry(left, y, std::max(right - left, hint.width()), hint.height());
     }
 
     // The initial enabled states are those of the interlocks for the
@@ -314,15 +318,8 @@ void MainWindow::buildControls() {
     }
 
     // The list pane.
-    listPane = new QPlainTextEdit(central);
+    listPane = makeListPane(central);
     named(listPane, "listPane");
-    listPane->setLineWrapMode(QPlainTextEdit::NoWrap);
-    listPane->setWordWrapMode(QTextOption::NoWrap);
-    listPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    listPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    listPane->setFont(paneFont());
-    listPane->setTabStopDistance(
-        QFontMetricsF(listPane->font()).horizontalAdvance(QLatin1Char(' ')) * 8);
     statusRule = new QFrame(central);
     named(statusRule, "statusRule");
     statusRule->setFrameStyle(QFrame::HLine | QFrame::Sunken);

@@ -53,6 +53,12 @@ TEST(NameHelpers, ShortenPath) {
     // The scan starts at the fourth character, so a one-letter first folder
     // is replaced together with the next one.
     EXPECT_EQ(ShortenPath("/x/yy/long-name-here", 10), "/.../long-name-here");
+    // The limit counts Shift-JIS bytes on every system: a half-width katakana
+    // is one, a kanji two ("/日本語/x" is 9, "/ﾃﾞｰﾀ/x" 7).
+    EXPECT_EQ(ShortenPath("/日本語/x", 8), "/.../x");
+    EXPECT_EQ(ShortenPath("/日本語/x", 9), "/日本語/x");
+    EXPECT_EQ(ShortenPath("/ﾃﾞｰﾀ/x", 7), "/ﾃﾞｰﾀ/x");
+    EXPECT_EQ(ShortenPath("/ﾃﾞｰﾀ/x", 6), "/.../x");
 }
 
 TEST(NameHelpers, FileTypeNames) {

@@ -10,11 +10,9 @@ namespace kestro {
 namespace {
 
 // Linux folds to lower case (simple case folding), where the Kelvin sign
-// is a "k", the dotless i upper-cases to "I", and the system code page is
-// UTF-8.
+// is a "k" and the dotless i upper-cases to "I".
 TEST(TextTest, FoldingAndCodePageOfLinux) {
     EXPECT_EQ(toUpperKeepLength("ıi"), "II");
-    EXPECT_EQ(ansiByteLength("日本a"), 7u);
     EXPECT_GT(compareNoCase("\u212A", "k"), 0); // folds to k; bytes decide
     EXPECT_LT(compareNoCase("\u212Ax", "ky"), 0);
     EXPECT_GT(compareNoCase("ky", "\u212Ax"), 0);

@@ -23,6 +23,21 @@ std::size_t countCharacters(const std::string& text) {
     }));
 }
 
+// The Shift-JIS width, the same on every system.
+TEST(TextTest, ShiftJisWidth) {
+    const std::vector<std::pair<std::string, std::size_t>> cases = {
+        {"", 0},
+        {"abc/", 4},
+        {"ｱｲｳﾞ｡ﾟ", 6},                        // half-width katakana U+FF61 to U+FF9F
+        {"日本ア", 6},                        // kanji, full-width katakana
+        {"\uFF60\uFFA0", 4},                  // just outside the half-width range
+        {"é€😀", 6},                           // characters Shift-JIS lacks
+        {std::string("a\xFF\xE3\x81", 4), 7}, // each malformed byte counts 2
+    };
+    for (const auto& [text, width] : cases)
+        EXPECT_EQ(shiftJisWidth(text), width) << text;
+}
+
 TEST(TextTest, HalfWidthConvertsFullWidthFormsAndKatakanaOnly) {
     const std::vector<Conversion> cases = {
         {"ＡＢＣ１２３", "ABC123"},

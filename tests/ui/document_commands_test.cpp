@@ -3,7 +3,9 @@
 
 #include "document/document_file.h"
 #include "listgen/name_helpers.h"
+#include "platform/text.h"
 #include "ui/document_commands.h"
+#include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
 
 #include "ui/main_window_fixture.h"
@@ -17,7 +19,6 @@
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -104,8 +105,8 @@ private:
     bool saveEnabled() const { return window_->saveEntry->isEnabled(); }
     QString pane() const { return commands_->paneText(); }
     void type(const QString& text) {
-        window_->listPane->moveCursor(QTextCursor::End);
-        window_->listPane->insertPlainText(text);
+        ListPaneEditor(window_->listPane).moveCaretToEnd();
+        ListPaneEditor(window_->listPane).typeText(text);
     }
     static QString stored(const QString& name) {
         return QStringLiteral("Kestro - [") +
@@ -119,8 +120,8 @@ private:
         dialog_ = ScriptedDialog{};
         // Something in the pane before the commands are attached, as a
         // window may have; attaching shows a new document all the same.
-        window_->listPane->setPlainText(QStringLiteral("left over"));
-        window_->listPane->clear();
+        ListPaneEditor(window_->listPane).setText(QStringLiteral("left over"));
+        ListPaneEditor(window_->listPane).setText(QString());
         commands_ = &attachDocumentCommands(*window_, DocumentServices{dialog_.runner()});
     }
 
@@ -248,7 +249,7 @@ private slots:
         window_->saveAsEntry->trigger();
         const QString shortName = QString::fromStdString(ShortenPath(name.toStdString(), 55));
         QVERIFY(shortName.contains(QStringLiteral("...")));
-        QVERIFY(shortName.toUtf8().size() <= 55);
+        QVERIFY(shiftJisWidth(shortName.toStdString()) <= 55);
         QVERIFY(shortName.endsWith(QStringLiteral("/リスト.txt")));
         QCOMPARE(title(), QStringLiteral("Kestro - [") + shortName + QLatin1Char(']'));
         type(QStringLiteral("!"));
@@ -352,7 +353,7 @@ private slots:
         QCOMPARE(title(), stored(name));
         QCOMPARE(pane(), text);
         // Saving writes UTF-8 with CR LF.
-        window_->listPane->moveCursor(QTextCursor::End);
+        ListPaneEditor(window_->listPane).moveCaretToEnd();
         type(QString());
         dialog_.answers = {name};
         window_->saveAsEntry->trigger();

@@ -1,6 +1,7 @@
 // The Edit menu's enabling and items, and the copy and clear buttons.
 
 #include "ui/document_commands.h"
+#include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
 
 #include "ui/main_window_fixture.h"
@@ -12,7 +13,6 @@
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,13 +32,6 @@ ItemStates itemStates(MainWindow& f) {
     return {f.editEntries[1]->isEnabled(), f.editEntries[3]->isEnabled(),
             f.editEntries[4]->isEnabled(), f.editEntries[5]->isEnabled(),
             f.editEntries[6]->isEnabled(), f.editEntries[8]->isEnabled()};
-}
-
-void select(QPlainTextEdit* pane, int from, int to) {
-    QTextCursor cursor = pane->textCursor();
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    pane->setTextCursor(cursor);
 }
 
 } // namespace
@@ -69,7 +62,7 @@ private slots:
 
     void menuEnablingFollowsPaneAndClipboard() {
         MainWindow& f = *window_;
-        QPlainTextEdit* pane = f.listPane;
+        ListPaneEditor pane(f.listPane);
         struct Case {
             const char* what;
             std::function<void()> arrange;
@@ -78,33 +71,33 @@ private slots:
         const std::vector<Case> cases = {
             {"empty pane, text on the clipboard",
              [&] {
-                 pane->setPlainText(QString());
+                 pane.setText(QString());
                  clipboard_->setText(QStringLiteral("clip"));
              },
              {false, false, false, true, false, false}},
             {"empty pane, empty clipboard",
              [&] {
-                 pane->setPlainText(QString());
+                 pane.setText(QString());
                  clipboard_->clear();
              },
              {false, false, false, false, false, false}},
             {"text without selection",
              [&] {
-                 pane->setPlainText(QStringLiteral("one\ntwo"));
+                 pane.setText(QStringLiteral("one\ntwo"));
                  clipboard_->setText(QStringLiteral("clip"));
              },
              {false, false, false, true, false, true}},
             {"a selection",
              [&] {
-                 pane->setPlainText(QStringLiteral("one\ntwo"));
-                 select(pane, 1, 5);
+                 pane.setText(QStringLiteral("one\ntwo"));
+                 pane.select(1, 5);
              },
              {false, true, true, true, true, true}},
             {"typing makes undo available",
              [&] {
-                 pane->setPlainText(QStringLiteral("one"));
-                 pane->moveCursor(QTextCursor::End);
-                 pane->insertPlainText(QStringLiteral("!"));
+                 pane.setText(QStringLiteral("one"));
+                 pane.moveCaretToEnd();
+                 pane.typeText(QStringLiteral("!"));
              },
              {true, false, false, true, false, true}},
             {"undo emptied",
@@ -121,7 +114,7 @@ private slots:
              },
              {false, false, false, false, false, true}},
             {"only a line end in the pane",
-             [&] { pane->setPlainText(QStringLiteral("\n")); },
+             [&] { pane.setText(QStringLiteral("\n")); },
              {false, false, false, false, false, true}},
         };
         for (const Case& c : cases) {
@@ -137,54 +130,53 @@ private slots:
         MainWindow& f = *window_;
         openEditMenu(); // empty pane: undo and select all off
         QVERIFY(!f.editEntries[8]->isEnabled());
-        f.listPane->setPlainText(QStringLiteral("a list"));
+        ListPaneEditor(f.listPane).setText(QStringLiteral("a list"));
         QVERIFY(f.editEntries[8]->isEnabled());
-        f.listPane->insertPlainText(QStringLiteral("!"));
+        ListPaneEditor(f.listPane).typeText(QStringLiteral("!"));
         QVERIFY(f.editEntries[1]->isEnabled());
     }
 
     void itemsActOnThePane() {
         MainWindow& f = *window_;
-        QPlainTextEdit* pane = f.listPane;
-        pane->setPlainText(QStringLiteral("alpha beta"));
+        ListPaneEditor pane(f.listPane);
+        pane.setText(QStringLiteral("alpha beta"));
         f.editEntries[8]->trigger(); // select all
-        QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("alpha beta"));
-        select(pane, 0, 5);
+        QCOMPARE(pane.selectedText(), QStringLiteral("alpha beta"));
+        pane.select(0, 5);
         f.editEntries[4]->trigger(); // copy
         QCOMPARE(clipboard_->text(), QStringLiteral("alpha"));
-        QCOMPARE(pane->toPlainText(), QStringLiteral("alpha beta"));
-        select(pane, 5, 10);
+        QCOMPARE(pane.text(), QStringLiteral("alpha beta"));
+        pane.select(5, 10);
         f.editEntries[3]->trigger(); // cut
         QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
-        QCOMPARE(pane->toPlainText(), QStringLiteral("alpha"));
+        QCOMPARE(pane.text(), QStringLiteral("alpha"));
         QCOMPARE(window_->windowTitle(), QStringLiteral("Kestro - (更新)[新規]"));
-        pane->moveCursor(QTextCursor::Start);
+        pane.select(0, 0);
         f.editEntries[5]->trigger(); // paste
-        QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
-        select(pane, 0, 1);
+        QCOMPARE(pane.text(), QStringLiteral(" betaalpha"));
+        pane.select(0, 1);
         f.editEntries[6]->trigger(); // delete
-        QCOMPARE(pane->toPlainText(), QStringLiteral("betaalpha"));
+        QCOMPARE(pane.text(), QStringLiteral("betaalpha"));
         QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
         f.editEntries[1]->trigger(); // undo the delete
-        QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
+        QCOMPARE(pane.text(), QStringLiteral(" betaalpha"));
 
         // Separators and indexes without an item do nothing.
         for (int index : {0, 2, 7, 9, -1, 100})
             commands_->onEditEntryChosen(index);
-        QCOMPARE(pane->toPlainText(), QStringLiteral(" betaalpha"));
+        QCOMPARE(pane.text(), QStringLiteral(" betaalpha"));
         QCOMPARE(clipboard_->text(), QStringLiteral(" beta"));
     }
 
     void copyButtonCopiesTheWholeTextAndChangesNothing() {
         MainWindow& f = *window_;
-        f.listPane->setPlainText(QStringLiteral("line 1\nline 2\n\u00A0kept"));
-        select(f.listPane, 2, 4);
+        ListPaneEditor(f.listPane).setText(QStringLiteral("line 1\nline 2\n\u00A0kept"));
+        ListPaneEditor(f.listPane).select(2, 4);
         const QString title = f.windowTitle();
         const bool save = f.saveEntry->isEnabled();
         f.copyButton->click();
         QCOMPARE(clipboard_->text(), QStringLiteral("line 1\nline 2\n\u00A0kept"));
-        QCOMPARE(f.listPane->textCursor().selectionStart(), 2);
-        QCOMPARE(f.listPane->textCursor().selectionEnd(), 4);
+        QCOMPARE(ListPaneEditor(f.listPane).selectedText(), QStringLiteral("ne"));
         QCOMPARE(commands_->paneText(), QStringLiteral("line 1\nline 2\n\u00A0kept"));
         QCOMPARE(f.windowTitle(), title);
         QCOMPARE(f.saveEntry->isEnabled(), save);
@@ -193,7 +185,7 @@ private slots:
     void copyButtonWithEmptyPaneLeavesEmptyClipboardText() {
         MainWindow& f = *window_;
         clipboard_->setText(QStringLiteral("earlier"));
-        f.listPane->clear();
+        ListPaneEditor(f.listPane).setText(QString());
         f.copyButton->click();
         QCOMPARE(clipboard_->text(), QString());
         QVERIFY(!openEditMenu()[3]); // paste off at the next opening
@@ -207,18 +199,18 @@ private slots:
             attachDocumentCommands(f, DocumentServices{[name](QWidget*, const FileDialogRequest&) {
                                        return std::optional<QString>(name);
                                    }});
-        f.listPane->setPlainText(QStringLiteral("a list\n"));
+        ListPaneEditor(f.listPane).setText(QStringLiteral("a list\n"));
         f.saveAsEntry->trigger();
         QVERIFY(!f.saveEntry->isEnabled());
 
         f.clearButton->click();
-        QCOMPARE(f.listPane->toPlainText(), QString());
+        QCOMPARE(ListPaneEditor(f.listPane).text(), QString());
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro"));
         QVERIFY(f.saveEntry->isEnabled());
         QCOMPARE(commands.state().name(), name.toStdString());
 
         // Again on the empty pane: still the program name alone.
-        f.listPane->insertPlainText(QStringLiteral("x"));
+        ListPaneEditor(f.listPane).typeText(QStringLiteral("x"));
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro - (更新)[") + name + QLatin1Char(']'));
         f.clearButton->click();
         f.clearButton->click();

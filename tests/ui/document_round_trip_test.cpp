@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>

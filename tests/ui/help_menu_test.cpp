@@ -305,6 +305,26 @@ private slots:
         QCOMPARE(opened_, std::vector<std::string>{"https://example.org/x"});
     }
 
+    void escapeAndCtrlWCloseTheWindow_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier);
+        QTest::newRow("Ctrl+W") << int(Qt::Key_W) << int(Qt::ControlModifier);
+    }
+
+    void escapeAndCtrlWCloseTheWindow() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        HelpWindow help(
+            sourceHelp(), [](const std::string&) {}, nullptr);
+        help.showContents();
+        help.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        QTest::keyClick(help.browser, static_cast<Qt::Key>(key),
+                        static_cast<Qt::KeyboardModifiers>(modifiers));
+        QVERIFY(!help.isVisible());
+    }
+
     void finderFiltersAndJumps() {
         HelpWindow help(
             sourceHelp(), [](const std::string&) {}, nullptr);

@@ -8,6 +8,7 @@
 #include "support/recording_host.h"
 #include "ui/document_commands.h"
 #include "ui/folder_tree.h"
+#include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
 #include "ui/run_window.h"
 #include "ui/value_check_box.h"
@@ -22,7 +23,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -80,23 +80,25 @@ private slots:
         MainWindow& f = *window_;
         f.sizeColumnCheck->setValue(1);
         const QString before = QStringLiteral("前からあるメモ\n");
-        f.listPane->setPlainText(before);
+        ListPaneEditor(f.listPane).setText(before);
         const QString list = expectedList();
         QVERIFY(list.contains(QStringLiteral("a.txt")));
         QVERIFY(list.contains(QStringLiteral("ｶﾀｶﾅ.txt")));
         QVERIFY(list.contains(QString::fromStdString(treePath() + "/sub")));
 
-        QSignalSpy changes(f.listPane, &QPlainTextEdit::textChanged);
+        int changes = 0;
+        QObject counting;
+        ListPaneEditor(f.listPane).onTextChanged(&counting, [&changes] { ++changes; });
         f.onCreateClicked();
-        QCOMPARE(f.listPane->toPlainText(), before + list);
-        QCOMPARE(changes.count(), 1); // one assignment
+        QCOMPARE(ListPaneEditor(f.listPane).text(), before + list);
+        QCOMPARE(changes, 1); // one change notification
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(presenter_->beeps, 1);
         verifyIdle(QStringLiteral("4 ﾌｧｲﾙ  7 Byte"));
 
         // A second run appends a second complete list.
         f.onCreateClicked();
-        QCOMPARE(f.listPane->toPlainText(), before + list + list);
+        QCOMPARE(ListPaneEditor(f.listPane).text(), before + list + list);
         QCOMPARE(presenter_->beeps, 2);
     }
 
@@ -105,12 +107,12 @@ private slots:
         f.patternBox->clear();
         f.onCreateClicked();
         QCOMPARE(f.patternBox->text(), QStringLiteral("*.*"));
-        QVERIFY(f.listPane->toPlainText().contains(QStringLiteral("b.txt")));
+        QVERIFY(ListPaneEditor(f.listPane).text().contains(QStringLiteral("b.txt")));
     }
 
     void abortDuringTheRunLeavesThePaneAlone() {
         MainWindow& f = *window_;
-        f.listPane->setPlainText(QStringLiteral("memo"));
+        ListPaneEditor(f.listPane).setText(QStringLiteral("memo"));
         bool sawRunning = false;
         QString phase;
         // Pressed at the run's first turn of the event loop.
@@ -127,7 +129,7 @@ private slots:
         f.onCreateClicked();
         QVERIFY(sawRunning);
         QCOMPARE(phase, QStringLiteral("ｻﾌﾞﾌｫﾙﾀﾞ検索中..."));
-        QCOMPARE(f.listPane->toPlainText(), QStringLiteral("memo"));
+        QCOMPARE(ListPaneEditor(f.listPane).text(), QStringLiteral("memo"));
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         const ShownMessage& shown = presenter_->messages.front();
         QCOMPARE(shown.text, QStringLiteral("ユーザーによって中断されました。"));
@@ -140,9 +142,9 @@ private slots:
 
         // The next run is complete.
         presenter_->onMessage = nullptr;
-        f.listPane->clear();
+        ListPaneEditor(f.listPane).setText(QString());
         f.onCreateClicked();
-        QCOMPARE(f.listPane->toPlainText(), expectedList());
+        QCOMPARE(ListPaneEditor(f.listPane).text(), expectedList());
     }
 
     void abortButtonOnlyRaisesTheFlag() {
@@ -150,25 +152,25 @@ private slots:
         f.onAbortClicked();
         QVERIFY(f.abortPending);
         QVERIFY(presenter_->messages.empty());
-        QVERIFY(f.listPane->toPlainText().isEmpty());
+        QVERIFY(ListPaneEditor(f.listPane).text().isEmpty());
         // A run clears a flag left from before it started.
         f.onCreateClicked();
         QVERIFY(presenter_->messages.empty());
-        QVERIFY(f.listPane->toPlainText().contains(QStringLiteral("a.txt")));
+        QVERIFY(ListPaneEditor(f.listPane).text().contains(QStringLiteral("a.txt")));
     }
 
     void folderThatVanishedIsReportedAndThePaneStays() {
         MainWindow& f = *window_;
         QVERIFY(f.folderTree->setPath(treePath() + "/sub"));
         QVERIFY(QDir(folder_->path() + QStringLiteral("/sub")).removeRecursively());
-        f.listPane->setPlainText(QStringLiteral("memo"));
+        ListPaneEditor(f.listPane).setText(QStringLiteral("memo"));
         f.onCreateClicked();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QCOMPARE(presenter_->messages[0].title, QStringLiteral("ｴﾗｰ"));
         QCOMPARE(presenter_->messages[0].icon, MessageIcon::Warning);
         QVERIFY(presenter_->messages[0].text.startsWith(QStringLiteral("ｴﾗｰ番号 76 ")));
         QCOMPARE(presenter_->messages[0].text, QString::fromStdString(f.lastReportText));
-        QCOMPARE(f.listPane->toPlainText(), QStringLiteral("memo"));
+        QCOMPARE(ListPaneEditor(f.listPane).text(), QStringLiteral("memo"));
         QCOMPARE(presenter_->beeps, 0);
         verifyIdle();
         // The tree now shows the parent that is left, and the next press
@@ -177,7 +179,7 @@ private slots:
         QCOMPARE(f.folderTree->pathAt(f.folderTree->currentIndex()), treePath());
         f.onCreateClicked();
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
-        QVERIFY(f.listPane->toPlainText().contains(QStringLiteral("a.txt")));
+        QVERIFY(ListPaneEditor(f.listPane).text().contains(QStringLiteral("a.txt")));
     }
 
     // The folder highlighted is the folder listed and stored, and the drive
@@ -245,7 +247,7 @@ private slots:
         f.onCreateClicked();
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(presenter_->beeps, 1);
-        const QString text = f.listPane->toPlainText();
+        const QString text = ListPaneEditor(f.listPane).text();
         QVERIFY(text.contains(QStringLiteral("b.txt")));
         QVERIFY(!text.contains(QStringLiteral("gone.txt")));
         const QString note =
@@ -268,12 +270,12 @@ private slots:
         file.close();
         makeFile(inFolder(QStringLiteral("b.txt")), "bbbb");
         QFile::remove(inFolder(QStringLiteral("a.txt")));
-        f.listPane->setPlainText(QStringLiteral("メモ\n"));
+        ListPaneEditor(f.listPane).setText(QStringLiteral("メモ\n"));
         attachDocumentCommands(f, DocumentServices{[&](QWidget*, const FileDialogRequest&) {
                                    return std::optional<FileDialogAnswer>(saved);
                                }});
         f.compareEntry->trigger();
-        const QString text = f.listPane->toPlainText();
+        const QString text = ListPaneEditor(f.listPane).text();
         QVERIFY2(text.startsWith(QStringLiteral("メモ\n差分\tﾌｫﾙﾀﾞ\tﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\n")),
                  qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("\tb.txt\t2 Byte → 4 Byte\n")));
@@ -285,21 +287,74 @@ private slots:
         // Other columns: refused before anything is made.
         f.attributeColumnCheck->setValue(1);
         f.compareEntry->trigger();
-        QCOMPARE(f.listPane->toPlainText(), text);
+        QCOMPARE(ListPaneEditor(f.listPane).text(), text);
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(presenter_->messages[0].text.contains(QStringLiteral("今の設定だけの列: 属性")));
+    }
+
+    // The hand-over of the finished list turns the event loop; an abort or
+    // a close there takes the list out again: the text, its undo history
+    // and the title are those from before the press.
+    void abortOrCloseDuringTheHandOverLeavesPaneUndoAndTitle_data() {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("abort") << false;
+        QTest::newRow("close") << true;
+    }
+
+    void abortOrCloseDuringTheHandOverLeavesPaneUndoAndTitle() {
+        QFETCH(bool, close);
+        MainWindow& f = *window_;
+        f.show();
+        attachDocumentCommands(f);
+        ListPaneEditor pane(f.listPane);
+        pane.setText(QStringLiteral("memo"));
+        pane.moveCaretToEnd();
+        pane.typeText(QStringLiteral("!"));
+        const QString title = f.windowTitle();
+        QCOMPARE(title, QStringLiteral("Kestro - (更新)[新規]"));
+        f.handOverTurnInterval = 0; // a turn after every piece
+        bool handingOver = false;
+        QTimer watch;
+        watch.setInterval(0);
+        connect(&watch, &QTimer::timeout, &f, [&] {
+            if (f.statusPanels[0]->text() != QString::fromUtf8(HandOverStatus))
+                return;
+            handingOver = true;
+            watch.stop();
+            if (close)
+                f.close();
+            else
+                f.abortButton->click();
+        });
+        watch.start();
+        f.onCreateClicked();
+        QVERIFY(handingOver);
+        QCOMPARE(pane.text(), QStringLiteral("memo!"));
+        QCOMPARE(f.windowTitle(), title);
+        QCOMPARE(presenter_->beeps, 0);
+        if (close) {
+            QVERIFY(presenter_->messages.empty());
+        } else {
+            QCOMPARE(presenter_->messages.size(), std::size_t{1});
+            QCOMPARE(presenter_->messages[0].text,
+                     QStringLiteral("ユーザーによって中断されました。"));
+            verifyIdle();
+        }
+        QVERIFY(pane.canUndo());
+        pane.undo();
+        QCOMPARE(pane.text(), QStringLiteral("memo"));
     }
 
     void closingDuringARunStoresTheSettingsAndStops() {
         MainWindow& f = *window_;
         f.show();
         f.leadingTabCheck->setValue(1);
-        f.listPane->setPlainText(QStringLiteral("memo"));
+        ListPaneEditor(f.listPane).setText(QStringLiteral("memo"));
         QTimer::singleShot(0, &f, [&] { f.close(); });
         f.onCreateClicked();
         QVERIFY(f.quitRequested());
         QVERIFY(!f.isVisible());
-        QCOMPARE(f.listPane->toPlainText(), QStringLiteral("memo"));
+        QCOMPARE(ListPaneEditor(f.listPane).text(), QStringLiteral("memo"));
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(presenter_->beeps, 0);
         SettingsStore store(SettingsApplication);
@@ -327,7 +382,7 @@ private slots:
                 QTRY_VERIFY(!f.isVisible());
             }
             QVERIFY(!f.isVisible());
-            QVERIFY(f.listPane->toPlainText().isEmpty());
+            QVERIFY(ListPaneEditor(f.listPane).text().isEmpty());
             const SettingsStore store(SettingsApplication);
             QCOMPARE(store.get("chk", "Tabs"), signal == SIGTERM ? "1" : "0");
         }

@@ -2,6 +2,7 @@
 // fonts, menus and the tab strip.
 
 #include "ui/folder_tree.h"
+#include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
 #include "ui/twips.h"
 #include "ui/value_check_box.h"
@@ -9,6 +10,7 @@
 
 #include "ui/main_window_fixture.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -21,9 +23,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
@@ -172,7 +174,7 @@ private slots:
         QVERIFY(f.sizeColumnCheck->isEnabledTo(&f));
         QVERIFY(f.dropDriveCheck->isEnabledTo(&f));
         QVERIFY(f.upperCaseNameCheck->isEnabledTo(&f));
-        QVERIFY(f.listPane->toPlainText().isEmpty());
+        QVERIFY(ListPaneEditor(f.listPane).text().isEmpty());
         QVERIFY(f.statusPanels[0]->text().isEmpty());
         QVERIFY(f.statusPanels[1]->text().isEmpty());
     }
@@ -209,11 +211,24 @@ private slots:
     }
 
     void listPaneIsPlainUnwrappedAndUsesTheJapaneseFixedFont() {
-        QPlainTextEdit& pane = *window_->listPane;
-        QCOMPARE(pane.lineWrapMode(), QPlainTextEdit::NoWrap);
-        QCOMPARE(pane.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(pane.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        auto* area = qobject_cast<QAbstractScrollArea*>(window_->listPane);
+        QVERIFY(area);
+        QCOMPARE(area->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(area->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        ListPaneEditor pane(window_->listPane);
         QCOMPARE(pane.font().pointSize(), 9);
+        // Tab stops every eight half-width columns.
+        QCOMPARE(qRound(pane.tabStopDistance()),
+                 qRound(8 * QFontMetricsF(pane.font()).horizontalAdvance(QLatin1Char(' '))));
+        // A line longer than the pane is not wrapped: it is reached by
+        // scrolling sideways.
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        pane.setText(QString(2000, QLatin1Char('w')) + QStringLiteral("\nnext"));
+        QCoreApplication::processEvents();
+        pane.scrollSideways(10);
+        QVERIFY(area->horizontalScrollBar()->value() > 0);
+        pane.scrollSideways(-10);
         if (!QFontDatabase::families().contains(QStringLiteral("IPAGothic")))
             QSKIP("IPAGothic is not installed");
         const QString family = QFontInfo(pane.font()).family();
@@ -226,6 +241,15 @@ private slots:
         QCOMPARE(metrics.horizontalAdvance(QStringLiteral("ｱ")), half);
         QCOMPARE(metrics.horizontalAdvance(QStringLiteral("漢")), 2 * half);
         QCOMPARE(metrics.horizontalAdvance(QStringLiteral("ア")), 2 * half);
+    }
+
+    // Each box shows its longest entry whole, inside its page.
+    void comboBoxesShowTheirLongestEntry() {
+        for (QComboBox* box : {window_->hashAlgorithmBox, window_->separatorBox}) {
+            QVERIFY2(box->width() >= box->sizeHint().width(), qPrintable(box->objectName()));
+            QVERIFY(box->geometry().left() >= 0);
+            QVERIFY(box->geometry().right() < box->parentWidget()->width());
+        }
     }
 
     void fontChoiceTakesOnlyAFamilyThatResolvesToItself() {
