@@ -149,11 +149,19 @@ Status SavedList::index(const std::string& root) {
     const std::size_t mask = slots_.size() - 1;
     std::string key;
     ListRecord firstCells;
+    // Folders in scope as the system tells them apart (on Windows without
+    // regard to case); the form keeps byte lengths.
+    std::string rootForm = root;
+    toMatchingForm(rootForm);
+    std::string folderForm;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         Entry& entry = entries_[i];
         reader_.read(lineOf(entry), cells);
-        if (!moved_ && keysHoldFolders() &&
-            folderOfRecord(layout_, folderOf(entry), cells).substr(0, root.size()) != root) {
+        if (!moved_ && keysHoldFolders()) {
+            folderForm.assign(folderOfRecord(layout_, folderOf(entry), cells));
+            toMatchingForm(folderForm);
+        }
+        if (!moved_ && keysHoldFolders() && folderForm.substr(0, rootForm.size()) != rootForm) {
             entry.outOfScope = true;
             ++outOfScope_;
             continue;

@@ -227,6 +227,9 @@ TEST_F(ListComparisonTest, NamesThatOncePrintedAlikeAreTwoFiles) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
+        // Windows names cannot hold a tab.
+        if (PathSeparator == '\\' && (row.kept + row.gone).find('\t') != std::string::npos)
+            continue;
         tree.file("pair/" + row.kept, "1");
         tree.file("pair/" + row.gone, "22");
         ListOptions options = optionsWith([&](ListOptions& o) { o.Csv = row.csv; });
@@ -302,7 +305,8 @@ TEST_F(ListComparisonTest, WhatASavedFileHoldsThatIsNoTextIsSaidOrShown) {
     nul += '\0';
     nul += "name.txt\r\n";
     RecordingHost shown = compare(nul, options);
-    EXPECT_NE(shown.list.find("/\tnul␀name.txt\r\n"), std::string::npos) << shown.list;
+    EXPECT_NE(shown.list.find(PathSeparator + std::string("\tnul␀name.txt\r\n")), std::string::npos)
+        << shown.list;
     EXPECT_EQ(shown.list.find('\0'), std::string::npos);
 }
 
