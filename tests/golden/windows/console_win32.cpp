@@ -12,6 +12,8 @@
 //   status-line  the list starts on a row of its own, the status line gone
 // Exit status 0 when the case holds, 1 with what was seen when not.
 
+#include "quoted_argument.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -44,22 +46,6 @@ std::wstring windowsPath(std::wstring path) {
             c = L'\\';
     }
     return path;
-}
-
-std::wstring quotedArgument(const std::wstring& argument) {
-    std::wstring out = L"\"";
-    std::size_t slashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(slashes * 2, L'\\');
-    return out + L"\"";
 }
 
 // Inside the pseudo console: the console's own handles, handed to kestro.exe.

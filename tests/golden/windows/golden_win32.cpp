@@ -28,6 +28,8 @@
 #include <vector>
 #include <windows.h>
 
+#include "quoted_argument.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -225,23 +227,6 @@ std::string shortPath(const std::string& path) {
     return narrow(found);
 }
 
-// One argument of a command line as CommandLineToArgvW reads it back.
-std::wstring quoted(const std::wstring& argument) {
-    std::wstring out = L"\"";
-    std::size_t slashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(slashes * 2, L'\\');
-    return out + L"\"";
-}
-
 std::string run(const std::string& program, const std::string& folder,
                 const std::vector<std::string>& arguments, DWORD& status) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -256,12 +241,12 @@ std::string run(const std::string& program, const std::string& folder,
     start.hStdOutput = writeEnd;
     start.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     start.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring commandLine = quoted(widen(program));
+    std::wstring commandLine = quotedArgument(widen(program));
     for (const std::string& argument : arguments) {
         if (argument.rfind("@RAW@", 0) == 0)
             commandLine += L" " + widen(argument.substr(5));
         else
-            commandLine += L" " + quoted(widen(argument));
+            commandLine += L" " + quotedArgument(widen(argument));
     }
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(widen(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
