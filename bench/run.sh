@@ -5,6 +5,7 @@
 #   names only   kestro --path                  find -printf, bfs -printf
 #   full facts   kestro --path --size --modified  bench/min_lister.c, bfs -printf
 #   compare      kestro --compare SAVED          kestro --list (the same options)
+#   window       the window's create command     kestro --list (the same options)
 #   checksums    kestro --path --hash            sha256sum over the same files
 #                (the tree's files below 1 MiB, hard-linked into a temporary
 #                tree: its sparse files of several GiB hold most of its bytes)
@@ -115,6 +116,17 @@ compare_time=$(median_time "${compare_cmd[@]}")
 printf 'compare with a saved list (%s bytes): %.3f s, list alone %.3f s, compare/list %.2f, peak %s kB\n' \
   "$(stat -c %s "$saved")" "$compare_time" "$list_time" \
   "$(echo "$compare_time / $list_time" | bc -l)" "$(peak_memory "${compare_cmd[@]}")"
+# The window's own create command over the same tree with the same options
+# (offscreen): its time against the command line's, the longest stretch
+# without a turn of the event loop, and the peak memory with the list in the
+# pane.
+window_bench="${WINDOW_BENCH:-$(dirname "$kestro")/../bench/window_bench}"
+if [ -x "$window_bench" ]; then
+  window_line=$("$window_bench" "$tree" "$runs")
+  window_time=$(echo "$window_line" | awk '{print $2}')
+  printf '%s\n    window/command line %.2f (command line %.3f s)\n' "$window_line" \
+    "$(echo "$window_time / $list_time" | bc -l)" "$list_time"
+fi
 python3 - "$tree" "$linked" <<'PY'
 import os, sys
 source, target = sys.argv[1], sys.argv[2]

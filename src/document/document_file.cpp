@@ -14,9 +14,23 @@ std::string unencodableText(const UnencodableCharacter& refused) {
            "」はシフトJIS (CP932) にない文字のため、書き込めません。";
 }
 
-std::string toFileLineEnds(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+namespace {
+
+// Appends `text` to `out` with every CR LF, lone CR and lone LF as CR LF.
+void appendWithFileLineEnds(std::string& out, std::string_view text) {
+    out.reserve(out.size() + text.size() +
+                static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    if (text.find('\r') == std::string_view::npos) {
+        // The pane's lines end with LF alone: line by line.
+        std::size_t from = 0;
+        for (std::size_t end; (end = text.find('\n', from)) != std::string_view::npos;
+             from = end + 1) {
+            out.append(text.substr(from, end - from));
+            out += "\r\n";
+        }
+        out.append(text.substr(from));
+        return;
+    }
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\r') {
@@ -29,6 +43,13 @@ std::string toFileLineEnds(std::string_view text) {
             out += c;
         }
     }
+}
+
+} // namespace
+
+std::string toFileLineEnds(std::string_view text) {
+    std::string out;
+    appendWithFileLineEnds(out, text);
     return out;
 }
 
@@ -75,17 +96,25 @@ Result<std::string> readDocumentFile(const std::string& path, bool* unreadable,
 
 Status writeDocumentFile(const std::string& path, std::string_view text, TextEncoding encoding,
                          UnencodableCharacter* refused) {
-    UnencodableCharacter first;
-    std::optional<std::string> bytes = encodeTextFile(toFileLineEnds(text), encoding, &first);
-    if (!bytes) {
-        if (refused)
-            *refused = first;
-        Failure failed;
-        failed.number = UnencodableFailure;
-        failed.description = unencodableText(first);
-        return failed;
+    std::string bytes;
+    if (encoding == TextEncoding::ShiftJis) {
+        UnencodableCharacter first;
+        std::optional<std::string> encoded = encodeTextFile(toFileLineEnds(text), encoding, &first);
+        if (!encoded) {
+            if (refused)
+                *refused = first;
+            Failure failed;
+            failed.number = UnencodableFailure;
+            failed.description = unencodableText(first);
+            return failed;
+        }
+        bytes = std::move(*encoded);
+    } else {
+        // UTF-8 passes every byte through: the file's bytes are made at once.
+        bytes = *encodeTextFile({}, encoding);
+        appendWithFileLineEnds(bytes, text);
     }
-    return saveFileKeepingIdentity(path, *bytes);
+    return saveFileKeepingIdentity(path, bytes);
 }
 
 } // namespace kestro

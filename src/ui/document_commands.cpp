@@ -1,6 +1,7 @@
 #include "ui/document_commands.h"
 
 #include "document/document_file.h"
+#include "document/document_reader.h"
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <algorithm>
 #include <new>
 
 namespace kestro {
@@ -146,23 +148,15 @@ void DocumentCommands::onOpenChosen() {
         // A large file takes a while to read and lay out.
         BusyCursor busy;
         Failure failed;
-        std::string loaded;
         try {
-            Result<std::string> text = readDocumentFile(state_.name(), &unreadable, &found);
-            if (text)
-                loaded = std::move(text.value());
-            else
-                failed = text.failure();
+            Status shown = showInPane(state_.name(), unreadable, found);
+            if (!shown)
+                failed = shown.failure();
         } catch (const std::bad_alloc&) {
+            paneEditor_.cancelAppend();
             failed = makeFailure(failure::OutOfMemory, state_.name());
         }
-        if (failed.number == 0) {
-            try {
-                showInPane(loaded);
-            } catch (const std::bad_alloc&) {
-                failed = makeFailure(failure::OutOfMemory, state_.name());
-            }
-        }
+        window_.setStatus(1, "");
         if (failed.number != 0) {
             busy.release();
             if (!isSilentFailure(Command::OpenOrSaveAs, failed.number))
@@ -180,28 +174,46 @@ void DocumentCommands::onOpenChosen() {
                                         MessageIcon::Warning);
 }
 
-void DocumentCommands::showInPane(std::string_view text) {
-    // Replacing the text is a change like any other; the title passes
-    // through its changed form. The text goes in in pieces, with the window
-    // repainting and the status bar showing how far it got; what the user
-    // does meanwhile waits until the text is in.
-    paneEditor_.setText(QString());
-    paneEditor_.beginAppend(text.size());
+Status DocumentCommands::showInPane(const std::string& name, bool& unreadable,
+                                    TextEncoding& found) {
+    // The file replaces the pane's text as it is read, block by block, with
+    // the window repainting and the status bar showing how far it got; what
+    // the user does meanwhile waits until the text is in. The old text goes
+    // only once the whole file is in: a file that fails on the way leaves
+    // the pane as it was.
+    Result<DocumentReader> opened = DocumentReader::open(name);
+    if (!opened)
+        return opened.failure();
+    DocumentReader& reader = opened.value();
+    paneEditor_.beginAppend(static_cast<std::size_t>(reader.size()));
     QElapsedTimer sinceTurn;
     sinceTurn.start();
-    for (std::size_t at = 0; at < text.size(); at += MainWindow::ListPieceBytes) {
-        paneEditor_.appendPiece(text.substr(at, MainWindow::ListPieceBytes));
+    for (;;) {
+        Result<std::string_view> piece = reader.next();
+        if (!piece) {
+            paneEditor_.cancelAppend();
+            return piece.failure();
+        }
+        if (reader.startedOver()) {
+            paneEditor_.cancelAppend();
+            paneEditor_.beginAppend(static_cast<std::size_t>(reader.size()));
+        }
+        if (piece.value().empty())
+            break;
+        paneEditor_.appendPiece(piece.value());
         if (sinceTurn.elapsed() >= MainWindow::ListTurnInterval) {
-            const auto percent = static_cast<int>(
-                std::min<std::size_t>(at + MainWindow::ListPieceBytes, text.size()) * 100 /
-                text.size());
+            const auto percent = static_cast<int>(reader.position() * 100 /
+                                                  std::max<std::uint64_t>(reader.size(), 1));
             window_.setStatus(1, "読み込み中... " + std::to_string(percent) + "%");
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             sinceTurn.restart();
         }
     }
-    paneEditor_.finishAppend();
-    window_.setStatus(1, "");
+    // The title passes through its changed form, as for any new text.
+    paneEditor_.finishReplacing();
+    unreadable = reader.unreadable();
+    found = reader.encoding();
+    return Ok{};
 }
 
 DocumentCommands::SaveOutcome DocumentCommands::saveTo(const std::string& name,

@@ -104,7 +104,9 @@ private:
     void showState();
     void showPaneItems();
     // Replaces the pane's text with `text` (LF line ends).
-    void showInPane(std::string_view text);
+    // Reads the file `name` into the pane in its place; says whether some of
+    // its bytes were not characters, and the encoding it was read in.
+    Status showInPane(const std::string& name, bool& unreadable, TextEncoding& found);
     std::optional<std::pair<std::string, TextEncoding>> chooseFile(FileDialogRequest::Kind kind);
     enum class SaveOutcome { Saved, Refused, Failed };
     SaveOutcome saveTo(const std::string& name, TextEncoding encoding, Command command);

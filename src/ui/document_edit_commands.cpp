@@ -80,7 +80,7 @@ void DocumentCommands::onCopyClicked() {
     if (!clipboard)
         return;
     clipboard->clear();
-    clipboard->setText(paneText());
+    ListPaneEditor::putOnClipboard(paneEditor_.textBytes());
 }
 
 void DocumentCommands::onClearClicked() {

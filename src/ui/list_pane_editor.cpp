@@ -1,11 +1,17 @@
 #include "ui/list_pane_editor.h"
 
+#include "ui/list_pane_accessible.h"
 #include "ui/twips.h"
 #include "ui/window_fonts.h"
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QScreen>
+#include <cstdio>
 
 #include <algorithm>
 #include <climits>
@@ -165,6 +171,9 @@ std::string normalized(const QString& text) {
 
 QWidget* makeListPane(QWidget* parent) {
     auto* pane = new QsciScintilla(parent);
+    // Its own accessible interface, after the widget's (which the first
+    // widget installs).
+    installListPaneAccessibility(pane);
     // A document without style bytes: the list has one style, and a style
     // byte per character would double what a long list takes.
     void* document = reinterpret_cast<void*>(
@@ -248,13 +257,33 @@ void ListPaneEditor::paste() {
 }
 
 void ListPaneEditor::cut() {
-    if (target_)
-        target_->cut();
+    if (!hasSelection())
+        return;
+    copy();
+    send(target_, Sci::SCI_CLEAR);
 }
 
 void ListPaneEditor::copy() {
-    if (target_)
-        target_->copy();
+    if (!hasSelection())
+        return;
+    const long from = send(target_, Sci::SCI_GETSELECTIONSTART);
+    const long to = send(target_, Sci::SCI_GETSELECTIONEND);
+    putOnClipboard(
+        textBytes().substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
+}
+
+void ListPaneEditor::putOnClipboard(std::string_view utf8) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    // The clipboard keeps the text as the UTF-8 it is; it becomes UTF-16
+    // only for a reader that asks for that, and a paste into another
+    // program takes the bytes as they are.
+    const QByteArray bytes(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), bytes);
+    data->setData(QStringLiteral("text/plain"), bytes); // the same bytes, shared
+    clipboard->setMimeData(data);
 }
 
 bool ListPaneEditor::canUndo() const {
@@ -414,10 +443,16 @@ void ListPaneEditor::beginAppend(std::size_t expectedBytes) {
     append_.eventMask = send(target_, Sci::SCI_GETMODEVENTMASK);
     send(target_, Sci::SCI_SETMODEVENTMASK, 0);
     send(target_, Sci::SCI_SETUNDOCOLLECTION, 0);
-    // One allocation for the whole text rather than a growing one.
-    const std::size_t wanted = static_cast<std::size_t>(append_.start) + expectedBytes + 1;
-    if (wanted < static_cast<std::size_t>(LONG_MAX))
-        send(target_, Sci::SCI_ALLOCATE, static_cast<unsigned long>(wanted));
+    // A long text gets one allocation rather than a growing one, with room
+    // for a few short lists after it: those then go into that room without
+    // moving what the pane holds.
+    const auto start = static_cast<std::size_t>(append_.start);
+    if (expectedBytes > start / 4) {
+        std::size_t wanted = start + expectedBytes + 1;
+        wanted += wanted / 8;
+        if (wanted < static_cast<std::size_t>(LONG_MAX))
+            send(target_, Sci::SCI_ALLOCATE, static_cast<unsigned long>(wanted));
+    }
 }
 
 void ListPaneEditor::appendPiece(std::string_view piece) {
@@ -451,6 +486,14 @@ void ListPaneEditor::endAppend() {
 }
 
 void ListPaneEditor::finishAppend() {
+    finishAppending(false);
+}
+
+void ListPaneEditor::finishReplacing() {
+    finishAppending(true);
+}
+
+void ListPaneEditor::finishAppending(bool replacing) {
     if (!target_ || !append_.active)
         return;
     if (!append_.carry.empty()) {
@@ -458,7 +501,12 @@ void ListPaneEditor::finishAppend() {
         const Normalized done = normalize(append_.carry, true, rest);
         target_->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(done.written), rest);
     }
-    const long start = append_.start;
+    long start = append_.start;
+    if (replacing && start > 0) {
+        // Still without an undo step or a notification of its own.
+        send(target_, Sci::SCI_DELETERANGE, 0, start);
+        start = 0;
+    }
     endAppend();
     // A new list starts a new history, as a text set anew does.
     send(target_, Sci::SCI_EMPTYUNDOBUFFER);

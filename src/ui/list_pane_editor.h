@@ -160,7 +160,14 @@ public:
     // split between two pieces. Bytes that are not UTF-8 become U+FFFD.
     void appendPiece(std::string_view piece);
     void finishAppend();
+    // As finishAppend, with the text that was there before beginAppend
+    // removed: the appended text replaces it.
+    void finishReplacing();
     void cancelAppend();
+
+    // Puts UTF-8 text on the clipboard as its plain text (what copy does
+    // with the selection).
+    static void putOnClipboard(std::string_view utf8);
 
 private:
     struct FormatRect {
@@ -176,6 +183,7 @@ private:
     Status writeEdge(int FormatRect::*edge, int value);
     void scrollVerticallyBy(qint64 lines);
     void endAppend();
+    void finishAppending(bool replacing);
 
     // An append under way: where it started, the change events it turned
     // off, the bytes of a character split between two pieces.

@@ -1,4 +1,5 @@
 #include "document/document_file.h"
+#include "document/document_reader.h"
 
 #include "support/temp_tree.h"
 
@@ -74,6 +75,65 @@ TEST(DocumentFile, ReadsShiftJisAndDropsUtf8Mark) {
         ASSERT_TRUE(read.ok()) << path;
         EXPECT_EQ(read.value(), text) << path;
     }
+}
+
+// The pieces of the block reader, put together, are the whole file's text;
+// a file found not to be UTF-8 after pieces were given starts over once.
+TEST(DocumentFile, BlockReaderGivesTheWholeFilesText) {
+    test::TempTree tree;
+    const std::string line = "/データ/資料/\tﾌｧｲﾙ.txt\t12\r\n";
+    std::string lines;
+    while (lines.size() < DocumentReader::BlockBytes + 1000)
+        lines += line;
+    const std::string sjisLine = "\x93\xfa\x96\x7b\xb6\xc5\r\n"; // 日本ｶﾅ
+    struct Case {
+        std::string bytes;
+        bool startsOver;
+    };
+    const std::vector<Case> cases = {
+        {"", false},
+        {"\xEF\xBB\xBF", false},
+        {"a\rb\r\nc", false},
+        {lines, false},
+        {"\xEF\xBB\xBF" + lines + "stray \xff\r\n", false},
+        {sjisLine + lines, false},
+        // Not UTF-8 only after the first block.
+        {lines + sjisLine + sjisLine, true},
+        // One line longer than a block.
+        {std::string(DocumentReader::BlockBytes + 10, 'x') + "\r\n" + sjisLine, false},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        const std::string path = tree.file("f" + std::to_string(index++) + ".txt", c.bytes);
+        bool unreadable = false;
+        TextEncoding encoding = TextEncoding::Utf8;
+        auto whole = readDocumentFile(path, &unreadable, &encoding);
+        ASSERT_TRUE(whole.ok()) << index;
+        auto reader = DocumentReader::open(path);
+        ASSERT_TRUE(reader.ok()) << index;
+        std::string text;
+        int startedOver = 0;
+        for (;;) {
+            auto piece = reader.value().next();
+            ASSERT_TRUE(piece.ok()) << index;
+            if (reader.value().startedOver()) {
+                ++startedOver;
+                text.clear();
+            }
+            if (piece.value().empty())
+                break;
+            text += piece.value();
+        }
+        EXPECT_TRUE(text == whole.value()) << index;
+        EXPECT_EQ(startedOver, c.startsOver ? 1 : 0) << index;
+        EXPECT_EQ(reader.value().unreadable(), unreadable) << index;
+        EXPECT_EQ(reader.value().encoding(), encoding) << index;
+    }
+    // Failures as the whole-file reader gives them.
+    for (const std::string& path : {tree / "missing.txt", tree / "no/folder.txt", tree.path()})
+        EXPECT_EQ(DocumentReader::open(path).failure().number,
+                  readDocumentFile(path).failure().number)
+            << path;
 }
 
 TEST(DocumentFile, WritesEachEncodingAndRefusesWhatShiftJisCannotHold) {

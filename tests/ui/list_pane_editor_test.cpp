@@ -3,6 +3,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -84,6 +85,7 @@ private slots:
     void appendAddsTheNewTextAfterTheOld_data();
     void appendAddsTheNewTextAfterTheOld();
     void cancelledAppendLeavesTextUndoAndModifiedFlag();
+    void accessibleTextCountsUtf16Units();
 };
 
 void ListPaneEditorTest::withoutTargetEverythingAnswersZero() {
@@ -556,6 +558,32 @@ void ListPaneEditorTest::cancelledAppendLeavesTextUndoAndModifiedFlag() {
     QCOMPARE(box.text(), QStringLiteral("memo"));
     // The changes after it are noticed as before.
     QCOMPARE(changes, 1);
+}
+
+// Assistive technology reads the pane in UTF-16 offsets: characters beyond
+// the basic plane count two, Japanese one, a line end one.
+void ListPaneEditorTest::accessibleTextCountsUtf16Units() {
+    Pane edit;
+    ListPaneEditor box(edit.get());
+    box.setText(QStringLiteral("ﾌｧｲﾙ\n\U0001F600日本\nend"));
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(edit.get());
+    QVERIFY(shown);
+    QAccessibleTextInterface* text = shown->textInterface();
+    QVERIFY(text);
+    QCOMPARE(shown->role(), QAccessible::EditableText);
+    QCOMPARE(text->characterCount(), 13);
+    QCOMPARE(text->text(5, 9), QStringLiteral("\U0001F600日本"));
+    QCOMPARE(text->text(10, 99), QStringLiteral("end"));
+    box.select(5, 9);
+    int start = 0;
+    int end = 0;
+    text->selection(0, &start, &end);
+    QCOMPARE(std::pair(start, end), std::pair(5, 9));
+    QCOMPARE(box.selectedText(), QStringLiteral("\U0001F600日本"));
+    text->setCursorPosition(11);
+    QCOMPARE(text->cursorPosition(), 11);
+    QCOMPARE(text->selectionCount(), 0);
+    QCOMPARE(box.lineFromChar(-1), 2);
 }
 
 QTEST_MAIN(ListPaneEditorTest)
