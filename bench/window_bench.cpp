@@ -5,13 +5,16 @@
 // lines in the pane, and the peak memory of the process, which at the end
 // holds the last list in the pane.
 //
-//   window_bench FOLDER [RUNS]
+//   window_bench FOLDER [RUNS [PICTURE.png]]
+//
+// With PICTURE, a picture of the window with the last list is saved there.
 //
 // The options are those of `kestro --list --hidden --system
 // --no-folder-lines --path --size --modified FOLDER`; bench/run.sh runs
 // both and prints the ratio.
 
 #include "listgen/list_host.h"
+#include "ui/document_commands.h"
 #include "ui/folder_tree.h"
 #include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
@@ -89,6 +92,7 @@ int main(int argc, char** argv) {
 
     auto presenter = std::make_shared<QuietPresenter>();
     MainWindow window(MainWindowServices{presenter, {}, {}});
+    attachDocumentCommands(window, DocumentServices{});
     window.show();
     QElapsedTimer shown;
     shown.start();
@@ -123,6 +127,8 @@ int main(int argc, char** argv) {
         if (presenter->messages != 0)
             return 1;
     }
+    if (argc > 3 && !window.grab().save(QString::fromLocal8Bit(argv[3])))
+        return 1;
     std::sort(times.begin(), times.end());
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);

@@ -183,6 +183,7 @@ void MainWindow::runCreateCommandWith(ListHost& host) {
     if (running_ || !folderStillShown())
         return;
     running_ = true;
+    sinceYield_.invalidate(); // the first yield of a run turns the loop
     const RunOutcome outcome = runCreateCommand(host);
     running_ = false;
     // Closed during the run, also while a comparison was being made.
@@ -233,7 +234,13 @@ ListOptions MainWindow::readListOptions() {
 }
 
 void MainWindow::yield() {
+    if (!sinceYield_.isValid() || sinceYield_.elapsed() >= YieldInterval)
+        turnEventLoop();
+}
+
+void MainWindow::turnEventLoop() {
     QCoreApplication::processEvents();
+    sinceYield_.start();
 }
 
 void MainWindow::setStatus(int panel, const std::string& text) {
@@ -299,7 +306,7 @@ Status MainWindow::acceptList(ListText& list) {
             break;
         pane.appendPiece(block.value());
         if (sinceTurn.elapsed() >= handOverTurnInterval) {
-            yield();
+            turnEventLoop();
             sinceTurn.restart();
             if (abortPending || quitRequested_) {
                 pane.cancelAppend();

@@ -24,6 +24,7 @@
 #include "settings/persisted_settings.h"
 #include "ui/message_presenter.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -73,6 +74,10 @@ public:
     // a turn of the event loop after the pieces of every interval (ms).
     static constexpr std::size_t ListPieceBytes = std::size_t{4} << 20;
     static constexpr qint64 ListTurnInterval = 40;
+    // The walk asks for a turn of the event loop at every folder; the window
+    // turns it when this many ms have passed since the last turn (about a
+    // frame), as each turn repaints what changed, the status bar among it.
+    static constexpr qint64 YieldInterval = 16;
 
     explicit MainWindow(MainWindowServices services = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -240,6 +245,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // One turn of the event loop, whenever asked.
+    void turnEventLoop();
     // Whether the folder the tree shows is still there; reports it when not.
     bool folderStillShown();
     void runCreateCommandWith(ListHost& host);
@@ -269,6 +276,7 @@ private:
     double twipsPerPixel_ = 15.0;
     bool running_ = false;
     bool quitRequested_ = false;
+    QElapsedTimer sinceYield_;
     // The settings file could not be read at start: it is not written.
     bool keepStoredSettings_ = false;
     std::string notesAfterList_; // appended after the list of the current run
