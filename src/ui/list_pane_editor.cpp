@@ -374,7 +374,11 @@ QString ListPaneEditor::text() const {
 void ListPaneEditor::setText(const QString& text) {
     if (!target_)
         return;
+    // Without an undo record: the history is emptied anyway, and a record
+    // would hold a copy of all the text replaced.
+    send(target_, Sci::SCI_SETUNDOCOLLECTION, 0);
     target_->SendScintilla(Sci::SCI_SETTEXT, normalized(text).c_str());
+    send(target_, Sci::SCI_SETUNDOCOLLECTION, 1);
     send(target_, Sci::SCI_EMPTYUNDOBUFFER);
     setModified(false);
 }
