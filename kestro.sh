@@ -22,11 +22,12 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$here"
 
 # What building and running the program needs, and no more: the list pane's
-# widget and its Japanese font, the MIME database of the file-type column,
-# xdg-open.
+# widget and its Japanese font, the workbook library, the MIME database of
+# the file-type column, xdg-open.
 run_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libssl-dev libqscintilla2-qt6-dev
+  libxlsxwriter-dev
   shared-mime-info xdg-utils fonts-ipafont-gothic
 )
 # What the tests and checks need besides: the test libraries, the serif font
