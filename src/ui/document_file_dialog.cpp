@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QLabel>
@@ -76,6 +77,9 @@ std::optional<FileDialogAnswer> runFileDialog(QWidget* parent, const FileDialogR
     if (chosen.isEmpty() || chosen.front().isEmpty())
         return std::nullopt;
     FileDialogAnswer answer(chosen.front());
+    answer.workbook = saving && dialog.selectedNameFilter().endsWith(QStringLiteral("(*.xlsx)"));
+    if (answer.workbook && QFileInfo(answer.name).suffix().isEmpty())
+        answer.name += QStringLiteral(".xlsx");
     if (encodings)
         answer.encoding = static_cast<TextEncoding>(encodings->currentData().toInt());
     return answer;
