@@ -33,14 +33,15 @@ run_packages=(
 # What the tests and checks need besides: the test libraries, the serif font
 # of the version dialog's test, the cross compiler that makes a Windows file
 # with a version resource (and builds the Windows program), the checkers, the
-# spreadsheet (headless) and reader the round trip of lists needs, and Wine
+# spreadsheet (headless) and reader the round trip of lists and the workbook
+# need, the PDF reader of the printing test, and Wine
 # with GoogleTest's sources for the Windows tests; a compiler cache, which
 # the builds use when it is there; the checkers of the Debian package and
 # what its check runs the installed window and manual pages with.
 test_packages=(
   libgtest-dev libgmock-dev fonts-liberation mingw-w64
   clang-format shellcheck
-  libreoffice-calc-nogui python3-openpyxl
+  libreoffice-calc-nogui python3-openpyxl poppler-utils
   googletest wine64 wine ccache
   lintian appstream desktop-file-utils man-db xvfb xauth x11-utils
 )

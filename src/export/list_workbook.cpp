@@ -183,7 +183,9 @@ void ListWorkbook::writeText(std::uint32_t row, std::uint16_t column, std::strin
     appendValidUtf8(text_, text);
     note(worksheet_write_string(sheets_.back(), row, column, text_.c_str(),
                                 row == 0 ? bold_ : nullptr));
-    if (row > 0)
+    // No character is wider than its bytes: a text no longer than the
+    // column is wide cannot widen it.
+    if (row > 0 && column < widths_.size() && text_.size() > widths_[column])
         fit(column, shiftJisWidth(text_));
 }
 

@@ -2,11 +2,13 @@
 
 #include "document/document_file.h"
 #include "ui/main_window.h"
+#include "ui/print_commands.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
@@ -84,6 +86,8 @@ void DocumentCommands::connectWindow() {
     connect(w.compareEntry, &QAction::triggered, this, &DocumentCommands::onCompareChosen);
     connect(w.saveEntry, &QAction::triggered, this, &DocumentCommands::onSaveChosen);
     connect(w.saveAsEntry, &QAction::triggered, this, &DocumentCommands::onSaveAsChosen);
+    connect(w.printEntry, &QAction::triggered, this, &DocumentCommands::onPrintChosen);
+    connect(w.pdfEntry, &QAction::triggered, this, &DocumentCommands::onPdfChosen);
     // Exit is this object's command; the window's own connection would close
     // it a second time.
     disconnect(w.exitEntry, &QAction::triggered, &w, &MainWindow::onExitChosen);
@@ -261,6 +265,34 @@ void DocumentCommands::onSaveAsChosen() {
         if (outcome != SaveOutcome::Refused)
             return;
     }
+}
+
+QString DocumentCommands::printTitle() {
+    // The document's name, or else the folder the window shows.
+    const std::string name = state_.name().empty() ? window_.readRoot().folder : state_.name();
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+void DocumentCommands::onPrintChosen() {
+    showPrintPreview(&window_, printedListOf(paneEditor_, printTitle()));
+}
+
+void DocumentCommands::onPdfChosen() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.nameFilters = {QStringLiteral("PDF(*.pdf)")};
+    request.textFile = false;
+    const std::optional<FileDialogAnswer> chosen = services_.fileDialog(&window_, request);
+    if (!chosen)
+        return;
+    QString name = chosen->name;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".pdf");
+    bool cancelled = false;
+    const Status saved = savePdf(&window_, printedListOf(paneEditor_, printTitle()),
+                                 QFile::encodeName(name).toStdString(), cancelled);
+    if (!saved)
+        window_.showFailure(saved.failure());
 }
 
 void DocumentCommands::onExitChosen() {

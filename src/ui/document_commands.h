@@ -50,6 +50,8 @@ struct FileDialogRequest {
     QStringList nameFilters;
     // Save: the encoding the dialog's 「文字ｺｰﾄﾞ」 box shows first.
     TextEncoding encoding = TextEncoding::Utf8;
+    // Save: a text file, with its 「文字ｺｰﾄﾞ」 box (not for a PDF).
+    bool textFile = true;
 };
 
 // What a confirmed dialog gives: the name, and for a save the encoding
@@ -98,6 +100,8 @@ public slots:
     void onCompareChosen();
     void onSaveChosen();
     void onSaveAsChosen();
+    void onPrintChosen();
+    void onPdfChosen();
     void onExitChosen();
     void onEditMenuOpening();
     void onEditEntryChosen(int index);
@@ -106,6 +110,7 @@ public slots:
 
 private:
     void connectWindow();
+    QString printTitle();
     void showState();
     void showPaneItems();
     // Replaces the pane's text with `text` (LF line ends).

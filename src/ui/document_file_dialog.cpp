@@ -51,7 +51,7 @@ std::optional<FileDialogAnswer> runFileDialog(QWidget* parent, const FileDialogR
     // The encoding of the saved file, in the row below the file types.
     QComboBox* encodings = nullptr;
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
-    if (saving && grid) {
+    if (saving && request.textFile && grid) {
         static constexpr TextEncoding Choices[] = {TextEncoding::Utf8, TextEncoding::Utf8Bom,
                                                    TextEncoding::ShiftJis};
         encodings = new QComboBox(&dialog);

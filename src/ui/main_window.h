@@ -143,6 +143,9 @@ public:
     QAction* openSeparator = nullptr;
     QAction* saveEntry = nullptr;
     QAction* saveAsEntry = nullptr;
+    QAction* printSeparator = nullptr;
+    QAction* printEntry = nullptr; // the print preview, which prints
+    QAction* pdfEntry = nullptr;
     QAction* exitSeparator = nullptr;
     QAction* exitEntry = nullptr;
     QMenu* settingsMenu = nullptr;
