@@ -22,24 +22,26 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$here"
 
 # What building and running the program needs, and no more: the list pane's
-# widget and its Japanese font, the MIME database of the file-type column,
-# xdg-open.
+# widget and its Japanese font, the workbook library, the MIME database of
+# the file-type column, xdg-open.
 run_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libssl-dev libqscintilla2-qt6-dev
+  libxlsxwriter-dev
   shared-mime-info xdg-utils fonts-ipafont-gothic
 )
 # What the tests and checks need besides: the test libraries, the serif font
 # of the version dialog's test, the cross compiler that makes a Windows file
 # with a version resource (and builds the Windows program), the checkers, the
-# spreadsheet (headless) and reader the round trip of lists needs, and Wine
+# spreadsheet (headless) and reader the round trip of lists and the workbook
+# need, the PDF reader of the printing test, and Wine
 # with GoogleTest's sources for the Windows tests; a compiler cache, which
 # the builds use when it is there; the checkers of the Debian package and
 # what its check runs the installed window and manual pages with.
 test_packages=(
   libgtest-dev libgmock-dev fonts-liberation mingw-w64
   clang-format shellcheck
-  libreoffice-calc-nogui python3-openpyxl
+  libreoffice-calc-nogui python3-openpyxl poppler-utils
   googletest wine64 wine ccache
   lintian appstream desktop-file-utils man-db xvfb xauth x11-utils
 )

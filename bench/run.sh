@@ -6,6 +6,7 @@
 #   full facts   kestro --path --size --modified  bench/min_lister.c, bfs -printf
 #   compare      kestro --compare SAVED          kestro --list (the same options)
 #   window       the window's create command     kestro --list (the same options)
+#   workbook     kestro --list --xlsx FILE       kestro --list (the same options)
 #   checksums    kestro --path --hash            sha256sum over the same files
 #                (the tree's files below 1 MiB, hard-linked into a temporary
 #                tree: its sparse files of several GiB hold most of its bytes)
@@ -127,6 +128,15 @@ if [ -x "$window_bench" ]; then
   printf '%s\n    window/command line %.2f (command line %.3f s)\n' "$window_line" \
     "$(echo "$window_time / $list_time" | bc -l)" "$list_time"
 fi
+# The same list as a workbook: its time beside the text list's, and the peak
+# memory of each (the workbook's rows go to its file as they are made).
+book="$(dirname "$lister")/list.xlsx"
+book_cmd=("$kestro" --list "${facts[@]}" --xlsx "$book" "$tree")
+"${book_cmd[@]}"
+book_time=$(median_time "${book_cmd[@]}")
+printf 'workbook (%s bytes): %.3f s, text list %.3f s, workbook/list %.2f, peak %s kB, text list %s kB\n' \
+  "$(stat -c %s "$book")" "$book_time" "$list_time" "$(echo "$book_time / $list_time" | bc -l)" \
+  "$(peak_memory "${book_cmd[@]}")" "$(peak_memory "$kestro" --list "${facts[@]}" "$tree")"
 python3 - "$tree" "$linked" <<'PY'
 import os, sys
 source, target = sys.argv[1], sys.argv[2]

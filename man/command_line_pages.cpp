@@ -230,7 +230,9 @@ const std::map<std::string, std::string>& englishTexts() {
                        "or Shift-JIS (CP932). With sjis the whole list is converted first: a "
                        "character Shift-JIS cannot hold writes nothing and exits with status 1, "
                        "naming its line and character."},
-        {"--xlsx", "Write the list as an Excel workbook (.xlsx) with typed cells."},
+        {"--xlsx", "Write the list as an Excel workbook (.xlsx) to FILE instead of standard "
+                   "output: sizes as numbers, times as date-time cells, one row per file. Not "
+                   "with --csv, --lf or --encoding."},
     };
     return texts;
 }
@@ -648,13 +650,12 @@ int main(int argc, char** argv) {
                           << " of the option table is not in the help, nor in the pages\n";
         }
     }
-    // A text whose option is gone (or renamed) is worth a word; the
-    // workbook option's text is written ahead of its row.
+    // A text whose option is gone (or renamed) is worth a word.
     for (const auto& [name, text] : englishTexts()) {
         const bool used = std::any_of(entries->begin(), entries->end(), [&](const HelpEntry& e) {
             return leadingSwitch(e.usage) == name;
         });
-        if (!used && name != "--xlsx")
+        if (!used)
             std::cerr << "kestro_command_line_pages: an English text for " << name
                       << ", which the help does not have\n";
     }

@@ -20,6 +20,10 @@ struct ListCommandLine {
     bool useStored = false; // start from the options the window stored
     // How the list's characters are written ("--encoding"); not stored.
     TextEncoding encoding = TextEncoding::Utf8;
+    bool encodingGiven = false;
+    // "--xlsx FILE": the list as a workbook in FILE instead of standard
+    // output; empty: none.
+    std::string workbook;
     // The given options, in their order, to apply to other starting options.
     std::vector<std::function<void(ListOptions&)>> changes;
 

@@ -387,7 +387,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     const IncludeSwitches include{options.IncludeReadOnly, options.IncludeArchive,
                                   options.IncludeHidden, options.IncludeSystem};
     LineFormatter formatter(options);
-    const std::unique_ptr<ListWriter> writer = makeListWriter(options);
+    const std::unique_ptr<ListWriter> writer = host_.makeWriter(options);
     host_.setStatus(1, CollectingStatus);
 
     auto spool = ListSpool::create(spoolFolder_);
@@ -498,6 +498,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
                 formatter.setContentDigest(digest);
             }
             formatter.fileRecord(record, name, known);
+            writer->nextFileFacts(known);
             writer->file(record, body);
             ++folderFiles;
             if (known && known->size > 0)

@@ -5,9 +5,11 @@
 // the caller's thread, in the order the run takes.
 
 #include "listgen/list_options.h"
+#include "listgen/list_writer.h"
 #include "platform/failure.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,6 +86,12 @@ public:
     virtual void noteChangedWhileRead(const std::vector<std::string>& files) {
         for (const std::string& file : files)
             noteAfterList(std::string(ChangedWhileReadNote) + file);
+    }
+
+    // The writer that gives the run's records their form, made once the
+    // options are read: by default the list's text as the options ask.
+    virtual std::unique_ptr<ListWriter> makeWriter(const ListOptions& options) {
+        return makeListWriter(options);
     }
 
     // The whole finished list, handed over once, before the run ends.

@@ -10,6 +10,7 @@
 
 #include "listgen/list_options.h"
 #include "listgen/list_record.h"
+#include "platform/file_facts.h"
 
 #include <memory>
 #include <string>
@@ -24,6 +25,10 @@ public:
     // `folderLine` is null when the list has no folder lines.
     virtual void beginFolder(const ListRecord* folderLine, std::string& out) = 0;
     virtual void file(const ListRecord& cells, std::string& out) = 0;
+    // The facts of the file whose record comes next (null when they could
+    // not be read or no column needs them), for a writer that keeps sizes
+    // and times as values rather than as their text.
+    virtual void nextFileFacts(const FileFacts* facts) { (void)facts; }
     virtual void endFolder(std::string& out) = 0;
     virtual void folderTotal(const ListRecord& cells, std::string& out) = 0;
     virtual void listTotal(const ListRecord& cells, std::string& out) = 0;

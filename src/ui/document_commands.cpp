@@ -3,11 +3,13 @@
 #include "document/document_file.h"
 #include "document/document_reader.h"
 #include "ui/main_window.h"
+#include "ui/print_commands.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
@@ -18,6 +20,8 @@
 namespace kestro {
 
 namespace {
+
+constexpr const char* WorkbookFilter = "Excel ﾌﾞｯｸ(*.xlsx)";
 
 const QStringList& documentNameFilters() {
     static const QStringList filters = {QStringLiteral("ﾃｷｽﾄ(*.txt)"),
@@ -84,6 +88,8 @@ void DocumentCommands::connectWindow() {
     connect(w.compareEntry, &QAction::triggered, this, &DocumentCommands::onCompareChosen);
     connect(w.saveEntry, &QAction::triggered, this, &DocumentCommands::onSaveChosen);
     connect(w.saveAsEntry, &QAction::triggered, this, &DocumentCommands::onSaveAsChosen);
+    connect(w.printEntry, &QAction::triggered, this, &DocumentCommands::onPrintChosen);
+    connect(w.pdfEntry, &QAction::triggered, this, &DocumentCommands::onPdfChosen);
     // Exit is this object's command; the window's own connection would close
     // it a second time.
     disconnect(w.exitEntry, &QAction::triggered, &w, &MainWindow::onExitChosen);
@@ -115,33 +121,34 @@ void DocumentCommands::onListPaneChanged() {
     showState();
 }
 
-std::optional<std::pair<std::string, TextEncoding>>
+std::optional<DocumentCommands::ChosenFile>
 DocumentCommands::chooseFile(FileDialogRequest::Kind kind) {
     FileDialogRequest request;
     request.kind = kind;
     request.startName = QFile::decodeName(QByteArray::fromStdString(state_.name()));
     request.nameFilters = documentNameFilters();
+    if (kind == FileDialogRequest::Kind::Save)
+        request.nameFilters.insert(1, QString::fromUtf8(WorkbookFilter));
     request.encoding = window_.saveEncoding;
     const std::optional<FileDialogAnswer> chosen = services_.fileDialog(&window_, request);
     if (!chosen)
         return std::nullopt;
-    return std::pair{QFile::encodeName(chosen->name).toStdString(),
-                     chosen->encoding.value_or(request.encoding)};
+    return ChosenFile{QFile::encodeName(chosen->name).toStdString(),
+                      chosen->encoding.value_or(request.encoding), chosen->workbook};
 }
 
 void DocumentCommands::onCompareChosen() {
     // The saved list is picked like a file to open; the window makes the
     // list and appends the comparison.
     if (auto chosen = chooseFile(FileDialogRequest::Kind::Open))
-        window_.compareWithSavedList(chosen->first);
+        window_.compareWithSavedList(chosen->name);
 }
 
 void DocumentCommands::onOpenChosen() {
-    std::optional<std::pair<std::string, TextEncoding>> chosen =
-        chooseFile(FileDialogRequest::Kind::Open);
+    const std::optional<ChosenFile> chosen = chooseFile(FileDialogRequest::Kind::Open);
     if (!chosen)
         return;
-    state_.nameConfirmed(chosen->first);
+    state_.nameConfirmed(chosen->name);
     bool unreadable = false;
     TextEncoding found = TextEncoding::Utf8;
     {
@@ -252,18 +259,52 @@ void DocumentCommands::onSaveAsChosen() {
     // Until a save succeeds or the dialog is cancelled: an encoding that
     // cannot hold the text brings the dialog back for another one.
     for (;;) {
-        std::optional<std::pair<std::string, TextEncoding>> chosen =
-            chooseFile(FileDialogRequest::Kind::Save);
+        const std::optional<ChosenFile> chosen = chooseFile(FileDialogRequest::Kind::Save);
         if (!chosen)
             return;
-        state_.nameConfirmed(chosen->first);
-        window_.saveEncoding = chosen->second;
-        const SaveOutcome outcome = saveTo(state_.name(), chosen->second, Command::OpenOrSaveAs);
+        // The workbook is made afresh from the folder and options shown (the
+        // pane holds text, not the files' sizes and times); the document
+        // keeps its name, so that 「上書き保存」 never writes text into it.
+        if (chosen->workbook) {
+            window_.saveListAsWorkbook(chosen->name);
+            return;
+        }
+        state_.nameConfirmed(chosen->name);
+        window_.saveEncoding = chosen->encoding;
+        const SaveOutcome outcome = saveTo(state_.name(), chosen->encoding, Command::OpenOrSaveAs);
         if (outcome == SaveOutcome::Saved)
             paneEditor_.setModified(false);
         if (outcome != SaveOutcome::Refused)
             return;
     }
+}
+
+QString DocumentCommands::printTitle() {
+    // The document's name, or else the folder the window shows.
+    const std::string name = state_.name().empty() ? window_.readRoot().folder : state_.name();
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+void DocumentCommands::onPrintChosen() {
+    showPrintPreview(&window_, printedListOf(paneEditor_, printTitle()));
+}
+
+void DocumentCommands::onPdfChosen() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.nameFilters = {QStringLiteral("PDF(*.pdf)")};
+    request.textFile = false;
+    const std::optional<FileDialogAnswer> chosen = services_.fileDialog(&window_, request);
+    if (!chosen)
+        return;
+    QString name = chosen->name;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".pdf");
+    bool cancelled = false;
+    const Status saved = savePdf(&window_, printedListOf(paneEditor_, printTitle()),
+                                 QFile::encodeName(name).toStdString(), cancelled);
+    if (!saved)
+        window_.showFailure(saved.failure());
 }
 
 void DocumentCommands::onExitChosen() {

@@ -45,10 +45,13 @@ struct FileDialogRequest {
     Kind kind = Kind::Open;
     // The kept document name; empty before the first confirmed one.
     QString startName;
-    // "ﾃｷｽﾄ(*.txt)" and "すべてのﾌｧｲﾙ(*.*)".
+    // "ﾃｷｽﾄ(*.txt)" and "すべてのﾌｧｲﾙ(*.*)", and for a save
+    // "Excel ﾌﾞｯｸ(*.xlsx)".
     QStringList nameFilters;
     // Save: the encoding the dialog's 「文字ｺｰﾄﾞ」 box shows first.
     TextEncoding encoding = TextEncoding::Utf8;
+    // Save: a text file, with its 「文字ｺｰﾄﾞ」 box (not for a PDF).
+    bool textFile = true;
 };
 
 // What a confirmed dialog gives: the name, and for a save the encoding
@@ -58,6 +61,8 @@ struct FileDialogAnswer {
         : name(std::move(chosenName)), encoding(chosenEncoding) {}
     QString name;
     std::optional<TextEncoding> encoding;
+    // Save: the workbook's filter was chosen.
+    bool workbook = false;
 };
 
 // Shows a file dialog over `parent`: the answer, or nothing when the user
@@ -69,6 +74,8 @@ using FileDialogRunner = std::function<std::optional<FileDialogAnswer>(
 // and has a 「文字ｺｰﾄﾞ」 box (UTF-8, UTF-8 with the byte-order mark,
 // Shift-JIS), an open dialog that returns any typed name, no title, suffix or
 // folder of their own; "すべてのﾌｧｲﾙ(*.*)" shows names without a dot as well.
+// With the workbook's filter chosen, a name without an extension gets
+// ".xlsx".
 std::optional<FileDialogAnswer> runFileDialog(QWidget* parent, const FileDialogRequest& request);
 
 struct DocumentServices {
@@ -93,6 +100,8 @@ public slots:
     void onCompareChosen();
     void onSaveChosen();
     void onSaveAsChosen();
+    void onPrintChosen();
+    void onPdfChosen();
     void onExitChosen();
     void onEditMenuOpening();
     void onEditEntryChosen(int index);
@@ -101,13 +110,19 @@ public slots:
 
 private:
     void connectWindow();
+    QString printTitle();
     void showState();
     void showPaneItems();
     // Replaces the pane's text with `text` (LF line ends).
     // Reads the file `name` into the pane in its place; says whether some of
     // its bytes were not characters, and the encoding it was read in.
     Status showInPane(const std::string& name, bool& unreadable, TextEncoding& found);
-    std::optional<std::pair<std::string, TextEncoding>> chooseFile(FileDialogRequest::Kind kind);
+    struct ChosenFile {
+        std::string name;
+        TextEncoding encoding;
+        bool workbook;
+    };
+    std::optional<ChosenFile> chooseFile(FileDialogRequest::Kind kind);
     enum class SaveOutcome { Saved, Refused, Failed };
     SaveOutcome saveTo(const std::string& name, TextEncoding encoding, Command command);
 

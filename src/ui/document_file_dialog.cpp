@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QLabel>
@@ -50,7 +51,7 @@ std::optional<FileDialogAnswer> runFileDialog(QWidget* parent, const FileDialogR
     // The encoding of the saved file, in the row below the file types.
     QComboBox* encodings = nullptr;
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
-    if (saving && grid) {
+    if (saving && request.textFile && grid) {
         static constexpr TextEncoding Choices[] = {TextEncoding::Utf8, TextEncoding::Utf8Bom,
                                                    TextEncoding::ShiftJis};
         encodings = new QComboBox(&dialog);
@@ -76,6 +77,9 @@ std::optional<FileDialogAnswer> runFileDialog(QWidget* parent, const FileDialogR
     if (chosen.isEmpty() || chosen.front().isEmpty())
         return std::nullopt;
     FileDialogAnswer answer(chosen.front());
+    answer.workbook = saving && dialog.selectedNameFilter().endsWith(QStringLiteral("(*.xlsx)"));
+    if (answer.workbook && QFileInfo(answer.name).suffix().isEmpty())
+        answer.name += QStringLiteral(".xlsx");
     if (encodings)
         answer.encoding = static_cast<TextEncoding>(encodings->currentData().toInt());
     return answer;

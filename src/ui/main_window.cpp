@@ -3,6 +3,7 @@
 #include "listgen/name_helpers.h"
 
 #include "compare/comparing_host.h"
+#include "export/workbook_export.h"
 
 #include "listgen/error_report.h"
 #include "listgen/list_engine.h"
@@ -179,12 +180,17 @@ bool MainWindow::folderStillShown() {
     return true;
 }
 
-void MainWindow::runCreateCommandWith(ListHost& host) {
+void MainWindow::saveListAsWorkbook(const std::string& path) {
+    runCreateCommandWith(*this, &path);
+}
+
+void MainWindow::runCreateCommandWith(ListHost& host, const std::string* workbook) {
     if (running_ || !folderStillShown())
         return;
     running_ = true;
     sinceYield_.invalidate(); // the first yield of a run turns the loop
-    const RunOutcome outcome = runCreateCommand(host);
+    const RunOutcome outcome =
+        workbook ? runWorkbookCommand(host, *workbook) : runCreateCommand(host);
     running_ = false;
     // Closed during the run, also while a comparison was being made.
     if (outcome == RunOutcome::Quit || quitRequested_)

@@ -148,6 +148,9 @@ public:
     QAction* openSeparator = nullptr;
     QAction* saveEntry = nullptr;
     QAction* saveAsEntry = nullptr;
+    QAction* printSeparator = nullptr;
+    QAction* printEntry = nullptr; // the print preview, which prints
+    QAction* pdfEntry = nullptr;
     QAction* exitSeparator = nullptr;
     QAction* exitEntry = nullptr;
     QMenu* settingsMenu = nullptr;
@@ -200,6 +203,11 @@ public:
     // status bar shows the counts. A saved list that cannot be compared is
     // reported and nothing is made.
     void compareWithSavedList(const std::string& path);
+    // Makes the list of the folder and options shown, as the create button
+    // would, and writes it as a workbook to `path` (export/workbook_export.h)
+    // instead of appending it to the pane; failures and the abort are shown
+    // as the create button shows them.
+    void saveListAsWorkbook(const std::string& path);
 
     // Writes all stored rows (on every way of closing).
     void storeSettingsOnClose();
@@ -249,7 +257,8 @@ private:
     void turnEventLoop();
     // Whether the folder the tree shows is still there; reports it when not.
     bool folderStillShown();
-    void runCreateCommandWith(ListHost& host);
+    // With `workbook`, the list goes to that workbook file.
+    void runCreateCommandWith(ListHost& host, const std::string* workbook = nullptr);
     void buildControls();
     void buildMenus();
     void connectActions();

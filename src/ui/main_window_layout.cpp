@@ -413,6 +413,10 @@ void MainWindow::buildMenus() {
     openSeparator = separator(fileMenu, "openSeparator");
     saveEntry = entry(fileMenu, "saveEntry", "上書き保存(&S)");
     saveAsEntry = entry(fileMenu, "saveAsEntry", "名前を付けて保存(&A)...");
+    printSeparator = separator(fileMenu, "printSeparator");
+    printEntry = entry(fileMenu, "printEntry", "印刷(&P)...");
+    printEntry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    pdfEntry = entry(fileMenu, "pdfEntry", "PDF に保存...");
     exitSeparator = separator(fileMenu, "exitSeparator");
     exitEntry = entry(fileMenu, "exitEntry", "終了(&X)");
 

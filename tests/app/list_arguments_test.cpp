@@ -20,6 +20,10 @@ TEST(ListArguments, DefaultsAndOptions) {
     EXPECT_EQ(plain->options.Separator, "\t");
     EXPECT_EQ(plain->options.Patterns, "*.*");
     EXPECT_FALSE(plain->options.SizeColumn);
+    EXPECT_TRUE(plain->workbook.empty());
+    auto book = parseListArguments({"--xlsx", "b.xlsx", "--leading-tab", "/data"}, error);
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->workbook, "b.xlsx");
 
     auto full =
         parseListArguments({"--no-sub", "--separator", "ｾﾐｺﾛﾝ", "--size=mb", "--patterns=*.c",
@@ -73,15 +77,23 @@ TEST(ListArguments, EveryOptionOfTheTableIsParsedAndHelped) {
 }
 
 TEST(ListArguments, BadUsage) {
-    const std::vector<std::vector<std::string>> cases = {{},
-                                                         {"--bogus", "/x"},
-                                                         {"--size=gb", "/x"},
-                                                         {"/a", "/b"},
-                                                         {"--patterns"},
-                                                         {"-folder"},
-                                                         {"--encoding=latin1", "/x"},
-                                                         {"/x", "--encoding"},
-                                                         {"--hash=sha1", "/x"}};
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--bogus", "/x"},
+        {"--size=gb", "/x"},
+        {"/a", "/b"},
+        {"--patterns"},
+        {"-folder"},
+        {"--encoding=latin1", "/x"},
+        {"/x", "--encoding"},
+        {"--hash=sha1", "/x"},
+        // A workbook has no text form.
+        {"--xlsx", "b.xlsx", "--csv", "/x"},
+        {"--separator", "CSV", "--xlsx=b.xlsx", "/x"},
+        {"--lf", "--xlsx", "b.xlsx", "/x"},
+        {"--xlsx", "b.xlsx", "--encoding=sjis", "/x"},
+        {"--xlsx", "-", "/x"},
+        {"/x", "--xlsx"}};
     for (const auto& arguments : cases) {
         std::string error;
         EXPECT_FALSE(parseListArguments(arguments, error));

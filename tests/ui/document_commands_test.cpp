@@ -205,8 +205,8 @@ private slots:
         QCOMPARE(pane(), QStringLiteral("c"));
         QCOMPARE(commands_->state().name(), third.toStdString());
 
-        // What the dialogs were asked: the kind, the kept name and the two
-        // filters, every time.
+        // What the dialogs were asked: the kind, the kept name and the
+        // filters, every time (a save offers the workbook too).
         const std::vector<std::pair<FileDialogRequest::Kind, QString>> asked = {
             {FileDialogRequest::Kind::Save, QString()}, {FileDialogRequest::Kind::Save, QString()},
             {FileDialogRequest::Kind::Save, first},     {FileDialogRequest::Kind::Save, second},
@@ -216,9 +216,11 @@ private slots:
         for (std::size_t i = 0; i < asked.size(); ++i) {
             QCOMPARE(dialog_.requests[i].kind, asked[i].first);
             QCOMPARE(dialog_.requests[i].startName, asked[i].second);
-            QCOMPARE(
-                dialog_.requests[i].nameFilters,
-                QStringList({QStringLiteral("ﾃｷｽﾄ(*.txt)"), QStringLiteral("すべてのﾌｧｲﾙ(*.*)")}));
+            QStringList filters = {QStringLiteral("ﾃｷｽﾄ(*.txt)"),
+                                   QStringLiteral("すべてのﾌｧｲﾙ(*.*)")};
+            if (asked[i].first == FileDialogRequest::Kind::Save)
+                filters.insert(1, QStringLiteral("Excel ﾌﾞｯｸ(*.xlsx)"));
+            QCOMPARE(dialog_.requests[i].nameFilters, filters);
         }
     }
 

@@ -292,6 +292,30 @@ private slots:
         QVERIFY(presenter_->messages[0].text.contains(QStringLiteral("今の設定だけの列: 属性")));
     }
 
+    // 「名前を付けて保存」 with the workbook's filter: the list of the folder
+    // shown is made again as a workbook; the pane, its document name and
+    // title stay as they were, so that 「上書き保存」 still writes the text.
+    void savingAsWorkbookMakesTheListOfTheFolderShown() {
+        MainWindow& f = *window_;
+        f.sizeColumnCheck->setValue(1);
+        ListPaneEditor(f.listPane).setText(QStringLiteral("メモ\n"));
+        const QString book = inFolder(QStringLiteral("../list"));
+        attachDocumentCommands(f, DocumentServices{[&](QWidget*, const FileDialogRequest&) {
+                                   FileDialogAnswer answer(book + QStringLiteral(".xlsx"));
+                                   answer.workbook = true;
+                                   return std::optional<FileDialogAnswer>(answer);
+                               }});
+        const QString title = f.windowTitle();
+        f.saveAsEntry->trigger();
+        QFile file(book + QStringLiteral(".xlsx"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(2), QByteArray("PK")); // a zip, as every workbook is
+        QCOMPARE(ListPaneEditor(f.listPane).text(), QStringLiteral("メモ\n"));
+        QCOMPARE(f.windowTitle(), title);
+        QCOMPARE(documentCommandsOf(f)->state().name(), std::string());
+        QVERIFY(presenter_->messages.empty());
+    }
+
     // The hand-over of the finished list turns the event loop; an abort or
     // a close there takes the list out again: the text, its undo history
     // and the title are those from before the press.

@@ -289,9 +289,9 @@ private slots:
                 list << (action->isSeparator() ? QStringLiteral("-") : action->text());
             return list;
         };
-        QCOMPARE(texts(f.fileMenu),
-                 (QStringList{"ﾌｧｲﾙを開く(&O)...", "一覧と比較(&C)...", "-", "上書き保存(&S)",
-                              "名前を付けて保存(&A)...", "-", "終了(&X)"}));
+        QCOMPARE(texts(f.fileMenu), (QStringList{"ﾌｧｲﾙを開く(&O)...", "一覧と比較(&C)...", "-",
+                                                 "上書き保存(&S)", "名前を付けて保存(&A)...", "-",
+                                                 "印刷(&P)...", "PDF に保存...", "-", "終了(&X)"}));
         QCOMPARE(texts(f.editMenu),
                  (QStringList{"元に戻す(&Z)", "-", "切り取り(&X)", "ｺﾋﾟｰ(&C)", "張り付け(&V)",
                               "削除(&D)", "-", "すべて選択(&A)"}));

@@ -1,0 +1,310 @@
+#include "export/list_workbook.h"
+
+#include "fileinfo/time_text.h"
+#include "listgen/list_columns.h"
+#include "platform/text.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+
+namespace kestro {
+
+namespace {
+
+constexpr std::string_view FolderTitle = "ﾌｫﾙﾀﾞ";
+constexpr std::string_view SheetName = "ﾌｧｲﾙ一覧";
+constexpr std::string_view TotalLabel = "合計";
+constexpr const char* TimeFormat = "yyyy/mm/dd hh:mm:ss";
+// The list's digit patterns: grouped whole bytes; two decimals below ten KB
+// and three below one MB, whole numbers above.
+constexpr const char* SizeFormats[] = {
+    "#,##0 \"Byte\"",
+    "[<10]0.0# \"KB\";#,##0 \"KB\"",
+    "[<1]0.0## \"MB\";#,##0 \"MB\"",
+};
+constexpr double SizeDivisors[] = {1, 1024, 1024 * 1024};
+// Widths in characters of half-width: a column is never narrower than its
+// title, nor wider than this.
+constexpr std::size_t WidestColumn = 80;
+constexpr std::size_t TimeWidth = 19;
+
+// `text` with each byte that is not part of a well-formed UTF-8 character
+// replaced by U+FFFD: a workbook holds characters only.
+void appendValidUtf8(std::string& out, std::string_view text) {
+    if (isValidUtf8(text)) {
+        out += text;
+        return;
+    }
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            length = 3;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4;
+        else if (lead >= 0x80)
+            length = 0;
+        if (length > 0 && i + length <= text.size() && isValidUtf8(text.substr(i, length))) {
+            out += text.substr(i, length);
+            i += length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+}
+
+std::string sheetName(std::size_t index) {
+    std::string name(SheetName);
+    if (index > 0)
+        name += " (" + std::to_string(index + 1) + ")";
+    return name;
+}
+
+std::string columnName(std::uint16_t column) {
+    char name[LXW_MAX_COL_NAME_LENGTH];
+    lxw_col_to_name(name, column, 0);
+    return name;
+}
+
+} // namespace
+
+ListWorkbook::ListWorkbook(const std::string& path, const ListOptions& options)
+    : path_(path), options_(options) {
+    lxw_workbook_options settings{};
+    settings.constant_memory = LXW_TRUE;
+    settings.use_zip64 = LXW_TRUE; // a million rows pass the 4 GB of plain zip's XML
+    book_ = workbook_new_opt(path_.c_str(), &settings);
+    if (!book_) {
+        error_ = LXW_ERROR_MEMORY_MALLOC_FAILED;
+        return;
+    }
+    bold_ = workbook_add_format(book_);
+    format_set_bold(bold_);
+    const int unit = std::clamp(options_.SizeUnit, 0, 2);
+    sizeFormat_ = workbook_add_format(book_);
+    format_set_num_format(sizeFormat_, SizeFormats[unit]);
+    sizeDivisor_ = SizeDivisors[unit];
+    timeFormat_ = workbook_add_format(book_);
+    format_set_num_format(timeFormat_, TimeFormat);
+}
+
+ListWorkbook::~ListWorkbook() {
+    // Never finished: the file is written all the same (the library has no
+    // other way to free the workbook); whoever asked for it removes it.
+    if (book_)
+        workbook_close(book_);
+}
+
+void ListWorkbook::note(int error) {
+    if (error_ == 0)
+        error_ = error;
+}
+
+void ListWorkbook::header(const ListRecord& titles, std::string&) {
+    folderColumn_ = !options_.PathColumn;
+    if (folderColumn_)
+        titles_.emplace_back(FolderTitle);
+    std::size_t cell = 0;
+    for (const ListColumn& column : listColumns()) {
+        if (column.chosen && !(options_.*column.chosen))
+            continue;
+        if (cell >= titles.cellCount())
+            break;
+        Kind kind = Kind::Text;
+        if (column.chosen == &ListOptions::SizeColumn)
+            kind = Kind::Size;
+        else if (column.chosen == &ListOptions::CreationTimeColumn)
+            kind = Kind::CreationTime;
+        else if (column.chosen == &ListOptions::WriteTimeColumn)
+            kind = Kind::WriteTime;
+        else if (column.chosen == &ListOptions::AccessTimeColumn)
+            kind = Kind::AccessTime;
+        const auto at = static_cast<std::uint16_t>(titles_.size());
+        if (kind == Kind::Size)
+            sizeColumn_ = at;
+        if (!column.chosen)
+            nameColumn_ = at;
+        kinds_.push_back(kind);
+        titles_.emplace_back(titles.cell(cell++));
+    }
+    widths_.assign(titles_.size(), 0);
+    for (std::size_t i = 0; i < titles_.size(); ++i)
+        fit(static_cast<std::uint16_t>(i), shiftJisWidth(titles_[i]) + 3); // the filter's button
+    startSheet();
+}
+
+void ListWorkbook::startSheet() {
+    if (!book_)
+        return;
+    endFiles();
+    lxw_worksheet* sheet = workbook_add_worksheet(book_, sheetName(sheets_.size()).c_str());
+    if (!sheet) {
+        note(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        return;
+    }
+    sheets_.push_back(sheet);
+    filesEnded_ = false;
+    row_ = 0;
+    for (std::size_t i = 0; i < titles_.size(); ++i)
+        writeText(0, static_cast<std::uint16_t>(i), titles_[i]);
+}
+
+// The filter over the current sheet's files, set while its last row is the
+// one the library still holds (in constant-memory mode nothing earlier can
+// be given a range).
+void ListWorkbook::endFiles() {
+    if (sheets_.empty() || filesEnded_)
+        return;
+    lastRows_.push_back(row_);
+    const auto lastColumn = static_cast<std::uint16_t>(titles_.empty() ? 0 : titles_.size() - 1);
+    note(worksheet_autofilter(sheets_.back(), 0, 0, std::max<std::uint32_t>(row_, 1), lastColumn));
+    filesEnded_ = true;
+}
+
+std::uint32_t ListWorkbook::nextRow() {
+    if (row_ + 1 >= SheetRows)
+        startSheet();
+    return ++row_;
+}
+
+void ListWorkbook::fit(std::uint16_t column, std::size_t width) {
+    if (column < widths_.size())
+        widths_[column] = std::max(widths_[column], std::min(width, WidestColumn));
+}
+
+void ListWorkbook::writeText(std::uint32_t row, std::uint16_t column, std::string_view text) {
+    if (sheets_.empty() || text.empty())
+        return;
+    text_.clear();
+    appendValidUtf8(text_, text);
+    note(worksheet_write_string(sheets_.back(), row, column, text_.c_str(),
+                                row == 0 ? bold_ : nullptr));
+    // No character is wider than its bytes: a text no longer than the
+    // column is wide cannot widen it.
+    if (row > 0 && column < widths_.size() && text_.size() > widths_[column])
+        fit(column, shiftJisWidth(text_));
+}
+
+void ListWorkbook::writeTime(std::uint32_t row, std::uint16_t column, const FileTime& time) {
+    const CalendarTime local = clock_.toLocal(time);
+    // A spreadsheet's dates start in 1900; the list's text stands in for
+    // anything outside them.
+    if (local.year < 1900 || local.year > 9999) {
+        writeText(row, column, timeText(local));
+        return;
+    }
+    lxw_datetime cell{local.year, local.month, local.day, local.hour, local.minute, 0};
+    cell.sec = local.second;
+    note(worksheet_write_datetime(sheets_.back(), row, column, &cell, timeFormat_));
+    fit(column, TimeWidth);
+}
+
+void ListWorkbook::beginFolder(const ListRecord* folderLine, std::string&) {
+    folder_.clear();
+    if (folderLine && folderLine->cellCount() > 0)
+        folder_ = folderLine->cell(0);
+}
+
+void ListWorkbook::nextFileFacts(const FileFacts* facts) {
+    haveFacts_ = facts != nullptr;
+    if (facts)
+        facts_ = *facts;
+}
+
+void ListWorkbook::file(const ListRecord& cells, std::string&) {
+    const std::uint32_t row = nextRow();
+    if (sheets_.empty())
+        return;
+    std::uint16_t column = 0;
+    if (folderColumn_)
+        writeText(row, column++, folder_);
+    for (std::size_t i = 0; i < cells.cellCount() && i < kinds_.size(); ++i, ++column) {
+        switch (kinds_[i]) {
+        case Kind::Text:
+            writeText(row, column, cells.cell(i));
+            break;
+        case Kind::Size:
+            if (haveFacts_) {
+                const double size = static_cast<double>(facts_.size) / sizeDivisor_;
+                note(worksheet_write_number(sheets_.back(), row, column, size, sizeFormat_));
+                sizeTotal_ += size;
+                fit(column, cells.cell(i).size() + 1);
+            }
+            break;
+        case Kind::CreationTime:
+            if (haveFacts_)
+                writeTime(row, column, facts_.creation);
+            break;
+        case Kind::WriteTime:
+            if (haveFacts_)
+                writeTime(row, column, facts_.lastWrite);
+            break;
+        case Kind::AccessTime:
+            if (haveFacts_)
+                writeTime(row, column, facts_.lastAccess);
+            break;
+        }
+    }
+    ++files_;
+}
+
+void ListWorkbook::listTotal(const ListRecord&, std::string&) {
+    // The total is not filtered with the files.
+    endFiles();
+    const std::uint32_t row = nextRow();
+    if (sheets_.empty())
+        return;
+    // The ranges of every sheet's files.
+    std::vector<std::uint32_t> lastRows = lastRows_;
+    if (row == 1) // the total starts a sheet of its own
+        lastRows.push_back(0);
+    const auto ranges = [&](std::uint16_t column) {
+        std::string list;
+        const std::string name = columnName(column);
+        for (std::size_t sheet = 0; sheet < lastRows.size(); ++sheet) {
+            // A sheet whose only row is the total has no files to count.
+            if (lastRows[sheet] < 1)
+                continue;
+            list += ",'" + sheetName(sheet) + "'!" + name + "2:" + name +
+                    std::to_string(lastRows[sheet] + 1);
+        }
+        return list.empty() ? std::string(",0") : list;
+    };
+    writeText(row, 0, TotalLabel);
+    // 3 counts the visible cells that are not empty, 9 sums the visible ones.
+    note(worksheet_write_formula_num(sheets_.back(), row, nameColumn_,
+                                     ("=SUBTOTAL(3" + ranges(nameColumn_) + ")").c_str(), nullptr,
+                                     static_cast<double>(files_)));
+    if (sizeColumn_ > 0)
+        note(worksheet_write_formula_num(sheets_.back(), row, sizeColumn_,
+                                         ("=SUBTOTAL(9" + ranges(sizeColumn_) + ")").c_str(),
+                                         sizeFormat_, sizeTotal_));
+    filesEnded_ = true;
+}
+
+Status ListWorkbook::finish() {
+    if (book_) {
+        endFiles();
+        const auto lastColumn =
+            static_cast<std::uint16_t>(titles_.empty() ? 0 : titles_.size() - 1);
+        for (std::size_t i = 0; i < sheets_.size(); ++i) {
+            lxw_worksheet* sheet = sheets_[i];
+            for (std::uint16_t column = 0; column <= lastColumn && column < widths_.size();
+                 ++column)
+                note(worksheet_set_column(sheet, column, column,
+                                          static_cast<double>(widths_[column]) + 1, nullptr));
+            worksheet_freeze_panes(sheet, 1, 0);
+        }
+        note(workbook_close(book_));
+        book_ = nullptr;
+    }
+    if (error_ == 0)
+        return Ok{};
+    return makeFailure(75, path_);
+}
+
+} // namespace kestro

@@ -1,0 +1,131 @@
+#include "export/workbook_export.h"
+
+#include "export/list_workbook.h"
+#include "platform/program_paths.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <random>
+
+namespace kestro {
+
+namespace {
+
+constexpr const char* WritingStatus = "Excel ﾌﾞｯｸ書き込み中...";
+
+// Hands the records to the workbook, which outlives the run's writer.
+class ForwardingWriter : public ListWriter {
+public:
+    explicit ForwardingWriter(ListWriter& to) : to_(to) {}
+    void header(const ListRecord& titles, std::string& out) override { to_.header(titles, out); }
+    void beginFolder(const ListRecord* folderLine, std::string& out) override {
+        to_.beginFolder(folderLine, out);
+    }
+    void nextFileFacts(const FileFacts* facts) override { to_.nextFileFacts(facts); }
+    void file(const ListRecord& cells, std::string& out) override { to_.file(cells, out); }
+    void endFolder(std::string& out) override { to_.endFolder(out); }
+    void folderTotal(const ListRecord& cells, std::string& out) override {
+        to_.folderTotal(cells, out);
+    }
+    void listTotal(const ListRecord& cells, std::string& out) override {
+        to_.listTotal(cells, out);
+    }
+
+private:
+    ListWriter& to_;
+};
+
+// Wraps the host of a window or the command line: the options of a
+// workbook, and the workbook saved where the list would have been handed.
+class WorkbookHost : public ListHost {
+public:
+    WorkbookHost(ListHost& host, std::string path) : host_(host), path_(std::move(path)) {}
+    ~WorkbookHost() override {
+        book_.reset();
+        if (!temporary_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary_, ignored);
+        }
+    }
+
+    void enableControls(bool idle) override { host_.enableControls(idle); }
+    RootChoice readRoot() override { return host_.readRoot(); }
+    ListOptions readOptions() override {
+        ListOptions options = host_.readOptions();
+        // The cells hold the names as the list shows them; every row names
+        // its folder, from the path column or else the folder line.
+        options.Csv = false;
+        options.LeadingTab = false;
+        if (!options.PathColumn)
+            options.InsertPathLine = true;
+        return options;
+    }
+    void yield() override { host_.yield(); }
+    bool abortRequested() const override { return host_.abortRequested(); }
+    void clearAbortRequest() override { host_.clearAbortRequest(); }
+    bool quitRequested() const override { return host_.quitRequested(); }
+    void setStatus(int panel, const std::string& text) override { host_.setStatus(panel, text); }
+    void reportFailure(const Failure& failure) override { host_.reportFailure(failure); }
+    void reportAbort(const std::string& text, const std::string& title) override {
+        host_.reportAbort(text, title);
+    }
+    void noteSkippedFolders(const std::vector<Failure>& skipped) override {
+        host_.noteSkippedFolders(skipped);
+    }
+    void noteSkippedFolderPaths(const std::vector<std::string>& folders) override {
+        host_.noteSkippedFolderPaths(folders);
+    }
+    void noteAfterList(const std::string& text) override { host_.noteAfterList(text); }
+    void noteChangedWhileRead(const std::vector<std::string>& files) override {
+        host_.noteChangedWhileRead(files);
+    }
+    void showListTotals(const std::string& text) override { host_.showListTotals(text); }
+    void beep() override { host_.beep(); }
+
+    std::unique_ptr<ListWriter> makeWriter(const ListOptions& options) override {
+        const std::string folder = cacheHome() + "/Kestro";
+        if (auto made = makeFolders(folder); !made)
+            folderFailure_ = made.failure();
+        std::random_device random;
+        temporary_ =
+            folder + "/workbook-" + std::to_string(random()) + std::to_string(random()) + ".xlsx";
+        book_ = std::make_unique<ListWorkbook>(temporary_, options);
+        return std::make_unique<ForwardingWriter>(*book_);
+    }
+
+    Status acceptList(ListText&) override {
+        host_.setStatus(1, WritingStatus);
+        host_.yield();
+        if (folderFailure_)
+            return *folderFailure_;
+        if (!book_)
+            return makeFailure(75, path_);
+        if (!book_->finish())
+            return makeFailure(75, path_);
+        auto bytes = readWholeFile(temporary_);
+        if (!bytes)
+            return bytes.failure();
+        return saveFileKeepingIdentity(path_, bytes.value());
+    }
+
+private:
+    ListHost& host_;
+    std::string path_;
+    std::string temporary_;
+    std::unique_ptr<ListWorkbook> book_;
+    std::optional<Failure> folderFailure_;
+};
+
+} // namespace
+
+bool canWriteWorkbooks() {
+    return true;
+}
+
+RunOutcome runWorkbookCommand(ListHost& host, const std::string& path) {
+    WorkbookHost workbook(host, path);
+    return runCreateCommand(workbook);
+}
+
+} // namespace kestro
