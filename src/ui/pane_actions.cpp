@@ -60,10 +60,10 @@ PaneActions::PaneActions(MainWindow& window, PaneActionServices services)
     openAction = add("openFileEntry", "開く(&O)", &PaneActions::onOpenChosen);
     openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
     showFolderAction = add("showFolderEntry", "ﾌｫﾙﾀﾞを開く(&F)", &PaneActions::onShowFolderChosen);
-    copyPathAction = add("copyPathEntry", "ﾊﾟｽをｺﾋﾟｰ(&C)", &PaneActions::onCopyPathChosen);
+    copyPathAction = add("copyPathEntry", "ﾊﾟｽをｺﾋﾟｰ(&L)", &PaneActions::onCopyPathChosen);
     printAction = add("printFileEntry", "印刷(&P)", &PaneActions::onPrintChosen);
     menu_->addSeparator();
-    trashAction = add("trashFileEntry", "ごみ箱へ移動(&D)", &PaneActions::onTrashChosen);
+    trashAction = add("trashFileEntry", "ごみ箱へ移動(&T)", &PaneActions::onTrashChosen);
     // The Edit menu's entries follow, as the pane's own menu had them.
     menu_->addSeparator();
     for (QAction* entry : window.editEntries) {

@@ -376,7 +376,8 @@ void PaneActionsTest::menuKeysAndDoubleClick() {
     const QString text = listOf({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
     pane_->setText(text);
     window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     selectLines(3, 3);
     window_->listPane->setFocus();
     QTest::keyClick(window_->listPane, Qt::Key_Return, Qt::ControlModifier);
@@ -404,7 +405,9 @@ void PaneActionsTest::menuKeysAndDoubleClick() {
     const QString picture = qEnvironmentVariable("KESTRO_PANE_MENU_PICTURE");
     if (!picture.isEmpty()) {
         QTest::qWait(300);
-        QVERIFY(window_->screen()->grabWindow(0).save(picture));
+        const QRect shown =
+            window_->frameGeometry().united(actions_->menu()->geometry()).adjusted(0, 0, 8, 8);
+        QVERIFY(window_->screen()->grabWindow(0).copy(shown).save(picture));
     }
     actions_->menu()->hide();
 }
