@@ -73,7 +73,10 @@ PaneActions::PaneActions(MainWindow& window, PaneActionServices services)
 
     ListPaneEditor pane(window.listPane);
     pane.onContextMenu(this, [this](const QPoint& point) { showMenu(point); });
-    pane.onDoubleClick(this, [this](int) { onOpenChosen(); });
+    // A double click also selects a word: on a line that is no file line
+    // that is all it does.
+    pane.onDoubleClick(this,
+                       [this](int) { runFileOperation(&FileInfo::execute, "開きます", true); });
     pane.onKeys(QKeySequence(Qt::CTRL | Qt::Key_Return), this, [this] { onOpenChosen(); });
     pane.onKeys(QKeySequence(Qt::CTRL | Qt::Key_Enter), this, [this] { onOpenChosen(); });
 }
@@ -94,12 +97,12 @@ void PaneActions::showMenu(const QPoint& point) {
     menu_->popup(pane.toGlobal(point));
 }
 
-std::vector<LineFile> PaneActions::selectedFiles() {
+std::vector<LineFile> PaneActions::selectedFiles(bool quietWithoutFiles) {
     ListPaneEditor pane(window_.listPane);
     const auto [first, last] = pane.selectedLines();
     ListedFiles listed(pane.textBytes(), window_.readListOptions(), paneForm);
     std::vector<LineFile> files = listed.filesOf(first, last);
-    if (files.empty()) {
+    if (files.empty() && !quietWithoutFiles) {
         window_.presenter().showMessage(&window_,
                                         QStringLiteral("選択した行にﾌｧｲﾙの行がありません。"),
                                         QString::fromUtf8(ProgramTitle), MessageIcon::Warning);
@@ -107,7 +110,7 @@ std::vector<LineFile> PaneActions::selectedFiles() {
     }
     const auto missing = std::find_if(files.begin(), files.end(),
                                       [](const LineFile& file) { return !file.found(); });
-    if (missing == files.end())
+    if (files.empty() || missing == files.end())
         return files;
     Failure failure = missing->refusal;
     failure.description += "\r(" + std::to_string(missing->line + 1) + " 行目";
@@ -128,8 +131,9 @@ bool PaneActions::confirmMany(std::size_t count, const char* doing) {
         QString::fromUtf8(ProgramTitle));
 }
 
-void PaneActions::runFileOperation(Status (FileInfo::*operation)() const, const char* doing) {
-    const std::vector<LineFile> files = selectedFiles();
+void PaneActions::runFileOperation(Status (FileInfo::*operation)() const, const char* doing,
+                                   bool quietWithoutFiles) {
+    const std::vector<LineFile> files = selectedFiles(quietWithoutFiles);
     if (files.empty() || !confirmMany(files.size(), doing))
         return;
     FileInfo& file = window_.fileObject();

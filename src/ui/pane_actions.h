@@ -2,7 +2,8 @@
 
 // Acting on the files a list names, from the list pane: its context menu
 // offers 「開く」, 「ﾌｫﾙﾀﾞを開く」, 「ﾊﾟｽをｺﾋﾟｰ」, 「印刷」 and 「ごみ箱へ移動」
-// (then the Edit menu's entries); Ctrl+Enter and a double click open. Each
+// (then the Edit menu's entries); Ctrl+Enter and a double click open (a
+// double click on a line that is no file line only selects a word). Each
 // acts on every file line the selection touches, or on the line under the
 // pointer when the menu is asked for outside the selection.
 //
@@ -65,8 +66,9 @@ public:
     QAction* trashAction = nullptr;
 
     // The files of the lines the selection touches; empty, after telling
-    // why, when there are none or one of them has no file.
-    std::vector<LineFile> selectedFiles();
+    // why, when one of them has no file or (unless `quietWithoutFiles`)
+    // there are none.
+    std::vector<LineFile> selectedFiles(bool quietWithoutFiles = false);
 
 public slots:
     void onOpenChosen();
@@ -78,7 +80,8 @@ public slots:
 private:
     void showMenu(const QPoint& point);
     bool confirmMany(std::size_t count, const char* doing);
-    void runFileOperation(Status (FileInfo::*operation)() const, const char* doing);
+    void runFileOperation(Status (FileInfo::*operation)() const, const char* doing,
+                          bool quietWithoutFiles = false);
 
     MainWindow& window_;
     PaneActionServices services_;

@@ -398,6 +398,12 @@ void PaneActionsTest::menuKeysAndDoubleClick() {
     QTRY_COMPARE(test::fileBytes(inFolder(QStringLiteral("xdg-open"))),
                  inFolder(QStringLiteral("b.txt")).toUtf8() + "\n");
 
+    // On the header a double click only selects a word.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, 3));
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(10, 3));
+    QVERIFY(pane_->hasSelection());
+    QVERIFY(presenter_->messages.empty());
+
     selectLines(3, 3);
     emit window_->listPane->customContextMenuRequested(onB);
     QTRY_VERIFY(actions_->menu()->isVisible());
