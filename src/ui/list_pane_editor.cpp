@@ -156,18 +156,18 @@ Normalized normalize(std::string_view in, bool final, char* out) {
     return {static_cast<std::size_t>(to - out), held};
 }
 
-// `text` normalized as a whole, for the pane.
 std::string normalized(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
-    std::string bytes(static_cast<std::size_t>(utf8.size()) * 3, '\0');
-    const Normalized done =
-        normalize(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), true,
-                  bytes.data());
-    bytes.resize(done.written);
-    return bytes;
+    return paneForm(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 } // namespace
+
+std::string paneForm(std::string_view text) {
+    std::string bytes(text.size() * 3, '\0');
+    bytes.resize(normalize(text, true, bytes.data()).written);
+    return bytes;
+}
 
 QWidget* makeListPane(QWidget* parent) {
     auto* pane = new QsciScintilla(parent);

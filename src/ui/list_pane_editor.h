@@ -31,7 +31,9 @@
 #include "platform/failure.h"
 
 #include <QFont>
+#include <QKeySequence>
 #include <QMetaObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -40,6 +42,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class QObject;
 class QWidget;
@@ -145,6 +149,33 @@ public:
     QMetaObject::Connection onEditStateChanged(QObject* context,
                                                std::function<void()> handler) const;
 
+    // ---- Lines, for acting on what a line names ---------------------------
+    // (list_pane_editor_lines.cpp)
+    // The lines the selection touches, first and last (from 0); the caret's
+    // line when nothing is selected. A selection that ends at the start of
+    // a line does not touch that line.
+    std::pair<int, int> selectedLines() const;
+    // The line under `point` (in the pane's viewport), or -1 below the text.
+    int lineAt(const QPoint& point) const;
+    // Puts the caret at the start of `line`, nothing selected.
+    void moveCaretToLine(int line);
+    // Puts `text` before each of `lines` as one change, which one undo takes
+    // back.
+    void prefixLines(const std::vector<int>& lines, std::string_view text);
+    // `point` of the viewport on the screen.
+    QPoint toGlobal(const QPoint& point) const;
+    // Calls `handler` with the point in the viewport where the pane's
+    // context menu is asked for (right button, menu key); the pane's own
+    // menu is no longer shown.
+    QMetaObject::Connection onContextMenu(QObject* context,
+                                          std::function<void(const QPoint&)> handler) const;
+    // Calls `handler` with the line of a double click, after the pane has
+    // selected the word clicked.
+    QMetaObject::Connection onDoubleClick(QObject* context,
+                                          std::function<void(int line)> handler) const;
+    // Calls `handler` when `keys` are pressed while the pane has the focus.
+    void onKeys(const QKeySequence& keys, QObject* context, std::function<void()> handler) const;
+
     // ---- Appending a long text in pieces ----------------------------------
     // The pieces are added at the end without a change notification and
     // without an undo step; the pane keeps painting between them. Then
@@ -214,6 +245,10 @@ std::string windowClassName(const QWidget* control);
 // scroll bars, the Japanese fixed font, tab stops every 8 columns, LF line
 // ends.
 QWidget* makeListPane(QWidget* parent = nullptr);
+
+// `bytes` as the pane holds them: CR LF as LF, each byte that does not
+// belong to a well-formed UTF-8 character as U+FFFD.
+std::string paneForm(std::string_view bytes);
 
 // `value` rounded to the nearest integer, a half to the even neighbour;
 // fails with 6 when that does not fit 32 bits (or is not a number).

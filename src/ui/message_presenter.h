@@ -26,6 +26,10 @@ public:
     // starts a new line.
     virtual void showMessage(QWidget* parent, const QString& text, const QString& title,
                              MessageIcon icon) = 0;
+    // A modal question with `text` and `title` and the buttons 「はい」 and
+    // 「いいえ」 (the default) over `parent`: whether the user said yes. A
+    // presenter that cannot ask answers no, so nothing is changed.
+    virtual bool askYesNo(QWidget* parent, const QString& text, const QString& title);
     // The system's default beep.
     virtual void beep() = 0;
 };

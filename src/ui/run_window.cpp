@@ -3,6 +3,7 @@
 #include "ui/document_commands.h"
 #include "ui/help_menu.h"
 #include "ui/main_window.h"
+#include "ui/pane_actions.h"
 
 #include "platform/termination_signals.h"
 
@@ -38,10 +39,12 @@ int runWindow(int& argc, char** argv) {
     icon.addFile(QStringLiteral(":/kestro/kestro-64.png"));
     QApplication::setWindowIcon(icon);
     MainWindow window;
-    // The document, edit and help commands live in their own classes; the
-    // window only offers them its menus, buttons and pane.
+    // The document, edit and help commands and the actions on the files the
+    // list names live in their own classes; the window only offers them its
+    // menus, buttons and pane.
     attachDocumentCommands(window);
     attachHelpMenu(window);
+    attachPaneActions(window);
     // Until here a signal ends the program at once: nothing is changed yet.
     closeOnTerminationSignals(window);
     window.show();

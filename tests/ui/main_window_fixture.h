@@ -43,6 +43,14 @@ public:
             onMessage(messages.back());
     }
     void beep() override { ++beeps; }
+
+    // Questions asked, each answered with `answer`.
+    std::vector<ShownMessage> questions;
+    bool answer = false;
+    bool askYesNo(QWidget*, const QString& text, const QString& title) override {
+        questions.push_back({text, title, MessageIcon::None});
+        return answer;
+    }
 };
 
 // Points the settings store at a fresh folder for the life of the object.
