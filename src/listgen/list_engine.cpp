@@ -136,6 +136,10 @@ CreateCommand::Checkpoint CreateCommand::yieldAndCheck() {
 std::optional<RunOutcome> CreateCommand::checkpoint() {
     switch (yieldAndCheck()) {
     case Checkpoint::Go:
+        // The readers start on the folders prepared before the yield: what
+        // the host did during it is seen as if there were no readers.
+        if (readAhead_)
+            readAhead_->startAll();
         break;
     case Checkpoint::Abort:
         return endRun(RunOutcome::Aborted);
@@ -408,9 +412,6 @@ std::optional<RunOutcome> CreateCommand::listFolder(PreparedFolder& folder,
                                                     LineFormatter& formatter, ListWriter& writer,
                                                     ListTotals& totals) {
     const std::string& path = nodes_[folder.index].path;
-    // The readers start on a folder once its first yield is past.
-    if (!folder.batch)
-        readAhead_->startAll();
     if (folder.failure)
         return folderFailed(folder.index, *folder.failure, options.SkipUnreadable);
     host_.setStatus(2, ShortenPath(showingControls(path), StatusLimit));
@@ -440,8 +441,6 @@ std::optional<RunOutcome> CreateCommand::listFolder(PreparedFolder& folder,
         if (j % FileYieldEvery == 0) {
             if ((stop = checkpoint()))
                 return stop;
-            if (j == 0)
-                readAhead_->startAll();
         }
         const std::string_view name = folder.files[j];
         if (isSkippedName(name))

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -149,8 +150,8 @@ TEST_F(CreateCommandPosixTest, ReadersChangeNothingTheRunShows) {
     const std::vector<Row> rows = {
         {"files vanishing in the middle of a folder keep their lines", false,
          [&](RecordingHost& host, int) {
-             // The first yield of the collection, in "a": the readers start
-             // on the later folders after it.
+             // The first yield of the collection, in "a": the readers
+             // start on the folders prepared before it only after it.
              if (host.status[0] == CollectingStatus && test::pathExists(tree / "many/f1030")) {
                  tree.remove("many/f1030");
                  tree.remove("many/f1090");
@@ -210,6 +211,8 @@ TEST_F(CreateCommandPosixTest, ReadersChangeNothingTheRunShows) {
          }},
     };
     for (const char* readers : {"0", "4"}) {
+        // Counted after a run: a sanitizer may start a thread of its own.
+        std::optional<int> threads;
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(row.what) + ", readers " + readers);
             const ScopedEnv width("KESTRO_READERS", readers);
@@ -229,9 +232,10 @@ TEST_F(CreateCommandPosixTest, ReadersChangeNothingTheRunShows) {
                     ++searchYields;
                 row.act(host, searchYields);
             };
-            const int threadsBefore = threadCount();
             const RunOutcome outcome = run(host);
-            EXPECT_EQ(threadCount(), threadsBefore);
+            if (!threads)
+                threads = threadCount();
+            EXPECT_EQ(threadCount(), *threads);
             row.check(host, outcome);
             for (const char* folder : {"a", "b", "c", "d", "many"}) {
                 if (test::pathExists(tree / folder))
