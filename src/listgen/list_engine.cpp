@@ -5,6 +5,7 @@
 #include "listgen/line_formatter.h"
 #include "listgen/list_writer.h"
 #include "listgen/name_helpers.h"
+#include "listgen/search_read_ahead.h"
 #include "listgen/size_text.h"
 #include "platform/content_digest.h"
 #include "platform/file_facts.h"
@@ -79,7 +80,7 @@ private:
     Checkpoint yieldAndCheck();
     std::optional<RunOutcome> checkpoint();
     bool yieldForQuit();
-    bool expand(std::uint32_t index, bool showStatus);
+    bool expand(std::uint32_t index, bool showStatus, SearchReading* ahead);
     bool searchSubFolders();
     std::vector<std::uint32_t> collectionOrder() const;
     RunOutcome collect(const std::vector<std::uint32_t>& order);
@@ -230,13 +231,22 @@ void CreateCommand::checkDigest(ContentDigester::Outcome outcome, std::uint64_t 
 // are kept for the collection while they fit the budget. A folder that
 // cannot be read keeps its failure for the collection, which applies the
 // failure rule to it in its turn. Whether a sub-folder was found.
-bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
+bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* ahead) {
     auto entries = std::make_unique<FolderEntries>();
     // A parent kept open by the previous pass saves opening the chain to it.
     OpenFolder own;
     int fd = -1;
     const auto parked = parked_.find(nodes_[index].parent);
-    if (parked != parked_.end()) {
+    if (ahead) {
+        // A reader opened and read it, as below.
+        if (ahead->failure) {
+            nodes_[index].failure = std::move(ahead->failure);
+            return false;
+        }
+        own = std::move(ahead->opened);
+        fd = own.fd();
+        entries = std::move(ahead->entries);
+    } else if (parked != parked_.end()) {
         auto opened = parked->second.openChild(nodes_[index].name().c_str(), nodes_[index].path);
         if (!opened) {
             nodes_[index].failure = opened.failure();
@@ -252,7 +262,8 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
         }
         fd = chained.value();
     }
-    if (auto read = readFolderEntries(fd, *entries, nodes_[index].path); !read) {
+    if (auto read = ahead ? Status(Ok{}) : readFolderEntries(fd, *entries, nodes_[index].path);
+        !read) {
         nodes_[index].failure = read.failure();
         return false;
     }
@@ -288,18 +299,37 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
 // Breadth-first, in passes: each pass visits exactly the folders found by
 // the previous one. Returns false when the run must stop (abort or quit).
 bool CreateCommand::searchSubFolders() {
-    maxParked_ = spareFolderDescriptors();
-    expand(0, false);
+    // Readers beside the search hold up to a lookahead's folders open.
+    SearchReadAhead readAhead(factReaders(nodes_[0].path));
+    const std::size_t spare = spareFolderDescriptors();
+    maxParked_ = readAhead.readers() == 0                 ? spare
+                 : spare > 2 * SearchReadAhead::Lookahead ? spare - SearchReadAhead::Lookahead
+                                                          : spare / 2;
+    expand(0, false, nullptr);
     std::uint32_t previousParent = FolderNode::NoParent;
     std::size_t start = 1;
     bool found = true;
+    bool stopped = false;
+    const auto waiting = [&] { return yieldAndCheck() == Checkpoint::Go; };
     while (found) {
         found = false;
         const std::size_t end = nodes_.size();
+        readAhead.beginPass(start, end - start, [&](std::size_t index, SearchReading& folder) {
+            const FolderNode& node = nodes_[index];
+            const auto parked = parked_.find(node.parent);
+            if (parked == parked_.end())
+                return;
+            folder.parent = &parked->second;
+            folder.name = node.name();
+            folder.path = node.path;
+        });
         for (std::size_t index = start; index < end; ++index) {
             if ((index - 1) % SearchYieldEvery == 0) {
                 if (yieldAndCheck() != Checkpoint::Go)
                     return false;
+                // The readers start only after a yield: what the host did
+                // during it is seen as if there were no readers.
+                readAhead.startFrom(index);
             }
             // The sub-folders of one folder follow each other: once past
             // them, their parent is not needed open any more.
@@ -308,13 +338,17 @@ bool CreateCommand::searchSubFolders() {
                 parked_.erase(previousParent);
                 previousParent = parent;
             }
-            if (expand(static_cast<std::uint32_t>(index), true))
+            SearchReading* ahead = readAhead.take(index, waiting, stopped);
+            if (stopped)
+                return false;
+            if (expand(static_cast<std::uint32_t>(index), true, ahead))
                 found = true;
             if (yieldForQuit())
                 return false;
         }
         start = end;
     }
+    readAhead.stop();
     parked_.clear();
     return true;
 }
