@@ -32,6 +32,11 @@ struct FolderNode {
     std::string name() const { return path.substr(nameStart, path.size() - 1 - nameStart); }
 };
 
+// The order in which the collection lists `nodes`: the root first (it is a
+// prefix of every other folder), then the others in ascending order of their
+// paths without regard to case.
+std::vector<std::uint32_t> collectionOrder(const std::vector<FolderNode>& nodes);
+
 // The open folders from the root down to the last folder asked for. Each
 // folder is opened relative to its parent, so no path the kernel resolves is
 // longer than one name; folders visited one after another share most of

@@ -82,7 +82,6 @@ private:
     bool yieldForQuit();
     bool expand(std::uint32_t index, bool showStatus, SearchReading* ahead);
     bool searchSubFolders();
-    std::vector<std::uint32_t> collectionOrder() const;
     RunOutcome collect(const std::vector<std::uint32_t>& order);
     std::optional<RunOutcome> folderFailed(std::uint32_t index, const Failure& failure,
                                            bool skipUnreadable);
@@ -353,35 +352,6 @@ bool CreateCommand::searchSubFolders() {
     return true;
 }
 
-// The root first (it is a prefix of every other folder), then the others
-// in ascending order of their paths without regard to case.
-std::vector<std::uint32_t> CreateCommand::collectionOrder() const {
-    struct Key {
-        std::string folded;
-        std::uint32_t index;
-    };
-    std::vector<Key> keys;
-    keys.reserve(nodes_.size());
-    for (std::uint32_t index = 1; index < nodes_.size(); ++index) {
-        const std::string& path = nodes_[index].path;
-        keys.push_back({foldedSortKey(std::string_view(path).substr(0, path.size() - 1)), index});
-    }
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        if (const int order = a.folded.compare(b.folded); order != 0)
-            return order < 0;
-        const std::string& left = nodes_[a.index].path;
-        const std::string& right = nodes_[b.index].path;
-        return std::string_view(left).substr(0, left.size() - 1) <
-               std::string_view(right).substr(0, right.size() - 1);
-    });
-    std::vector<std::uint32_t> order;
-    order.reserve(nodes_.size());
-    order.push_back(0);
-    for (const Key& key : keys)
-        order.push_back(key.index);
-    return order;
-}
-
 // The failure rule for a folder that cannot be read. The failures the
 // command lets pass are those of single files; a folder is never passed
 // over in silence: below the root it is left out and named after the list
@@ -623,7 +593,7 @@ RunOutcome CreateCommand::run() {
     nodes_.push_back(std::move(root));
     if (choice.subFolders && !searchSubFolders())
         return endRun(quit_ ? RunOutcome::Quit : RunOutcome::Aborted);
-    return collect(collectionOrder());
+    return collect(collectionOrder(nodes_));
 }
 
 } // namespace
