@@ -153,7 +153,8 @@ test)
   ;;
 bench)
   shift || true
-  install_missing "${run_packages[@]}" python3 bc time
+  # bench/sshfs.sh: its own sshd and an sshfs mount on the loopback interface.
+  install_missing "${run_packages[@]}" python3 bc time bfs openssh-server openssh-client sshfs fuse3
   build release
   exec bench/run.sh "${1:-medium}"
   ;;

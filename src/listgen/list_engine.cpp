@@ -1,8 +1,11 @@
 #include "listgen/list_engine.h"
 
+#include "listgen/folder_chain.h"
+#include "listgen/folder_read_ahead.h"
 #include "listgen/line_formatter.h"
 #include "listgen/list_writer.h"
 #include "listgen/name_helpers.h"
+#include "listgen/search_read_ahead.h"
 #include "listgen/size_text.h"
 #include "platform/content_digest.h"
 #include "platform/file_facts.h"
@@ -10,6 +13,7 @@
 #include "platform/folder.h"
 #include "platform/list_spool.h"
 #include "platform/paths.h"
+#include "platform/reader_width.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -57,69 +61,10 @@ private:
     ListSpool& spool_;
 };
 
-// What the walk knows of one folder: its path, its place in the tree, and
-// what the sub-folder search read of it.
-struct FolderNode {
-    static constexpr std::uint32_t NoParent = UINT32_MAX;
-
-    std::string path; // full path, ending with "/"
-    std::uint32_t parent = NoParent;
-    std::uint32_t nameStart = 0; // where the folder's own name begins in `path`
-    // The failure that kept the search from reading the folder.
-    std::optional<Failure> failure;
-    // The entries the search read, kept for the collection while they fit.
-    std::unique_ptr<FolderEntries> entries;
-
-    std::string name() const { return path.substr(nameStart, path.size() - 1 - nameStart); }
-};
-
-// The open folders from the root down to the last folder asked for. Each
-// folder is opened relative to its parent, so no path the kernel resolves is
-// longer than one name; folders visited one after another share most of
-// their chain, so each folder is opened about once.
-class FolderChain {
-public:
-    static constexpr std::size_t MaxOpenFolders = 64;
-
-    explicit FolderChain(const std::vector<FolderNode>& nodes) : nodes_(nodes) {}
-
-    // The descriptor of folder `index`, valid until the next call. A failure
-    // names that folder, whichever folder of its chain could not be opened.
-    Result<int> open(std::uint32_t index) {
-        wanted_.clear();
-        for (std::uint32_t at = index; at != FolderNode::NoParent; at = nodes_[at].parent)
-            wanted_.push_back(at);
-        std::reverse(wanted_.begin(), wanted_.end());
-        std::size_t common = 0;
-        while (common < open_.size() && common < wanted_.size() &&
-               open_[common].first == wanted_[common])
-            ++common;
-        // Go down from the deepest folder of the shared part still open.
-        while (common > 0 && !open_[common - 1].second.isOpen())
-            --common;
-        open_.erase(open_.begin() + static_cast<std::ptrdiff_t>(common), open_.end());
-        for (std::size_t level = common; level < wanted_.size(); ++level) {
-            const FolderNode& node = nodes_[wanted_[level]];
-            auto opened = level == 0
-                              ? OpenFolder::open(node.path)
-                              : open_.back().second.openChild(node.name().c_str(), node.path);
-            if (!opened) {
-                open_.clear();
-                return makeFailure(opened.failure().number, nodes_[index].path);
-            }
-            open_.emplace_back(wanted_[level], std::move(opened).value());
-        }
-        // A very deep tree must not use up the descriptors: only the lowest
-        // folders stay open, the ones above are opened again when needed.
-        for (std::size_t level = 0; level + MaxOpenFolders < open_.size(); ++level)
-            open_[level].second = OpenFolder();
-        return open_.back().second.fd();
-    }
-
-private:
-    const std::vector<FolderNode>& nodes_;
-    std::vector<std::pair<std::uint32_t, OpenFolder>> open_;
-    std::vector<std::uint32_t> wanted_;
+struct ListTotals {
+    std::uint64_t files = 0;
+    std::uint64_t folders = 0;
+    ByteTotal bytes = 0;
 };
 
 class CreateCommand {
@@ -135,16 +80,24 @@ private:
     Checkpoint yieldAndCheck();
     std::optional<RunOutcome> checkpoint();
     bool yieldForQuit();
-    bool expand(std::uint32_t index, bool showStatus);
+    bool expand(std::uint32_t index, bool showStatus, SearchReading* ahead);
     bool searchSubFolders();
-    std::vector<std::uint32_t> collectionOrder() const;
     RunOutcome collect(const std::vector<std::uint32_t>& order);
     std::optional<RunOutcome> folderFailed(std::uint32_t index, const Failure& failure,
                                            bool skipUnreadable);
     RunOutcome endRun(RunOutcome outcome, const Failure* failure = nullptr);
-    std::optional<RunOutcome> readDigest(ContentDigester& digester, int folderFd,
-                                         const std::string& folder, const char* name,
+    std::optional<RunOutcome> countContentBytes(std::uint64_t bytes);
+    std::optional<RunOutcome> readDigest(int folderFd, const std::string& folder, const char* name,
                                          const FileFacts* known, std::string& digest);
+    void checkDigest(ContentDigester::Outcome outcome, std::uint64_t digestedSize,
+                     const std::string& folder, const char* name, const FileFacts* known,
+                     std::string& digest);
+    void prepareAhead(const std::vector<std::uint32_t>& order, std::size_t& next,
+                      const FilePatternSet& patterns, const IncludeSwitches& include,
+                      bool readsFiles);
+    std::optional<RunOutcome> listFolder(PreparedFolder& folder, const ListOptions& options,
+                                         LineFormatter& formatter, ListWriter& writer,
+                                         ListTotals& totals);
 
     ListHost& host_;
     std::string spoolFolder_;
@@ -162,6 +115,14 @@ private:
     std::vector<std::string> changed_;
     bool quit_ = false;
     std::uint64_t bytesSinceYield_ = 0;
+    // The collection's digester (when the checksum column is on) and the
+    // bytes the readers digested for it.
+    std::unique_ptr<ContentDigester> digester_;
+    std::uint64_t readerBytes_ = 0;
+    std::uint32_t effectiveUser_ = 0;
+    std::string body_;
+    ListRecord record_;
+    std::unique_ptr<FolderReadAhead> readAhead_;
 };
 
 CreateCommand::Checkpoint CreateCommand::yieldAndCheck() {
@@ -175,6 +136,10 @@ CreateCommand::Checkpoint CreateCommand::yieldAndCheck() {
 std::optional<RunOutcome> CreateCommand::checkpoint() {
     switch (yieldAndCheck()) {
     case Checkpoint::Go:
+        // The readers start on the folders prepared before the yield: what
+        // the host did during it is seen as if there were no readers.
+        if (readAhead_)
+            readAhead_->startAll();
         break;
     case Checkpoint::Abort:
         return endRun(RunOutcome::Aborted);
@@ -191,6 +156,8 @@ bool CreateCommand::yieldForQuit() {
 }
 
 RunOutcome CreateCommand::endRun(RunOutcome outcome, const Failure* failure) {
+    if (readAhead_)
+        readAhead_->stop(); // no reader runs past the end of the run
     if (outcome == RunOutcome::Failed && failure)
         host_.reportFailure(*failure);
     spool_.reset(); // closes and removes the temporary file
@@ -208,53 +175,77 @@ RunOutcome CreateCommand::endRun(RunOutcome outcome, const Failure* failure) {
     return outcome;
 }
 
+// Counts `bytes` more of contents read; after every ContentYieldBytes, a
+// checkpoint that shows the bytes read so far. When the run must stop
+// there, it is ended and its outcome given back.
+std::optional<RunOutcome> CreateCommand::countContentBytes(std::uint64_t bytes) {
+    bytesSinceYield_ += bytes;
+    if (bytesSinceYield_ < ContentYieldBytes)
+        return std::nullopt;
+    bytesSinceYield_ = 0;
+    host_.setStatus(1,
+                    std::string(ReadingContentsStatus) +
+                        sizeText(static_cast<std::int64_t>(digester_->bytesRead() + readerBytes_),
+                                 SizeUnit::Byte));
+    return checkpoint();
+}
+
 // Reads the digest of file `name` of the open folder `folderFd` into `digest`
-// (left empty when the file cannot be read), with a checkpoint after every
-// ContentYieldBytes, which shows the bytes read so far. When the run must
-// stop there, it is ended and its outcome given back. A file that changed
-// while it was read, or since its facts `known` were read, gets no digest
-// and is named after the list: its cells must all be of one state.
-std::optional<RunOutcome> CreateCommand::readDigest(ContentDigester& digester, int folderFd,
-                                                    const std::string& folder, const char* name,
-                                                    const FileFacts* known, std::string& digest) {
+// (left empty when the file cannot be read), counting its bytes as they are
+// read, also inside one big file. When the run must stop there, it is ended
+// and its outcome given back.
+std::optional<RunOutcome> CreateCommand::readDigest(int folderFd, const std::string& folder,
+                                                    const char* name, const FileFacts* known,
+                                                    std::string& digest) {
     std::optional<RunOutcome> stop;
     std::uint64_t counted = 0;
-    const auto outcome = digester.digestAt(folderFd, name, digest, [&](std::uint64_t read) {
-        bytesSinceYield_ += read - counted;
+    const auto outcome = digester_->digestAt(folderFd, name, digest, [&](std::uint64_t read) {
+        stop = countContentBytes(read - counted);
         counted = read;
-        if (bytesSinceYield_ < ContentYieldBytes)
-            return true;
-        bytesSinceYield_ = 0;
-        host_.setStatus(
-            1, std::string(ReadingContentsStatus) +
-                   sizeText(static_cast<std::int64_t>(digester.bytesRead()), SizeUnit::Byte));
-        stop = checkpoint();
         return !stop;
     });
     if (outcome == ContentDigester::Outcome::Stopped)
         return stop;
+    checkDigest(outcome, digester_->digestedSize(), folder, name, known, digest);
+    return std::nullopt;
+}
+
+// A file that changed while it was read, or since its facts `known` were
+// read, gets no digest and is named after the list: its cells must all be
+// of one state.
+void CreateCommand::checkDigest(ContentDigester::Outcome outcome, std::uint64_t digestedSize,
+                                const std::string& folder, const char* name, const FileFacts* known,
+                                std::string& digest) {
     if (outcome == ContentDigester::Outcome::NotRead)
         digest.clear();
     if (outcome == ContentDigester::Outcome::Changed ||
         (outcome == ContentDigester::Outcome::Digested && known &&
-         digester.digestedSize() != static_cast<std::uint64_t>(known->size))) {
+         digestedSize != static_cast<std::uint64_t>(known->size))) {
         digest.clear();
         changed_.push_back(showingControls(folder + name));
     }
-    return std::nullopt;
 }
 
 // Reads folder `index` once: its sub-folders join the walk, and its entries
 // are kept for the collection while they fit the budget. A folder that
 // cannot be read keeps its failure for the collection, which applies the
 // failure rule to it in its turn. Whether a sub-folder was found.
-bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
+bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* ahead) {
     auto entries = std::make_unique<FolderEntries>();
     // A parent kept open by the previous pass saves opening the chain to it.
     OpenFolder own;
     int fd = -1;
     const auto parked = parked_.find(nodes_[index].parent);
-    if (parked != parked_.end()) {
+    if (ahead) {
+        // A reader opened and read it, as below.
+        if (ahead->failure) {
+            nodes_[index].failure = std::move(ahead->failure);
+            return false;
+        }
+        own = std::move(ahead->opened);
+        fd = own.fd();
+        entries = std::move(ahead->entries);
+    } else if (parked != parked_.end()) {
         auto opened = parked->second.openChild(nodes_[index].name().c_str(), nodes_[index].path);
         if (!opened) {
             nodes_[index].failure = opened.failure();
@@ -270,7 +261,8 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
         }
         fd = chained.value();
     }
-    if (auto read = readFolderEntries(fd, *entries, nodes_[index].path); !read) {
+    if (auto read = ahead ? Status(Ok{}) : readFolderEntries(fd, *entries, nodes_[index].path);
+        !read) {
         nodes_[index].failure = read.failure();
         return false;
     }
@@ -306,18 +298,37 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus) {
 // Breadth-first, in passes: each pass visits exactly the folders found by
 // the previous one. Returns false when the run must stop (abort or quit).
 bool CreateCommand::searchSubFolders() {
-    maxParked_ = spareFolderDescriptors();
-    expand(0, false);
+    // Readers beside the search hold up to a lookahead's folders open.
+    SearchReadAhead readAhead(factReaders(nodes_[0].path));
+    const std::size_t spare = spareFolderDescriptors();
+    maxParked_ = readAhead.readers() == 0                 ? spare
+                 : spare > 2 * SearchReadAhead::Lookahead ? spare - SearchReadAhead::Lookahead
+                                                          : spare / 2;
+    expand(0, false, nullptr);
     std::uint32_t previousParent = FolderNode::NoParent;
     std::size_t start = 1;
     bool found = true;
+    bool stopped = false;
+    const auto waiting = [&] { return yieldAndCheck() == Checkpoint::Go; };
     while (found) {
         found = false;
         const std::size_t end = nodes_.size();
+        readAhead.beginPass(start, end - start, [&](std::size_t index, SearchReading& folder) {
+            const FolderNode& node = nodes_[index];
+            const auto parked = parked_.find(node.parent);
+            if (parked == parked_.end())
+                return;
+            folder.parent = &parked->second;
+            folder.name = node.name();
+            folder.path = node.path;
+        });
         for (std::size_t index = start; index < end; ++index) {
             if ((index - 1) % SearchYieldEvery == 0) {
                 if (yieldAndCheck() != Checkpoint::Go)
                     return false;
+                // The readers start only after a yield: what the host did
+                // during it is seen as if there were no readers.
+                readAhead.startFrom(index);
             }
             // The sub-folders of one folder follow each other: once past
             // them, their parent is not needed open any more.
@@ -326,44 +337,19 @@ bool CreateCommand::searchSubFolders() {
                 parked_.erase(previousParent);
                 previousParent = parent;
             }
-            if (expand(static_cast<std::uint32_t>(index), true))
+            SearchReading* ahead = readAhead.take(index, waiting, stopped);
+            if (stopped)
+                return false;
+            if (expand(static_cast<std::uint32_t>(index), true, ahead))
                 found = true;
             if (yieldForQuit())
                 return false;
         }
         start = end;
     }
+    readAhead.stop();
     parked_.clear();
     return true;
-}
-
-// The root first (it is a prefix of every other folder), then the others
-// in ascending order of their paths without regard to case.
-std::vector<std::uint32_t> CreateCommand::collectionOrder() const {
-    struct Key {
-        std::string folded;
-        std::uint32_t index;
-    };
-    std::vector<Key> keys;
-    keys.reserve(nodes_.size());
-    for (std::uint32_t index = 1; index < nodes_.size(); ++index) {
-        const std::string& path = nodes_[index].path;
-        keys.push_back({foldedSortKey(std::string_view(path).substr(0, path.size() - 1)), index});
-    }
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        if (const int order = a.folded.compare(b.folded); order != 0)
-            return order < 0;
-        const std::string& left = nodes_[a.index].path;
-        const std::string& right = nodes_[b.index].path;
-        return std::string_view(left).substr(0, left.size() - 1) <
-               std::string_view(right).substr(0, right.size() - 1);
-    });
-    std::vector<std::uint32_t> order;
-    order.reserve(nodes_.size());
-    order.push_back(0);
-    for (const Key& key : keys)
-        order.push_back(key.index);
-    return order;
 }
 
 // The failure rule for a folder that cannot be read. The failures the
@@ -381,6 +367,136 @@ std::optional<RunOutcome> CreateCommand::folderFailed(std::uint32_t index, const
     return endRun(RunOutcome::Failed, &failure);
 }
 
+// Prepares the folders of `order` from `next` on while the read-ahead
+// takes more: each folder's entries (kept by the search, or read now), its
+// files, and, when `readsFiles`, its descriptor. A failure is kept with the
+// folder, to be applied in its turn.
+void CreateCommand::prepareAhead(const std::vector<std::uint32_t>& order, std::size_t& next,
+                                 const FilePatternSet& patterns, const IncludeSwitches& include,
+                                 bool readsFiles) {
+    while (next < order.size() && readAhead_->wantsMore()) {
+        const std::uint32_t index = order[next++];
+        FolderNode& node = nodes_[index];
+        auto folder = std::make_unique<PreparedFolder>();
+        folder->index = index;
+        folder->entries = std::move(node.entries);
+        int fd = -1;
+        if (node.failure) {
+            folder->failure = node.failure;
+        } else if (folder->entries) {
+            cachedBytes_ -= folder->entries->bytes();
+        } else {
+            folder->entries = std::make_unique<FolderEntries>();
+            auto opened = chain_.open(index);
+            Status done = opened ? readFolderEntries(opened.value(), *folder->entries, node.path)
+                                 : Status(opened.failure());
+            if (!done)
+                folder->failure = done.failure();
+        }
+        if (!folder->failure) {
+            folder->files = selectFiles(*folder->entries, patterns, include, [&] {
+                auto opened = chain_.open(index);
+                return opened ? opened.value() : -1;
+            });
+            if (readsFiles && !folder->files.empty()) {
+                auto opened = chain_.open(index);
+                if (opened)
+                    fd = opened.value();
+                else
+                    folder->openFailure = opened.failure();
+            }
+        }
+        readAhead_->add(std::move(folder), fd, node.path);
+    }
+}
+
+// Writes the lines of one prepared folder, in its turn.
+std::optional<RunOutcome> CreateCommand::listFolder(PreparedFolder& folder,
+                                                    const ListOptions& options,
+                                                    LineFormatter& formatter, ListWriter& writer,
+                                                    ListTotals& totals) {
+    const std::string& path = nodes_[folder.index].path;
+    if (folder.failure)
+        return folderFailed(folder.index, *folder.failure, options.SkipUnreadable);
+    host_.setStatus(2, ShortenPath(showingControls(path), StatusLimit));
+    if (folder.files.empty())
+        return std::nullopt;
+    if (folder.openFailure)
+        return folderFailed(folder.index, *folder.openFailure, options.SkipUnreadable);
+
+    formatter.beginFolder(path);
+    body_.clear();
+    if (options.InsertPathLine) {
+        const ListRecord folderLine = formatter.folderRecord();
+        writer.beginFolder(&folderLine, body_);
+    } else {
+        writer.beginFolder(nullptr, body_);
+    }
+    std::optional<RunOutcome> stop;
+    const auto waiting = [&] {
+        stop = checkpoint();
+        return !stop;
+    };
+    FileFacts facts;
+    std::string digest;
+    std::uint64_t folderFiles = 0;
+    ByteTotal folderBytes = 0;
+    for (std::size_t j = 0; j < folder.files.size(); ++j) {
+        if (j % FileYieldEvery == 0) {
+            if ((stop = checkpoint()))
+                return stop;
+        }
+        const std::string_view name = folder.files[j];
+        if (isSkippedName(name))
+            continue;
+        bool stopped = false;
+        const FileReading* read = readAhead_->reading(j, waiting, stopped);
+        if (stopped)
+            return stop;
+        const FileFacts* known = nullptr;
+        if (read) {
+            if (read->haveFacts)
+                known = &read->facts;
+        } else if (folder.fd >= 0 && formatter.needsFacts()) {
+            // One statx (and a probe where the owner's bits do not answer
+            // it) per file, relative to its folder; a file that vanished or
+            // cannot be read keeps its line with those cells empty.
+            if (auto readFacts = readReadableFileFactsAt(folder.fd, name.data(), effectiveUser_)) {
+                facts = readFacts.value();
+                known = &facts;
+            }
+        }
+        if (digester_) {
+            if (read && read->digested) {
+                digest = read->digest;
+                checkDigest(read->outcome, read->digestedSize, path, name.data(), known, digest);
+                readerBytes_ += read->bytes;
+                if ((stop = countContentBytes(read->bytes)))
+                    return stop;
+            } else if ((stop = readDigest(folder.fd, path, name.data(), known, digest))) {
+                return stop;
+            }
+            formatter.setContentDigest(digest);
+        }
+        formatter.fileRecord(record_, name, known);
+        writer.nextFileFacts(known);
+        writer.file(record_, body_);
+        ++folderFiles;
+        if (known && known->size > 0)
+            folderBytes += static_cast<std::uint64_t>(known->size);
+    }
+    if (options.Totals)
+        writer.folderTotal(formatter.folderTotalRecord(folderFiles, folderBytes), body_);
+    writer.endFolder(body_);
+    totals.files += folderFiles;
+    totals.bytes += folderBytes;
+    if (folderFiles > 0)
+        ++totals.folders;
+    if (auto written = spool_->append(body_); !written)
+        return endRun(RunOutcome::Failed, &written.failure());
+    return std::nullopt;
+}
+
 RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     const ListOptions options = host_.readOptions();
     const FilePatternSet patterns(options.Patterns);
@@ -394,130 +510,44 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     if (!spool)
         return endRun(RunOutcome::Failed, &spool.failure());
     spool_ = std::move(spool).value();
-    std::string body;
+    std::string& body = body_;
+    body.clear();
     writer->header(formatter.headerRecord(), body);
     if (auto written = spool_->append(body); !written)
         return endRun(RunOutcome::Failed, &written.failure());
 
-    ListRecord record;
-    FolderEntries read;
-    // One digester, and so one read buffer, for the whole run.
-    std::unique_ptr<ContentDigester> digester;
-    std::string digest;
-    if (formatter.needsContents())
-        digester = std::make_unique<ContentDigester>(
-            options.HashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256);
-    std::uint64_t listFiles = 0;
-    std::uint64_t listFolders = 0;
-    ByteTotal listBytes = 0;
-    const std::uint32_t effectiveUser = effectiveUserId();
+    // One digester, and so one read buffer, for the whole run (and one for
+    // each reader).
+    std::optional<DigestAlgorithm> algorithm;
+    if (formatter.needsContents()) {
+        algorithm = options.HashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256;
+        digester_ = std::make_unique<ContentDigester>(*algorithm);
+    }
+    effectiveUser_ = effectiveUserId();
+    const bool readsFiles = formatter.needsFacts() || digester_;
+    readAhead_ = std::make_unique<FolderReadAhead>(readsFiles ? factReaders(nodes_[0].path) : 0,
+                                                   formatter.needsFacts(), algorithm,
+                                                   effectiveUser_, isSkippedName);
+    ListTotals totals;
+    std::size_t prepared = 0;
     for (std::size_t position = 0; position < order.size(); ++position) {
         if (position > 0 && position % FolderYieldEvery == 0) {
             if (auto stop = checkpoint())
                 return *stop;
         }
-        const std::uint32_t index = order[position];
-        FolderNode& node = nodes_[index];
-        if (node.failure) {
-            if (auto stop = folderFailed(index, *node.failure, options.SkipUnreadable))
-                return *stop;
-            continue;
-        }
-        // What the search kept, or else one more reading of the folder.
-        // Held until the folder's lines are made: the names point into it.
-        const std::unique_ptr<FolderEntries> kept = std::move(node.entries);
-        if (kept)
-            cachedBytes_ -= kept->bytes();
-        const FolderEntries* entries = kept.get();
-        if (!entries) {
-            auto fd = chain_.open(index);
-            Status done =
-                fd ? readFolderEntries(fd.value(), read, node.path) : Status(fd.failure());
-            if (!done) {
-                if (auto stop = folderFailed(index, done.failure(), options.SkipUnreadable))
-                    return *stop;
-                continue;
-            }
-            entries = &read;
-        }
-        const std::vector<std::string_view> files = selectFiles(*entries, patterns, include, [&] {
-            auto fd = chain_.open(index);
-            return fd ? fd.value() : -1;
-        });
-        const std::string& folder = node.path;
-        host_.setStatus(2, ShortenPath(showingControls(folder), StatusLimit));
-        if (files.empty())
-            continue;
-
-        int folderFd = -1;
-        if (formatter.needsFacts() || digester) {
-            auto fd = chain_.open(index);
-            if (!fd) {
-                if (auto stop = folderFailed(index, fd.failure(), options.SkipUnreadable))
-                    return *stop;
-                continue;
-            }
-            folderFd = fd.value();
-        }
-
-        formatter.beginFolder(folder);
-        body.clear();
-        if (options.InsertPathLine) {
-            const ListRecord folderLine = formatter.folderRecord();
-            writer->beginFolder(&folderLine, body);
-        } else {
-            writer->beginFolder(nullptr, body);
-        }
-        FileFacts facts;
-        std::uint64_t folderFiles = 0;
-        ByteTotal folderBytes = 0;
-        for (std::size_t j = 0; j < files.size(); ++j) {
-            if (j % FileYieldEvery == 0) {
-                if (auto stop = checkpoint())
-                    return *stop;
-            }
-            const std::string_view name = files[j];
-            if (isSkippedName(name))
-                continue;
-            const FileFacts* known = nullptr;
-            if (folderFd >= 0 && formatter.needsFacts()) {
-                // One statx (and a probe where the owner's bits do not
-                // answer it) per file, relative to its folder; a file that
-                // vanished or cannot be read keeps its line with those
-                // cells empty.
-                if (auto readFacts =
-                        readReadableFileFactsAt(folderFd, name.data(), effectiveUser)) {
-                    facts = readFacts.value();
-                    known = &facts;
-                }
-            }
-            if (digester) {
-                if (auto stop =
-                        readDigest(*digester, folderFd, node.path, name.data(), known, digest))
-                    return *stop;
-                formatter.setContentDigest(digest);
-            }
-            formatter.fileRecord(record, name, known);
-            writer->nextFileFacts(known);
-            writer->file(record, body);
-            ++folderFiles;
-            if (known && known->size > 0)
-                folderBytes += static_cast<std::uint64_t>(known->size);
-        }
-        if (options.Totals)
-            writer->folderTotal(formatter.folderTotalRecord(folderFiles, folderBytes), body);
-        writer->endFolder(body);
-        listFiles += folderFiles;
-        listBytes += folderBytes;
-        if (folderFiles > 0)
-            ++listFolders;
-        if (auto written = spool_->append(body); !written)
-            return endRun(RunOutcome::Failed, &written.failure());
+        prepareAhead(order, prepared, patterns, include, readsFiles);
+        const std::optional<RunOutcome> stop =
+            listFolder(readAhead_->front(), options, formatter, *writer, totals);
+        readAhead_->popFront();
+        if (stop)
+            return *stop;
     }
+    readAhead_->stop();
 
     if (options.Totals) {
         body.clear();
-        writer->listTotal(formatter.listTotalRecord(listFiles, listFolders, listBytes), body);
+        writer->listTotal(formatter.listTotalRecord(totals.files, totals.folders, totals.bytes),
+                          body);
         if (auto written = spool_->append(body); !written)
             return endRun(RunOutcome::Failed, &written.failure());
     }
@@ -539,16 +569,16 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     endRun(RunOutcome::Listed);
     if (yieldForQuit())
         return RunOutcome::Quit;
-    std::string totals = groupedCount(listFiles) + " ﾌｧｲﾙ";
+    std::string totalsText = groupedCount(totals.files) + " ﾌｧｲﾙ";
     if (formatter.needsFacts()) {
         // Unlike a list line's size cell, the total always has its digits.
         std::string size;
-        appendTotalSizeText(size, listBytes, static_cast<SizeUnit>(options.SizeUnit));
+        appendTotalSizeText(size, totals.bytes, static_cast<SizeUnit>(options.SizeUnit));
         if (size.starts_with(' '))
             size.insert(0, "0");
-        totals += "  " + size;
+        totalsText += "  " + size;
     }
-    host_.showListTotals(totals);
+    host_.showListTotals(totalsText);
     host_.beep();
     return RunOutcome::Listed;
 }
@@ -564,7 +594,7 @@ RunOutcome CreateCommand::run() {
     nodes_.push_back(std::move(root));
     if (choice.subFolders && !searchSubFolders())
         return endRun(quit_ ? RunOutcome::Quit : RunOutcome::Aborted);
-    return collect(collectionOrder());
+    return collect(collectionOrder(nodes_));
 }
 
 } // namespace

@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -117,6 +120,129 @@ TEST_F(CreateCommandPosixTest, VanishedFileKeepsItsLineWithEmptyFactCells) {
     ASSERT_EQ(run(host), RunOutcome::Listed);
     EXPECT_EQ(host.list, "ﾌｧｲﾙ名;拡張子;ﾌｧｲﾙｻｲｽﾞ;属性\r\na.txt;txt;;\r\nb.txt;txt;2 Byte;----\r\n");
     EXPECT_TRUE(host.failures.empty());
+}
+
+// The threads of this process (entries of /proc/self/task).
+int threadCount() {
+    DIR* tasks = ::opendir("/proc/self/task");
+    int count = 0;
+    while (tasks && ::readdir(tasks))
+        ++count;
+    if (tasks)
+        ::closedir(tasks);
+    return count - 2;
+}
+
+// Each row runs without readers and with four beside the command: what the
+// run shows must not depend on them.
+TEST_F(CreateCommandPosixTest, ReadersChangeNothingTheRunShows) {
+    struct Row {
+        const char* what;
+        bool skipUnreadable;
+        // At every yield, with the host (whose panel 2 names the folder).
+        std::function<void(RecordingHost&, int searchYields)> act;
+        std::function<void(RecordingHost&, RunOutcome)> check;
+    };
+    const auto inMany = [](const RecordingHost& host) {
+        return host.status[0] == CollectingStatus &&
+               host.status[1].find("many") != std::string::npos;
+    };
+    const std::vector<Row> rows = {
+        {"files vanishing in the middle of a folder keep their lines", false,
+         [&](RecordingHost& host, int) {
+             // The first yield of the collection, in "a": the readers
+             // start on the folders prepared before it only after it.
+             if (host.status[0] == CollectingStatus && test::pathExists(tree / "many/f1030")) {
+                 tree.remove("many/f1030");
+                 tree.remove("many/f1090");
+             }
+         },
+         [](RecordingHost& host, RunOutcome outcome) {
+             ASSERT_EQ(outcome, RunOutcome::Listed);
+             EXPECT_NE(host.list.find("\r\nf1030;\r\nf1031;1 Byte\r\n"), std::string::npos);
+             EXPECT_NE(host.list.find("\r\nf1090;\r\nf1091;1 Byte\r\n"), std::string::npos);
+             EXPECT_TRUE(host.failures.empty());
+         }},
+        {"a folder vanishing while its files' facts are read", false,
+         [&](RecordingHost& host, int) {
+             if (inMany(host) && test::pathExists(tree / "many"))
+                 tree.remove("many");
+         },
+         [](RecordingHost& host, RunOutcome outcome) {
+             ASSERT_EQ(outcome, RunOutcome::Listed);
+             EXPECT_EQ(std::count(host.list.begin(), host.list.end(), '\n'), 1 + 4 + 120);
+             EXPECT_NE(host.list.find("\r\nf1119;"), std::string::npos);
+             EXPECT_TRUE(host.failures.empty());
+         }},
+        {"of two folders gone before they were read, the first in order ends the run", false,
+         [&](RecordingHost&, int searchYields) {
+             if (searchYields == 1) {
+                 tree.remove("d");
+                 tree.remove("b");
+             }
+         },
+         [&](RecordingHost& host, RunOutcome outcome) {
+             ASSERT_EQ(outcome, RunOutcome::Failed);
+             ASSERT_EQ(host.failures.size(), 1u);
+             EXPECT_NE(host.failures[0].description.find(tree / "b"), std::string::npos);
+         }},
+        {"or both are named in order when unreadable folders are skipped", true,
+         [&](RecordingHost&, int searchYields) {
+             if (searchYields == 1) {
+                 tree.remove("d");
+                 tree.remove("b");
+             }
+         },
+         [&](RecordingHost& host, RunOutcome outcome) {
+             ASSERT_EQ(outcome, RunOutcome::Listed);
+             ASSERT_EQ(host.skipped.size(), 2u);
+             EXPECT_NE(host.skipped[0].description.find(tree / "b"), std::string::npos);
+             EXPECT_NE(host.skipped[1].description.find(tree / "d"), std::string::npos);
+         }},
+        {"an abort while the readers read leaves nothing behind", false,
+         [&](RecordingHost& host, int) {
+             if (inMany(host))
+                 host.abort = true;
+         },
+         [&](RecordingHost& host, RunOutcome outcome) {
+             ASSERT_EQ(outcome, RunOutcome::Aborted);
+             EXPECT_EQ(host.acceptCount, 0);
+             EXPECT_FALSE(spoolLeft());
+         }},
+    };
+    for (const char* readers : {"0", "4"}) {
+        // Counted after a run: a sanitizer may start a thread of its own.
+        std::optional<int> threads;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.what) + ", readers " + readers);
+            const ScopedEnv width("KESTRO_READERS", readers);
+            for (const char* folder : {"a", "b", "c", "d"})
+                tree.file(std::string(folder) + "/f", "x");
+            for (int i = 0; i < 120; ++i)
+                tree.file("many/f" + std::to_string(1000 + i), "x");
+            ListOptions options = optionsFor(tree.path());
+            options.InsertPathLine = false;
+            options.SizeColumn = true;
+            options.Separator = ";";
+            options.SkipUnreadable = row.skipUnreadable;
+            RecordingHost host(options);
+            int searchYields = 0;
+            host.onYield = [&](int, const std::string& phase) {
+                if (phase == SearchingStatus)
+                    ++searchYields;
+                row.act(host, searchYields);
+            };
+            const RunOutcome outcome = run(host);
+            if (!threads)
+                threads = threadCount();
+            EXPECT_EQ(threadCount(), *threads);
+            row.check(host, outcome);
+            for (const char* folder : {"a", "b", "c", "d", "many"}) {
+                if (test::pathExists(tree / folder))
+                    tree.remove(folder);
+            }
+        }
+    }
 }
 
 TEST_F(CreateCommandPosixTest, PlantedLinkAtTheSpoolPlaceIsNotFollowed) {

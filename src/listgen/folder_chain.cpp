@@ -1,0 +1,69 @@
+#include "listgen/folder_chain.h"
+
+#include "platform/text.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace kestro {
+
+Result<int> FolderChain::open(std::uint32_t index) {
+    wanted_.clear();
+    for (std::uint32_t at = index; at != FolderNode::NoParent; at = nodes_[at].parent)
+        wanted_.push_back(at);
+    std::reverse(wanted_.begin(), wanted_.end());
+    std::size_t common = 0;
+    while (common < open_.size() && common < wanted_.size() &&
+           open_[common].first == wanted_[common])
+        ++common;
+    // Go down from the deepest folder of the shared part still open.
+    while (common > 0 && !open_[common - 1].second.isOpen())
+        --common;
+    open_.erase(open_.begin() + static_cast<std::ptrdiff_t>(common), open_.end());
+    for (std::size_t level = common; level < wanted_.size(); ++level) {
+        const FolderNode& node = nodes_[wanted_[level]];
+        auto opened = level == 0 ? OpenFolder::open(node.path)
+                                 : open_.back().second.openChild(node.name().c_str(), node.path);
+        if (!opened) {
+            open_.clear();
+            return makeFailure(opened.failure().number, nodes_[index].path);
+        }
+        open_.emplace_back(wanted_[level], std::move(opened).value());
+    }
+    // A very deep tree must not use up the descriptors: only the lowest
+    // folders stay open, the ones above are opened again when needed.
+    for (std::size_t level = 0; level + MaxOpenFolders < open_.size(); ++level)
+        open_[level].second = OpenFolder();
+    return open_.back().second.fd();
+}
+
+// The root first (it is a prefix of every other folder), then the others
+// in ascending order of their paths without regard to case.
+std::vector<std::uint32_t> collectionOrder(const std::vector<FolderNode>& nodes) {
+    struct Key {
+        std::string folded;
+        std::uint32_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(nodes.size());
+    for (std::uint32_t index = 1; index < nodes.size(); ++index) {
+        const std::string& path = nodes[index].path;
+        keys.push_back({foldedSortKey(std::string_view(path).substr(0, path.size() - 1)), index});
+    }
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (const int order = a.folded.compare(b.folded); order != 0)
+            return order < 0;
+        const std::string& left = nodes[a.index].path;
+        const std::string& right = nodes[b.index].path;
+        return std::string_view(left).substr(0, left.size() - 1) <
+               std::string_view(right).substr(0, right.size() - 1);
+    });
+    std::vector<std::uint32_t> order;
+    order.reserve(nodes.size());
+    order.push_back(0);
+    for (const Key& key : keys)
+        order.push_back(key.index);
+    return order;
+}
+
+} // namespace kestro

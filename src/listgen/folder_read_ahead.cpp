@@ -1,0 +1,104 @@
+#include "listgen/folder_read_ahead.h"
+
+namespace kestro {
+
+FolderReadAhead::FolderReadAhead(std::size_t readers, bool facts,
+                                 std::optional<DigestAlgorithm> algorithm,
+                                 std::uint32_t effectiveUser,
+                                 std::function<bool(std::string_view)> skipped)
+    : facts_(facts), effectiveUser_(effectiveUser), skipped_(std::move(skipped)),
+      pool_(facts || algorithm ? readers : 0) {
+    // Made before any reader can be handed work.
+    if (algorithm) {
+        for (std::size_t reader = 0; reader < pool_.readers(); ++reader)
+            digesters_.push_back(std::make_unique<ContentDigester>(*algorithm));
+    }
+}
+
+bool FolderReadAhead::wantsMore() const {
+    if (folders_.empty())
+        return true;
+    return pool_.readers() > 0 && folders_.size() < MaxFolders && files_ < MaxFiles;
+}
+
+void FolderReadAhead::add(std::unique_ptr<PreparedFolder> folder, int folderFd,
+                          const std::string& path) {
+    if (folderFd >= 0 && !folder->files.empty()) {
+        if (pool_.readers() == 0) {
+            folder->fd = folderFd;
+        } else if (auto copy = OpenFolder::duplicate(folderFd, path)) {
+            folder->held = std::move(copy).value();
+            folder->fd = folder->held.fd();
+            folder->readings.resize(folder->files.size());
+            PreparedFolder* at = folder.get();
+            folder->batch = std::make_shared<ReaderPool::Batch>(
+                folder->files.size(),
+                [this, at](std::size_t item, std::size_t reader) { read(*at, item, reader); });
+        } else {
+            folder->openFailure = copy.failure();
+        }
+    }
+    files_ += folder->files.size();
+    folders_.push_back(std::move(folder));
+}
+
+void FolderReadAhead::popFront() {
+    files_ -= folders_.front()->files.size();
+    folders_.pop_front();
+}
+
+void FolderReadAhead::startAll() {
+    for (const auto& folder : folders_) {
+        if (folder->batch && !folder->started)
+            pool_.submit(folder->batch, Chunk);
+        folder->started = true;
+    }
+}
+
+const FileReading* FolderReadAhead::reading(std::size_t item, const std::function<bool()>& waiting,
+                                            bool& stopped) {
+    stopped = false;
+    PreparedFolder& folder = front();
+    if (!folder.batch)
+        return nullptr;
+    switch (pool_.claim(*folder.batch, item, waiting)) {
+    case ReaderPool::Turn::Take:
+        return nullptr;
+    case ReaderPool::Turn::Finished:
+        return &folder.readings[item];
+    case ReaderPool::Turn::Stopped:
+        stopped = true;
+        return nullptr;
+    }
+    return nullptr;
+}
+
+// On a reader: the same calls the command makes for a file, with the
+// reader's own digester. A file found larger than ReaderDigestLimit is left
+// unread (`digested` stays false).
+void FolderReadAhead::read(PreparedFolder& folder, std::size_t item, std::size_t reader) {
+    const std::string_view name = folder.files[item];
+    if (skipped_(name))
+        return;
+    FileReading& result = folder.readings[item];
+    if (facts_) {
+        if (auto facts = readReadableFileFactsAt(folder.fd, name.data(), effectiveUser_)) {
+            result.facts = facts.value();
+            result.haveFacts = true;
+        }
+    }
+    if (digesters_.empty() ||
+        (result.haveFacts && static_cast<std::uint64_t>(result.facts.size) > ReaderDigestLimit))
+        return;
+    ContentDigester& digester = *digesters_[reader];
+    const std::uint64_t before = digester.bytesRead();
+    result.outcome = digester.digestAt(folder.fd, name.data(), result.digest,
+                                       [](std::uint64_t read) { return read < ReaderDigestLimit; });
+    if (result.outcome == ContentDigester::Outcome::Stopped)
+        return;
+    result.digested = true;
+    result.digestedSize = digester.digestedSize();
+    result.bytes = digester.bytesRead() - before;
+}
+
+} // namespace kestro

@@ -1,0 +1,22 @@
+#pragma once
+
+// How many threads read the files' facts of a folder walk beside the walk's
+// own. On a network file system every stat is a round trip, and requests
+// sent side by side overlap their waits; on a local disc with a warm cache
+// the extra threads cost more than they save.
+
+#include <cstddef>
+#include <string>
+
+namespace kestro {
+
+// The readers for a walk of `folder`: KESTRO_READERS when it is set to a
+// number (at most MaxFactReaders), otherwise NetworkFactReaders when the
+// folder lies on a network file system (NFS, CIFS/SMB, 9p, FUSE such as
+// sshfs) and none elsewhere. Always none on Windows.
+std::size_t factReaders(const std::string& folder);
+
+inline constexpr std::size_t NetworkFactReaders = 16;
+inline constexpr std::size_t MaxFactReaders = 64;
+
+} // namespace kestro

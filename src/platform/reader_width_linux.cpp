@@ -1,0 +1,51 @@
+#include "platform/reader_width.h"
+
+#include <cstdlib>
+#include <sys/vfs.h>
+
+namespace kestro {
+
+namespace {
+
+// The f_type values of statfs for file systems reached over a network.
+constexpr long NfsMagic = 0x6969;
+constexpr long SmbMagic = 0x517b;
+constexpr long Smb2Magic = 0xfe534d42;
+constexpr long CifsMagic = 0xff534d42;
+constexpr long V9fsMagic = 0x01021997;
+constexpr long FuseMagic = 0x65735546;
+constexpr long CephMagic = 0x00c36400;
+constexpr long AfsMagic = 0x5346414f;
+
+bool isNetworkFileSystem(const std::string& folder) {
+    struct statfs facts {};
+    if (::statfs(folder.c_str(), &facts) != 0)
+        return false;
+    switch (static_cast<long>(facts.f_type)) {
+    case NfsMagic:
+    case SmbMagic:
+    case Smb2Magic:
+    case CifsMagic:
+    case V9fsMagic:
+    case FuseMagic:
+    case CephMagic:
+    case AfsMagic:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::size_t factReaders(const std::string& folder) {
+    if (const char* forced = std::getenv("KESTRO_READERS"); forced && *forced) {
+        char* end = nullptr;
+        const unsigned long count = std::strtoul(forced, &end, 10);
+        if (end && *end == '\0')
+            return count < MaxFactReaders ? count : MaxFactReaders;
+    }
+    return isNetworkFileSystem(folder) ? NetworkFactReaders : 0;
+}
+
+} // namespace kestro
