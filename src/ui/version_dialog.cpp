@@ -1,12 +1,12 @@
 #include "ui/version_dialog.h"
 
+#include "fileinfo/version_line.h"
 #include "kestro_version.h"
 #include "listgen/error_report.h"
 #include "platform/shell.h"
 #include "ui/message_presenter.h"
 #include "ui/twips.h"
 #include "ui/version_animation.h"
-#include "ui/version_line.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
