@@ -177,7 +177,6 @@ public:
     // The encoding the save dialog offers first: the last one saved with.
     TextEncoding saveEncoding = TextEncoding::Utf8;
 
-    FileInfo& fileObject() { return *fileObject_; }
     MessagePresenter& presenter() { return *presenter_; }
     double twipsPerPixel() const { return twipsPerPixel_; }
     int toPixels(double twips) const;
