@@ -3,9 +3,10 @@
 # depends on the system or the compiler sits behind the platform's
 # interfaces, so that another system needs only new platform files. Also
 # fails when a file includes from a layer it may not use (the table below,
-# the same rule the include directories of src/CMakeLists.txt hold), or a
-# core file includes a Qt header. Each offending line is printed as
-# file:line.
+# the same rule the include directories of src/CMakeLists.txt hold), when a
+# core file includes a Qt header, and when a call interrupted by a signal is
+# retried anywhere but in platform/descriptor.h and its files. Each
+# offending line is printed as file:line.
 #
 #   cmake -DSOURCE_DIR=<repository>/src -P platform_boundary.cmake
 
@@ -24,6 +25,9 @@ set(may_use_app compare document settings listgen fileinfo platform)
 set(may_use_app/with_window.cpp ui app)
 set(layers platform fileinfo listgen settings document compare ui app)
 set(core fileinfo listgen settings document compare)
+# Files that still retry an interrupted call themselves, until their loops
+# go through retryInterrupted.
+set(retrying_alone platform/folder_linux.cpp)
 
 set(denied
   "unistd\\.h" "fcntl\\.h" "sys/[^>]*" "signal\\.h" "csignal" "dirent\\.h" "pwd\\.h" "grp\\.h"
@@ -51,10 +55,13 @@ foreach(file IN LISTS files)
   set(refused ${layers})
   list(REMOVE_ITEM refused ${allowed})
   set(checks "")
-  set(anywhere "@none@")
+  set(anywhere "")
   if(NOT folder STREQUAL "platform")
     list(APPEND checks "${include}")
-    set(anywhere "__int128")
+    list(APPEND anywhere "__int128")
+  endif()
+  if(NOT file MATCHES "^platform/descriptor" AND NOT file IN_LIST retrying_alone)
+    list(APPEND anywhere "== *EINTR")
   endif()
   if(refused)
     list(JOIN refused "|" refused)
@@ -63,10 +70,14 @@ foreach(file IN LISTS files)
   if(folder IN_LIST core)
     list(APPEND checks "#[ \t]*include[ \t]*<Q")
   endif()
-  if(NOT checks)
-    continue()
-  endif()
   list(JOIN checks "|" checks)
+  list(JOIN anywhere "|" anywhere)
+  if(NOT checks)
+    set(checks "@none@")
+  endif()
+  if(NOT anywhere)
+    set(anywhere "@none@")
+  endif()
   file(READ "${SOURCE_DIR}/${file}" text)
   if(NOT text MATCHES "${checks}|${anywhere}")
     continue()
@@ -94,7 +105,8 @@ endforeach()
 
 if(found)
   message(FATAL_ERROR "Operating-system headers or __int128 outside src/platform/, a layer "
-                      "reaching up into one it may not use, or Qt in the core:\n${found}"
+                      "reaching up into one it may not use, Qt in the core, or a retry "
+                      "outside platform/descriptor.h:\n${found}"
                       "Put the call behind an interface in src/platform/, the code it needs "
                       "below it.")
 endif()

@@ -37,10 +37,8 @@ int writeAll(int fd, std::string_view bytes, const std::atomic<bool>* stop) {
 
 int writeAllAt(int fd, std::string_view bytes, std::uint64_t offset) {
     while (!bytes.empty()) {
-        const ssize_t written =
-            ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
+        const ssize_t written = retryInterrupted(
+            [&] { return ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)); });
         if (written < 0)
             return errno;
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -52,10 +50,10 @@ int writeAllAt(int fd, std::string_view bytes, std::uint64_t offset) {
 int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, std::size_t& filled) {
     filled = 0;
     while (filled < length) {
-        const ssize_t got =
-            ::pread(fd, buffer + filled, length - filled, static_cast<off_t>(offset + filled));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = retryInterrupted([&] {
+            return ::pread(fd, buffer + filled, length - filled,
+                           static_cast<off_t>(offset + filled));
+        });
         if (got < 0)
             return errno;
         if (got == 0)
@@ -68,9 +66,7 @@ int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, st
 int readAll(int fd, std::string& bytes, std::size_t limit) {
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = retryInterrupted([&] { return ::read(fd, buffer, sizeof buffer); });
         if (got < 0)
             return errno;
         if (got == 0)

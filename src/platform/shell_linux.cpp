@@ -81,8 +81,7 @@ void startDetached(const std::string& program, const std::vector<std::string>& a
         }
         ::_exit(0);
     }
-    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    retryInterrupted([&] { return ::waitpid(child, nullptr, 0); });
 }
 
 Failure existsFailure(const std::string& path) {
@@ -150,8 +149,9 @@ int copyRange(int in, int out, off_t offset, off_t length, bool& readFailed) {
         if (inKernel) {
             loff_t from = offset;
             loff_t to = offset;
-            ssize_t done =
-                ::copy_file_range(in, &from, out, &to, static_cast<std::size_t>(length), 0);
+            const ssize_t done = retryInterrupted([&] {
+                return ::copy_file_range(in, &from, out, &to, static_cast<std::size_t>(length), 0);
+            });
             if (done > 0) {
                 offset += done;
                 length -= done;
@@ -159,8 +159,6 @@ int copyRange(int in, int out, off_t offset, off_t length, bool& readFailed) {
             }
             if (done == 0)
                 return 0;
-            if (errno == EINTR)
-                continue;
             if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
                 return errno;
             inKernel = false;
