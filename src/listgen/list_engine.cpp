@@ -138,7 +138,41 @@ private:
     bool expand(std::uint32_t index, bool showStatus);
     bool searchSubFolders();
     std::vector<std::uint32_t> collectionOrder() const;
+
+    // What the collection carries from folder to folder: the run's options
+    // and what they make, the text of the folder at hand, and the counts.
+    struct Collection {
+        explicit Collection(ListOptions listOptions);
+
+        const ListOptions options;
+        const FilePatternSet patterns;
+        const IncludeSwitches include;
+        LineFormatter formatter;
+        const std::unique_ptr<ListWriter> writer;
+        std::unique_ptr<ContentDigester> digester;
+        std::uint32_t effectiveUser = 0;
+        std::string body; // the lines not yet in the temporary file
+        FolderEntries read;
+        ListRecord record;
+        FileFacts facts;
+        std::string digest;
+        std::uint64_t files = 0;
+        std::uint64_t folders = 0;
+        ByteTotal bytes = 0;
+    };
+
+    // The collection, in its steps: after the search, the folders in
+    // `order` are listed one by one into the temporary file, which then
+    // goes to the host.
     RunOutcome collect(const std::vector<std::uint32_t>& order);
+    std::optional<RunOutcome> startList(Collection& run);
+    std::optional<RunOutcome> listFolder(Collection& run, std::uint32_t index);
+    std::optional<RunOutcome> writeFolder(Collection& run, const std::string& folder,
+                                          const std::vector<std::string_view>& files, int folderFd);
+    std::optional<RunOutcome> writeFile(Collection& run, const std::string& folder, int folderFd,
+                                        std::string_view name, const FileFacts*& known);
+    std::optional<RunOutcome> endList(Collection& run);
+    RunOutcome handOver(const Collection& run);
     std::optional<RunOutcome> folderFailed(std::uint32_t index, const Failure& failure,
                                            bool skipUnreadable);
     RunOutcome endRun(RunOutcome outcome, const Failure* failure = nullptr);
@@ -381,143 +415,144 @@ std::optional<RunOutcome> CreateCommand::folderFailed(std::uint32_t index, const
     return endRun(RunOutcome::Failed, &failure);
 }
 
-RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
-    const ListOptions options = host_.readOptions();
-    const FilePatternSet patterns(options.Patterns);
-    const IncludeSwitches include{options.IncludeReadOnly, options.IncludeArchive,
-                                  options.IncludeHidden, options.IncludeSystem};
-    LineFormatter formatter(options);
-    const std::unique_ptr<ListWriter> writer = makeListWriter(options);
-    host_.setStatus(1, CollectingStatus);
+CreateCommand::Collection::Collection(ListOptions listOptions)
+    : options(std::move(listOptions)),
+      patterns(options.Patterns), include{options.IncludeReadOnly, options.IncludeArchive,
+                                          options.IncludeHidden, options.IncludeSystem},
+      formatter(options), writer(makeListWriter(options)) {}
 
+// The list's temporary file with the header line, and the digester when a
+// column shows a checksum.
+std::optional<RunOutcome> CreateCommand::startList(Collection& run) {
     auto spool = ListSpool::create(spoolFolder_);
     if (!spool)
         return endRun(RunOutcome::Failed, &spool.failure());
     spool_ = std::move(spool).value();
-    std::string body;
-    writer->header(formatter.headerRecord(), body);
-    if (auto written = spool_->append(body); !written)
+    run.writer->header(run.formatter.headerRecord(), run.body);
+    if (auto written = spool_->append(run.body); !written)
         return endRun(RunOutcome::Failed, &written.failure());
-
-    ListRecord record;
-    FolderEntries read;
     // One digester, and so one read buffer, for the whole run.
-    std::unique_ptr<ContentDigester> digester;
-    std::string digest;
-    if (formatter.needsContents())
-        digester = std::make_unique<ContentDigester>(
-            options.HashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256);
-    std::uint64_t listFiles = 0;
-    std::uint64_t listFolders = 0;
-    ByteTotal listBytes = 0;
-    const std::uint32_t effectiveUser = effectiveUserId();
-    for (std::size_t position = 0; position < order.size(); ++position) {
-        if (position > 0 && position % FolderYieldEvery == 0) {
-            if (auto stop = checkpoint())
-                return *stop;
-        }
-        const std::uint32_t index = order[position];
-        FolderNode& node = nodes_[index];
-        if (node.failure) {
-            if (auto stop = folderFailed(index, *node.failure, options.SkipUnreadable))
-                return *stop;
-            continue;
-        }
-        // What the search kept, or else one more reading of the folder.
-        // Held until the folder's lines are made: the names point into it.
-        const std::unique_ptr<FolderEntries> kept = std::move(node.entries);
-        if (kept)
-            cachedBytes_ -= kept->bytes();
-        const FolderEntries* entries = kept.get();
-        if (!entries) {
-            auto fd = chain_.open(index);
-            Status done =
-                fd ? readFolderEntries(fd.value(), read, node.path) : Status(fd.failure());
-            if (!done) {
-                if (auto stop = folderFailed(index, done.failure(), options.SkipUnreadable))
-                    return *stop;
-                continue;
-            }
-            entries = &read;
-        }
-        const std::vector<std::string_view> files = selectFiles(*entries, patterns, include, [&] {
+    if (run.formatter.needsContents())
+        run.digester = std::make_unique<ContentDigester>(
+            run.options.HashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256);
+    run.effectiveUser = effectiveUserId();
+    return std::nullopt;
+}
+
+// Finds the files of folder `index` that the list shows and has them
+// written; a folder that cannot be read goes to the failure rule.
+std::optional<RunOutcome> CreateCommand::listFolder(Collection& run, std::uint32_t index) {
+    FolderNode& node = nodes_[index];
+    if (node.failure)
+        return folderFailed(index, *node.failure, run.options.SkipUnreadable);
+    // What the search kept, or else one more reading of the folder. Held
+    // until the folder's lines are made: the names point into it.
+    const std::unique_ptr<FolderEntries> kept = std::move(node.entries);
+    if (kept)
+        cachedBytes_ -= kept->bytes();
+    const FolderEntries* entries = kept.get();
+    if (!entries) {
+        auto fd = chain_.open(index);
+        Status done =
+            fd ? readFolderEntries(fd.value(), run.read, node.path) : Status(fd.failure());
+        if (!done)
+            return folderFailed(index, done.failure(), run.options.SkipUnreadable);
+        entries = &run.read;
+    }
+    const std::vector<std::string_view> files =
+        selectFiles(*entries, run.patterns, run.include, [&] {
             auto fd = chain_.open(index);
             return fd ? fd.value() : -1;
         });
-        const std::string& folder = node.path;
-        host_.setStatus(2, ShortenPath(showingControls(folder), StatusLimit));
-        if (files.empty())
-            continue;
+    host_.setStatus(2, ShortenPath(showingControls(node.path), StatusLimit));
+    if (files.empty())
+        return std::nullopt;
 
-        int folderFd = -1;
-        if (formatter.needsFacts() || digester) {
-            auto fd = chain_.open(index);
-            if (!fd) {
-                if (auto stop = folderFailed(index, fd.failure(), options.SkipUnreadable))
-                    return *stop;
-                continue;
-            }
-            folderFd = fd.value();
-        }
-
-        formatter.beginFolder(folder);
-        body.clear();
-        if (options.InsertPathLine) {
-            const ListRecord folderLine = formatter.folderRecord();
-            writer->beginFolder(&folderLine, body);
-        } else {
-            writer->beginFolder(nullptr, body);
-        }
-        FileFacts facts;
-        std::uint64_t folderFiles = 0;
-        ByteTotal folderBytes = 0;
-        for (std::size_t j = 0; j < files.size(); ++j) {
-            if (j % FileYieldEvery == 0) {
-                if (auto stop = checkpoint())
-                    return *stop;
-            }
-            const std::string_view name = files[j];
-            if (isSkippedName(name))
-                continue;
-            const FileFacts* known = nullptr;
-            if (folderFd >= 0 && formatter.needsFacts()) {
-                // One statx (and a probe where the owner's bits do not
-                // answer it) per file, relative to its folder; a file that
-                // vanished or cannot be read keeps its line with those
-                // cells empty.
-                if (auto readFacts =
-                        readReadableFileFactsAt(folderFd, name.data(), effectiveUser)) {
-                    facts = readFacts.value();
-                    known = &facts;
-                }
-            }
-            if (digester) {
-                if (auto stop =
-                        readDigest(*digester, folderFd, node.path, name.data(), known, digest))
-                    return *stop;
-                formatter.setContentDigest(digest);
-            }
-            formatter.fileRecord(record, name, known);
-            writer->file(record, body);
-            ++folderFiles;
-            if (known && known->size > 0)
-                folderBytes += static_cast<std::uint64_t>(known->size);
-        }
-        if (options.Totals)
-            writer->folderTotal(formatter.folderTotalRecord(folderFiles, folderBytes), body);
-        writer->endFolder(body);
-        listFiles += folderFiles;
-        listBytes += folderBytes;
-        if (folderFiles > 0)
-            ++listFolders;
-        if (auto written = spool_->append(body); !written)
-            return endRun(RunOutcome::Failed, &written.failure());
+    int folderFd = -1;
+    if (run.formatter.needsFacts() || run.digester) {
+        auto fd = chain_.open(index);
+        if (!fd)
+            return folderFailed(index, fd.failure(), run.options.SkipUnreadable);
+        folderFd = fd.value();
     }
+    return writeFolder(run, node.path, files, folderFd);
+}
 
-    if (options.Totals) {
-        body.clear();
-        writer->listTotal(formatter.listTotalRecord(listFiles, listFolders, listBytes), body);
-        if (auto written = spool_->append(body); !written)
+// The lines of one folder: its path line, a line per file, its total; added
+// to the list's temporary file as one block.
+std::optional<RunOutcome> CreateCommand::writeFolder(Collection& run, const std::string& folder,
+                                                     const std::vector<std::string_view>& files,
+                                                     int folderFd) {
+    run.formatter.beginFolder(folder);
+    run.body.clear();
+    if (run.options.InsertPathLine) {
+        const ListRecord folderLine = run.formatter.folderRecord();
+        run.writer->beginFolder(&folderLine, run.body);
+    } else {
+        run.writer->beginFolder(nullptr, run.body);
+    }
+    std::uint64_t folderFiles = 0;
+    ByteTotal folderBytes = 0;
+    for (std::size_t j = 0; j < files.size(); ++j) {
+        if (j % FileYieldEvery == 0) {
+            if (auto stop = checkpoint())
+                return *stop;
+        }
+        const std::string_view name = files[j];
+        if (isSkippedName(name))
+            continue;
+        const FileFacts* known = nullptr;
+        if (auto stop = writeFile(run, folder, folderFd, name, known))
+            return *stop;
+        ++folderFiles;
+        if (known && known->size > 0)
+            folderBytes += static_cast<std::uint64_t>(known->size);
+    }
+    if (run.options.Totals)
+        run.writer->folderTotal(run.formatter.folderTotalRecord(folderFiles, folderBytes),
+                                run.body);
+    run.writer->endFolder(run.body);
+    run.files += folderFiles;
+    run.bytes += folderBytes;
+    if (folderFiles > 0)
+        ++run.folders;
+    if (auto written = spool_->append(run.body); !written)
+        return endRun(RunOutcome::Failed, &written.failure());
+    return std::nullopt;
+}
+
+// The line of one file, with its facts and checksum when a column shows
+// them; `known` is left at its facts, or null when there are none.
+std::optional<RunOutcome> CreateCommand::writeFile(Collection& run, const std::string& folder,
+                                                   int folderFd, std::string_view name,
+                                                   const FileFacts*& known) {
+    if (folderFd >= 0 && run.formatter.needsFacts()) {
+        // One statx (and a probe where the owner's bits do not answer it)
+        // per file, relative to its folder; a file that vanished or cannot
+        // be read keeps its line with those cells empty.
+        if (auto readFacts = readReadableFileFactsAt(folderFd, name.data(), run.effectiveUser)) {
+            run.facts = readFacts.value();
+            known = &run.facts;
+        }
+    }
+    if (run.digester) {
+        if (auto stop = readDigest(*run.digester, folderFd, folder, name.data(), known, run.digest))
+            return *stop;
+        run.formatter.setContentDigest(run.digest);
+    }
+    run.formatter.fileRecord(run.record, name, known);
+    run.writer->file(run.record, run.body);
+    return std::nullopt;
+}
+
+// The list's total line, and what the host is told of the folders left out
+// and the files that changed while they were read.
+std::optional<RunOutcome> CreateCommand::endList(Collection& run) {
+    if (run.options.Totals) {
+        run.body.clear();
+        run.writer->listTotal(run.formatter.listTotalRecord(run.files, run.folders, run.bytes),
+                              run.body);
+        if (auto written = spool_->append(run.body); !written)
             return endRun(RunOutcome::Failed, &written.failure());
     }
     if (!skipped_.empty()) {
@@ -526,6 +561,12 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     }
     if (!changed_.empty())
         host_.noteChangedWhileRead(changed_);
+    return std::nullopt;
+}
+
+// Gives the finished list to the host and ends the run; the host shows the
+// number of files listed and their size.
+RunOutcome CreateCommand::handOver(const Collection& run) {
     ListSpoolText text(*spool_);
     if (auto accepted = host_.acceptList(text); !accepted)
         return endRun(RunOutcome::Failed, &accepted.failure());
@@ -538,11 +579,11 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     endRun(RunOutcome::Listed);
     if (yieldForQuit())
         return RunOutcome::Quit;
-    std::string totals = groupedCount(listFiles) + " ﾌｧｲﾙ";
-    if (formatter.needsFacts()) {
+    std::string totals = groupedCount(run.files) + " ﾌｧｲﾙ";
+    if (run.formatter.needsFacts()) {
         // Unlike a list line's size cell, the total always has its digits.
         std::string size;
-        appendTotalSizeText(size, listBytes, static_cast<SizeUnit>(options.SizeUnit));
+        appendTotalSizeText(size, run.bytes, static_cast<SizeUnit>(run.options.SizeUnit));
         if (size.starts_with(' '))
             size.insert(0, "0");
         totals += "  " + size;
@@ -550,6 +591,24 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     host_.showListTotals(totals);
     host_.beep();
     return RunOutcome::Listed;
+}
+
+RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
+    Collection run(host_.readOptions());
+    host_.setStatus(1, CollectingStatus);
+    if (auto stop = startList(run))
+        return *stop;
+    for (std::size_t position = 0; position < order.size(); ++position) {
+        if (position > 0 && position % FolderYieldEvery == 0) {
+            if (auto stop = checkpoint())
+                return *stop;
+        }
+        if (auto stop = listFolder(run, order[position]))
+            return *stop;
+    }
+    if (auto stop = endList(run))
+        return *stop;
+    return handOver(run);
 }
 
 RunOutcome CreateCommand::run() {
