@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     // The arguments in UTF-8 (Windows hands them to main in its code page).
     std::vector<std::string> arguments = kestro::commandLineArguments(argc, argv);
     std::vector<char*> pointers;
+    pointers.reserve(arguments.size() + 1);
     for (std::string& argument : arguments)
         pointers.push_back(argument.data());
     pointers.push_back(nullptr);

@@ -78,7 +78,7 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
 
 std::string GetFileTypeName(std::string_view path) {
     const std::string extension = GetUpperExtension(path);
-    const std::string description = registeredTypeName(extension);
+    std::string description = registeredTypeName(extension);
     if (!description.empty())
         return description;
     return extension + " ﾌｧｲﾙ";

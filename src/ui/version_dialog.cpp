@@ -177,7 +177,7 @@ QRect VersionDialog::mainWindowRect() const {
     if (mainWindow_)
         return mainWindow_->window()->frameGeometry();
     const QRect screen = screenRect();
-    return QRect(screen.left(), screen.top(), 0, screen.height());
+    return {screen.left(), screen.top(), 0, screen.height()};
 }
 
 // The dialog's frame is not known before the desktop has framed it once, so
@@ -198,7 +198,7 @@ QRect VersionDialog::centreOnScreen() {
         screen.x() + static_cast<int>(std::lround((screen.width() - outer.width()) / 2.0)),
         screen.y() + static_cast<int>(std::lround((screen.height() - outer.height()) / 2.0)));
     move(at);
-    return QRect(at, outer);
+    return {at, outer};
 }
 
 // The user's setting is put back even when it was off: the flight itself
