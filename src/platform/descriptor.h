@@ -80,4 +80,9 @@ int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, st
 int readAll(int fd, std::string& bytes,
             std::size_t limit = std::numeric_limits<std::size_t>::max());
 
+// Filled by each system: one read of up to `length` bytes at the
+// descriptor's position, retried when interrupted; the bytes read, 0 at the
+// end, or less than 0 with errno set.
+long readSome(int fd, char* buffer, std::size_t length);
+
 } // namespace kestro

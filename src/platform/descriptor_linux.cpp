@@ -1,7 +1,6 @@
 #include "platform/descriptor.h"
 
 #include <cerrno>
-#include <new>
 #include <unistd.h>
 
 namespace kestro {
@@ -63,23 +62,8 @@ int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, st
     return 0;
 }
 
-int readAll(int fd, std::string& bytes, std::size_t limit) {
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = retryInterrupted([&] { return ::read(fd, buffer, sizeof buffer); });
-        if (got < 0)
-            return errno;
-        if (got == 0)
-            return 0;
-        const auto length = static_cast<std::size_t>(got);
-        if (bytes.size() > limit || length > limit - bytes.size())
-            return EFBIG;
-        try {
-            bytes.append(buffer, length);
-        } catch (const std::bad_alloc&) {
-            return ENOMEM;
-        }
-    }
+long readSome(int fd, char* buffer, std::size_t length) {
+    return retryInterrupted([&] { return ::read(fd, buffer, length); });
 }
 
 } // namespace kestro
