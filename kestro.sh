@@ -41,7 +41,7 @@ run_packages=(
 # what its check runs the installed window and manual pages with.
 test_packages=(
   libgtest-dev libgmock-dev fonts-liberation mingw-w64
-  clang-format shellcheck
+  clang-format clang-tidy shellcheck
   libreoffice-calc-nogui python3-openpyxl poppler-utils
   googletest wine64 wine ccache
   lintian appstream desktop-file-utils man-db xvfb xauth x11-utils
@@ -144,6 +144,10 @@ test)
   find src tests bench man \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
   shellcheck kestro.sh .ci/run bench/*.sh cmake/wine-run.sh tests/wine_run_test.sh tests/package/*.sh
   build dev
+  # The checks .clang-tidy names, over the program's sources as the dev
+  # build compiles them (its compile_commands.json); a finding fails.
+  run-clang-tidy -p build -quiet -j"$jobs" "^$here/src/" >build/clang-tidy.log 2>&1 ||
+    { grep -E 'warning:|error:' build/clang-tidy.log; exit 1; }
   ctest --preset dev -j"$jobs"
   build asan
   ctest --preset asan -j"$jobs"

@@ -93,7 +93,9 @@ std::optional<OptionChange> optionOf(const std::vector<std::string>& arguments, 
             const std::string unit = argument == name ? "byte" : argument.substr(name.size() + 1);
             const int index = unit == "byte" ? 0 : unit == "kb" ? 1 : unit == "mb" ? 2 : -1;
             if (index < 0) {
-                error = name + " の単位は byte, kb, mb のいずれかです: " + unit;
+                error = name;
+                error += " の単位は byte, kb, mb のいずれかです: ";
+                error += unit;
                 return std::nullopt;
             }
             return [index](ListOptions& options) {
@@ -109,7 +111,9 @@ std::optional<OptionChange> optionOf(const std::vector<std::string>& arguments, 
                 argument == name ? "sha256" : argument.substr(name.size() + 1);
             const int index = hashAlgorithmIndex(algorithm);
             if (index < 0) {
-                error = name + " のアルゴリズムは sha256, md5 のいずれかです: " + algorithm;
+                error = name;
+                error += " のアルゴリズムは sha256, md5 のいずれかです: ";
+                error += algorithm;
                 return std::nullopt;
             }
             return [index](ListOptions& options) {

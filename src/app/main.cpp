@@ -3,10 +3,10 @@
 #include "app/info_command.h"
 #include "app/list_command.h"
 #include "app/standard_streams.h"
+#include "app/window_start.h"
+#include "fileinfo/version_line.h"
 #include "listgen/name_helpers.h"
 #include "platform/command_line.h"
-#include "ui/run_window.h"
-#include "ui/version_line.h"
 
 #include <iostream>
 #include <sstream>
@@ -70,13 +70,14 @@ int main(int argc, char** argv) {
     // The arguments in UTF-8 (Windows hands them to main in its code page).
     std::vector<std::string> arguments = kestro::commandLineArguments(argc, argv);
     std::vector<char*> pointers;
+    pointers.reserve(arguments.size() + 1);
     for (std::string& argument : arguments)
         pointers.push_back(argument.data());
     pointers.push_back(nullptr);
     argc = static_cast<int>(arguments.size());
     argv = pointers.data();
     if (argc < 2)
-        return kestro::runWindow(argc, argv);
+        return kestro::startWindow(argc, argv);
 
     const std::string mode = argv[1];
     int status = 0;

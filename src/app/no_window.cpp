@@ -1,7 +1,7 @@
 // The window's starter for a build without the window (the command line
 // alone): started without arguments, the program says so.
 
-#include "ui/run_window.h"
+#include "app/window_start.h"
 
 #include <iostream>
 
@@ -11,7 +11,7 @@ const char* windowStartText() {
     return "(このビルドにはウィンドウがありません。)";
 }
 
-int runWindow(int& /*argc*/, char** /*argv*/) {
+int startWindow(int& /*argc*/, char** /*argv*/) {
     std::cerr << "kestro: このビルドにはウィンドウがありません。"
                  "kestro --help でコマンドラインの使い方を表示します。\n";
     return 2;

@@ -40,7 +40,6 @@ public:
 
     const ListLayout& layout() const { return layout_; }
     const RecordReader& reader() const { return reader_; }
-    std::size_t fileCount() const { return entries_.size(); }
     // Whether the files' keys hold their folders: the list has a path
     // column, or folder lines before each folder's files. Without either,
     // files are matched by name alone.

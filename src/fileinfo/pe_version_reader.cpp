@@ -197,13 +197,13 @@ std::optional<FixedFileInfo> Parser::run() {
     } else {
         return std::nullopt;
     }
-    const std::uint64_t needed = directoriesAt + (ResourceDirectoryIndex + 1) * 8;
+    const std::uint64_t needed = directoriesAt + (ResourceDirectoryIndex + 1) * std::uint64_t{8};
     if (optionalSize < needed)
         return std::nullopt;
     auto optional = at(newHeader_ + FileHeaderSize, needed);
     if (!optional || u32(*optional, countAt) <= ResourceDirectoryIndex)
         return std::nullopt;
-    resourceRoot_ = u32(*optional, directoriesAt + ResourceDirectoryIndex * 8);
+    resourceRoot_ = u32(*optional, directoriesAt + ResourceDirectoryIndex * std::uint64_t{8});
     if (resourceRoot_ == 0 || !readSections())
         return std::nullopt;
 

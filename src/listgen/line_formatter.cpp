@@ -6,6 +6,8 @@
 #include "platform/short_names.h"
 #include "platform/text.h"
 
+#include <utility>
+
 namespace kestro {
 
 namespace {
@@ -21,7 +23,7 @@ bool hasDriveName(std::string_view path) {
 }
 } // namespace
 
-LineFormatter::LineFormatter(const ListOptions& options) : options_(options) {
+LineFormatter::LineFormatter(ListOptions options) : options_(std::move(options)) {
     for (const ListColumn& column : listColumns()) {
         if (column.chosen && !(options_.*column.chosen))
             continue;

@@ -34,7 +34,7 @@ namespace kestro {
 
 class LineFormatter {
 public:
-    explicit LineFormatter(const ListOptions& options);
+    explicit LineFormatter(ListOptions options);
 
     // The titles of the chosen columns.
     ListRecord headerRecord() const;

@@ -26,17 +26,9 @@ std::size_t characterLength(std::string_view text, std::size_t at) {
 }
 } // namespace
 
-std::string GetBaseName(std::string_view name) {
-    return std::string(name.substr(0, name.find('.')));
-}
-
 std::string GetExtension(std::string_view name) {
     auto dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
-}
-
-std::string GetFolderPart(std::string_view path) {
-    return std::string(folderPart(path));
 }
 
 std::string GetUpperExtension(std::string_view path) {
@@ -86,7 +78,7 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
 
 std::string GetFileTypeName(std::string_view path) {
     const std::string extension = GetUpperExtension(path);
-    const std::string description = registeredTypeName(extension);
+    std::string description = registeredTypeName(extension);
     if (!description.empty())
         return description;
     return extension + " ﾌｧｲﾙ";

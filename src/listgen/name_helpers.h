@@ -1,7 +1,7 @@
 #pragma once
 
-// Small text helpers of the list: splitting a name at its dots, the folder
-// part of a path, shortening a path for display, and a file's type name.
+// Small text helpers of the list: a name's extension, shortening a path for
+// display, and a file's type name.
 // Characters are code points; the separators "." and "/" are found by byte.
 
 #include <cstddef>
@@ -10,15 +10,9 @@
 
 namespace kestro {
 
-// The text before the first "." (all of it when there is none).
-std::string GetBaseName(std::string_view name);
-
 // The text after the last "." (empty when there is none). Does not stop at a
 // folder separator: callers pass bare names.
 std::string GetExtension(std::string_view name);
-
-// The text up to and including the last "/" (empty when there is none).
-std::string GetFolderPart(std::string_view path);
 
 // The upper-case extension of the last element of `path`: empty when a "/"
 // comes before any "." scanning backwards, or when there is no ".".

@@ -78,7 +78,7 @@ void appendQuotient(std::string& out, bool negative, ByteTotal magnitude, std::u
 // the unit's pattern changes at ten KB and one MB.
 void appendSize(std::string& out, bool negative, ByteTotal magnitude, SizeUnit unit) {
     constexpr std::uint64_t KiB = 1024;
-    constexpr std::uint64_t MiB = 1024 * 1024;
+    constexpr std::uint64_t MiB = KiB * KiB;
     switch (unit) {
     case SizeUnit::KB:
         appendQuotient(out, negative, magnitude, KiB,

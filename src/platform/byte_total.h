@@ -8,6 +8,7 @@
 
 namespace kestro {
 
-__extension__ typedef unsigned __int128 ByteTotal;
+// A typedef: __extension__ does not take an alias declaration.
+__extension__ typedef unsigned __int128 ByteTotal; // NOLINT(modernize-use-using)
 
 } // namespace kestro

@@ -85,8 +85,8 @@ ContentDigester::digestAt(int folderFd, const char* name, std::string& hex,
     static constexpr char Digits[] = "0123456789abcdef";
     hex.resize(2 * std::size_t{length});
     for (unsigned int i = 0; i < length; ++i) {
-        hex[2 * i] = Digits[digest[i] >> 4];
-        hex[2 * i + 1] = Digits[digest[i] & 0xf];
+        hex[std::size_t{2} * i] = Digits[digest[i] >> 4];
+        hex[std::size_t{2} * i + 1] = Digits[digest[i] & 0xf];
     }
     return Outcome::Digested;
 }

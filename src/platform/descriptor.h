@@ -2,13 +2,15 @@
 
 // An open descriptor of the operating system with one owner, and the loops
 // that read or write a whole range through one. An interrupted or partial
-// read or write is retried here and nowhere else, and a descriptor is
-// closed by its owner's end, also on every early return of a failure.
+// read or write is retried here and nowhere else (other calls that a signal
+// can interrupt go through retryInterrupted), and a descriptor is closed by
+// its owner's end, also on every early return of a failure.
 //
 // The helpers answer 0 or the errno value of the call that failed; the
 // caller turns it into its own failure, naming its own path.
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -49,6 +51,17 @@ private:
     int fd_ = -1;
 };
 
+// Calls `call` again for as long as it fails (answers less than 0) with
+// EINTR, a signal that came before the call did anything; answers the
+// result of the last call.
+template <typename Call> auto retryInterrupted(Call call) {
+    for (;;) {
+        const auto result = call();
+        if (result >= 0 || errno != EINTR)
+            return result;
+    }
+}
+
 // Writes all of `bytes` at the descriptor's position. With `stop`, a write
 // interrupted by a signal while *stop is set ends the loop with EINTR, and
 // so does a set *stop after any write.
@@ -66,5 +79,10 @@ int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, st
 // holds what was read.
 int readAll(int fd, std::string& bytes,
             std::size_t limit = std::numeric_limits<std::size_t>::max());
+
+// Filled by each system: one read of up to `length` bytes at the
+// descriptor's position, retried when interrupted; the bytes read, 0 at the
+// end, or less than 0 with errno set.
+long readSome(int fd, char* buffer, std::size_t length);
 
 } // namespace kestro

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <io.h>
-#include <new>
 #include <windows.h>
 
 // Descriptors are the C runtime's, each over a handle of the system; reads
@@ -95,25 +94,9 @@ int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, st
     return 0;
 }
 
-int readAll(int fd, std::string& bytes, std::size_t limit) {
-    char buffer[65536];
-    for (;;) {
-        const int got = ::_read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return errno;
-        if (got == 0)
-            return 0;
-        const auto length = static_cast<std::size_t>(got);
-        if (bytes.size() > limit || length > limit - bytes.size())
-            return EFBIG;
-        try {
-            bytes.append(buffer, length);
-        } catch (const std::bad_alloc&) {
-            return ENOMEM;
-        }
-    }
+long readSome(int fd, char* buffer, std::size_t length) {
+    const auto chunk = static_cast<unsigned>(std::min<std::size_t>(length, 1u << 30));
+    return retryInterrupted([&] { return ::_read(fd, buffer, chunk); });
 }
 
 } // namespace kestro

@@ -202,7 +202,7 @@ Status openDriveRoot(const std::string& drive) {
     }
     // Reading shows a medium that was pulled out (EIO) where opening may not.
     errno = 0;
-    ::readdir(folder);
+    static_cast<void>(::readdir(folder));
     int error = errno;
     ::closedir(folder);
     if (error != 0)

@@ -1,5 +1,7 @@
 #include "platform/failure.h"
 
+#include <cerrno>
+
 namespace kestro {
 
 std::string failureText(int number) {
@@ -36,6 +38,32 @@ Failure makeFailure(int number, const std::string& path) {
     if (!path.empty())
         result.description += " (" + path + ")";
     return result;
+}
+
+Failure failureFromErrno(int error, const std::string& path, bool pathIsFolder) {
+    if (std::optional<Failure> own = systemFailureFromErrno(error, path, pathIsFolder))
+        return *std::move(own);
+    switch (error) {
+    case ENOENT:
+        return makeFailure(pathIsFolder ? failure::PathNotFound : failure::FileNotFound, path);
+    case ENOTDIR:
+        return makeFailure(failure::PathNotFound, path);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return makeFailure(failure::PermissionDenied, path);
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+        return makeFailure(failure::DeviceUnavailable, path);
+    case ENOSPC:
+        return makeFailure(failure::DiskFull, path);
+    case ENAMETOOLONG:
+    case EINVAL:
+        return makeFailure(failure::BadFileName, path);
+    default:
+        return makeFailure(failure::PathFileAccess, path);
+    }
 }
 
 } // namespace kestro

@@ -8,6 +8,7 @@
 // default. A Failure with number 0 means "nothing failed" and is never reported.
 
 #include <cassert>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -47,6 +48,13 @@ Failure makeFailure(int number, const std::string& path = {});
 // 70, EIO/ENXIO/ENODEV/ENOMEDIUM 68, ENOSPC/EDQUOT 61, ENAMETOOLONG/EINVAL 52, any
 // other 75. The description names `path`.
 Failure failureFromErrno(int error, const std::string& path, bool pathIsFolder);
+
+// Filled by each system's failure file, asked first by failureFromErrno: the
+// failure of an errno value that the system tells apart itself (a name too
+// long in itself or a path too long as a whole, a missing drive), or none
+// where the common mapping holds.
+std::optional<Failure> systemFailureFromErrno(int error, const std::string& path,
+                                              bool pathIsFolder);
 
 struct Ok {};
 

@@ -1,5 +1,6 @@
 #include "platform/folder.h"
 
+#include "platform/descriptor.h"
 #include "platform/file_pattern.h"
 #include "platform/text.h"
 
@@ -40,10 +41,8 @@ public:
     const FolderEntry* next() {
         for (;;) {
             if (offset_ >= filled_) {
-                long got;
-                do
-                    got = ::syscall(SYS_getdents64, fd_, buffer_, sizeof buffer_);
-                while (got < 0 && errno == EINTR);
+                const long got = retryInterrupted(
+                    [this] { return ::syscall(SYS_getdents64, fd_, buffer_, sizeof buffer_); });
                 if (got <= 0) {
                     error_ = got < 0 ? errno : 0;
                     return nullptr;
@@ -86,11 +85,9 @@ EntryKind kindOfMode(mode_t mode) {
 }
 
 int openFolderAt(int at, const char* name, int extraFlags) {
-    int fd;
-    do
-        fd = ::openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | extraFlags);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    return retryInterrupted([&] {
+        return ::openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | extraFlags);
+    });
 }
 } // namespace
 

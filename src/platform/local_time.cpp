@@ -8,8 +8,8 @@ namespace kestro {
 
 namespace {
 
-constexpr std::int64_t QuarterSeconds = 15 * 60;
-constexpr std::int64_t DaySeconds = 24 * 60 * 60;
+constexpr std::int64_t QuarterSeconds = std::int64_t{15} * 60;
+constexpr std::int64_t DaySeconds = std::int64_t{24} * 60 * 60;
 // Marks a quarter hour whose offset is not one value (an old zone whose
 // change falls off the quarter-hour grid) or cannot be known: its times are
 // converted one by one.

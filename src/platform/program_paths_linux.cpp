@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <limits>
 #include <linux/falloc.h>
@@ -15,7 +16,6 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -116,7 +116,7 @@ Result<std::string> followLinks(const std::string& path) {
         if (target.front() != '/') {
             std::size_t slash = current.rfind('/');
             if (slash != std::string::npos)
-                target = current.substr(0, slash + 1) + target;
+                target.insert(0, current, 0, slash + 1);
         }
         current = std::move(target);
     }

@@ -161,7 +161,7 @@ Result<std::optional<std::string>> readStoreFile(const std::string& path) {
 
 } // namespace
 
-SettingsStore::SettingsStore(std::string application)
+SettingsStore::SettingsStore(const std::string& application)
     : filePath_(joinPath(joinPath(configHome(), application), application + ".conf")) {
     auto read = readStoreFile(filePath_);
     if (!read) {

@@ -32,7 +32,7 @@ public:
     // or FIFO at its place, a file over SizeLimit) also gives an empty
     // store, and readFailure() tells why. A byte-order mark at the start is skipped. Lines that are
     // neither a section header nor a key line inside a section are skipped.
-    explicit SettingsStore(std::string application);
+    explicit SettingsStore(const std::string& application);
 
     // Why the existing file could not be read; nothing when it was read or
     // does not exist.

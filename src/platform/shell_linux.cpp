@@ -81,8 +81,7 @@ void startDetached(const std::string& program, const std::vector<std::string>& a
         }
         ::_exit(0);
     }
-    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    retryInterrupted([&] { return ::waitpid(child, nullptr, 0); });
 }
 
 Failure existsFailure(const std::string& path) {
@@ -150,8 +149,9 @@ int copyRange(int in, int out, off_t offset, off_t length, bool& readFailed) {
         if (inKernel) {
             loff_t from = offset;
             loff_t to = offset;
-            ssize_t done =
-                ::copy_file_range(in, &from, out, &to, static_cast<std::size_t>(length), 0);
+            const ssize_t done = retryInterrupted([&] {
+                return ::copy_file_range(in, &from, out, &to, static_cast<std::size_t>(length), 0);
+            });
             if (done > 0) {
                 offset += done;
                 length -= done;
@@ -159,8 +159,6 @@ int copyRange(int in, int out, off_t offset, off_t length, bool& readFailed) {
             }
             if (done == 0)
                 return 0;
-            if (errno == EINTR)
-                continue;
             if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
                 return errno;
             inKernel = false;
@@ -391,9 +389,8 @@ std::string percentEncoded(const std::string& path) {
     static const char digits[] = "0123456789ABCDEF";
     std::string text;
     for (unsigned char c : path) {
-        if (std::isalnum(c) && c < 0x80)
-            text += static_cast<char>(c);
-        else if (c == '-' || c == '.' || c == '_' || c == '~' || c == '/')
+        if ((std::isalnum(c) && c < 0x80) || c == '-' || c == '.' || c == '_' || c == '~' ||
+            c == '/')
             text += static_cast<char>(c);
         else {
             text += '%';
@@ -475,7 +472,10 @@ Status moveToTrash(const std::string& file) {
     for (int attempt = 1; attempt < 10000; ++attempt) {
         // The info file is made first, exclusively: it reserves the name.
         const std::string entry = attempt == 1 ? name : name + "." + std::to_string(attempt);
-        const std::string infoPath = trash + "/info/" + entry + ".trashinfo";
+        std::string infoPath = trash;
+        infoPath += "/info/";
+        infoPath += entry;
+        infoPath += ".trashinfo";
         Descriptor infoFile(
             ::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (!infoFile && errno == EEXIST)
@@ -489,7 +489,9 @@ Status moveToTrash(const std::string& file) {
             ::unlink(infoPath.c_str());
             return failureFromErrno(error, infoPath, false);
         }
-        const std::string trashed = trash + "/files/" + entry;
+        std::string trashed = trash;
+        trashed += "/files/";
+        trashed += entry;
         error = renameNoReplace(file, trashed);
         if (error != 0) {
             ::unlink(infoPath.c_str());

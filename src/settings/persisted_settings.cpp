@@ -149,7 +149,7 @@ std::string singleText(float value) {
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (error != std::errc{})
         return "0";
-    return std::string(buffer, end);
+    return {buffer, end};
 }
 
 std::string truthText(bool value) {

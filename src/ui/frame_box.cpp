@@ -21,7 +21,7 @@ int FrameBox::contentTop() const {
 
 QRect FrameBox::captionPlace() const {
     const int width = title().isEmpty() ? 0 : fontMetrics().horizontalAdvance(title());
-    return QRect(CaptionIndent, 0, width + 2 * CaptionPadding, fontMetrics().height());
+    return {CaptionIndent, 0, width + 2 * CaptionPadding, fontMetrics().height()};
 }
 
 void FrameBox::paintEvent(QPaintEvent*) {

@@ -18,7 +18,7 @@ constexpr auto HelpTitle = "Kestro ﾍﾙﾌﾟ";
 
 // The window's presenter, shared without being owned.
 std::shared_ptr<MessagePresenter> borrowed(MessagePresenter& presenter) {
-    return std::shared_ptr<MessagePresenter>(&presenter, [](MessagePresenter*) {});
+    return {&presenter, [](MessagePresenter*) {}};
 }
 
 } // namespace

@@ -337,6 +337,7 @@ std::string MainWindow::currentDrive() const {
 
 std::string MainWindow::driveOfFolder(const std::string& folder) const {
     std::vector<std::string> drives;
+    drives.reserve(static_cast<std::size_t>(driveList->count()));
     for (int i = 0; i < driveList->count(); ++i)
         drives.push_back(pathBytes(driveList->itemText(i)));
     const std::string drive = driveAmong(drives, folder);
@@ -365,6 +366,7 @@ void MainWindow::followFolder() {
     const std::vector<std::string> drives = services_.listDrives();
     QSignalBlocker quiet(driveList);
     std::vector<std::string> shown;
+    shown.reserve(static_cast<std::size_t>(driveList->count()));
     for (int i = 0; i < driveList->count(); ++i)
         shown.push_back(pathBytes(driveList->itemText(i)));
     if (shown != drives) {

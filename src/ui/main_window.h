@@ -185,6 +185,7 @@ public:
     // The encoding the save dialog offers first: the last one saved with.
     TextEncoding saveEncoding = TextEncoding::Utf8;
 
+    // The file object the pane's actions open, print and trash through.
     FileInfo& fileObject() { return *fileObject_; }
     MessagePresenter& presenter() { return *presenter_; }
     double twipsPerPixel() const { return twipsPerPixel_; }

@@ -28,10 +28,6 @@ void closeOnTerminationSignals(QWidget& window) {
     });
 }
 
-const char* windowStartText() {
-    return "ウィンドウを開きます。";
-}
-
 int runWindow(int& argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestro"));

@@ -10,9 +10,6 @@ namespace kestro {
 
 int runWindow(int& argc, char** argv);
 
-// What starting without arguments does, for the command line's help.
-const char* windowStartText();
-
 // Turns SIGTERM, SIGHUP and SIGINT into the close of `window` that its close
 // box gives: the settings are written, and a list being made stops at its
 // next turn of the event loop and removes its temporary file. A modal box

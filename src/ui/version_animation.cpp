@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace kestro {
 
@@ -23,10 +24,10 @@ constexpr int FrameMilliseconds = 16;
 
 class CaptionBar : public QWidget {
 public:
-    explicit CaptionBar(const QString& caption)
+    explicit CaptionBar(QString caption)
         : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                Qt::WindowDoesNotAcceptFocus),
-          caption_(caption) {
+          caption_(std::move(caption)) {
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFocusPolicy(Qt::NoFocus);
@@ -70,7 +71,7 @@ QRect captionRectAt(const QRect& from, const QRect& to, double progress, int cap
     const int right = along(from.x() + from.width(), to.x() + to.width());
     const int bottom = along(from.y() + from.height(), to.y() + to.height());
     const int height = std::clamp(bottom - top, 0, std::max(captionHeight, 0));
-    return QRect(left, top, std::max(right - left, 0), height);
+    return {left, top, std::max(right - left, 0), height};
 }
 
 int drawAnimatedRects(const QRect& from, const QRect& to, std::chrono::milliseconds duration,
@@ -90,7 +91,7 @@ int drawAnimatedRects(const QRect& from, const QRect& to, std::chrono::milliseco
     int frames = 0;
     QElapsedTimer clock;
     clock.start();
-    const double total = static_cast<double>(duration.count());
+    const auto total = static_cast<double>(duration.count());
     for (;;) {
         const double progress = total > 0 ? clock.elapsed() / total : 1.0;
         place(progress);

@@ -1,12 +1,12 @@
 #include "ui/version_dialog.h"
 
+#include "fileinfo/version_line.h"
 #include "kestro_version.h"
 #include "listgen/error_report.h"
 #include "platform/shell.h"
 #include "ui/message_presenter.h"
 #include "ui/twips.h"
 #include "ui/version_animation.h"
-#include "ui/version_line.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -177,7 +177,7 @@ QRect VersionDialog::mainWindowRect() const {
     if (mainWindow_)
         return mainWindow_->window()->frameGeometry();
     const QRect screen = screenRect();
-    return QRect(screen.left(), screen.top(), 0, screen.height());
+    return {screen.left(), screen.top(), 0, screen.height()};
 }
 
 // The dialog's frame is not known before the desktop has framed it once, so
@@ -198,7 +198,7 @@ QRect VersionDialog::centreOnScreen() {
         screen.x() + static_cast<int>(std::lround((screen.width() - outer.width()) / 2.0)),
         screen.y() + static_cast<int>(std::lround((screen.height() - outer.height()) / 2.0)));
     move(at);
-    return QRect(at, outer);
+    return {at, outer};
 }
 
 // The user's setting is put back even when it was off: the flight itself

@@ -2,12 +2,12 @@
 // setting around its opening and closing flights, its place on the screen,
 // every way of closing it, and its failure rule.
 
+#include "fileinfo/version_line.h"
 #include "kestro_version.h"
 #include "platform/animation_setting.h"
 #include "ui/twips.h"
 #include "ui/version_animation.h"
 #include "ui/version_dialog.h"
-#include "ui/version_line.h"
 
 #include <QApplication>
 #include <QFile>

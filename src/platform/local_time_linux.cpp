@@ -12,7 +12,7 @@ void readZone() {
 }
 
 bool zoneOffsetAt(std::int64_t seconds, std::int64_t& offset) {
-    std::time_t when = static_cast<std::time_t>(seconds);
+    auto when = static_cast<std::time_t>(seconds);
     std::tm fields{};
     if (!::localtime_r(&when, &fields))
         return false;
@@ -24,7 +24,7 @@ CalendarTime toLocalCalendar(FileTime time) {
     // The zone may have changed since the last conversion; tzset only
     // rereads it when TZ differs.
     ::tzset();
-    std::time_t when = static_cast<std::time_t>(time.seconds);
+    auto when = static_cast<std::time_t>(time.seconds);
     std::tm fields{};
     CalendarTime out;
     // A conversion that fails gives zero fields.

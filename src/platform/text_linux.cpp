@@ -34,8 +34,8 @@ bool isAscii(std::string_view text) {
 // of its own). Advances `pos` past the character.
 UChar32 nextCharacter(std::string_view text, std::size_t& pos) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    std::int64_t i = static_cast<std::int64_t>(pos);
-    const std::int64_t length = static_cast<std::int64_t>(text.size());
+    auto i = static_cast<std::int64_t>(pos);
+    const auto length = static_cast<std::int64_t>(text.size());
     UChar32 c = 0;
     U8_NEXT(bytes, i, length, c);
     if (c < 0) {

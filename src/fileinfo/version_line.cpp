@@ -1,4 +1,4 @@
-#include "ui/version_line.h"
+#include "fileinfo/version_line.h"
 
 #include "kestro_version.h"
 

@@ -3,7 +3,7 @@
 namespace kestro {
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) {
-    return std::vector<std::string>(argv, argv + argc);
+    return {argv, argv + argc};
 }
 
 } // namespace kestro

@@ -1,7 +1,6 @@
 #include "platform/descriptor.h"
 
 #include <cerrno>
-#include <new>
 #include <unistd.h>
 
 namespace kestro {
@@ -37,10 +36,8 @@ int writeAll(int fd, std::string_view bytes, const std::atomic<bool>* stop) {
 
 int writeAllAt(int fd, std::string_view bytes, std::uint64_t offset) {
     while (!bytes.empty()) {
-        const ssize_t written =
-            ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
+        const ssize_t written = retryInterrupted(
+            [&] { return ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)); });
         if (written < 0)
             return errno;
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -52,10 +49,10 @@ int writeAllAt(int fd, std::string_view bytes, std::uint64_t offset) {
 int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, std::size_t& filled) {
     filled = 0;
     while (filled < length) {
-        const ssize_t got =
-            ::pread(fd, buffer + filled, length - filled, static_cast<off_t>(offset + filled));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = retryInterrupted([&] {
+            return ::pread(fd, buffer + filled, length - filled,
+                           static_cast<off_t>(offset + filled));
+        });
         if (got < 0)
             return errno;
         if (got == 0)
@@ -65,25 +62,8 @@ int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, st
     return 0;
 }
 
-int readAll(int fd, std::string& bytes, std::size_t limit) {
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return errno;
-        if (got == 0)
-            return 0;
-        const auto length = static_cast<std::size_t>(got);
-        if (bytes.size() > limit || length > limit - bytes.size())
-            return EFBIG;
-        try {
-            bytes.append(buffer, length);
-        } catch (const std::bad_alloc&) {
-            return ENOMEM;
-        }
-    }
+long readSome(int fd, char* buffer, std::size_t length) {
+    return retryInterrupted([&] { return ::read(fd, buffer, length); });
 }
 
 } // namespace kestro
