@@ -400,13 +400,11 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
             result.encodingGiven = true;
         } else if (!error.empty()) {
             return std::nullopt;
-        } else if (takeValue(arguments, i, "--xlsx", result.workbook, error)) {
-            if (result.workbook.empty() || result.workbook == "-") {
+        } else if (takeValue(arguments, i, "--xlsx", result.workbook, error) || !error.empty()) {
+            if (error.empty() && (result.workbook.empty() || result.workbook == "-"))
                 error = "--xlsx には書き込むファイルを指定してください (標準出力には書けません)。";
+            if (!error.empty())
                 return std::nullopt;
-            }
-        } else if (!error.empty()) {
-            return std::nullopt;
         } else if (argument == "--stored") {
             result.useStored = true;
         } else if (argument == "--") {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 namespace kestro {
 
@@ -295,8 +296,8 @@ Result<std::uint32_t> onlyEntry(const FolderIndex& index, const std::string& sho
 
 } // namespace
 
-ListedFiles::ListedFiles(std::string_view text, const ListOptions& current, TextForm textForm)
-    : text_(text), current_(current), textForm_(std::move(textForm)),
+ListedFiles::ListedFiles(std::string_view text, ListOptions current, TextForm textForm)
+    : text_(text), current_(std::move(current)), textForm_(std::move(textForm)),
       folders_(std::make_unique<FolderCache>()) {}
 
 ListedFiles::~ListedFiles() = default;

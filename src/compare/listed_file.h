@@ -52,7 +52,7 @@ public:
 
     // `text` (LF line ends) stays the caller's and must outlive the object.
     // `current` decides where a header reads two ways, as for a comparison.
-    ListedFiles(std::string_view text, const ListOptions& current, TextForm textForm = {});
+    ListedFiles(std::string_view text, ListOptions current, TextForm textForm = {});
     ~ListedFiles();
     ListedFiles(const ListedFiles&) = delete;
     ListedFiles& operator=(const ListedFiles&) = delete;

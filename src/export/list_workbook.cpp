@@ -7,6 +7,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace kestro {
 
@@ -19,9 +20,9 @@ constexpr const char* TimeFormat = "yyyy/mm/dd hh:mm:ss";
 // The list's digit patterns: grouped whole bytes; two decimals below ten KB
 // and three below one MB, whole numbers above.
 constexpr const char* SizeFormats[] = {
-    "#,##0 \"Byte\"",
-    "[<10]0.0# \"KB\";#,##0 \"KB\"",
-    "[<1]0.0## \"MB\";#,##0 \"MB\"",
+    R"(#,##0 "Byte")",
+    R"([<10]0.0# "KB";#,##0 "KB")",
+    R"([<1]0.0## "MB";#,##0 "MB")",
 };
 constexpr double SizeDivisors[] = {1, 1024, 1024 * 1024};
 // Widths in characters of half-width: a column is never narrower than its
@@ -72,8 +73,8 @@ std::string columnName(std::uint16_t column) {
 
 } // namespace
 
-ListWorkbook::ListWorkbook(const std::string& path, const ListOptions& options)
-    : path_(path), options_(options) {
+ListWorkbook::ListWorkbook(std::string path, ListOptions options)
+    : path_(std::move(path)), options_(std::move(options)) {
     lxw_workbook_options settings{};
     settings.constant_memory = LXW_TRUE;
     settings.use_zip64 = LXW_TRUE; // a million rows pass the 4 GB of plain zip's XML
@@ -269,8 +270,13 @@ void ListWorkbook::listTotal(const ListRecord&, std::string&) {
             // A sheet whose only row is the total has no files to count.
             if (lastRows[sheet] < 1)
                 continue;
-            list += ",'" + sheetName(sheet) + "'!" + name + "2:" + name +
-                    std::to_string(lastRows[sheet] + 1);
+            list += ",'";
+            list += sheetName(sheet);
+            list += "'!";
+            list += name;
+            list += "2:";
+            list += name;
+            list += std::to_string(lastRows[sheet] + 1);
         }
         return list.empty() ? std::string(",0") : list;
     };
@@ -291,8 +297,7 @@ Status ListWorkbook::finish() {
         endFiles();
         const auto lastColumn =
             static_cast<std::uint16_t>(titles_.empty() ? 0 : titles_.size() - 1);
-        for (std::size_t i = 0; i < sheets_.size(); ++i) {
-            lxw_worksheet* sheet = sheets_[i];
+        for (lxw_worksheet* sheet : sheets_) {
             for (std::uint16_t column = 0; column <= lastColumn && column < widths_.size();
                  ++column)
                 note(worksheet_set_column(sheet, column, column,

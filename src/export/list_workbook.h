@@ -37,7 +37,7 @@ namespace kestro {
 class ListWorkbook : public ListWriter {
 public:
     // Writes the workbook to the file `path` (made at finish()).
-    ListWorkbook(const std::string& path, const ListOptions& options);
+    ListWorkbook(std::string path, ListOptions options);
     ~ListWorkbook() override;
     ListWorkbook(const ListWorkbook&) = delete;
     ListWorkbook& operator=(const ListWorkbook&) = delete;

@@ -20,6 +20,8 @@ public:
     explicit ListPaneAccessible(QsciScintilla* pane)
         : QAccessibleWidget(pane, QAccessible::EditableText) {}
 
+    using QAccessibleWidget::text;
+
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TextInterface)
             return static_cast<QAccessibleTextInterface*>(this);
@@ -56,8 +58,9 @@ public:
     QString text(int start, int end) const override {
         const long from = positionOf(start);
         const long to = std::max(from, positionOf(end));
-        const auto* bytes =
-            reinterpret_cast<const char*>(send(Sci::SCI_GETRANGEPOINTER, from, to - from));
+        // The widget answers with the address as a number.
+        const auto* bytes = reinterpret_cast<const char*>( // NOLINT(performance-no-int-to-ptr)
+            send(Sci::SCI_GETRANGEPOINTER, from, to - from));
         return bytes ? QString::fromUtf8(bytes, to - from) : QString();
     }
     int characterCount() const override { return offsetOf(send(Sci::SCI_GETLENGTH)); }
@@ -70,7 +73,7 @@ public:
         const auto width = static_cast<int>(
             send(Sci::SCI_POINTXFROMPOSITION, 0, send(Sci::SCI_POSITIONAFTER, at)) - x);
         const QPoint origin = pane()->viewport()->mapToGlobal(QPoint(x, y));
-        return QRect(origin, QSize(std::max(width, 1), height));
+        return {origin, QSize(std::max(width, 1), height)};
     }
     int offsetAtPoint(const QPoint& point) const override {
         const QPoint local = pane()->viewport()->mapFromGlobal(point);
@@ -82,7 +85,7 @@ public:
     }
     QString attributes(int offset, int* start, int* end) const override {
         *start = *end = offset;
-        return QString();
+        return {};
     }
 
 private:

@@ -73,7 +73,6 @@ constexpr int RowHeight = 240;
 constexpr int FrameWidth = 1650;
 constexpr int FrameGap = 60;
 constexpr int FrameInset = 90;
-constexpr int FirstRowBelowLine = 120;
 
 } // namespace
 
