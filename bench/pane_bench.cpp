@@ -14,11 +14,11 @@
 // Runs offscreen unless a platform is given, and keeps its settings and
 // files in a temporary folder.
 
+#include "bench_window.h"
 #include "listgen/list_host.h"
 #include "ui/document_commands.h"
 #include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
-#include "ui/message_presenter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,7 +29,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
-#include <QWindow>
 
 #include <sys/resource.h>
 
@@ -43,16 +42,7 @@
 namespace {
 
 using namespace kestro;
-
-class QuietPresenter : public MessagePresenter {
-public:
-    int messages = 0;
-    void showMessage(QWidget*, const QString& text, const QString&, MessageIcon) override {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-    }
-    void beep() override {}
-};
+using bench::QuietPresenter;
 
 class StringList : public ListText {
 public:
@@ -166,12 +156,7 @@ int main(int argc, char** argv) {
         attachDocumentCommands(window, DocumentServices{[&](QWidget*, const FileDialogRequest&) {
                                    return std::optional<QString>(file);
                                }});
-        window.show();
-        QElapsedTimer shown;
-        shown.start();
-        while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
-               shown.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        bench::showAndWait(window);
 
         // Each step includes the event-loop turn that lays out and paints.
         auto timed = [&](const char* step, const auto& action) {

@@ -40,18 +40,8 @@ trap 'rm -rf "$(dirname "$lister")" "$linked"' EXIT
 cc -O2 -o "$lister" "$here/min_lister.c"
 have_bfs=$(command -v bfs >/dev/null && echo yes || echo no)
 
-# Median wall time in seconds of `runs` runs of a command (output discarded).
-median_time() {
-  local times=()
-  for _ in $(seq "$runs"); do
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null
-    end=$(date +%s.%N)
-    times+=("$(echo "$end - $start" | bc -l)")
-  done
-  printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.3f", a[int((NR+1)/2)]}'
-}
+# shellcheck source=bench/timing.sh
+source "$here/timing.sh"
 
 peak_memory() { # kB
   if [ -x /usr/bin/time ]; then

@@ -96,18 +96,8 @@ mountpoint -q "$mount_point" || { echo "sshfs did not mount $tree" >&2; exit 1; 
 lister="$work/min_lister"
 cc -O2 -o "$lister" "$here/min_lister.c"
 
-# Median wall time in seconds of `runs` runs of a command (output discarded).
-median_time() {
-  local times=()
-  for _ in $(seq "$runs"); do
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null
-    end=$(date +%s.%N)
-    times+=("$(echo "$end - $start" | bc -l)")
-  done
-  printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.3f", a[int((NR+1)/2)]}'
-}
+# shellcheck source=bench/timing.sh
+source "$here/timing.sh"
 
 prune=(-mindepth 1 -name '.*' -type d -prune -o -type f)
 facts_format='%h/\t%f\t%s Byte\t%TY/%Tm/%Td %TH:%TM:%TS\n'

@@ -13,12 +13,12 @@
 // --no-folder-lines --path --size --modified FOLDER`; bench/run.sh runs
 // both and prints the ratio.
 
+#include "bench_window.h"
 #include "listgen/list_host.h"
 #include "ui/document_commands.h"
 #include "ui/folder_tree.h"
 #include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
-#include "ui/message_presenter.h"
 #include "ui/value_check_box.h"
 
 #include <QAction>
@@ -27,7 +27,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QWindow>
 
 #include <sys/resource.h>
 
@@ -39,16 +38,7 @@
 namespace {
 
 using namespace kestro;
-
-class QuietPresenter : public MessagePresenter {
-public:
-    int messages = 0;
-    void showMessage(QWidget*, const QString& text, const QString&, MessageIcon) override {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-    }
-    void beep() override {}
-};
+using bench::QuietPresenter;
 
 // The longest time between two turns of the event loop while it runs: a
 // timer due every millisecond fires at each turn.
@@ -93,11 +83,7 @@ int main(int argc, char** argv) {
     auto presenter = std::make_shared<QuietPresenter>();
     MainWindow window(MainWindowServices{presenter, {}, {}});
     attachDocumentCommands(window, DocumentServices{});
-    window.show();
-    QElapsedTimer shown;
-    shown.start();
-    while (!(window.windowHandle() && window.windowHandle()->isExposed()) && shown.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    bench::showAndWait(window);
     if (!window.folderTree->setPath(argv[1])) {
         std::fprintf(stderr, "cannot show %s\n", argv[1]);
         return 2;

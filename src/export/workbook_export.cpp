@@ -38,9 +38,9 @@ private:
 
 // Wraps the host of a window or the command line: the options of a
 // workbook, and the workbook saved where the list would have been handed.
-class WorkbookHost : public ListHost {
+class WorkbookHost : public ForwardingHost {
 public:
-    WorkbookHost(ListHost& host, std::string path) : host_(host), path_(std::move(path)) {}
+    WorkbookHost(ListHost& host, std::string path) : ForwardingHost(host), path_(std::move(path)) {}
     ~WorkbookHost() override {
         book_.reset();
         if (!temporary_.empty()) {
@@ -49,8 +49,6 @@ public:
         }
     }
 
-    void enableControls(bool idle) override { host_.enableControls(idle); }
-    RootChoice readRoot() override { return host_.readRoot(); }
     ListOptions readOptions() override {
         ListOptions options = host_.readOptions();
         // The cells hold the names as the list shows them; every row names
@@ -61,27 +59,6 @@ public:
             options.InsertPathLine = true;
         return options;
     }
-    void yield() override { host_.yield(); }
-    bool abortRequested() const override { return host_.abortRequested(); }
-    void clearAbortRequest() override { host_.clearAbortRequest(); }
-    bool quitRequested() const override { return host_.quitRequested(); }
-    void setStatus(int panel, const std::string& text) override { host_.setStatus(panel, text); }
-    void reportFailure(const Failure& failure) override { host_.reportFailure(failure); }
-    void reportAbort(const std::string& text, const std::string& title) override {
-        host_.reportAbort(text, title);
-    }
-    void noteSkippedFolders(const std::vector<Failure>& skipped) override {
-        host_.noteSkippedFolders(skipped);
-    }
-    void noteSkippedFolderPaths(const std::vector<std::string>& folders) override {
-        host_.noteSkippedFolderPaths(folders);
-    }
-    void noteAfterList(const std::string& text) override { host_.noteAfterList(text); }
-    void noteChangedWhileRead(const std::vector<std::string>& files) override {
-        host_.noteChangedWhileRead(files);
-    }
-    void showListTotals(const std::string& text) override { host_.showListTotals(text); }
-    void beep() override { host_.beep(); }
 
     std::unique_ptr<ListWriter> makeWriter(const ListOptions& options) override {
         const std::string folder = cacheHome() + "/Kestro";
@@ -110,7 +87,6 @@ public:
     }
 
 private:
-    ListHost& host_;
     std::string path_;
     std::string temporary_;
     std::unique_ptr<ListWorkbook> book_;

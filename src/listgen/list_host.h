@@ -113,4 +113,43 @@ inline constexpr const char* ReadingContentsStatus = "ﾌｧｲﾙ内容読み�
 // The heading of the note that names the skipped folders.
 inline constexpr const char* SkippedFoldersNote = "読み取れないため一覧から除いたﾌｫﾙﾀﾞ:";
 
+// A host that wraps another and passes every call on to it; a wrapper
+// overrides only what it changes.
+class ForwardingHost : public ListHost {
+public:
+    explicit ForwardingHost(ListHost& host) : host_(host) {}
+
+    void enableControls(bool idle) override { host_.enableControls(idle); }
+    RootChoice readRoot() override { return host_.readRoot(); }
+    ListOptions readOptions() override { return host_.readOptions(); }
+    void yield() override { host_.yield(); }
+    bool abortRequested() const override { return host_.abortRequested(); }
+    void clearAbortRequest() override { host_.clearAbortRequest(); }
+    bool quitRequested() const override { return host_.quitRequested(); }
+    void setStatus(int panel, const std::string& text) override { host_.setStatus(panel, text); }
+    void reportFailure(const Failure& failure) override { host_.reportFailure(failure); }
+    void reportAbort(const std::string& text, const std::string& title) override {
+        host_.reportAbort(text, title);
+    }
+    void noteSkippedFolders(const std::vector<Failure>& skipped) override {
+        host_.noteSkippedFolders(skipped);
+    }
+    void noteSkippedFolderPaths(const std::vector<std::string>& folders) override {
+        host_.noteSkippedFolderPaths(folders);
+    }
+    void noteAfterList(const std::string& text) override { host_.noteAfterList(text); }
+    void noteChangedWhileRead(const std::vector<std::string>& files) override {
+        host_.noteChangedWhileRead(files);
+    }
+    std::unique_ptr<ListWriter> makeWriter(const ListOptions& options) override {
+        return host_.makeWriter(options);
+    }
+    Status acceptList(ListText& list) override { return host_.acceptList(list); }
+    void showListTotals(const std::string& text) override { host_.showListTotals(text); }
+    void beep() override { host_.beep(); }
+
+protected:
+    ListHost& host_;
+};
+
 } // namespace kestro
