@@ -99,8 +99,8 @@ std::optional<OptionChange> optionOf(const std::vector<std::string>& arguments, 
                 return std::nullopt;
             }
             return [index](ListOptions& options) {
-                options.SizeColumn = true;
-                options.SizeUnit = index;
+                options.sizeColumn = true;
+                options.sizeUnit = index;
             };
         }
         case SettingKind::Digest: {
@@ -117,8 +117,8 @@ std::optional<OptionChange> optionOf(const std::vector<std::string>& arguments, 
                 return std::nullopt;
             }
             return [index](ListOptions& options) {
-                options.HashColumn = true;
-                options.HashAlgorithm = index;
+                options.hashColumn = true;
+                options.hashAlgorithm = index;
             };
         }
         case SettingKind::Position:
@@ -140,7 +140,7 @@ public:
     bool failed() const { return failed_; }
 
     void enableControls(bool) override {}
-    RootChoice readRoot() override { return {options_.RootFolder, options_.SubFolders}; }
+    RootChoice readRoot() override { return {options_.rootFolder, options_.subFolders}; }
     ListOptions readOptions() override { return options_; }
     void yield() override {}
     bool abortRequested() const override { return interrupted; }
@@ -430,10 +430,10 @@ std::optional<ListCommandLine> parseListArguments(const std::vector<std::string>
         return std::nullopt;
     }
     result.options = result.appliedTo(ListOptions{});
-    result.options.RootFolder = result.folder;
+    result.options.rootFolder = result.folder;
     // A workbook has no text form.
     if (!result.workbook.empty() &&
-        (result.encodingGiven || result.options.Csv || result.options.LineFeedOnly)) {
+        (result.encodingGiven || result.options.csv || result.options.lineFeedOnly)) {
         error = "--xlsx は --csv, --lf, --encoding と一緒には使えません。";
         return std::nullopt;
     }
@@ -474,7 +474,7 @@ int runListOrComparison(const std::vector<std::string>& arguments, const std::st
         storedFailed = !stored.failures.empty();
         options = commandLine->appliedTo(stored.options);
         if (!commandLine->folder.empty()) {
-            options.RootFolder = commandLine->folder;
+            options.rootFolder = commandLine->folder;
         } else if (!stored.folderStored) {
             // The window never ran (or never closed): no folder of the
             // user's to list, and not the program's own instead.
@@ -486,14 +486,14 @@ int runListOrComparison(const std::vector<std::string>& arguments, const std::st
             reportOnStandardError(*stored.folderFailure);
             return 1;
         } else {
-            options.RootFolder = stored.folder;
+            options.rootFolder = stored.folder;
         }
     }
     // The folder in one form: the system's separators, and with short paths
     // the one its folder lines and path cells both show.
-    options.RootFolder = nativeSeparators(options.RootFolder);
-    if (options.PathColumn && options.ShortPath)
-        options.RootFolder = shortPathsRoot(options.RootFolder);
+    options.rootFolder = nativeSeparators(options.rootFolder);
+    if (options.pathColumn && options.shortPath)
+        options.rootFolder = shortPathsRoot(options.rootFolder);
     std::optional<SavedList> saved;
     if (savedPath && standardOutputIsFile(*savedPath)) {
         // The difference list would land in the list it is read from.
@@ -536,7 +536,7 @@ int runListOrComparison(const std::vector<std::string>& arguments, const std::st
     std::cerr.flush();
     // A list with gaps says so before a comparison's differences: a file
     // whose checksum is missing is a failure unless gaps were accepted.
-    if (storedFailed || (host.changedWhileRead() && !options.SkipUnreadable))
+    if (storedFailed || (host.changedWhileRead() && !options.skipUnreadable))
         return 1;
     if (!host.skipped().empty() || host.changedWhileRead())
         return 3;

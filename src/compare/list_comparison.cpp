@@ -21,11 +21,11 @@ constexpr std::string_view ChangeArrow = " → ";
 
 ListOptions writerOptions(const ListLayout& layout, const ListOptions& options) {
     ListOptions written;
-    written.Csv = layout.csv;
-    written.Separator = layout.separator;
-    written.LineFeedOnly = options.LineFeedOnly;
-    written.PathColumn = false;
-    written.LeadingTab = false;
+    written.csv = layout.csv;
+    written.separator = layout.separator;
+    written.lineFeedOnly = options.lineFeedOnly;
+    written.pathColumn = false;
+    written.leadingTab = false;
     return written;
 }
 

@@ -108,7 +108,7 @@ std::vector<std::string> headerTitles(const ListOptions& options) {
     std::vector<std::string> titles;
     for (std::size_t i = 0; i < header.cellCount(); ++i)
         titles.emplace_back(header.cell(i));
-    if (options.PathColumn && options.JoinPathAndName && titles.size() > 1) {
+    if (options.pathColumn && options.joinPathAndName && titles.size() > 1) {
         titles[0] = JoinedTitle;
         titles.erase(titles.begin() + 1);
     }
@@ -121,7 +121,7 @@ Result<ListLayout> layoutOfHeader(std::string_view header, const ListOptions& cu
     // No title needs quotes: a header of comma-separated values is the
     // titles joined by commas.
     const std::vector<std::string_view> csvTitles = split(header, ",");
-    const bool commaSeparated = !current.Csv && current.Separator == ",";
+    const bool commaSeparated = !current.csv && current.separator == ",";
     if (csvTitles.size() > 1 && !commaSeparated && allKnown(csvTitles)) {
         layout.csv = true;
         layout.separator = ",";
@@ -132,7 +132,7 @@ Result<ListLayout> layoutOfHeader(std::string_view header, const ListOptions& cu
         // as separator a path and name read joined or apart; the current
         // options say which is tried first.
         auto known = knownTitles();
-        if (current.PathColumn && !current.JoinPathAndName)
+        if (current.pathColumn && !current.joinPathAndName)
             std::stable_partition(known.begin(), known.end(),
                                   [](std::string_view title) { return title == PathTitle; });
         bool withoutSeparator = false;
@@ -141,8 +141,8 @@ Result<ListLayout> layoutOfHeader(std::string_view header, const ListOptions& cu
                 continue;
             const std::string_view rest = header.substr(first.size());
             if (rest.empty()) {
-                layout.csv = current.Csv;
-                layout.separator = current.Csv ? "," : current.Separator;
+                layout.csv = current.csv;
+                layout.separator = current.csv ? "," : current.separator;
                 titles.push_back(first);
                 break;
             }

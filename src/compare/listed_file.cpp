@@ -349,7 +349,7 @@ struct FileFinder {
         if (list.extension >= 0) {
             const std::string_view extension = cells.cell(static_cast<std::size_t>(list.extension));
             fits = [extension, &lookup](const std::string& candidate) {
-                return lookup.shown(GetExtension(candidate)) == extension;
+                return lookup.shown(extensionOf(candidate)) == extension;
             };
         }
         auto entry =

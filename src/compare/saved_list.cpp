@@ -76,7 +76,7 @@ Result<SavedList> SavedList::fromText(std::string text, const ListOptions& curre
         return *differ;
     SavedList list(std::move(text), std::move(layout).value());
     const std::string root =
-        printedFolder(list.comparisonOptions(current), current.RootFolder, list.layout().hasPath());
+        printedFolder(list.comparisonOptions(current), current.rootFolder, list.layout().hasPath());
     if (auto indexed = list.index(root); !indexed)
         return indexed.failure();
     return list;
@@ -193,14 +193,14 @@ void SavedList::keyOf(const Entry& entry, ListRecord& cells) {
 }
 
 ListOptions SavedList::comparisonOptions(ListOptions current) const {
-    current.Csv = layout_.csv;
+    current.csv = layout_.csv;
     if (!layout_.csv)
-        current.Separator = layout_.separator;
+        current.separator = layout_.separator;
     // Folder lines always: they name the folders of the list made now,
     // whatever the saved list keys its files by.
-    current.InsertPathLine = true;
-    current.LeadingTab = false;
-    current.Totals = false;
+    current.insertPathLine = true;
+    current.leadingTab = false;
+    current.totals = false;
     return current;
 }
 

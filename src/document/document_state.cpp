@@ -31,7 +31,7 @@ std::string changedTitle(std::string_view name) {
 }
 
 std::string storedTitle(std::string_view name) {
-    return titleWith("", ShortenPath(name, TitleNameLimit));
+    return titleWith("", shortenPath(name, TitleNameLimit));
 }
 
 void DocumentState::changed() {

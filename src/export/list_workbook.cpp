@@ -85,7 +85,7 @@ ListWorkbook::ListWorkbook(std::string path, ListOptions options)
     }
     bold_ = workbook_add_format(book_);
     format_set_bold(bold_);
-    const int unit = std::clamp(options_.SizeUnit, 0, 2);
+    const int unit = std::clamp(options_.sizeUnit, 0, 2);
     sizeFormat_ = workbook_add_format(book_);
     format_set_num_format(sizeFormat_, SizeFormats[unit]);
     sizeDivisor_ = SizeDivisors[unit];
@@ -106,7 +106,7 @@ void ListWorkbook::note(int error) {
 }
 
 void ListWorkbook::header(const ListRecord& titles, std::string&) {
-    folderColumn_ = !options_.PathColumn;
+    folderColumn_ = !options_.pathColumn;
     if (folderColumn_)
         titles_.emplace_back(FolderTitle);
     std::size_t cell = 0;
@@ -116,13 +116,13 @@ void ListWorkbook::header(const ListRecord& titles, std::string&) {
         if (cell >= titles.cellCount())
             break;
         Kind kind = Kind::Text;
-        if (column.chosen == &ListOptions::SizeColumn)
+        if (column.chosen == &ListOptions::sizeColumn)
             kind = Kind::Size;
-        else if (column.chosen == &ListOptions::CreationTimeColumn)
+        else if (column.chosen == &ListOptions::creationTimeColumn)
             kind = Kind::CreationTime;
-        else if (column.chosen == &ListOptions::WriteTimeColumn)
+        else if (column.chosen == &ListOptions::writeTimeColumn)
             kind = Kind::WriteTime;
-        else if (column.chosen == &ListOptions::AccessTimeColumn)
+        else if (column.chosen == &ListOptions::accessTimeColumn)
             kind = Kind::AccessTime;
         const auto at = static_cast<std::uint16_t>(titles_.size());
         if (kind == Kind::Size)

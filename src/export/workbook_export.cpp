@@ -53,10 +53,10 @@ public:
         ListOptions options = host_.readOptions();
         // The cells hold the names as the list shows them; every row names
         // its folder, from the path column or else the folder line.
-        options.Csv = false;
-        options.LeadingTab = false;
-        if (!options.PathColumn)
-            options.InsertPathLine = true;
+        options.csv = false;
+        options.leadingTab = false;
+        if (!options.pathColumn)
+            options.insertPathLine = true;
         return options;
     }
 

@@ -32,7 +32,7 @@ LineFormatter::LineFormatter(ListOptions options) : options_(std::move(options))
         needsContents_ = needsContents_ || column.needsContents;
     }
     // The totals add up the sizes.
-    needsFacts_ = needsFacts_ || options_.Totals;
+    needsFacts_ = needsFacts_ || options_.totals;
 }
 
 ListRecord LineFormatter::headerRecord() const {
@@ -44,26 +44,26 @@ ListRecord LineFormatter::headerRecord() const {
 
 void LineFormatter::beginFolder(const std::string& folder) {
     folder_ = folder;
-    if (!options_.PathColumn)
+    if (!options_.pathColumn)
         return;
     // The short path takes precedence over the two conversions (where the
     // system keeps no 8.3 names it is the folder as it is); otherwise
     // half-width and upper case combine.
-    pathCell_ = options_.ShortPath ? shortPath(folder) : folder;
-    if (!options_.ShortPath) {
-        if (options_.HalfWidthFolder)
+    pathCell_ = options_.shortPath ? shortPath(folder) : folder;
+    if (!options_.shortPath) {
+        if (options_.halfWidthFolder)
             pathCell_ = toHalfWidth(pathCell_);
-        if (options_.UpperCaseFolder)
+        if (options_.upperCaseFolder)
             pathCell_ = toUpperKeepLength(pathCell_);
     }
-    if (!options_.Csv && hasControlCharacters(pathCell_))
+    if (!options_.csv && hasControlCharacters(pathCell_))
         pathCell_ = showingControls(pathCell_);
 }
 
 ListRecord LineFormatter::folderRecord() const {
     ListRecord record;
     std::string_view folder = folder_;
-    if (options_.DropDrive && hasDriveName(folder))
+    if (options_.dropDrive && hasDriveName(folder))
         folder.remove_prefix(2);
     appendName(record.openCell(), folder);
     record.endCell();
@@ -71,7 +71,7 @@ ListRecord LineFormatter::folderRecord() const {
 }
 
 void LineFormatter::appendName(std::string& out, std::string_view name) const {
-    if (options_.Csv)
+    if (options_.csv)
         out += name;
     else
         appendShowingControls(out, name);
@@ -83,7 +83,7 @@ ListRecord LineFormatter::folderTotalRecord(std::uint64_t files, ByteTotal bytes
     record.addCell(FileCountLabel);
     record.addCell(std::to_string(files));
     record.addCell(SizeLabel);
-    appendTotalSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.SizeUnit));
+    appendTotalSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.sizeUnit));
     record.endCell();
     return record;
 }
@@ -97,7 +97,7 @@ ListRecord LineFormatter::listTotalRecord(std::uint64_t files, std::uint64_t fol
     record.addCell(FolderCountLabel);
     record.addCell(std::to_string(folders));
     record.addCell(SizeLabel);
-    appendTotalSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.SizeUnit));
+    appendTotalSizeText(record.openCell(), bytes, static_cast<SizeUnit>(options_.sizeUnit));
     record.endCell();
     return record;
 }
@@ -119,15 +119,14 @@ void LineFormatter::appendTime(std::string& out, const FileTime& time) {
 const std::string& LineFormatter::typeName(std::string_view name) {
     // The type name depends on the extension alone, so it is looked up once
     // per extension and run.
-    std::string extension = GetUpperExtension(name);
+    std::string extension = upperExtensionOf(name);
     auto found = typeNames_.find(extension);
     if (found == typeNames_.end()) {
         std::string full = folder_;
         full += name;
-        found =
-            typeNames_
-                .emplace(std::move(extension), showingControls(toHalfWidth(GetFileTypeName(full))))
-                .first;
+        found = typeNames_
+                    .emplace(std::move(extension), showingControls(toHalfWidth(fileTypeName(full))))
+                    .first;
     }
     return found->second;
 }

@@ -20,34 +20,34 @@ void nameCell(LineFormatter& formatter, std::string_view name, const FileFacts*,
     // Dropping the extension cuts the listed name at its first "."; the
     // conversions then apply to what is left.
     std::string shortened;
-    if (options.ShortName) {
+    if (options.shortName) {
         shortened = shortName(formatter.folder(), std::string(name));
         name = shortened;
     }
-    std::string_view shown = options.DropExtension ? name.substr(0, name.find('.')) : name;
+    std::string_view shown = options.dropExtension ? name.substr(0, name.find('.')) : name;
     // A short name is not upper-cased further.
-    const bool upper = options.UpperCaseName && !options.ShortName;
-    if (!upper && !options.HalfWidthName) {
+    const bool upper = options.upperCaseName && !options.shortName;
+    if (!upper && !options.halfWidthName) {
         formatter.appendName(out, shown);
         return;
     }
     std::string cell(shown);
     if (upper)
         cell = toUpperKeepLength(cell);
-    if (options.HalfWidthName)
+    if (options.halfWidthName)
         cell = toHalfWidth(cell);
     formatter.appendName(out, cell);
 }
 
 void extensionCell(LineFormatter& formatter, std::string_view name, const FileFacts*,
                    std::string& out) {
-    formatter.appendName(out, GetExtension(name));
+    formatter.appendName(out, extensionOf(name));
 }
 
 void sizeCell(LineFormatter& formatter, std::string_view, const FileFacts* facts,
               std::string& out) {
     if (facts)
-        appendSizeText(out, facts->size, static_cast<SizeUnit>(formatter.options().SizeUnit));
+        appendSizeText(out, facts->size, static_cast<SizeUnit>(formatter.options().sizeUnit));
 }
 
 void attributeCell(LineFormatter&, std::string_view, const FileFacts* facts, std::string& out) {
@@ -89,22 +89,22 @@ void hashCell(LineFormatter& formatter, std::string_view, const FileFacts*, std:
 }
 
 std::string_view hashTitle(const ListOptions& options) {
-    return hashColumnTitle(options.HashAlgorithm);
+    return hashColumnTitle(options.hashAlgorithm);
 }
 
 constexpr ListColumn Columns[] = {
-    {"ﾊﾟｽ名", &ListOptions::PathColumn, false, false, pathCell, nullptr},
+    {"ﾊﾟｽ名", &ListOptions::pathColumn, false, false, pathCell, nullptr},
     {"ﾌｧｲﾙ名", nullptr, false, false, nameCell, nullptr},
-    {"拡張子", &ListOptions::ExtensionColumn, false, false, extensionCell, nullptr},
-    {"ﾌｧｲﾙｻｲｽﾞ", &ListOptions::SizeColumn, true, false, sizeCell, nullptr},
-    {"属性", &ListOptions::AttributeColumn, true, false, attributeCell, nullptr},
-    {"ﾌｧｲﾙﾀｲﾌﾟ", &ListOptions::FileTypeColumn, false, false, fileTypeCell, nullptr},
-    {"作成日時", &ListOptions::CreationTimeColumn, true, false, creationTimeCell, nullptr},
-    {"更新日時", &ListOptions::WriteTimeColumn, true, false, writeTimeCell, nullptr},
-    {"アクセス日", &ListOptions::AccessTimeColumn, true, false, accessTimeCell, nullptr},
+    {"拡張子", &ListOptions::extensionColumn, false, false, extensionCell, nullptr},
+    {"ﾌｧｲﾙｻｲｽﾞ", &ListOptions::sizeColumn, true, false, sizeCell, nullptr},
+    {"属性", &ListOptions::attributeColumn, true, false, attributeCell, nullptr},
+    {"ﾌｧｲﾙﾀｲﾌﾟ", &ListOptions::fileTypeColumn, false, false, fileTypeCell, nullptr},
+    {"作成日時", &ListOptions::creationTimeColumn, true, false, creationTimeCell, nullptr},
+    {"更新日時", &ListOptions::writeTimeColumn, true, false, writeTimeCell, nullptr},
+    {"アクセス日", &ListOptions::accessTimeColumn, true, false, accessTimeCell, nullptr},
     // Last: reading the contents is the slow part, and the other cells of
     // a line stay where they were without it.
-    {"ﾊｯｼｭ", &ListOptions::HashColumn, false, true, hashCell, hashTitle},
+    {"ﾊｯｼｭ", &ListOptions::hashColumn, false, true, hashCell, hashTitle},
 };
 
 } // namespace

@@ -274,7 +274,7 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
         child.path = nodes_[index].path;
         child.path += name;
         if (showStatus)
-            host_.setStatus(2, ShortenPath(showingControls(child.path), StatusLimit));
+            host_.setStatus(2, shortenPath(showingControls(child.path), StatusLimit));
         child.path += PathSeparator;
         nodes_.push_back(std::move(child));
         found = true;
@@ -417,16 +417,16 @@ std::optional<RunOutcome> CreateCommand::listFolder(PreparedFolder& folder,
                                                     ListTotals& totals) {
     const std::string& path = nodes_[folder.index].path;
     if (folder.failure)
-        return folderFailed(folder.index, *folder.failure, options.SkipUnreadable);
-    host_.setStatus(2, ShortenPath(showingControls(path), StatusLimit));
+        return folderFailed(folder.index, *folder.failure, options.skipUnreadable);
+    host_.setStatus(2, shortenPath(showingControls(path), StatusLimit));
     if (folder.files.empty())
         return std::nullopt;
     if (folder.openFailure)
-        return folderFailed(folder.index, *folder.openFailure, options.SkipUnreadable);
+        return folderFailed(folder.index, *folder.openFailure, options.skipUnreadable);
 
     formatter.beginFolder(path);
     body_.clear();
-    if (options.InsertPathLine) {
+    if (options.insertPathLine) {
         const ListRecord folderLine = formatter.folderRecord();
         writer.beginFolder(&folderLine, body_);
     } else {
@@ -485,7 +485,7 @@ std::optional<RunOutcome> CreateCommand::listFolder(PreparedFolder& folder,
         if (known && known->size > 0)
             folderBytes += static_cast<std::uint64_t>(known->size);
     }
-    if (options.Totals)
+    if (options.totals)
         writer.folderTotal(formatter.folderTotalRecord(folderFiles, folderBytes), body_);
     writer.endFolder(body_);
     totals.files += folderFiles;
@@ -499,9 +499,9 @@ std::optional<RunOutcome> CreateCommand::listFolder(PreparedFolder& folder,
 
 RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     const ListOptions options = host_.readOptions();
-    const FilePatternSet patterns(options.Patterns);
-    const IncludeSwitches include{options.IncludeReadOnly, options.IncludeArchive,
-                                  options.IncludeHidden, options.IncludeSystem};
+    const FilePatternSet patterns(options.patterns);
+    const IncludeSwitches include{options.includeReadOnly, options.includeArchive,
+                                  options.includeHidden, options.includeSystem};
     LineFormatter formatter(options);
     const std::unique_ptr<ListWriter> writer = host_.makeWriter(options);
     host_.setStatus(1, CollectingStatus);
@@ -520,7 +520,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     // each reader).
     std::optional<DigestAlgorithm> algorithm;
     if (formatter.needsContents()) {
-        algorithm = options.HashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256;
+        algorithm = options.hashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256;
         digester_ = std::make_unique<ContentDigester>(*algorithm);
     }
     effectiveUser_ = effectiveUserId();
@@ -544,7 +544,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     }
     readAhead_->stop();
 
-    if (options.Totals) {
+    if (options.totals) {
         body.clear();
         writer->listTotal(formatter.listTotalRecord(totals.files, totals.folders, totals.bytes),
                           body);
@@ -573,7 +573,7 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
     if (formatter.needsFacts()) {
         // Unlike a list line's size cell, the total always has its digits.
         std::string size;
-        appendTotalSizeText(size, totals.bytes, static_cast<SizeUnit>(options.SizeUnit));
+        appendTotalSizeText(size, totals.bytes, static_cast<SizeUnit>(options.sizeUnit));
         if (size.starts_with(' '))
             size.insert(0, "0");
         totalsText += "  " + size;

@@ -12,46 +12,46 @@
 namespace kestro {
 
 struct ListOptions {
-    std::string RootFolder; // always ends with "/" once built
-    bool SubFolders = true;
-    std::string Patterns = "*.*";
-    bool IncludeReadOnly = true;
-    bool IncludeArchive = true;
-    bool IncludeHidden = false;
-    bool IncludeSystem = false;
-    std::string Separator = "\t"; // the resolved separator text
-    bool PathColumn = false;
-    bool JoinPathAndName = false;
-    bool ShortPath = false;
-    bool HalfWidthFolder = false;
-    bool UpperCaseFolder = false;
-    bool ShortName = false;
-    bool UpperCaseName = false;
-    bool HalfWidthName = false;
-    bool DropExtension = false;
-    bool DropDrive = false;
-    bool ExtensionColumn = false;
-    bool SizeColumn = false;
-    int SizeUnit = 0; // 0 Byte, 1 KB, 2 MB
-    bool AttributeColumn = false;
-    bool FileTypeColumn = false;
-    bool CreationTimeColumn = false;
-    bool WriteTimeColumn = false;
-    bool AccessTimeColumn = false;
+    std::string rootFolder; // always ends with "/" once built
+    bool subFolders = true;
+    std::string patterns = "*.*";
+    bool includeReadOnly = true;
+    bool includeArchive = true;
+    bool includeHidden = false;
+    bool includeSystem = false;
+    std::string separator = "\t"; // the resolved separator text
+    bool pathColumn = false;
+    bool joinPathAndName = false;
+    bool shortPath = false;
+    bool halfWidthFolder = false;
+    bool upperCaseFolder = false;
+    bool shortName = false;
+    bool upperCaseName = false;
+    bool halfWidthName = false;
+    bool dropExtension = false;
+    bool dropDrive = false;
+    bool extensionColumn = false;
+    bool sizeColumn = false;
+    int sizeUnit = 0; // 0 Byte, 1 KB, 2 MB
+    bool attributeColumn = false;
+    bool fileTypeColumn = false;
+    bool creationTimeColumn = false;
+    bool writeTimeColumn = false;
+    bool accessTimeColumn = false;
     // The digest of each file's contents as the last cell.
-    bool HashColumn = false;
-    int HashAlgorithm = 0; // 0 SHA-256, 1 MD5
-    bool LeadingTab = false;
-    bool InsertPathLine = true;
+    bool hashColumn = false;
+    int hashAlgorithm = 0; // 0 SHA-256, 1 MD5
+    bool leadingTab = false;
+    bool insertPathLine = true;
     // A folder below the root that cannot be opened or read (or vanished) is
     // left out and named after the list, instead of ending the run.
-    bool SkipUnreadable = false;
+    bool skipUnreadable = false;
     // Lines end with LF alone instead of CR LF.
-    bool LineFeedOnly = false;
+    bool lineFeedOnly = false;
     // Comma-separated values for a spreadsheet instead of the separator.
-    bool Csv = false;
+    bool csv = false;
     // A count and size record after each folder's group and at the end.
-    bool Totals = false;
+    bool totals = false;
 };
 
 // The separator choices of the separator box, as shown.

@@ -3,9 +3,9 @@
 namespace kestro {
 
 SeparatedListWriter::SeparatedListWriter(const ListOptions& options)
-    : separator_(options.Separator), tab_(options.LeadingTab ? "\t" : ""),
-      lineEnd_(options.LineFeedOnly ? "\n" : "\r\n"), pathColumn_(options.PathColumn),
-      joinPathAndName_(options.PathColumn && options.JoinPathAndName) {}
+    : separator_(options.separator), tab_(options.leadingTab ? "\t" : ""),
+      lineEnd_(options.lineFeedOnly ? "\n" : "\r\n"), pathColumn_(options.pathColumn),
+      joinPathAndName_(options.pathColumn && options.joinPathAndName) {}
 
 void SeparatedListWriter::appendCells(const ListRecord& record, std::string_view pathJoint,
                                       std::string& out) const {
@@ -62,8 +62,8 @@ void SeparatedListWriter::listTotal(const ListRecord& cells, std::string& out) {
 }
 
 CsvListWriter::CsvListWriter(const ListOptions& options)
-    : lineEnd_(options.LineFeedOnly ? "\n" : "\r\n"), leadingCell_(options.LeadingTab),
-      joinPathAndName_(options.PathColumn && options.JoinPathAndName) {}
+    : lineEnd_(options.lineFeedOnly ? "\n" : "\r\n"), leadingCell_(options.leadingTab),
+      joinPathAndName_(options.pathColumn && options.joinPathAndName) {}
 
 namespace {
 
@@ -149,7 +149,7 @@ void CsvListWriter::listTotal(const ListRecord& cells, std::string& out) {
 }
 
 std::unique_ptr<ListWriter> makeListWriter(const ListOptions& options) {
-    if (options.Csv)
+    if (options.csv)
         return std::make_unique<CsvListWriter>(options);
     return std::make_unique<SeparatedListWriter>(options);
 }

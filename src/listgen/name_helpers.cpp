@@ -26,12 +26,12 @@ std::size_t characterLength(std::string_view text, std::size_t at) {
 }
 } // namespace
 
-std::string GetExtension(std::string_view name) {
+std::string extensionOf(std::string_view name) {
     auto dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
 }
 
-std::string GetUpperExtension(std::string_view path) {
+std::string upperExtensionOf(std::string_view path) {
     const std::string marks = "." + std::string(PathSeparators);
     auto mark = path.find_last_of(marks);
     if (mark == std::string_view::npos || isPathSeparator(path[mark]))
@@ -39,7 +39,7 @@ std::string GetUpperExtension(std::string_view path) {
     return toUpperKeepLength(path.substr(mark + 1));
 }
 
-std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
+std::string shortenPath(std::string_view path, std::size_t limitBytes) {
     if (path.empty())
         return {};
     // The scan starts at the fourth character; a path of three characters or
@@ -76,8 +76,8 @@ std::string ShortenPath(std::string_view path, std::size_t limitBytes) {
     return result;
 }
 
-std::string GetFileTypeName(std::string_view path) {
-    const std::string extension = GetUpperExtension(path);
+std::string fileTypeName(std::string_view path) {
+    const std::string extension = upperExtensionOf(path);
     std::string description = registeredTypeName(extension);
     if (!description.empty())
         return description;

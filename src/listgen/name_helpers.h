@@ -12,23 +12,23 @@ namespace kestro {
 
 // The text after the last "." (empty when there is none). Does not stop at a
 // folder separator: callers pass bare names.
-std::string GetExtension(std::string_view name);
+std::string extensionOf(std::string_view name);
 
 // The upper-case extension of the last element of `path`: empty when a "/"
 // comes before any "." scanning backwards, or when there is no ".".
-std::string GetUpperExtension(std::string_view path);
+std::string upperExtensionOf(std::string_view path);
 
 // `path` shortened to at most `limitBytes` bytes of the Shift-JIS code page
 // (shiftJisWidth: half-width characters 1, others 2) by
 // replacing its folder names, one at a time from the left, with "...". The
 // last element is never replaced, so the result may stay longer than the
 // limit. Paths of at most three characters come back unchanged.
-std::string ShortenPath(std::string_view path, std::size_t limitBytes);
+std::string shortenPath(std::string_view path, std::size_t limitBytes);
 
 // The registered type name of the file `path` (through the registry class and
 // HKEY_CLASSES_ROOT), or the upper-case extension followed by " ﾌｧｲﾙ" when
 // none is registered (" ﾌｧｲﾙ" alone for a name without extension).
-std::string GetFileTypeName(std::string_view path);
+std::string fileTypeName(std::string_view path);
 
 // Names may hold control characters (a tab, a line feed ...), which would
 // break a list's lines and columns or act on a terminal. Wherever a name or

@@ -293,7 +293,7 @@ void applyToOptions(ListOptions& options, const SettingDefinition& definition,
     case SettingKind::Position:
         break;
     case SettingKind::Folder:
-        options.RootFolder = withTrailingSeparator(value.text);
+        options.rootFolder = withTrailingSeparator(value.text);
         break;
     case SettingKind::CheckBox:
         options.*definition.flag = definition.grayedCounts ? subFoldersFromCheckBox(value.integer)
@@ -304,17 +304,17 @@ void applyToOptions(ListOptions& options, const SettingDefinition& definition,
         options.*definition.flag = value.truth;
         break;
     case SettingKind::SizeUnit:
-        options.SizeUnit = value.integer < 0 ? 0 : value.integer;
+        options.sizeUnit = value.integer < 0 ? 0 : value.integer;
         break;
     case SettingKind::Separator:
-        options.Separator = resolveSeparator(value.text);
-        options.Csv = isCsvChoice(value.text);
+        options.separator = resolveSeparator(value.text);
+        options.csv = isCsvChoice(value.text);
         break;
     case SettingKind::Patterns:
-        options.Patterns = value.text.empty() ? "*.*" : value.text;
+        options.patterns = value.text.empty() ? "*.*" : value.text;
         break;
     case SettingKind::Digest:
-        options.HashAlgorithm = hashAlgorithmIndex(value.text) == 1 ? 1 : 0;
+        options.hashAlgorithm = hashAlgorithmIndex(value.text) == 1 ? 1 : 0;
         break;
     }
 }
@@ -341,8 +341,8 @@ StoredList readStoredList(const SettingsStore& store) {
         }
         applyToOptions(options, definition, read.value());
     }
-    options.Patterns = "*.*";
-    options.RootFolder = withTrailingSeparator(result.folder);
+    options.patterns = "*.*";
+    options.rootFolder = withTrailingSeparator(result.folder);
     return result;
 }
 

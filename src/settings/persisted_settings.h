@@ -50,7 +50,7 @@ struct SettingValue {
 };
 
 // The checksum algorithms as stored and as given on the command line, by
-// ListOptions::HashAlgorithm; -1 for another text.
+// ListOptions::hashAlgorithm; -1 for another text.
 int hashAlgorithmIndex(std::string_view text);
 std::string_view hashAlgorithmName(int index);
 

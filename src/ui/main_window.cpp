@@ -234,8 +234,8 @@ ListOptions MainWindow::readListOptions() {
             applyToOptions(options, definition, currentSetting(definition.row));
     }
     // Never shown, so always as the file list starts.
-    options.IncludeReadOnly = includeSwitches.readOnly;
-    options.IncludeArchive = includeSwitches.archive;
+    options.includeReadOnly = includeSwitches.readOnly;
+    options.includeArchive = includeSwitches.archive;
     return options;
 }
 

@@ -14,12 +14,12 @@ TEST(ListArguments, DefaultsAndOptions) {
     std::string error;
     auto plain = parseListArguments({"/data"}, error);
     ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->options.RootFolder, "/data");
-    EXPECT_TRUE(plain->options.SubFolders);
-    EXPECT_TRUE(plain->options.InsertPathLine);
-    EXPECT_EQ(plain->options.Separator, "\t");
-    EXPECT_EQ(plain->options.Patterns, "*.*");
-    EXPECT_FALSE(plain->options.SizeColumn);
+    EXPECT_EQ(plain->options.rootFolder, "/data");
+    EXPECT_TRUE(plain->options.subFolders);
+    EXPECT_TRUE(plain->options.insertPathLine);
+    EXPECT_EQ(plain->options.separator, "\t");
+    EXPECT_EQ(plain->options.patterns, "*.*");
+    EXPECT_FALSE(plain->options.sizeColumn);
     EXPECT_TRUE(plain->workbook.empty());
     auto book = parseListArguments({"--xlsx", "b.xlsx", "--leading-tab", "/data"}, error);
     ASSERT_TRUE(book);
@@ -30,29 +30,29 @@ TEST(ListArguments, DefaultsAndOptions) {
                             "--no-folder-lines", "--hidden", "--lf", "--hash=md5", "/x"},
                            error);
     ASSERT_TRUE(full);
-    EXPECT_FALSE(full->options.SubFolders);
-    EXPECT_EQ(full->options.Separator, ";");
-    EXPECT_TRUE(full->options.SizeColumn);
-    EXPECT_EQ(full->options.SizeUnit, 2);
-    EXPECT_EQ(full->options.Patterns, "*.c");
-    EXPECT_FALSE(full->options.InsertPathLine);
-    EXPECT_TRUE(full->options.IncludeHidden);
-    EXPECT_TRUE(full->options.LineFeedOnly);
-    EXPECT_TRUE(full->options.HashColumn);
-    EXPECT_EQ(full->options.HashAlgorithm, 1);
+    EXPECT_FALSE(full->options.subFolders);
+    EXPECT_EQ(full->options.separator, ";");
+    EXPECT_TRUE(full->options.sizeColumn);
+    EXPECT_EQ(full->options.sizeUnit, 2);
+    EXPECT_EQ(full->options.patterns, "*.c");
+    EXPECT_FALSE(full->options.insertPathLine);
+    EXPECT_TRUE(full->options.includeHidden);
+    EXPECT_TRUE(full->options.lineFeedOnly);
+    EXPECT_TRUE(full->options.hashColumn);
+    EXPECT_EQ(full->options.hashAlgorithm, 1);
     auto hashed = parseListArguments({"--hash", "/x"}, error);
     ASSERT_TRUE(hashed);
-    EXPECT_TRUE(hashed->options.HashColumn);
-    EXPECT_EQ(hashed->options.HashAlgorithm, 0) << "SHA-256 unless asked otherwise";
+    EXPECT_TRUE(hashed->options.hashColumn);
+    EXPECT_EQ(hashed->options.hashAlgorithm, 0) << "SHA-256 unless asked otherwise";
 
     auto empty = parseListArguments({"--separator=", "--patterns=", "/x"}, error);
     ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->options.Separator, "");
-    EXPECT_EQ(empty->options.Patterns, "*.*") << "an empty pattern lists every file";
+    EXPECT_EQ(empty->options.separator, "");
+    EXPECT_EQ(empty->options.patterns, "*.*") << "an empty pattern lists every file";
 
     auto dashed = parseListArguments({"--no-sub", "--", "-folder"}, error);
     ASSERT_TRUE(dashed);
-    EXPECT_EQ(dashed->options.RootFolder, "-folder");
+    EXPECT_EQ(dashed->options.rootFolder, "-folder");
 }
 
 TEST(ListArguments, EveryOptionOfTheTableIsParsedAndHelped) {

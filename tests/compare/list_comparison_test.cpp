@@ -43,9 +43,9 @@ protected:
 
     ListOptions optionsWith(const std::function<void(ListOptions&)>& change) {
         ListOptions options;
-        options.RootFolder = tree / "list/";
-        options.SizeColumn = true;
-        options.WriteTimeColumn = true;
+        options.rootFolder = tree / "list/";
+        options.sizeColumn = true;
+        options.writeTimeColumn = true;
         change(options);
         return options;
     }
@@ -112,32 +112,32 @@ TEST_F(ListComparisonTest, EveryFormatAndEncodingOfASavedList) {
         {"tab, folder lines", [](ListOptions&) {}, TextEncoding::Utf8, false},
         {"';', path column, leading tab, LF",
          [](ListOptions& o) {
-             o.Separator = ";";
-             o.PathColumn = true;
-             o.LeadingTab = true;
-             o.LineFeedOnly = true;
+             o.separator = ";";
+             o.pathColumn = true;
+             o.leadingTab = true;
+             o.lineFeedOnly = true;
          },
          TextEncoding::Utf8Bom, false},
         {"' : ', joined path, no folder lines, totals",
          [](ListOptions& o) {
-             o.Separator = " : ";
-             o.PathColumn = o.JoinPathAndName = true;
-             o.InsertPathLine = false;
-             o.Totals = true;
+             o.separator = " : ";
+             o.pathColumn = o.joinPathAndName = true;
+             o.insertPathLine = false;
+             o.totals = true;
          },
          TextEncoding::ShiftJis, false},
         {"CSV, leading cell, totals",
-         [](ListOptions& o) { o.Csv = o.LeadingTab = o.Totals = true; }, TextEncoding::Utf8, false},
+         [](ListOptions& o) { o.csv = o.leadingTab = o.totals = true; }, TextEncoding::Utf8, false},
         {"CSV, path column, no folder lines",
          [](ListOptions& o) {
-             o.Csv = o.PathColumn = true;
-             o.InsertPathLine = false;
+             o.csv = o.pathColumn = true;
+             o.insertPathLine = false;
          },
          TextEncoding::ShiftJis, false},
         {"names alone",
          [](ListOptions& o) {
-             o.InsertPathLine = false;
-             o.Separator = "|";
+             o.insertPathLine = false;
+             o.separator = "|";
          },
          TextEncoding::Utf8, true},
     };
@@ -149,7 +149,7 @@ TEST_F(ListComparisonTest, EveryFormatAndEncodingOfASavedList) {
         change();
         RecordingHost host = compare(*saved, options);
         EXPECT_TRUE(counted(host, "追加 1  削除 1  変更 1")) << host.list;
-        const std::string separator = options.Csv ? "," : options.Separator;
+        const std::string separator = options.csv ? "," : options.separator;
         EXPECT_TRUE(hasRecord(host.list, "'+" + separator, "new.txt") ||
                     hasRecord(host.list, "+" + separator, "new.txt"))
             << host.list;
@@ -171,12 +171,12 @@ TEST_F(ListComparisonTest, EveryFormatAndEncodingOfASavedList) {
 TEST_F(ListComparisonTest, AListOfTheSameTreeElsewhereMatchesFromTheTreesStart) {
     for (const bool pathColumn : {true, false}) {
         SCOPED_TRACE(pathColumn ? "path column" : "folder lines");
-        ListOptions options = optionsWith([&](ListOptions& o) { o.PathColumn = pathColumn; });
+        ListOptions options = optionsWith([&](ListOptions& o) { o.pathColumn = pathColumn; });
         const std::string saved = makeList(options);
         std::filesystem::rename(tree / "list", tree / "copy");
         tree.file("copy/b/new.txt", "n");
         tree.setTimes("copy/b/new.txt", 1000000000, 1000000000);
-        options.RootFolder = tree / "copy/";
+        options.rootFolder = tree / "copy/";
         RecordingHost host = compare(saved, options);
         EXPECT_TRUE(counted(host, "追加 1  削除 0  変更 0")) << host.list;
         ASSERT_EQ(host.notes.size(), 1u);
@@ -195,9 +195,9 @@ TEST_F(ListComparisonTest, AListOfTheSameTreeElsewhereMatchesFromTheTreesStart) 
 TEST_F(ListComparisonTest, ASubFolderOrAParentOfTheSavedTree) {
     for (const bool pathColumn : {false, true}) {
         SCOPED_TRACE(pathColumn ? "path column" : "folder lines");
-        ListOptions whole = optionsWith([&](ListOptions& o) { o.PathColumn = pathColumn; });
+        ListOptions whole = optionsWith([&](ListOptions& o) { o.pathColumn = pathColumn; });
         ListOptions part = whole;
-        part.RootFolder = tree / "list/a/";
+        part.rootFolder = tree / "list/a/";
         RecordingHost sub = compare(makeList(whole), part);
         EXPECT_TRUE(counted(sub, "追加 0  削除 0  変更 0")) << sub.list;
         ASSERT_EQ(sub.notes.size(), 1u);
@@ -232,9 +232,9 @@ TEST_F(ListComparisonTest, NamesThatOncePrintedAlikeAreTwoFiles) {
             continue;
         tree.file("pair/" + row.kept, "1");
         tree.file("pair/" + row.gone, "22");
-        ListOptions options = optionsWith([&](ListOptions& o) { o.Csv = row.csv; });
-        options.RootFolder = tree / "pair/";
-        options.WriteTimeColumn = false;
+        ListOptions options = optionsWith([&](ListOptions& o) { o.csv = row.csv; });
+        options.rootFolder = tree / "pair/";
+        options.writeTimeColumn = false;
         const std::string saved = makeList(options);
         tree.remove("pair/" + row.gone);
         RecordingHost host = compare(saved, options);
@@ -258,8 +258,8 @@ TEST_F(ListComparisonTest, RepeatedKeysCostTheSameAsOthers) {
                 current += "/f" + std::to_string(i) + "/\ndata.txt\n";
             }
             ListOptions options;
-            options.RootFolder = "/";
-            options.InsertPathLine = false;
+            options.rootFolder = "/";
+            options.insertPathLine = false;
             auto list = SavedList::fromText(saved, options);
             if (!list)
                 return 1;
@@ -291,8 +291,8 @@ TEST_F(ListComparisonTest, RepeatedKeysCostTheSameAsOthers) {
 // (no list holds one) reaches the difference list as its picture.
 TEST_F(ListComparisonTest, WhatASavedFileHoldsThatIsNoTextIsSaidOrShown) {
     const ListOptions options = optionsWith([](ListOptions& o) {
-        o.SizeColumn = o.WriteTimeColumn = false;
-        o.SubFolders = false;
+        o.sizeColumn = o.writeTimeColumn = false;
+        o.subFolders = false;
     });
     const std::string folder = tree / "list/";
     // "ﾌｧｲﾙ名" in Shift-JIS, and 0xA0, which CP932 does not define.
@@ -321,7 +321,7 @@ TEST_F(ListComparisonTest, ASavedFileOfSeveralListsIsComparedWithTheLast) {
 }
 
 TEST_F(ListComparisonTest, TheChecksumFindsContentsChangedUnderTheSameSizeAndTimes) {
-    const ListOptions options = optionsWith([](ListOptions& o) { o.HashColumn = true; });
+    const ListOptions options = optionsWith([](ListOptions& o) { o.hashColumn = true; });
     const std::string saved = makeList(options);
     tree.file("list/a/keep.txt", "SAME");
     tree.setTimes("list/a/keep.txt", 1000000000, 1000000000);
@@ -347,12 +347,12 @@ TEST_F(ListComparisonTest, RefusesListsItCannotCompare) {
         std::vector<std::string> named;
     };
     ListOptions withAttributes = optionsWith([](ListOptions& o) {
-        o.SizeColumn = false;
-        o.AttributeColumn = true;
+        o.sizeColumn = false;
+        o.attributeColumn = true;
     });
     ListOptions md5 = optionsWith([](ListOptions& o) {
-        o.HashColumn = true;
-        o.HashAlgorithm = 1;
+        o.hashColumn = true;
+        o.hashAlgorithm = 1;
     });
     const Row rows[] = {
         {"other columns", saved, withAttributes, {"ﾌｧｲﾙｻｲｽﾞ", "属性"}},
@@ -415,8 +415,8 @@ TEST_F(ListComparisonTest, TheListMadeNowReadsTheSameInAnyBlocks) {
     const std::string list = "ﾌｧｲﾙ名,ﾌｧｲﾙｻｲｽﾞ,更新日時\r\n" + folder +
                              "\r\n\"quote\"\"and\r\nline.txt\",1 Byte,2001/09/09 01:46:40\r\n"
                              "plain.txt,\"1,024 Byte\",2001/09/09 01:46:40\r\n";
-    ListOptions options = optionsWith([](ListOptions& o) { o.Csv = true; });
-    options.RootFolder = folder;
+    ListOptions options = optionsWith([](ListOptions& o) { o.csv = true; });
+    options.rootFolder = folder;
     auto saved = SavedList::fromText(toPaneLineEnds(list), options);
     ASSERT_TRUE(saved) << saved.failure().description;
     ListComparison comparison(saved.value(), options);

@@ -42,8 +42,8 @@ TEST(ListComparisonWin32Test, FoldersAndNamesMatchAsTheFileSystemDoes) {
           Row{"C:/KT/Alpha\\", "C:\\KT\\Alpha\\"}, Row{"C:\\kt\\ÄLPHA\\", "C:\\KT\\älpha\\"}}) {
         SCOPED_TRACE(row.savedFolder);
         ListOptions options;
-        options.SizeColumn = true;
-        options.RootFolder = row.currentFolder;
+        options.sizeColumn = true;
+        options.rootFolder = row.currentFolder;
         auto saved =
             SavedList::fromText(toPaneLineEnds(listOf(row.savedFolder, "Readme.TXT")), options);
         ASSERT_TRUE(saved) << saved.failure().description;

@@ -46,26 +46,26 @@ TEST(LineFormatter, HeaderForEveryPathAndJoinCombination) {
     };
     for (const auto& c : cases) {
         ListOptions options;
-        options.PathColumn = c.path;
-        options.JoinPathAndName = c.join;
-        options.Separator = c.separator;
-        options.ExtensionColumn = true;
-        options.AttributeColumn = true;
+        options.pathColumn = c.path;
+        options.joinPathAndName = c.join;
+        options.separator = c.separator;
+        options.extensionColumn = true;
+        options.attributeColumn = true;
         EXPECT_EQ(header(options), c.expected);
     }
 }
 
 TEST(LineFormatter, AllColumnTitlesInTheirFixedOrder) {
     ListOptions options;
-    options.Separator = "|";
-    options.AccessTimeColumn = options.WriteTimeColumn = options.CreationTimeColumn = true;
-    options.FileTypeColumn = options.AttributeColumn = options.SizeColumn = true;
-    options.ExtensionColumn = true;
+    options.separator = "|";
+    options.accessTimeColumn = options.writeTimeColumn = options.creationTimeColumn = true;
+    options.fileTypeColumn = options.attributeColumn = options.sizeColumn = true;
+    options.extensionColumn = true;
     EXPECT_EQ(header(options), "ﾌｧｲﾙ名|拡張子|ﾌｧｲﾙｻｲｽﾞ|属性|ﾌｧｲﾙﾀｲﾌﾟ|作成日時|更新日時|アクセス日");
     // Only columns such as the size read a file's facts.
     EXPECT_TRUE(LineFormatter(options).needsFacts());
-    options.SizeColumn = options.AttributeColumn = false;
-    options.CreationTimeColumn = options.WriteTimeColumn = options.AccessTimeColumn = false;
+    options.sizeColumn = options.attributeColumn = false;
+    options.creationTimeColumn = options.writeTimeColumn = options.accessTimeColumn = false;
     EXPECT_FALSE(LineFormatter(options).needsFacts());
 }
 
@@ -85,10 +85,10 @@ TEST(LineFormatter, PathCellPrecedence) {
     };
     for (const auto& c : cases) {
         ListOptions options;
-        options.PathColumn = true;
-        options.ShortPath = c.shortPath;
-        options.HalfWidthFolder = c.half;
-        options.UpperCaseFolder = c.upper;
+        options.pathColumn = true;
+        options.shortPath = c.shortPath;
+        options.halfWidthFolder = c.half;
+        options.upperCaseFolder = c.upper;
         EXPECT_EQ(line(options, folder, "f"), "\r\n" + c.expected + "\tf");
     }
 }
@@ -114,10 +114,10 @@ TEST(LineFormatter, NameCellPrecedence) {
     };
     for (const auto& c : cases) {
         ListOptions options;
-        options.ShortName = c.shortName;
-        options.UpperCaseName = c.upper;
-        options.HalfWidthName = c.half;
-        options.DropExtension = c.dropExtension;
+        options.shortName = c.shortName;
+        options.upperCaseName = c.upper;
+        options.halfWidthName = c.half;
+        options.dropExtension = c.dropExtension;
         EXPECT_EQ(line(options, "/f/", c.name), c.expected) << c.name;
     }
 }
@@ -127,23 +127,23 @@ TEST(LineFormatter, CellsSeparatorsAndLeadingTab) {
     facts.size = 0;
     facts.attributes = 1 | 2 | 4;
     ListOptions options;
-    options.Separator = "";
-    options.ExtensionColumn = true;
-    options.SizeColumn = true;
-    options.AttributeColumn = true;
-    options.LeadingTab = true;
+    options.separator = "";
+    options.extensionColumn = true;
+    options.sizeColumn = true;
+    options.attributeColumn = true;
+    options.leadingTab = true;
     // Without a separator the cells run together; the zero size has no digits.
     EXPECT_EQ(line(options, "/f/", "a.b", &facts), "\ta.bb ByteR-HS");
 
-    options.PathColumn = true;
-    options.JoinPathAndName = true;
+    options.pathColumn = true;
+    options.joinPathAndName = true;
     EXPECT_EQ(line(options, "/f/", "name", &facts), "\r\n\t/f/name Byte"
                                                     "R-HS");
 }
 
 TEST(LineFormatter, FileTypeCellMadeUpForUnregisteredExtensions) {
     ListOptions options;
-    options.FileTypeColumn = true;
+    options.fileTypeColumn = true;
     EXPECT_EQ(line(options, "/f/", "x.zzqqabc"), "x.zzqqabc\tZZQQABC ﾌｧｲﾙ");
     EXPECT_EQ(line(options, "/f/", "noext"), "noext\t ﾌｧｲﾙ");
 }
@@ -151,7 +151,7 @@ TEST(LineFormatter, FileTypeCellMadeUpForUnregisteredExtensions) {
 TEST(LineFormatter, LinesOfAFolderAndTheWritersLineEnd) {
     ListOptions options;
     for (bool lineFeedOnly : {false, true}) {
-        options.LineFeedOnly = lineFeedOnly;
+        options.lineFeedOnly = lineFeedOnly;
         const std::string end = lineFeedOnly ? "\n" : "\r\n";
         LineFormatter formatter(options);
         SeparatedListWriter writer(options);
@@ -206,10 +206,10 @@ TEST(CsvListWriter, QuotesAndGuardsEveryCellThatNeedsIt) {
 
 TEST(CsvListWriter, RecordsWithNamesWholeJoinedCellsAndLeadingCell) {
     ListOptions options;
-    options.Csv = true;
-    options.PathColumn = true;
-    options.LeadingTab = true;
-    options.SizeColumn = true;
+    options.csv = true;
+    options.pathColumn = true;
+    options.leadingTab = true;
+    options.sizeColumn = true;
     FileFacts facts;
     facts.size = 1234;
     LineFormatter formatter(options);
@@ -232,9 +232,9 @@ TEST(CsvListWriter, RecordsWithNamesWholeJoinedCellsAndLeadingCell) {
                     "小計,ﾌｧｲﾙ数,1,ｻｲｽﾞ,\"1,234 Byte\"\r\n"
                     "合計,ﾌｧｲﾙ数,1,ﾌｫﾙﾀﾞ数,1,ｻｲｽﾞ,\"1,234 Byte\"\r\n");
 
-    options.JoinPathAndName = true;
-    options.LeadingTab = false;
-    options.LineFeedOnly = true;
+    options.joinPathAndName = true;
+    options.leadingTab = false;
+    options.lineFeedOnly = true;
     LineFormatter joined(options);
     body.clear();
     makeListWriter(options)->header(joined.headerRecord(), body);
@@ -246,8 +246,8 @@ TEST(CsvListWriter, RecordsWithNamesWholeJoinedCellsAndLeadingCell) {
 
 TEST(LineFormatter, TotalsOverFourGibibytesInTheChosenUnit) {
     ListOptions options;
-    options.SizeUnit = 1;
-    options.Totals = true;
+    options.sizeUnit = 1;
+    options.totals = true;
     LineFormatter formatter(options);
     EXPECT_TRUE(formatter.needsFacts()) << "the totals add up the sizes";
     std::string text;

@@ -71,7 +71,7 @@ protected:
 
     ListOptions optionsFor(const std::string& folder) {
         ListOptions options;
-        options.RootFolder = folder;
+        options.rootFolder = folder;
         return options;
     }
     std::string root() const { return tree.path() + "/"; }
@@ -92,7 +92,7 @@ TEST_F(CreateCommandPosixTest, FoldersInSortedOrderHiddenAndLinkedFoldersNotWalk
     tree.fifo("a/pipe");
 
     ListOptions options = optionsFor(tree.path());
-    options.InsertPathLine = true;
+    options.insertPathLine = true;
     RecordingHost host(options);
     ASSERT_EQ(run(host), RunOutcome::Listed);
     const std::string p = root();
@@ -106,11 +106,11 @@ TEST_F(CreateCommandPosixTest, VanishedFileKeepsItsLineWithEmptyFactCells) {
     tree.file("a.txt", "aaa");
     tree.file("b.txt", "bb");
     ListOptions options = optionsFor(tree.path());
-    options.InsertPathLine = false;
-    options.SizeColumn = true;
-    options.AttributeColumn = true;
-    options.ExtensionColumn = true;
-    options.Separator = ";";
+    options.insertPathLine = false;
+    options.sizeColumn = true;
+    options.attributeColumn = true;
+    options.extensionColumn = true;
+    options.separator = ";";
     RecordingHost host(options);
     // The yield before the first file comes after the folder was listed.
     host.onYield = [&](int, const std::string& phase) {
@@ -221,10 +221,10 @@ TEST_F(CreateCommandPosixTest, ReadersChangeNothingTheRunShows) {
             for (int i = 0; i < 120; ++i)
                 tree.file("many/f" + std::to_string(1000 + i), "x");
             ListOptions options = optionsFor(tree.path());
-            options.InsertPathLine = false;
-            options.SizeColumn = true;
-            options.Separator = ";";
-            options.SkipUnreadable = row.skipUnreadable;
+            options.insertPathLine = false;
+            options.sizeColumn = true;
+            options.separator = ";";
+            options.skipUnreadable = row.skipUnreadable;
             RecordingHost host(options);
             int searchYields = 0;
             host.onYield = [&](int, const std::string& phase) {
@@ -254,7 +254,7 @@ TEST_F(CreateCommandPosixTest, PlantedLinkAtTheSpoolPlaceIsNotFollowed) {
     spoolFolder.symlink(ListSpoolName, victim);
     tree.file("x");
     ListOptions options = optionsFor(tree.path());
-    options.SubFolders = false;
+    options.subFolders = false;
     RecordingHost host(options);
     ASSERT_EQ(run(host), RunOutcome::Listed);
     EXPECT_EQ(test::readFile(victim), "keep me");
@@ -267,7 +267,7 @@ TEST_F(CreateCommandPosixTest, DepthBeyondThePathLimitDropsNoFile) {
     DeepChain deep(tree.path(), 70, 200, "deep.txt");
     ASSERT_GT(deep.bottom().size(), std::size_t{PATH_MAX});
     ListOptions options = optionsFor(tree.path());
-    options.SizeColumn = true;
+    options.sizeColumn = true;
     RecordingHost host(options);
     ASSERT_EQ(run(host), RunOutcome::Listed);
     EXPECT_EQ(host.list, "ﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\r\n\r\n" + root() + "\r\ntop.txt\t2 Byte\r\n\r\n" +
@@ -284,8 +284,8 @@ TEST_F(CreateCommandPosixTest, ControlCharactersInNamesKeepOneLinePerFile) {
     tree.file("tab␉here");
     tree.file("tab␥\there");
     ListOptions options = optionsFor(tree.path());
-    options.PathColumn = true;
-    options.ExtensionColumn = true;
+    options.pathColumn = true;
+    options.extensionColumn = true;
     RecordingHost host(options);
     ASSERT_EQ(run(host), RunOutcome::Listed);
     const std::string p = root();
@@ -306,14 +306,14 @@ TEST_F(CreateCommandPosixTest, AFolderTheUserMayNotReadIsSkippedOrEndsTheRun) {
     spoolFolder.chmod(".", 0777);
     const int status = test::runAsUnprivileged([&] {
         ListOptions lockedOptions = optionsFor(locked.path());
-        lockedOptions.InsertPathLine = false;
-        lockedOptions.SkipUnreadable = true;
+        lockedOptions.insertPathLine = false;
+        lockedOptions.skipUnreadable = true;
         RecordingHost skipping(lockedOptions);
         if (run(skipping) != RunOutcome::Listed || skipping.list != "ﾌｧｲﾙ名\r\nf\r\n")
             return 1;
         if (skipping.skipped.size() != 1 || skipping.skipped[0].number != 70)
             return 2;
-        lockedOptions.SkipUnreadable = false;
+        lockedOptions.skipUnreadable = false;
         RecordingHost strict(lockedOptions);
         if (run(strict) != RunOutcome::Failed || strict.failures.size() != 1 ||
             strict.failures[0].number != 70)
@@ -332,7 +332,7 @@ TEST_F(CreateCommandPosixTest, SkippedNamesAreExactAndCaseSensitive) {
     tree.file("win386.swp");
     tree.file("only/_Kestro.tmp");
     ListOptions options = optionsFor(tree.path());
-    options.InsertPathLine = false;
+    options.insertPathLine = false;
     RecordingHost host(options);
     ASSERT_EQ(run(host), RunOutcome::Listed);
     // The folder holding only a skipped name still writes its (empty) group.
@@ -343,7 +343,7 @@ TEST_F(CreateCommandPosixTest, SkippedNamesAreExactAndCaseSensitive) {
 // run lets pass for files inside it, never for the folder it lists.
 TEST_F(CreateCommandPosixTest, ARootNameTooLongIsReported) {
     RecordingHost host(optionsFor(tree / std::string(300, 'x')));
-    host.options_.SkipUnreadable = true;
+    host.options_.skipUnreadable = true;
     EXPECT_EQ(run(host), RunOutcome::Failed);
     ASSERT_EQ(host.failures.size(), 1u);
     EXPECT_EQ(host.failures[0].number, 52);
@@ -367,13 +367,13 @@ TEST_F(CreateCommandPosixTest, TotalsBeyondSixtyThreeBitsAreExact) {
                                  "8,796,093,022,208 MB"};
     for (int unit = 0; made && unit < 3; ++unit) {
         ListOptions options = optionsFor(folder);
-        options.Totals = true;
-        options.Csv = unit == 1;
-        options.SizeUnit = unit;
+        options.totals = true;
+        options.csv = unit == 1;
+        options.sizeUnit = unit;
         RecordingHost host(options);
         ASSERT_EQ(run(host), RunOutcome::Listed);
-        const std::string cell = options.Csv ? "\"" + units[unit] + "\"" : units[unit];
-        EXPECT_NE(host.list.find("ｻｲｽﾞ" + std::string(options.Csv ? "," : "\t") + cell + "\r\n"),
+        const std::string cell = options.csv ? "\"" + units[unit] + "\"" : units[unit];
+        EXPECT_NE(host.list.find("ｻｲｽﾞ" + std::string(options.csv ? "," : "\t") + cell + "\r\n"),
                   std::string::npos)
             << host.list;
     }

@@ -27,7 +27,7 @@ protected:
 
     ListOptions optionsFor(const std::string& folder) {
         ListOptions options;
-        options.RootFolder = folder;
+        options.rootFolder = folder;
         return options;
     }
     RunOutcome run(RecordingHost& host) { return runCreateCommand(host, spoolFolder.path()); }
@@ -50,7 +50,7 @@ TEST_F(CreateCommandTest, ListedRunEndsIdleWithOneBeepAndNoSpool) {
 TEST_F(CreateCommandTest, ListingTheSpoolFolderNeverListsTheSpool) {
     tree.file("keep.txt");
     ListOptions options = optionsFor(tree.path());
-    options.InsertPathLine = false;
+    options.insertPathLine = false;
     RecordingHost host(options);
     ASSERT_EQ(runCreateCommand(host, tree.path()), RunOutcome::Listed);
     EXPECT_EQ(host.list, "ﾌｧｲﾙ名\r\nkeep.txt\r\n");
@@ -101,7 +101,7 @@ TEST_F(CreateCommandTest, AbortDuringSearchAndDuringCollectionWritesNothing) {
 
         // The next run starts clean and lists everything.
         RecordingHost next(optionsFor(tree.path()));
-        next.options_.InsertPathLine = false;
+        next.options_.insertPathLine = false;
         ASSERT_EQ(run(next), RunOutcome::Listed);
         EXPECT_EQ(std::count(next.list.begin(), next.list.end(), '\n'), 1 + 12 + 120);
     }
@@ -110,7 +110,7 @@ TEST_F(CreateCommandTest, AbortDuringSearchAndDuringCollectionWritesNothing) {
 TEST_F(CreateCommandTest, AbortInsideABigFileStopsItsReadingAtTheNextYield) {
     tree.sparseFile("big", std::int64_t{2} << 30);
     RecordingHost host(optionsFor(tree.path()));
-    host.options_.HashColumn = true;
+    host.options_.hashColumn = true;
     std::vector<std::string> shown;
     host.onYield = [&](int, const std::string& phase) {
         if (phase.rfind(ReadingContentsStatus, 0) == 0) {
@@ -142,8 +142,8 @@ TEST_F(CreateCommandTest, AFileChangedWhileItIsReadGetsNoChecksum) {
         tree.setTimes("big", 2000000000, 2000000000);
         tree.file("small", "abc");
         RecordingHost host(optionsFor(tree.path()));
-        host.options_.HashColumn = true;
-        host.options_.InsertPathLine = false;
+        host.options_.hashColumn = true;
+        host.options_.insertPathLine = false;
         bool changed = false;
         host.onYield = [&](int, const std::string& phase) {
             if (!changed && phase.rfind(ReadingContentsStatus, 0) == 0) {
@@ -168,7 +168,7 @@ TEST_F(CreateCommandTest, HundredTwentyFilesYieldBeforeFiles0_50_100) {
     for (int i = 0; i < 120; ++i)
         tree.file("f" + std::to_string(1000 + i));
     ListOptions options = optionsFor(tree.path());
-    options.SubFolders = false;
+    options.subFolders = false;
     RecordingHost host(options);
     ASSERT_EQ(run(host), RunOutcome::Listed);
     // Three yields while collecting, then one at the very end.
@@ -200,7 +200,7 @@ TEST_F(CreateCommandTest, ManyEmptyFoldersStillReachTheAbortCheck) {
 TEST_F(CreateCommandTest, TwoRunsGiveTwoCompleteLists) {
     tree.file("one");
     ListOptions options = optionsFor(tree.path());
-    options.InsertPathLine = false;
+    options.insertPathLine = false;
     RecordingHost first(options);
     RecordingHost second(options);
     ASSERT_EQ(run(first), RunOutcome::Listed);
@@ -227,7 +227,7 @@ TEST_F(CreateCommandTest, RunsAtTheSameTimeShareTheSpoolFolderSafely) {
     for (int i = 0; i < 30; ++i)
         tree.file("f" + std::to_string(i));
     ListOptions options = optionsFor(tree.path());
-    options.InsertPathLine = false;
+    options.insertPathLine = false;
     std::vector<std::string> lists[2];
     auto runMany = [&](std::vector<std::string>& out) {
         for (int i = 0; i < 40; ++i) {
@@ -252,7 +252,7 @@ TEST_F(CreateCommandTest, RunsAtTheSameTimeShareTheSpoolFolderSafely) {
 // skips unreadable folders.
 TEST_F(CreateCommandTest, UnusableRootIsAlwaysReported) {
     RecordingHost host(optionsFor(tree / "missing"));
-    host.options_.SkipUnreadable = true;
+    host.options_.skipUnreadable = true;
     EXPECT_EQ(run(host), RunOutcome::Failed);
     ASSERT_EQ(host.failures.size(), 1u);
     EXPECT_EQ(host.failures[0].number, 76);
@@ -262,7 +262,7 @@ TEST_F(CreateCommandTest, UnusableRootIsAlwaysReported) {
 TEST_F(CreateCommandTest, FolderReadBySearchIsNotReadAgain) {
     tree.file("a/old");
     ListOptions options = optionsFor(tree.path());
-    options.InsertPathLine = false;
+    options.insertPathLine = false;
     RecordingHost host(options);
     // The second yield of the search comes right after "a" was read: a file
     // made then is not in the list, which holds what the one reading saw.
@@ -281,8 +281,8 @@ TEST_F(CreateCommandTest, SkippingUnreadableFoldersListsTheRestAndNamesEachOnce)
     tree.file("b/deeper/g");
     tree.file("c/f");
     ListOptions options = optionsFor(tree.path());
-    options.InsertPathLine = false;
-    options.SkipUnreadable = true;
+    options.insertPathLine = false;
+    options.skipUnreadable = true;
     RecordingHost host(options);
     host.onYield = [&](int, const std::string& phase) {
         if (phase == SearchingStatus && test::pathExists(tree / "b"))

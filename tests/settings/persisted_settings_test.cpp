@@ -371,25 +371,25 @@ TEST_F(StoreTest, StoredListTakesTheWindowsOptions) {
     const ListOptions& o = stored.options;
     EXPECT_EQ(stored.folder, folder);
     EXPECT_FALSE(stored.folderFailure);
-    EXPECT_EQ(o.RootFolder, withTrailingSeparator(folder));
-    EXPECT_EQ(o.Patterns, "*.*");
-    EXPECT_TRUE(o.SubFolders);  // grayed still walks sub-folders
-    EXPECT_FALSE(o.PathColumn); // any other grayed box is off
-    EXPECT_TRUE(o.ShortPath);
-    EXPECT_TRUE(o.JoinPathAndName);
-    EXPECT_TRUE(o.SizeColumn);
-    EXPECT_EQ(o.SizeUnit, 2);
-    EXPECT_FALSE(o.InsertPathLine);
-    EXPECT_TRUE(o.LeadingTab);
-    EXPECT_TRUE(o.IncludeHidden);
-    EXPECT_FALSE(o.IncludeSystem);
-    EXPECT_TRUE(o.IncludeReadOnly);
-    EXPECT_TRUE(o.IncludeArchive);
-    EXPECT_EQ(o.Separator, ";");
-    EXPECT_FALSE(o.WriteTimeColumn);
-    EXPECT_TRUE(o.SkipUnreadable);
-    EXPECT_TRUE(o.HashColumn);
-    EXPECT_EQ(o.HashAlgorithm, 1);
+    EXPECT_EQ(o.rootFolder, withTrailingSeparator(folder));
+    EXPECT_EQ(o.patterns, "*.*");
+    EXPECT_TRUE(o.subFolders);  // grayed still walks sub-folders
+    EXPECT_FALSE(o.pathColumn); // any other grayed box is off
+    EXPECT_TRUE(o.shortPath);
+    EXPECT_TRUE(o.joinPathAndName);
+    EXPECT_TRUE(o.sizeColumn);
+    EXPECT_EQ(o.sizeUnit, 2);
+    EXPECT_FALSE(o.insertPathLine);
+    EXPECT_TRUE(o.leadingTab);
+    EXPECT_TRUE(o.includeHidden);
+    EXPECT_FALSE(o.includeSystem);
+    EXPECT_TRUE(o.includeReadOnly);
+    EXPECT_TRUE(o.includeArchive);
+    EXPECT_EQ(o.separator, ";");
+    EXPECT_FALSE(o.writeTimeColumn);
+    EXPECT_TRUE(o.skipUnreadable);
+    EXPECT_TRUE(o.hashColumn);
+    EXPECT_EQ(o.hashAlgorithm, 1);
     ASSERT_EQ(stored.failures.size(), 1u);
     EXPECT_EQ(stored.failures[0].number, settingfailure::TypeMismatch);
 }
@@ -402,8 +402,8 @@ TEST_F(StoreTest, StoredListWithoutAUsableFolderListsTheProgramFolder) {
     ASSERT_TRUE(stored.folderFailure);
     EXPECT_EQ(stored.folderFailure->number, failure::PathNotFound);
     EXPECT_TRUE(stored.failures.empty());
-    EXPECT_EQ(stored.options.Separator, "\t");
-    EXPECT_TRUE(stored.options.InsertPathLine);
+    EXPECT_EQ(stored.options.separator, "\t");
+    EXPECT_TRUE(stored.options.insertPathLine);
 }
 
 } // namespace

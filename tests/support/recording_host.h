@@ -38,7 +38,7 @@ public:
         idle = on;
         events.push_back(on ? "enable:1" : "enable:0");
     }
-    RootChoice readRoot() override { return {options_.RootFolder, options_.SubFolders}; }
+    RootChoice readRoot() override { return {options_.rootFolder, options_.subFolders}; }
     ListOptions readOptions() override {
         ++readOptionsCalls;
         return options_;

@@ -110,7 +110,7 @@ private:
     }
     static QString stored(const QString& name) {
         return QStringLiteral("Kestro - [") +
-               QString::fromStdString(ShortenPath(name.toStdString(), 55)) + QLatin1Char(']');
+               QString::fromStdString(shortenPath(name.toStdString(), 55)) + QLatin1Char(']');
     }
     static QString changed(const QString& name) {
         return QStringLiteral("Kestro - (更新)[") + name + QLatin1Char(']');
@@ -249,7 +249,7 @@ private slots:
         type(QStringLiteral("list"));
         dialog_.answers = {name};
         window_->saveAsEntry->trigger();
-        const QString shortName = QString::fromStdString(ShortenPath(name.toStdString(), 55));
+        const QString shortName = QString::fromStdString(shortenPath(name.toStdString(), 55));
         QVERIFY(shortName.contains(QStringLiteral("...")));
         QVERIFY(shiftJisWidth(shortName.toStdString()) <= 55);
         QVERIFY(shortName.endsWith(QStringLiteral("/リスト.txt")));

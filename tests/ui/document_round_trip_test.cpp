@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(commands->paneText(), QString());
         f.openEntry->trigger();
         QCOMPARE(commands->paneText(), made);
-        const std::string shownName = ShortenPath(listFile.toStdString(), 55);
+        const std::string shownName = shortenPath(listFile.toStdString(), 55);
         QCOMPARE(f.windowTitle(), QStringLiteral("Kestro - [") + QString::fromStdString(shownName) +
                                       QLatin1Char(']'));
 

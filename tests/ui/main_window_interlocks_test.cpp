@@ -89,8 +89,8 @@ private slots:
         // A disabled but ticked box still counts for the list.
         f.insertPathLineCheck->setValue(0);
         QVERIFY(!f.dropDriveCheck->isEnabled());
-        QVERIFY(f.readListOptions().DropDrive);
-        QVERIFY(f.readListOptions().JoinPathAndName);
+        QVERIFY(f.readListOptions().dropDrive);
+        QVERIFY(f.readListOptions().joinPathAndName);
     }
 
     void tickingSizeKeepsTheUnitChosenBefore() {
@@ -118,8 +118,8 @@ private slots:
         // carries both switches.
         f.upperCaseFolderCheck->setValue(1);
         const ListOptions options = f.readListOptions();
-        QVERIFY(options.ShortPath);
-        QVERIFY(options.UpperCaseFolder);
+        QVERIFY(options.shortPath);
+        QVERIFY(options.upperCaseFolder);
     }
 
     void outputTargetMarkAndSwitchAlwaysAgree() {
@@ -153,35 +153,35 @@ private slots:
         QVERIFY(f.includeSwitches.archive);
         f.onHiddenEntryClicked();
         const ListOptions options = f.readListOptions();
-        QVERIFY(options.IncludeHidden);
-        QVERIFY(!options.IncludeSystem);
-        QVERIFY(options.IncludeReadOnly);
-        QVERIFY(options.IncludeArchive);
+        QVERIFY(options.includeHidden);
+        QVERIFY(!options.includeSystem);
+        QVERIFY(options.includeReadOnly);
+        QVERIFY(options.includeArchive);
     }
 
     // Each option box, found by its name, sets its option only when ticked.
     void optionBoxesAreReadOnlyWhenTicked_data() {
         QTest::addColumn<OptionField>("field");
-        QTest::newRow("pathColumnCheck") << &ListOptions::PathColumn;
-        QTest::newRow("joinPathAndNameCheck") << &ListOptions::JoinPathAndName;
-        QTest::newRow("shortPathCheck") << &ListOptions::ShortPath;
-        QTest::newRow("halfWidthFolderCheck") << &ListOptions::HalfWidthFolder;
-        QTest::newRow("upperCaseFolderCheck") << &ListOptions::UpperCaseFolder;
-        QTest::newRow("shortNameCheck") << &ListOptions::ShortName;
-        QTest::newRow("upperCaseNameCheck") << &ListOptions::UpperCaseName;
-        QTest::newRow("halfWidthNameCheck") << &ListOptions::HalfWidthName;
-        QTest::newRow("dropExtensionCheck") << &ListOptions::DropExtension;
-        QTest::newRow("dropDriveCheck") << &ListOptions::DropDrive;
-        QTest::newRow("extensionColumnCheck") << &ListOptions::ExtensionColumn;
-        QTest::newRow("sizeColumnCheck") << &ListOptions::SizeColumn;
-        QTest::newRow("attributeColumnCheck") << &ListOptions::AttributeColumn;
-        QTest::newRow("fileTypeColumnCheck") << &ListOptions::FileTypeColumn;
-        QTest::newRow("hashColumnCheck") << &ListOptions::HashColumn;
-        QTest::newRow("creationTimeCheck") << &ListOptions::CreationTimeColumn;
-        QTest::newRow("writeTimeCheck") << &ListOptions::WriteTimeColumn;
-        QTest::newRow("accessTimeCheck") << &ListOptions::AccessTimeColumn;
-        QTest::newRow("leadingTabCheck") << &ListOptions::LeadingTab;
-        QTest::newRow("insertPathLineCheck") << &ListOptions::InsertPathLine;
+        QTest::newRow("pathColumnCheck") << &ListOptions::pathColumn;
+        QTest::newRow("joinPathAndNameCheck") << &ListOptions::joinPathAndName;
+        QTest::newRow("shortPathCheck") << &ListOptions::shortPath;
+        QTest::newRow("halfWidthFolderCheck") << &ListOptions::halfWidthFolder;
+        QTest::newRow("upperCaseFolderCheck") << &ListOptions::upperCaseFolder;
+        QTest::newRow("shortNameCheck") << &ListOptions::shortName;
+        QTest::newRow("upperCaseNameCheck") << &ListOptions::upperCaseName;
+        QTest::newRow("halfWidthNameCheck") << &ListOptions::halfWidthName;
+        QTest::newRow("dropExtensionCheck") << &ListOptions::dropExtension;
+        QTest::newRow("dropDriveCheck") << &ListOptions::dropDrive;
+        QTest::newRow("extensionColumnCheck") << &ListOptions::extensionColumn;
+        QTest::newRow("sizeColumnCheck") << &ListOptions::sizeColumn;
+        QTest::newRow("attributeColumnCheck") << &ListOptions::attributeColumn;
+        QTest::newRow("fileTypeColumnCheck") << &ListOptions::fileTypeColumn;
+        QTest::newRow("hashColumnCheck") << &ListOptions::hashColumn;
+        QTest::newRow("creationTimeCheck") << &ListOptions::creationTimeColumn;
+        QTest::newRow("writeTimeCheck") << &ListOptions::writeTimeColumn;
+        QTest::newRow("accessTimeCheck") << &ListOptions::accessTimeColumn;
+        QTest::newRow("leadingTabCheck") << &ListOptions::leadingTab;
+        QTest::newRow("insertPathLineCheck") << &ListOptions::insertPathLine;
     }
     void optionBoxesAreReadOnlyWhenTicked() {
         QFETCH(OptionField, field);
@@ -207,7 +207,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QByteArray, used);
         window_->separatorBox->setEditText(shown);
-        QCOMPARE(window_->readListOptions().Separator, used.toStdString());
+        QCOMPARE(window_->readListOptions().separator, used.toStdString());
     }
 
     void otherOptionsAreReadFromTheControls() {
@@ -216,20 +216,20 @@ private slots:
         // Sub-folders are searched for any value but clear.
         for (int value : {0, 1, 2}) {
             f.subFoldersCheck->setValue(value);
-            QCOMPARE(f.readListOptions().SubFolders, value != 0);
+            QCOMPARE(f.readListOptions().subFolders, value != 0);
             QCOMPARE(f.readRoot().subFolders, value != 0);
         }
         QCOMPARE(f.readRoot().folder, folder_->path().toStdString() + "/");
 
         f.sizeUnitButtons[1]->setChecked(true);
-        QCOMPARE(f.readListOptions().SizeUnit, 1);
+        QCOMPARE(f.readListOptions().sizeUnit, 1);
 
         // An empty pattern box becomes "*.*", in the box too.
         f.patternBox->clear();
-        QCOMPARE(f.readListOptions().Patterns, std::string("*.*"));
+        QCOMPARE(f.readListOptions().patterns, std::string("*.*"));
         QCOMPARE(f.patternBox->text(), QStringLiteral("*.*"));
         f.patternBox->setText(QStringLiteral("*.txt;*.ﾃｷｽﾄ"));
-        QCOMPARE(f.readListOptions().Patterns, std::string("*.txt;*.ﾃｷｽﾄ"));
+        QCOMPARE(f.readListOptions().patterns, std::string("*.txt;*.ﾃｷｽﾄ"));
     }
 };
 

@@ -71,7 +71,7 @@ private slots:
         QVERIFY(!f.hiddenEntry->isChecked());
         QVERIFY(!f.systemEntry->isChecked());
         QVERIFY(!f.skipUnreadableEntry->isChecked());
-        QVERIFY(!f.readListOptions().SkipUnreadable);
+        QVERIFY(!f.readListOptions().skipUnreadable);
         QVERIFY(!f.includeSwitches.hidden);
         QVERIFY(!f.includeSwitches.system);
         QVERIFY(f.includeSwitches.readOnly);
@@ -141,16 +141,16 @@ private slots:
         QVERIFY(f.hiddenEntry->isChecked());
         QVERIFY(f.systemEntry->isChecked());
         QVERIFY(f.skipUnreadableEntry->isChecked());
-        QVERIFY(f.readListOptions().SkipUnreadable);
+        QVERIFY(f.readListOptions().skipUnreadable);
         QVERIFY(f.includeSwitches.hidden);
         QVERIFY(f.includeSwitches.system);
         QCOMPARE(QString::fromStdString(store.get("chk", "DivStr")), QStringLiteral("CSV"));
         QCOMPARE(f.separatorBox->currentText(), QStringLiteral("CSV"));
-        QVERIFY(f.readListOptions().Csv);
+        QVERIFY(f.readListOptions().csv);
         QCOMPARE(f.saveEncoding, TextEncoding::ShiftJis);
         QCOMPARE(QString::fromStdString(store.get("chk", "HashAlgorithm")), QStringLiteral("md5"));
         QCOMPARE(f.hashAlgorithmBox->currentIndex(), 1);
-        QCOMPARE(f.readListOptions().HashAlgorithm, 1);
+        QCOMPARE(f.readListOptions().hashAlgorithm, 1);
         // The window reads its controls as the option table says, and so
         // agrees with the stored file on every switch.
         const ListOptions shown = f.readListOptions();
@@ -159,7 +159,7 @@ private slots:
             if (option.flag && !option.control.empty())
                 QVERIFY2(shown.*option.flag == stored.*option.flag, option.control.data());
         }
-        QCOMPARE(shown.SizeUnit, 2);
+        QCOMPARE(shown.sizeUnit, 2);
         // The loaded values ran their interlocks.
         QVERIFY(f.pathFrame->isEnabled());
         QVERIFY(f.sizeUnitButtons[0]->isEnabled());
