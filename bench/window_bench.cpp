@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     window.insertPathLineCheck->setValue(0);
     window.pathColumnCheck->setValue(1);
     window.sizeColumnCheck->setValue(1);
-    window.writeTimeCheck->setValue(1);
+    window.checkBoxFor(SettingRow::WriteTime)->setValue(1);
 
     std::vector<double> times;
     qint64 longestGap = 0;

@@ -1,5 +1,6 @@
 #include "settings/option_table.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kestro {
@@ -9,6 +10,8 @@ namespace {
 using K = SettingKind;
 using R = SettingRow;
 using O = ListOptions;
+using P = OptionPage;
+using G = OptionGroup;
 
 constexpr std::size_t OptionCount = static_cast<std::size_t>(SettingRow::Csv) + 1;
 
@@ -22,7 +25,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .key = "Dir",
      .kind = K::Folder,
      .defaultText = "",
-     .control = "folderTree"},
+     .control = "folderTree",
+     .place = {.page = P::Window, .group = G::FolderColumn, .order = 1}},
     {.row = R::SubFolders,
      .section = "chk",
      .key = "chkSub",
@@ -33,7 +37,9 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .control = "subFoldersCheck",
      .onFlag = "--sub",
      .offFlag = "--no-sub",
-     .help = {20, "サブフォルダーを調べる (既定 する)"}},
+     .help = {20, "サブフォルダーを調べる (既定 する)"},
+     .place =
+         {.page = P::Window, .group = G::CommandRow, .order = 90, .caption = "ｻﾌﾞﾌｫﾙﾀﾞを調べる"}},
     {.row = R::Hidden,
      .section = "File",
      .key = "Hidden",
@@ -60,7 +66,12 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::pathColumn,
      .control = "pathColumnCheck",
      .onFlag = "--path",
-     .help = {50, "パス名の列、パスとファイル名の間に区切り文字を入れない"}},
+     .help = {50, "パス名の列、パスとファイル名の間に区切り文字を入れない"},
+     .place = {.page = P::Columns,
+               .group = G::PathFrame,
+               .order = 10,
+               .caption = "ﾊﾟｽ名",
+               .titlesFrame = true}},
     {.row = R::ShortPath,
      .section = "chk",
      .key = "ShortPath",
@@ -69,7 +80,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::shortPath,
      .control = "shortPathCheck",
      .onFlag = "--short-path",
-     .help = {60, "パス名の変換"}},
+     .help = {60, "パス名の変換"},
+     .place = {.page = P::Columns, .group = G::PathFrame, .order = 11, .caption = "短いﾊﾟｽ"}},
     {.row = R::UpperCaseFolder,
      .section = "chk",
      .key = "DirLarge",
@@ -78,7 +90,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::upperCaseFolder,
      .control = "upperCaseFolderCheck",
      .onFlag = "--dir-upper",
-     .help = {61, ""}},
+     .help = {61, ""},
+     .place = {.page = P::Columns, .group = G::PathFrame, .order = 12, .caption = "大文字に変換"}},
     {.row = R::HalfWidthFolder,
      .section = "chk",
      .key = "DirHalf",
@@ -87,7 +100,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::halfWidthFolder,
      .control = "halfWidthFolderCheck",
      .onFlag = "--dir-half",
-     .help = {62, ""}},
+     .help = {62, ""},
+     .place = {.page = P::Columns, .group = G::PathFrame, .order = 13, .caption = "半角に変換"}},
     {.row = R::JoinPathAndName,
      .section = "chk",
      .key = "Div",
@@ -96,7 +110,9 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::joinPathAndName,
      .control = "joinPathAndNameCheck",
      .onFlag = "--join",
-     .help = {51, ""}},
+     .help = {51, ""},
+     .place =
+         {.page = P::Columns, .group = G::PathFrame, .order = 14, .caption = "区切り文字なし"}},
     {.row = R::DropExtension,
      .section = "chk",
      .key = "DelKaku",
@@ -105,7 +121,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::dropExtension,
      .control = "dropExtensionCheck",
      .onFlag = "--drop-ext",
-     .help = {73, ""}},
+     .help = {73, ""},
+     .place = {.page = P::Columns, .group = G::NameFrame, .order = 20, .caption = "拡張子を削除"}},
     {.row = R::ShortName,
      .section = "chk",
      .key = "Short",
@@ -114,7 +131,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::shortName,
      .control = "shortNameCheck",
      .onFlag = "--short-name",
-     .help = {70, "ファイル名の変換"}},
+     .help = {70, "ファイル名の変換"},
+     .place = {.page = P::Columns, .group = G::NameFrame, .order = 21, .caption = "短い名前"}},
     {.row = R::UpperCaseName,
      .section = "chk",
      .key = "FNameLarge",
@@ -123,7 +141,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::upperCaseName,
      .control = "upperCaseNameCheck",
      .onFlag = "--name-upper",
-     .help = {71, ""}},
+     .help = {71, ""},
+     .place = {.page = P::Columns, .group = G::NameFrame, .order = 22, .caption = "大文字に変換"}},
     {.row = R::HalfWidthName,
      .section = "chk",
      .key = "FNameHalf",
@@ -132,7 +151,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::halfWidthName,
      .control = "halfWidthNameCheck",
      .onFlag = "--name-half",
-     .help = {72, ""}},
+     .help = {72, ""},
+     .place = {.page = P::Columns, .group = G::NameFrame, .order = 23, .caption = "半角に変換"}},
     // Switched on from the command line by the size unit's "--size".
     {.row = R::SizeColumn,
      .section = "chk",
@@ -140,7 +160,12 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .kind = K::CheckBox,
      .defaultText = "0",
      .flag = &O::sizeColumn,
-     .control = "sizeColumnCheck"},
+     .control = "sizeColumnCheck",
+     .place = {.page = P::Columns,
+               .group = G::SizeFrame,
+               .order = 40,
+               .caption = "ﾌｧｲﾙｻｲｽﾞ",
+               .titlesFrame = true}},
     // The three unit buttons, sizeUnitButton0 to 2; "--size[=byte|kb|mb]"
     // also chooses the size column.
     {.row = R::SizeUnit,
@@ -150,7 +175,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .defaultText = "0",
      .control = "sizeUnitButton",
      .onFlag = "--size",
-     .help = {81, ""}},
+     .help = {81, ""},
+     .place = {.page = P::Columns, .group = G::SizeFrame, .order = 41}},
     {.row = R::CreationTime,
      .section = "chk",
      .key = "TimeMake",
@@ -159,7 +185,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::creationTimeColumn,
      .control = "creationTimeCheck",
      .onFlag = "--created",
-     .help = {90, "作成日時, 更新日時, アクセス日の列"}},
+     .help = {90, "作成日時, 更新日時, アクセス日の列"},
+     .place = {.page = P::Columns, .group = G::TimeFrame, .order = 50, .caption = "作成日時"}},
     {.row = R::WriteTime,
      .section = "chk",
      .key = "TimeRenew",
@@ -168,7 +195,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::writeTimeColumn,
      .control = "writeTimeCheck",
      .onFlag = "--modified",
-     .help = {91, ""}},
+     .help = {91, ""},
+     .place = {.page = P::Columns, .group = G::TimeFrame, .order = 51, .caption = "更新日時"}},
     {.row = R::AccessTime,
      .section = "chk",
      .key = "TimeAccess",
@@ -177,7 +205,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::accessTimeColumn,
      .control = "accessTimeCheck",
      .onFlag = "--accessed",
-     .help = {92, ""}},
+     .help = {92, ""},
+     .place = {.page = P::Columns, .group = G::TimeFrame, .order = 52, .caption = "アクセス日"}},
     {.row = R::ExtensionColumn,
      .section = "chk",
      .key = "Kaku",
@@ -186,7 +215,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::extensionColumn,
      .control = "extensionColumnCheck",
      .onFlag = "--ext",
-     .help = {80, "拡張子, ﾌｧｲﾙｻｲｽﾞ, 属性, ﾌｧｲﾙﾀｲﾌﾟの列"}},
+     .help = {80, "拡張子, ﾌｧｲﾙｻｲｽﾞ, 属性, ﾌｧｲﾙﾀｲﾌﾟの列"},
+     .place = {.page = P::Columns, .group = G::ColumnList, .order = 30, .caption = "拡張子"}},
     {.row = R::InsertPathLine,
      .section = "chk",
      .key = "InsPath",
@@ -196,7 +226,11 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .control = "insertPathLineCheck",
      .onFlag = "--folder-lines",
      .offFlag = "--no-folder-lines",
-     .help = {110, "フォルダーが変わるごとにパスを挿入する (既定 する)"}},
+     .help = {110, "フォルダーが変わるごとにパスを挿入する (既定 する)"},
+     .place = {.page = P::Output,
+               .group = G::OutputRows,
+               .order = 60,
+               .caption = "ﾌｫﾙﾀﾞが変わるごとにﾊﾟｽを挿入する"}},
     {.row = R::DropDrive,
      .section = "chk",
      .key = "DirDelDrive",
@@ -205,7 +239,13 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::dropDrive,
      .control = "dropDriveCheck",
      .onFlag = "--drop-drive",
-     .help = {120, "挿入するパスからドライブ名を削除する"}},
+     .help = {120, "挿入するパスからドライブ名を削除する"},
+     .place = {.page = P::Output,
+               .group = G::OutputRows,
+               .order = 61,
+               .caption = "ﾄﾞﾗｲﾌﾞ名を削除",
+               .indent = 300,
+               .drop = 30}},
     {.row = R::LeadingTab,
      .section = "chk",
      .key = "Tabs",
@@ -214,7 +254,12 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::leadingTab,
      .control = "leadingTabCheck",
      .onFlag = "--leading-tab",
-     .help = {100, "ファイル名の先頭にタブを入れる"}},
+     .help = {100, "ファイル名の先頭にタブを入れる"},
+     .place = {.page = P::Output,
+               .group = G::OutputRows,
+               .order = 62,
+               .caption = "ﾌｧｲﾙ名の先頭にﾀﾌﾞを入れる",
+               .drop = 180}},
     {.row = R::AttributeColumn,
      .section = "chk",
      .key = "Attribute",
@@ -223,7 +268,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::attributeColumn,
      .control = "attributeColumnCheck",
      .onFlag = "--attr",
-     .help = {82, ""}},
+     .help = {82, ""},
+     .place = {.page = P::Columns, .group = G::ColumnList, .order = 31, .caption = "属性"}},
     {.row = R::FileTypeColumn,
      .section = "chk",
      .key = "FileType",
@@ -232,7 +278,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::fileTypeColumn,
      .control = "fileTypeColumnCheck",
      .onFlag = "--type",
-     .help = {83, ""}},
+     .help = {83, ""},
+     .place = {.page = P::Columns, .group = G::ColumnList, .order = 32, .caption = "ﾌｧｲﾙﾀｲﾌﾟ"}},
     // Stored as the box shows it; resolved to the separator at every run.
     {.row = R::Separator,
      .section = "chk",
@@ -241,7 +288,12 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .defaultText = SeparatorTabChoice,
      .control = "separatorBox",
      .onFlag = "--separator",
-     .help = {40, "区切り文字: ﾀﾌﾞ (既定), ｾﾐｺﾛﾝ, |, CSV, 任意の文字列"}},
+     .help = {40, "区切り文字: ﾀﾌﾞ (既定), ｾﾐｺﾛﾝ, |, CSV, 任意の文字列"},
+     .place = {.page = P::Output,
+               .group = G::SeparatorFrame,
+               .order = 63,
+               .drop = 180,
+               .belowPrevious = true}},
     {.row = R::SkipUnreadable,
      .section = "Setting",
      .key = "SkipUnreadable",
@@ -259,7 +311,13 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .flag = &O::totals,
      .control = "totalsCheck",
      .onFlag = "--totals",
-     .help = {125, "フォルダーごとと最後にファイル数とサイズの合計を入れる"}},
+     .help = {125, "フォルダーごとと最後にファイル数とサイズの合計を入れる"},
+     .place = {.page = P::Output,
+               .group = G::OutputRows,
+               .order = 64,
+               .caption = "合計",
+               .drop = 180,
+               .belowPrevious = true}},
     // Switched on from the command line by the algorithm's "--hash".
     {.row = R::HashColumn,
      .section = "chk",
@@ -267,7 +325,8 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .kind = K::CheckBox,
      .defaultText = "0",
      .flag = &O::hashColumn,
-     .control = "hashColumnCheck"},
+     .control = "hashColumnCheck",
+     .place = {.page = P::Columns, .group = G::ColumnList, .order = 33, .caption = "ﾊｯｼｭ"}},
     // "--hash[=sha256|md5]" also chooses the checksum column.
     {.row = R::HashAlgorithm,
      .section = "chk",
@@ -276,13 +335,15 @@ constexpr std::array<SettingDefinition, OptionCount> Options{{
      .defaultText = "sha256",
      .control = "hashAlgorithmBox",
      .onFlag = "--hash",
-     .help = {85, "ﾊｯｼｭの列: ファイル内容の SHA-256 (既定) または MD5"}},
+     .help = {85, "ﾊｯｼｭの列: ファイル内容の SHA-256 (既定) または MD5"},
+     .place = {.page = P::Columns, .group = G::ColumnList, .order = 34}},
     {.row = R::Patterns,
      .kind = K::Patterns,
      .defaultText = "*.*",
      .control = "patternBox",
      .onFlag = "--patterns",
-     .help = {10, "ファイル名のパターン、; で区切って複数 (既定・空 *.*)"}},
+     .help = {10, "ファイル名のパターン、; で区切って複数 (既定・空 *.*)"},
+     .place = {.page = P::Window, .group = G::FolderColumn, .order = 2}},
     {.row = R::LineFeedOnly,
      .kind = K::Switch,
      .flag = &O::lineFeedOnly,
@@ -311,6 +372,25 @@ constexpr bool rowsInOrder() {
 }
 static_assert(rowsInOrder());
 
+// A placed control has a tab order of its own, and a group stands on one
+// page.
+constexpr bool placesConsistent() {
+    for (const SettingDefinition& one : Options) {
+        if ((one.place.page == P::None) != (one.place.group == G::None))
+            return false;
+        for (const SettingDefinition& other : Options) {
+            if (&one == &other || one.place.page == P::None || other.place.page == P::None)
+                continue;
+            if (one.place.order == other.place.order)
+                return false;
+            if (one.place.group == other.place.group && one.place.page != other.place.page)
+                return false;
+        }
+    }
+    return true;
+}
+static_assert(placesConsistent());
+
 } // namespace
 
 std::span<const SettingDefinition> optionTable() {
@@ -323,6 +403,16 @@ std::span<const SettingDefinition> settingDefinitions() {
 
 const SettingDefinition& definitionOf(SettingRow row) {
     return Options[static_cast<std::size_t>(row)];
+}
+
+std::vector<const SettingDefinition*> rowsOn(OptionPage page) {
+    std::vector<const SettingDefinition*> rows;
+    for (const SettingDefinition& definition : Options) {
+        if (page != P::None && definition.place.page == page)
+            rows.push_back(&definition);
+    }
+    std::ranges::sort(rows, {}, [](const SettingDefinition* row) { return row->place.order; });
+    return rows;
 }
 
 } // namespace kestro

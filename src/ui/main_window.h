@@ -92,7 +92,10 @@ public:
     QTabBar* tabStrip = nullptr;
     std::array<QFrame*, 2> tabPages{};
 
-    // Page "出力項目".
+    // The option controls are built from the option table (settings/
+    // option_table.h), each named by its row; checkBoxFor and groupWidget
+    // find them. Those the window's own rules reach are held here too.
+    // Page "出力項目": four frames in a two-by-two grid and a column.
     QGroupBox* pathFrame = nullptr; // path options, titled by pathColumnCheck
     ValueCheckBox* pathColumnCheck = nullptr;
     ValueCheckBox* shortPathCheck = nullptr;
@@ -100,28 +103,17 @@ public:
     ValueCheckBox* halfWidthFolderCheck = nullptr;
     ValueCheckBox* joinPathAndNameCheck = nullptr;
     QGroupBox* fileNameFrame = nullptr;
-    ValueCheckBox* dropExtensionCheck = nullptr;
     ValueCheckBox* shortNameCheck = nullptr;
     ValueCheckBox* upperCaseNameCheck = nullptr;
-    ValueCheckBox* halfWidthNameCheck = nullptr;
     QGroupBox* sizeFrame = nullptr; // size, titled by sizeColumnCheck
     ValueCheckBox* sizeColumnCheck = nullptr;
     std::array<QRadioButton*, 3> sizeUnitButtons{};
-    QGroupBox* timeFrame = nullptr; // time stamps
-    ValueCheckBox* creationTimeCheck = nullptr;
-    ValueCheckBox* writeTimeCheck = nullptr;
-    ValueCheckBox* accessTimeCheck = nullptr;
-    ValueCheckBox* extensionColumnCheck = nullptr;
-    ValueCheckBox* attributeColumnCheck = nullptr;
-    ValueCheckBox* fileTypeColumnCheck = nullptr;
-    ValueCheckBox* hashColumnCheck = nullptr;
+    QGroupBox* timeFrame = nullptr;        // time stamps
     QComboBox* hashAlgorithmBox = nullptr; // SHA-256, MD5
 
     // Page "出力設定".
     ValueCheckBox* insertPathLineCheck = nullptr;
     ValueCheckBox* dropDriveCheck = nullptr;
-    ValueCheckBox* leadingTabCheck = nullptr;
-    ValueCheckBox* totalsCheck = nullptr;
     QGroupBox* separatorFrame = nullptr;
     QComboBox* separatorBox = nullptr;
 
@@ -192,6 +184,15 @@ public:
     int toPixels(double twips) const;
     double toTwips(int pixels) const;
 
+    // The check box of a check box row; null for another row.
+    ValueCheckBox* checkBoxFor(SettingRow row) const;
+    // The widget a group's controls stand in: its frame, or the page or
+    // the window's area for a group without one.
+    QWidget* groupWidget(OptionGroup group) const;
+    // The controls of a row that Tab stops at, in order: the size unit's
+    // three buttons, the separator's box, else the row's own control.
+    std::vector<QWidget*> tabStopsOf(const SettingDefinition& row) const;
+
     // The options of a list as the controls show them; an empty pattern box
     // becomes "*.*", in the box too.
     ListOptions readListOptions();
@@ -261,6 +262,12 @@ private:
     // With `workbook`, the list goes to that workbook file.
     void runCreateCommandWith(ListHost& host, const std::string* workbook = nullptr);
     void buildControls();
+    void buildColumnsPage();
+    void buildOutputPage();
+    void buildCommandRowOptions();
+    // The widgets that stand for `row` in `parent`, one per row of its
+    // group, its kind telling what they are.
+    std::vector<QWidget*> makeOptionControls(const SettingDefinition& row, QWidget* parent);
     void buildMenus();
     void connectActions();
     void orderTabStops();
@@ -272,7 +279,6 @@ private:
     Status saveSettings();
     Status applySetting(SettingRow row, const SettingValue& value);
     SettingValue currentSetting(SettingRow row) const;
-    ValueCheckBox* checkBoxFor(SettingRow row) const;
     QAction* menuItemFor(SettingRow row) const;
     std::string currentDrive() const;
     std::string driveOfFolder(const std::string& folder) const;

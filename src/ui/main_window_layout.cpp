@@ -1,8 +1,8 @@
 // MainWindow's controls and menus: where each one stands (in twips) and its
-// caption.
+// caption. The option controls are built from the option table
+// (main_window_options.cpp).
 
 #include "ui/folder_tree.h"
-#include "ui/frame_box.h"
 #include "ui/list_pane_editor.h"
 #include "ui/main_window.h"
 #include "ui/twips.h"
@@ -13,13 +13,11 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFontMetricsF>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -27,7 +25,6 @@
 #include <QTabBar>
 
 #include <algorithm>
-#include <tuple>
 
 namespace kestro {
 
@@ -68,12 +65,6 @@ constexpr int ButtonGap = 60;
 constexpr int PaneTop = 3345;
 constexpr int ThinStripHeight = 30;
 
-// Rows of check boxes on the pages.
-constexpr int RowHeight = 240;
-constexpr int FrameWidth = 1650;
-constexpr int FrameGap = 60;
-constexpr int FrameInset = 90;
-
 } // namespace
 
 int MainWindow::toPixels(double twips) const {
@@ -94,11 +85,6 @@ void MainWindow::buildControls() {
         widget->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
     };
     auto named = [](QObject* object, const char* name) { object->setObjectName(name); };
-    auto checkBox = [&](QWidget* parent, const char* name, const char* caption) {
-        auto* box = new ValueCheckBox(QString::fromUtf8(caption), parent);
-        named(box, name);
-        return box;
-    };
 
     // The etched separator under the menu bar.
     menuRuleUpper = new QFrame(central);
@@ -152,148 +138,8 @@ void MainWindow::buildControls() {
         tabPages[i]->setGeometry(pageRect);
     }
 
-    // Page 0: four frames in a two-by-two grid and a column of three boxes.
-    // The path and size frames have no caption of their own: their check
-    // boxes stand on the frame line where the other two show their captions.
-    QWidget* page = tabPages[0];
-    auto* nameFrame = new FrameBox(QStringLiteral("ﾌｧｲﾙ名"), page);
-    fileNameFrame = nameFrame;
-    timeFrame = new FrameBox(QStringLiteral("ﾀｲﾑｽﾀﾝﾌﾟ"), page);
-    pathFrame = new FrameBox(page);
-    sizeFrame = new FrameBox(page);
-    named(fileNameFrame, "fileNameFrame");
-    named(timeFrame, "timeFrame");
-    named(pathFrame, "pathFrame");
-    named(sizeFrame, "sizeFrame");
-
-    const int rowHeight = toPixels(RowHeight);
-    const int boxHalf = rowHeight / 2;
-    const int frameWidth = toPixels(FrameWidth);
-    const int leftFrameX = toPixels(FrameGap);
-    const int middleFrameX = leftFrameX + frameWidth + toPixels(FrameGap);
-    const int lineTop = nameFrame->lineTop();
-    const int firstRow = nameFrame->contentTop();
-    const QRect caption = nameFrame->captionPlace();
-    const int upperHeight = firstRow + 4 * rowHeight + toPixels(90);
-    const int lowerHeight = firstRow + 3 * rowHeight + toPixels(90);
-    const int upperTop = std::max(toPixels(30), boxHalf - lineTop);
-    const int lowerTop = upperTop + upperHeight + toPixels(FrameGap);
-    for (auto [frame, x, y, height] :
-         {std::tuple{pathFrame, leftFrameX, upperTop, upperHeight},
-          std::tuple{fileNameFrame, middleFrameX, upperTop, upperHeight},
-          std::tuple{sizeFrame, leftFrameX, lowerTop, lowerHeight},
-          std::tuple{timeFrame, middleFrameX, lowerTop, lowerHeight}})
-        frame->setGeometry(x, y, frameWidth, height);
-
-    auto rowsIn = [&](QGroupBox* frame, std::initializer_list<QWidget*> rows) {
-        int y = firstRow;
-        for (QWidget* row : rows) {
-            row->setGeometry(toPixels(FrameInset), y, frame->width() - toPixels(FrameInset) - 2,
-                             rowHeight);
-            y += rowHeight;
-        }
-    };
-    // A check box on the line of a frame without a caption, in the
-    // caption's place.
-    auto captionBox = [&](ValueCheckBox* box, QGroupBox* frame) {
-        box->setGeometry(frame->x() + caption.left(), frame->y() + lineTop - boxHalf,
-                         box->sizeHint().width() + 2, rowHeight);
-        box->setAutoFillBackground(true);
-        box->raise();
-    };
-
-    shortPathCheck = checkBox(pathFrame, "shortPathCheck", "短いﾊﾟｽ");
-    upperCaseFolderCheck = checkBox(pathFrame, "upperCaseFolderCheck", "大文字に変換");
-    halfWidthFolderCheck = checkBox(pathFrame, "halfWidthFolderCheck", "半角に変換");
-    joinPathAndNameCheck = checkBox(pathFrame, "joinPathAndNameCheck", "区切り文字なし");
-    rowsIn(pathFrame,
-           {shortPathCheck, upperCaseFolderCheck, halfWidthFolderCheck, joinPathAndNameCheck});
-    pathColumnCheck = checkBox(page, "pathColumnCheck", "ﾊﾟｽ名");
-    captionBox(pathColumnCheck, pathFrame);
-
-    dropExtensionCheck = checkBox(fileNameFrame, "dropExtensionCheck", "拡張子を削除");
-    shortNameCheck = checkBox(fileNameFrame, "shortNameCheck", "短い名前");
-    upperCaseNameCheck = checkBox(fileNameFrame, "upperCaseNameCheck", "大文字に変換");
-    halfWidthNameCheck = checkBox(fileNameFrame, "halfWidthNameCheck", "半角に変換");
-    rowsIn(fileNameFrame,
-           {dropExtensionCheck, shortNameCheck, upperCaseNameCheck, halfWidthNameCheck});
-
-    const char* units[] = {"Byte", "KB", "MB"};
-    for (int i = 0; i < 3; ++i) {
-        sizeUnitButtons[i] = new QRadioButton(QString::fromUtf8(units[i]), sizeFrame);
-        sizeUnitButtons[i]->setObjectName(QStringLiteral("sizeUnitButton%1").arg(i));
-    }
-    rowsIn(sizeFrame, {sizeUnitButtons[0], sizeUnitButtons[1], sizeUnitButtons[2]});
-    sizeUnitButtons[0]->setChecked(true);
-    sizeColumnCheck = checkBox(page, "sizeColumnCheck", "ﾌｧｲﾙｻｲｽﾞ");
-    captionBox(sizeColumnCheck, sizeFrame);
-
-    creationTimeCheck = checkBox(timeFrame, "creationTimeCheck", "作成日時");
-    writeTimeCheck = checkBox(timeFrame, "writeTimeCheck", "更新日時");
-    accessTimeCheck = checkBox(timeFrame, "accessTimeCheck", "アクセス日");
-    rowsIn(timeFrame, {creationTimeCheck, writeTimeCheck, accessTimeCheck});
-
-    extensionColumnCheck = checkBox(page, "extensionColumnCheck", "拡張子");
-    attributeColumnCheck = checkBox(page, "attributeColumnCheck", "属性");
-    fileTypeColumnCheck = checkBox(page, "fileTypeColumnCheck", "ﾌｧｲﾙﾀｲﾌﾟ");
-    hashColumnCheck = checkBox(page, "hashColumnCheck", "ﾊｯｼｭ");
-    hashAlgorithmBox = new QComboBox(page);
-    named(hashAlgorithmBox, "hashAlgorithmBox");
-    hashAlgorithmBox->addItems({QStringLiteral("SHA-256"), QStringLiteral("MD5")});
-    {
-        const int x = middleFrameX + frameWidth + toPixels(FrameGap + 30);
-        int y = upperTop + firstRow;
-        for (QWidget* box :
-             {static_cast<QWidget*>(extensionColumnCheck),
-              static_cast<QWidget*>(attributeColumnCheck),
-              static_cast<QWidget*>(fileTypeColumnCheck), static_cast<QWidget*>(hashColumnCheck)}) {
-            box->setGeometry(x, y, page->width() - x - 1, rowHeight);
-            y += rowHeight;
-        }
-        // The algorithm under its check box, indented like a frame's rows
-        // as far as the page leaves room for its longest name.
-        const int indent = x + toPixels(FrameInset);
-        const QSize hint = hashAlgorithmBox->sizeHint();
-        const int right = page->width() - toPixels(FrameGap);
-        const int left = std::max(0, std::min(indent, right - hint.width()));
-        hashAlgorithmBox->setGeometry(left, y, std::max(right - left, hint.width()), hint.height());
-    }
-
-    // The initial enabled states are those of the interlocks for the
-    // initial values: path and size clear.
-    pathFrame->setEnabled(false);
-    for (QWidget* box :
-         {static_cast<QWidget*>(shortPathCheck), static_cast<QWidget*>(upperCaseFolderCheck),
-          static_cast<QWidget*>(halfWidthFolderCheck), static_cast<QWidget*>(joinPathAndNameCheck)})
-        box->setEnabled(false);
-    for (QRadioButton* unit : sizeUnitButtons)
-        unit->setEnabled(false);
-
-    // Page 1: folder lines, leading tab, separator.
-    page = tabPages[1];
-    insertPathLineCheck = checkBox(page, "insertPathLineCheck", "ﾌｫﾙﾀﾞが変わるごとにﾊﾟｽを挿入する");
-    dropDriveCheck = checkBox(page, "dropDriveCheck", "ﾄﾞﾗｲﾌﾞ名を削除");
-    leadingTabCheck = checkBox(page, "leadingTabCheck", "ﾌｧｲﾙ名の先頭にﾀﾌﾞを入れる");
-    const int settingsWidth = page->width() - toPixels(240);
-    insertPathLineCheck->setGeometry(toPixels(120), toPixels(150), settingsWidth, rowHeight);
-    dropDriveCheck->setGeometry(toPixels(420), toPixels(150) + rowHeight + toPixels(30),
-                                settingsWidth - toPixels(300), rowHeight);
-    leadingTabCheck->setGeometry(toPixels(120), toPixels(150) + 2 * rowHeight + toPixels(180),
-                                 settingsWidth, rowHeight);
-    insertPathLineCheck->setValue(1);
-    separatorFrame = new FrameBox(QStringLiteral("区切り文字"), page);
-    named(separatorFrame, "separatorFrame");
-    separatorFrame->setGeometry(toPixels(120), leadingTabCheck->geometry().bottom() + toPixels(180),
-                                toPixels(2400), firstRow + toPixels(330 + 120));
-    separatorBox = new QComboBox(separatorFrame);
-    named(separatorBox, "separatorBox");
-    separatorBox->setEditable(true);
-    separatorBox->setInsertPolicy(QComboBox::NoInsert);
-    separatorBox->setGeometry(toPixels(FrameInset), firstRow,
-                              separatorFrame->width() - 2 * toPixels(FrameInset), toPixels(330));
-    totalsCheck = checkBox(page, "totalsCheck", "合計");
-    totalsCheck->setGeometry(toPixels(120), separatorFrame->geometry().bottom() + toPixels(180),
-                             settingsWidth, rowHeight);
+    buildColumnsPage();
+    buildOutputPage();
 
     // Command row.
     auto button = [&](const char* name, const char* caption, int left) {
@@ -307,14 +153,7 @@ void MainWindow::buildControls() {
     clearButton = button("clearButton", "ｸﾘｱ", StripLeft + 2 * (ButtonWidth + ButtonGap));
     abortButton = button("abortButton", "中止", 0);
     abortButton->hide();
-    subFoldersCheck = checkBox(central, "subFoldersCheck", "ｻﾌﾞﾌｫﾙﾀﾞを調べる");
-    subFoldersCheck->setValue(1);
-    {
-        const int width = subFoldersCheck->sizeHint().width() + 4;
-        const int right = toPixels(StripLeft + StripWidth);
-        subFoldersCheck->setGeometry(right - width, toPixels(ButtonTop), width,
-                                     toPixels(ButtonHeight));
-    }
+    buildCommandRowOptions();
 
     // The list pane.
     listPane = makeListPane(central);
@@ -339,57 +178,33 @@ void MainWindow::buildControls() {
     statusPanelBar->addWidget(statusPanels[1], 1);
     setStatusBar(statusPanelBar);
 
+    // The controls the window's own rules reach.
+    pathColumnCheck = checkBoxFor(SettingRow::PathColumn);
+    shortPathCheck = checkBoxFor(SettingRow::ShortPath);
+    upperCaseFolderCheck = checkBoxFor(SettingRow::UpperCaseFolder);
+    halfWidthFolderCheck = checkBoxFor(SettingRow::HalfWidthFolder);
+    joinPathAndNameCheck = checkBoxFor(SettingRow::JoinPathAndName);
+    shortNameCheck = checkBoxFor(SettingRow::ShortName);
+    upperCaseNameCheck = checkBoxFor(SettingRow::UpperCaseName);
+    sizeColumnCheck = checkBoxFor(SettingRow::SizeColumn);
+    insertPathLineCheck = checkBoxFor(SettingRow::InsertPathLine);
+    dropDriveCheck = checkBoxFor(SettingRow::DropDrive);
+    subFoldersCheck = checkBoxFor(SettingRow::SubFolders);
     orderTabStops();
 }
 
-// Tab goes the way the eye reads the window: the folder column, the tab
-// strip and its page (each master box before its sub-options), the command
-// row, the pane. Enter presses a focused command button, as Space does.
-void MainWindow::orderTabStops() {
-    const std::initializer_list<QWidget*> order = {driveList,
-                                                   folderTree,
-                                                   patternBox,
-                                                   tabStrip,
-                                                   pathColumnCheck,
-                                                   shortPathCheck,
-                                                   upperCaseFolderCheck,
-                                                   halfWidthFolderCheck,
-                                                   joinPathAndNameCheck,
-                                                   dropExtensionCheck,
-                                                   shortNameCheck,
-                                                   upperCaseNameCheck,
-                                                   halfWidthNameCheck,
-                                                   extensionColumnCheck,
-                                                   attributeColumnCheck,
-                                                   fileTypeColumnCheck,
-                                                   hashColumnCheck,
-                                                   hashAlgorithmBox,
-                                                   sizeColumnCheck,
-                                                   sizeUnitButtons[0],
-                                                   sizeUnitButtons[1],
-                                                   sizeUnitButtons[2],
-                                                   creationTimeCheck,
-                                                   writeTimeCheck,
-                                                   accessTimeCheck,
-                                                   insertPathLineCheck,
-                                                   dropDriveCheck,
-                                                   leadingTabCheck,
-                                                   separatorBox,
-                                                   totalsCheck,
-                                                   createButton,
-                                                   abortButton,
-                                                   copyButton,
-                                                   clearButton,
-                                                   subFoldersCheck,
-                                                   listPane};
-    QWidget* previous = nullptr;
-    for (QWidget* widget : order) {
-        if (previous)
-            setTabOrder(previous, widget);
-        previous = widget;
+// The row's check boxes stand at its right end, from right to left.
+void MainWindow::buildCommandRowOptions() {
+    int right = toPixels(StripLeft + StripWidth);
+    for (const SettingDefinition* row : rowsOn(OptionPage::Window)) {
+        if (row->place.group != OptionGroup::CommandRow)
+            continue;
+        for (QWidget* control : makeOptionControls(*row, centralWidget())) {
+            const int width = control->sizeHint().width() + 4;
+            control->setGeometry(right - width, toPixels(ButtonTop), width, toPixels(ButtonHeight));
+            right -= width;
+        }
     }
-    for (QPushButton* button : {createButton, copyButton, clearButton, abortButton})
-        button->setAutoDefault(true);
 }
 
 void MainWindow::buildMenus() {

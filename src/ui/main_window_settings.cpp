@@ -23,10 +23,6 @@ QString controlName(SettingRow row) {
 } // namespace
 
 // The option table names each option's control by its object name.
-ValueCheckBox* MainWindow::checkBoxFor(SettingRow row) const {
-    return findChild<ValueCheckBox*>(controlName(row));
-}
-
 QAction* MainWindow::menuItemFor(SettingRow row) const {
     return findChild<QAction*>(controlName(row));
 }

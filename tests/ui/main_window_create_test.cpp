@@ -285,7 +285,7 @@ private slots:
         verifyIdle(QStringLiteral("追加 0  削除 1  変更 1"));
 
         // Other columns: refused before anything is made.
-        f.attributeColumnCheck->setValue(1);
+        f.checkBoxFor(SettingRow::AttributeColumn)->setValue(1);
         f.compareEntry->trigger();
         QCOMPARE(ListPaneEditor(f.listPane).text(), text);
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
@@ -372,7 +372,7 @@ private slots:
     void closingDuringARunStoresTheSettingsAndStops() {
         MainWindow& f = *window_;
         f.show();
-        f.leadingTabCheck->setValue(1);
+        f.checkBoxFor(SettingRow::LeadingTab)->setValue(1);
         ListPaneEditor(f.listPane).setText(QStringLiteral("memo"));
         QTimer::singleShot(0, &f, [&] { f.close(); });
         f.onCreateClicked();
@@ -394,7 +394,7 @@ private slots:
             MainWindow& f = *form;
             QVERIFY(f.folderTree->setPath(treePath()));
             f.show();
-            f.leadingTabCheck->setValue(signal == SIGTERM ? 1 : 0);
+            f.checkBoxFor(SettingRow::LeadingTab)->setValue(signal == SIGTERM ? 1 : 0);
             closeOnTerminationSignals(f);
             ::raise(signal);
             if (signal == SIGTERM) {

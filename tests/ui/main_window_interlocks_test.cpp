@@ -159,37 +159,24 @@ private slots:
         QVERIFY(options.includeArchive);
     }
 
-    // Each option box, found by its name, sets its option only when ticked.
+    // Each option box, found by its row's name, sets its row's option only
+    // when ticked (the sub-folder box also when grayed).
     void optionBoxesAreReadOnlyWhenTicked_data() {
         QTest::addColumn<OptionField>("field");
-        QTest::newRow("pathColumnCheck") << &ListOptions::pathColumn;
-        QTest::newRow("joinPathAndNameCheck") << &ListOptions::joinPathAndName;
-        QTest::newRow("shortPathCheck") << &ListOptions::shortPath;
-        QTest::newRow("halfWidthFolderCheck") << &ListOptions::halfWidthFolder;
-        QTest::newRow("upperCaseFolderCheck") << &ListOptions::upperCaseFolder;
-        QTest::newRow("shortNameCheck") << &ListOptions::shortName;
-        QTest::newRow("upperCaseNameCheck") << &ListOptions::upperCaseName;
-        QTest::newRow("halfWidthNameCheck") << &ListOptions::halfWidthName;
-        QTest::newRow("dropExtensionCheck") << &ListOptions::dropExtension;
-        QTest::newRow("dropDriveCheck") << &ListOptions::dropDrive;
-        QTest::newRow("extensionColumnCheck") << &ListOptions::extensionColumn;
-        QTest::newRow("sizeColumnCheck") << &ListOptions::sizeColumn;
-        QTest::newRow("attributeColumnCheck") << &ListOptions::attributeColumn;
-        QTest::newRow("fileTypeColumnCheck") << &ListOptions::fileTypeColumn;
-        QTest::newRow("hashColumnCheck") << &ListOptions::hashColumn;
-        QTest::newRow("creationTimeCheck") << &ListOptions::creationTimeColumn;
-        QTest::newRow("writeTimeCheck") << &ListOptions::writeTimeColumn;
-        QTest::newRow("accessTimeCheck") << &ListOptions::accessTimeColumn;
-        QTest::newRow("leadingTabCheck") << &ListOptions::leadingTab;
-        QTest::newRow("insertPathLineCheck") << &ListOptions::insertPathLine;
+        QTest::addColumn<bool>("grayedCounts");
+        for (const SettingDefinition& row : optionTable()) {
+            if (row.kind == SettingKind::CheckBox && row.flag)
+                QTest::newRow(row.control.data()) << row.flag << row.grayedCounts;
+        }
     }
     void optionBoxesAreReadOnlyWhenTicked() {
         QFETCH(OptionField, field);
+        QFETCH(bool, grayedCounts);
         auto* box = window_->findChild<ValueCheckBox*>(QString::fromUtf8(QTest::currentDataTag()));
         QVERIFY(box);
         for (int value : {0, 1, 2}) {
             box->setValue(value);
-            QVERIFY2(window_->readListOptions().*field == (value == 1),
+            QVERIFY2(window_->readListOptions().*field == (value == 1 || (grayedCounts && value)),
                      qPrintable(QStringLiteral("value %1").arg(value)));
         }
     }

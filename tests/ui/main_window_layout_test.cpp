@@ -94,34 +94,9 @@ private slots:
     void controlsCarryTheirNamesAndCaptions() {
         MainWindow& f = *window_;
         const std::pair<QAbstractButton*, const char*> captions[] = {
-            {f.pathColumnCheck, "ﾊﾟｽ名"},
-            {f.shortPathCheck, "短いﾊﾟｽ"},
-            {f.upperCaseFolderCheck, "大文字に変換"},
-            {f.halfWidthFolderCheck, "半角に変換"},
-            {f.joinPathAndNameCheck, "区切り文字なし"},
-            {f.dropExtensionCheck, "拡張子を削除"},
-            {f.shortNameCheck, "短い名前"},
-            {f.upperCaseNameCheck, "大文字に変換"},
-            {f.halfWidthNameCheck, "半角に変換"},
-            {f.sizeColumnCheck, "ﾌｧｲﾙｻｲｽﾞ"},
-            {f.sizeUnitButtons[0], "Byte"},
-            {f.sizeUnitButtons[1], "KB"},
-            {f.sizeUnitButtons[2], "MB"},
-            {f.creationTimeCheck, "作成日時"},
-            {f.writeTimeCheck, "更新日時"},
-            {f.accessTimeCheck, "アクセス日"},
-            {f.extensionColumnCheck, "拡張子"},
-            {f.attributeColumnCheck, "属性"},
-            {f.fileTypeColumnCheck, "ﾌｧｲﾙﾀｲﾌﾟ"},
-            {f.hashColumnCheck, "ﾊｯｼｭ"},
-            {f.insertPathLineCheck, "ﾌｫﾙﾀﾞが変わるごとにﾊﾟｽを挿入する"},
-            {f.dropDriveCheck, "ﾄﾞﾗｲﾌﾞ名を削除"},
-            {f.leadingTabCheck, "ﾌｧｲﾙ名の先頭にﾀﾌﾞを入れる"},
-            {f.totalsCheck, "合計"},
-            {f.subFoldersCheck, "ｻﾌﾞﾌｫﾙﾀﾞを調べる"},
-            {f.createButton, "作成"},
-            {f.copyButton, "ｺﾋﾟｰ"},
-            {f.clearButton, "ｸﾘｱ"},
+            {f.sizeUnitButtons[0], "Byte"}, {f.sizeUnitButtons[1], "KB"},
+            {f.sizeUnitButtons[2], "MB"},   {f.createButton, "作成"},
+            {f.copyButton, "ｺﾋﾟｰ"},         {f.clearButton, "ｸﾘｱ"},
             {f.abortButton, "中止"},
         };
         for (auto [button, caption] : captions) {
@@ -152,6 +127,44 @@ private slots:
         QCOMPARE(f.separatorBox->parentWidget(), f.separatorFrame);
     }
 
+    // Every row the table places has its control, named by the row, on the
+    // page and in the group the row names; a check box shows the row's
+    // caption and a frame's title stands on the frame's line.
+    void optionControlsStandWhereTheTableSays() {
+        MainWindow& f = *window_;
+        const std::pair<OptionPage, QWidget*> pages[] = {{OptionPage::Window, f.centralWidget()},
+                                                         {OptionPage::Columns, f.tabPages[0]},
+                                                         {OptionPage::Output, f.tabPages[1]}};
+        for (auto [page, pageWidget] : pages) {
+            for (const SettingDefinition* row : rowsOn(page)) {
+                const char* name = row->control.data();
+                const std::vector<QWidget*> controls = f.tabStopsOf(*row);
+                QVERIFY2(!controls.empty(), name);
+                QWidget* group = f.groupWidget(row->place.group);
+                QVERIFY2(group && (group == pageWidget || pageWidget->isAncestorOf(group)), name);
+                for (QWidget* control : controls) {
+                    QVERIFY2(control, name);
+                    QVERIFY2(control->objectName().startsWith(QString::fromLatin1(name)), name);
+                    QVERIFY2(pageWidget->isAncestorOf(control), name);
+                    if (!row->place.titlesFrame) {
+                        QVERIFY2(group->isAncestorOf(control), name);
+                        continue;
+                    }
+                    QCOMPARE(control->parentWidget(), pageWidget);
+                    const QRect box = control->geometry();
+                    QVERIFY2(group->geometry().contains(box.center()), name);
+                    QVERIFY2(box.top() < group->y() + group->height() / 4, name);
+                }
+                if (row->kind == SettingKind::CheckBox) {
+                    QCOMPARE(f.checkBoxFor(row->row), controls.front());
+                    QCOMPARE(f.checkBoxFor(row->row)->text(),
+                             QString::fromUtf8(row->place.caption.data(),
+                                               static_cast<qsizetype>(row->place.caption.size())));
+                }
+            }
+        }
+    }
+
     void initialValuesAndEnabledStates() {
         MainWindow& f = *window_;
         // Every option at its first-start value: sub-folders and folder
@@ -180,7 +193,7 @@ private slots:
     }
 
     void checkBoxesHoldThreeValuesButClicksOnlyTickAndClear() {
-        ValueCheckBox& box = *window_->leadingTabCheck;
+        ValueCheckBox& box = *window_->checkBoxFor(SettingRow::LeadingTab);
         QSignalSpy changes(&box, &QCheckBox::stateChanged);
         box.setValue(2);
         QCOMPARE(box.value(), 2);
@@ -384,29 +397,31 @@ private slots:
         auto names = [](const QList<QWidget*>& widgets) {
             QStringList named;
             for (QWidget* widget : widgets)
-                named.append(widget->objectName());
+                named.append(widget ? widget->objectName() : QStringLiteral("(none)"));
             return named;
         };
-        const QList<QWidget*> lead = {f.driveList, f.folderTree, f.patternBox, f.tabStrip};
-        const QList<QWidget*> row = {f.createButton, f.copyButton, f.clearButton,
-                                     f.subFoldersCheck};
-        // Of the unit buttons Tab stops at the chosen one; the arrows move
-        // between them.
-        const QList<QWidget*> itemsPage = {
-            f.pathColumnCheck,      f.shortPathCheck,       f.upperCaseFolderCheck,
-            f.halfWidthFolderCheck, f.joinPathAndNameCheck, f.dropExtensionCheck,
-            f.shortNameCheck,       f.upperCaseNameCheck,   f.halfWidthNameCheck,
-            f.extensionColumnCheck, f.attributeColumnCheck, f.fileTypeColumnCheck,
-            f.hashColumnCheck,      f.hashAlgorithmBox,     f.sizeColumnCheck,
-            f.sizeUnitButtons[0],   f.creationTimeCheck,    f.writeTimeCheck,
-            f.accessTimeCheck};
-        const QList<QWidget*> settingsPage = {f.insertPathLineCheck, f.dropDriveCheck,
-                                              f.leadingTabCheck, f.separatorBox, f.totalsCheck};
-        QCOMPARE(tabStops(), names(lead + itemsPage + row));
+        // The stops of the table's rows on a page or in a group, in the
+        // table's order; of the unit buttons Tab stops at the chosen one,
+        // the arrows moving between them.
+        auto rowStops = [&](OptionPage page, OptionGroup group) {
+            QList<QWidget*> stops;
+            for (const SettingDefinition* row : rowsOn(page)) {
+                if (group != OptionGroup::None && row->place.group != group)
+                    continue;
+                stops.append(f.tabStopsOf(*row).front());
+            }
+            return stops;
+        };
+        const QList<QWidget*> lead = QList<QWidget*>{f.driveList} +
+                                     rowStops(OptionPage::Window, OptionGroup::FolderColumn) +
+                                     QList<QWidget*>{f.tabStrip};
+        const QList<QWidget*> row = QList<QWidget*>{f.createButton, f.copyButton, f.clearButton} +
+                                    rowStops(OptionPage::Window, OptionGroup::CommandRow);
+        QCOMPARE(tabStops(), names(lead + rowStops(OptionPage::Columns, {}) + row));
         f.tabStrip->setCurrentIndex(1);
-        QCOMPARE(tabStops(), names(lead + settingsPage + row));
+        QCOMPARE(tabStops(), names(lead + rowStops(OptionPage::Output, {}) + row));
         // Leaving a page with the focus on it takes the focus off it too.
-        f.leadingTabCheck->setFocus();
+        f.dropDriveCheck->setFocus();
         f.tabStrip->setCurrentIndex(0);
         QCOMPARE(QApplication::focusWidget(), f.tabStrip);
     }

@@ -34,16 +34,14 @@ void writeConf(const PrivateSettings& settings, const std::string& text) {
     file.write(QByteArray::fromStdString(text));
 }
 
-// Every option box of the window, in the order of the stored rows.
+// Every option box of the window: the check box of each check box row.
 std::vector<ValueCheckBox*> optionBoxes(MainWindow& f) {
-    return {f.subFoldersCheck,      f.pathColumnCheck,      f.shortPathCheck,
-            f.upperCaseFolderCheck, f.halfWidthFolderCheck, f.joinPathAndNameCheck,
-            f.dropExtensionCheck,   f.shortNameCheck,       f.upperCaseNameCheck,
-            f.halfWidthNameCheck,   f.sizeColumnCheck,      f.creationTimeCheck,
-            f.writeTimeCheck,       f.accessTimeCheck,      f.extensionColumnCheck,
-            f.insertPathLineCheck,  f.dropDriveCheck,       f.leadingTabCheck,
-            f.attributeColumnCheck, f.fileTypeColumnCheck,  f.totalsCheck,
-            f.hashColumnCheck};
+    std::vector<ValueCheckBox*> boxes;
+    for (const SettingDefinition& row : settingDefinitions()) {
+        if (row.kind == SettingKind::CheckBox)
+            boxes.push_back(f.checkBoxFor(row.row));
+    }
+    return boxes;
 }
 
 } // namespace
@@ -101,7 +99,7 @@ private slots:
             // Every box away from its default; one grayed by code.
             for (ValueCheckBox* box : optionBoxes(f))
                 box->setValue(box->value() == 1 ? 0 : 1);
-            f.writeTimeCheck->setValue(2);
+            f.checkBoxFor(SettingRow::WriteTime)->setValue(2);
             f.sizeUnitButtons[2]->setChecked(true);
             f.onHiddenEntryClicked();
             f.onSystemEntryClicked();
@@ -132,7 +130,7 @@ private slots:
         QCOMPARE(f.folderTree->path(), chosen);
         for (ValueCheckBox* box : optionBoxes(f)) {
             const int expected =
-                box == f.writeTimeCheck
+                box == f.checkBoxFor(SettingRow::WriteTime)
                     ? 2
                     : ((box == f.subFoldersCheck || box == f.insertPathLineCheck) ? 0 : 1);
             QCOMPARE(box->value(), expected);
@@ -210,7 +208,7 @@ private slots:
         QCOMPARE(f.pathColumnCheck->value(), 1);
         QVERIFY(f.pathFrame->isEnabled());
         QVERIFY(f.sizeUnitButtons[1]->isChecked());
-        QCOMPARE(f.leadingTabCheck->value(), 1);
+        QCOMPARE(f.checkBoxFor(SettingRow::LeadingTab)->value(), 1);
         QCOMPARE(f.separatorBox->currentText(), QStringLiteral("|"));
     }
 
@@ -227,7 +225,7 @@ private slots:
         QVERIFY(presenter_->messages[3].text.contains(QStringLiteral("ｴﾗｰ番号 340 ")));
         QCOMPARE(form->pathColumnCheck->value(), 0);
         QVERIFY(form->sizeUnitButtons[0]->isChecked());
-        QCOMPARE(form->extensionColumnCheck->value(), 1);
+        QCOMPARE(form->checkBoxFor(SettingRow::ExtensionColumn)->value(), 1);
     }
 
     void removedFolderStartsSilentlyInTheProgramFolder() {
@@ -240,7 +238,7 @@ private slots:
         auto form = makeWindow(presenter_);
         QVERIFY(presenter_->messages.empty());
         QCOMPARE(form->folderTree->path(), programFolder());
-        QCOMPARE(form->leadingTabCheck->value(), 1);
+        QCOMPARE(form->checkBoxFor(SettingRow::LeadingTab)->value(), 1);
         // Closing stores the folder actually shown.
         form->close();
         QCOMPARE(SettingsStore(SettingsApplication).get("Setting", "Dir"), programFolder());
@@ -270,7 +268,7 @@ private slots:
 
     void exitEntryStoresTheSettingsLikeTheCloseBox() {
         auto form = makeWindow(presenter_);
-        form->attributeColumnCheck->setValue(1);
+        form->checkBoxFor(SettingRow::AttributeColumn)->setValue(1);
         form->exitEntry->trigger();
         QVERIFY(!form->isVisible());
         QCOMPARE(SettingsStore(SettingsApplication).get("chk", "Attribute"), std::string("1"));
@@ -285,7 +283,7 @@ private slots:
         QVERIFY(presenter_->messages[0].text.startsWith(QStringLiteral("ｴﾗｰ番号 75 ")));
         QVERIFY(presenter_->messages[0].text.contains(QString::fromUtf8(SettingsKeptNote)));
         QCOMPARE(form->insertPathLineCheck->value(), 1);
-        form->attributeColumnCheck->setValue(1);
+        form->checkBoxFor(SettingRow::AttributeColumn)->setValue(1);
         QVERIFY(form->close());
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(QFileInfo(QString::fromStdString(settings_->confPath())).isDir());
