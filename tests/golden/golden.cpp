@@ -9,13 +9,19 @@
 // NAME.args holds one argument a line (an empty line is an empty argument);
 // "@TREE@" stands for the tree, which is given as the relative path "tree" so
 // that the expected text does not depend on where the tree was built
-// ("@SAVED@" is explained below). The
+// ("@SAVED@" is explained below). NAME.out says "@USER@" and "@GROUP@" for
+// the names of the user and the group that own the tree (whoever ran make),
+// so that it reads the same on every machine. The
 // program runs in FOLDER with TZ=UTC and LC_ALL=C.UTF-8, and, when the test
 // runs as root, as the unprivileged user "nobody", so that the unreadable
 // folder is unreadable for everyone. With KESTRO_UPDATE_GOLDEN=1 in the
-// environment, check writes NAME.out instead of comparing; read what it
-// wrote against the tree below before keeping it.
+// environment, check writes NAME.out instead of comparing, with the owner's
+// names as placeholders again; read what it wrote against the tree below
+// before keeping it.
+//
+//   kestro_golden placeholders FOLDER               check the placeholders
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -223,6 +229,79 @@ void writeWhole(const std::string& path, const std::string& text) {
         die("write " + path);
 }
 
+// What differs from machine to machine: who made the tree.
+struct Owner {
+    std::string user;
+    std::string group;
+};
+
+Owner ownerOf(const std::string& path) {
+    struct stat facts {};
+    if (::lstat(path.c_str(), &facts) != 0)
+        die("stat " + path);
+    const passwd* user = ::getpwuid(facts.st_uid);
+    const group* found = ::getgrgid(facts.st_gid);
+    return {user ? user->pw_name : std::to_string(facts.st_uid),
+            found ? found->gr_name : std::to_string(facts.st_gid)};
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+}
+
+// The expected text with the owner's names in place of the placeholders.
+std::string withNames(std::string text, const Owner& owner) {
+    replaceAll(text, "@USER@", owner.user);
+    replaceAll(text, "@GROUP@", owner.group);
+    return text;
+}
+
+// The reverse, for a list written as the expected text: each name standing
+// alone (not inside a longer name) becomes its placeholder; a group named as
+// the user becomes "@USER@", which the writer then corrects by hand.
+std::string withPlaceholders(std::string text, const Owner& owner) {
+    auto inName = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' ||
+               static_cast<unsigned char>(c) >= 0x80;
+    };
+    for (const auto& [name, placeholder] :
+         {std::pair{owner.user, "@USER@"}, std::pair{owner.group, "@GROUP@"}}) {
+        for (std::size_t at = 0; (at = text.find(name, at)) != std::string::npos;) {
+            const std::size_t end = at + name.size();
+            if ((at > 0 && inName(text[at - 1])) || (end < text.size() && inName(text[end]))) {
+                at = end;
+                continue;
+            }
+            text.replace(at, name.size(), placeholder);
+            at += std::strlen(placeholder);
+        }
+    }
+    return text;
+}
+
+// The placeholders stand for the tree's owner, who made it, and go both ways.
+int checkPlaceholders(const std::string& folder) {
+    const Owner owner = ownerOf(folder + "/tree");
+    const passwd* maker = ::getpwuid(::geteuid());
+    const std::string& user = owner.user;
+    const std::string groupMark = owner.group == user ? "@USER@" : "@GROUP@";
+    const std::string expected = "tree/\t@USER@\t" + groupMark + "\r\n" + user + "x.txt\r\n";
+    const std::string listed = "tree/\t" + user + "\t" + owner.group + "\r\n" + user + "x.txt\r\n";
+    bool good = true;
+    auto expect = [&](bool holds, const char* what) {
+        if (!holds)
+            std::cout << "placeholders: " << what << " (user " << user << ", group " << owner.group
+                      << ")\n";
+        good &= holds;
+    };
+    expect(maker && user == maker->pw_name, "the tree's owner is not the user who made it");
+    expect(withNames(expected, owner) == listed, "the names do not replace the placeholders");
+    expect(withPlaceholders(listed, owner) == expected,
+           "the placeholders do not replace the names standing alone");
+    return good ? 0 : 1;
+}
+
 // "@SAVED@" stands for NAME.saved beside NAME.args (a list saved earlier, for
 // a comparison), copied into `folder`, where the program runs.
 std::vector<std::string> argumentsOf(const std::string& argsFile, const std::string& folder) {
@@ -312,21 +391,26 @@ int check(const std::string& program, const std::string& folder, const std::stri
                   << "\n";
         return 1;
     }
+    const Owner owner = ownerOf(folder + "/tree");
     if (update && std::string(update) == "1") {
-        writeWhole(outFile, actual);
+        writeWhole(outFile, withPlaceholders(actual, owner));
         std::cout << "written: " << outFile << " (exit status " << status << ")\n";
         return 0;
     }
-    if (actual == readWhole(outFile))
+    const std::string expected = withNames(readWhole(outFile), owner);
+    if (actual == expected)
         return 0;
-    const std::string actualFile =
-        folder + "/" + fs::path(outFile).stem().string() + "." + std::to_string(::getpid());
+    const std::string stem = folder + "/" + fs::path(outFile).stem().string() + ".";
+    const std::string expectedFile = stem + "expected." + std::to_string(::getpid());
+    const std::string actualFile = stem + std::to_string(::getpid());
+    writeWhole(expectedFile, expected);
     writeWhole(actualFile, actual);
     std::cout << "the list differs from " << outFile << " (exit status " << status << "):\n"
               << std::flush;
     const std::string diff =
-        "diff -u -a --label expected --label actual '" + outFile + "' '" + actualFile + "'";
+        "diff -u -a --label expected --label actual '" + expectedFile + "' '" + actualFile + "'";
     [[maybe_unused]] const int shown = std::system(diff.c_str());
+    ::unlink(expectedFile.c_str());
     ::unlink(actualFile.c_str());
     return 1;
 }
@@ -344,9 +428,11 @@ int main(int argc, char** argv) {
         remove(args[1]);
         return 0;
     }
+    if (args.size() == 2 && args[0] == "placeholders")
+        return checkPlaceholders(args[1]);
     if (args.size() == 5 && args[0] == "check")
         return check(args[1], args[2], args[3], args[4]);
-    std::cerr << "usage: kestro_golden make|remove FOLDER | check KESTRO FOLDER NAME.args "
-                 "NAME.out\n";
+    std::cerr << "usage: kestro_golden make|remove|placeholders FOLDER | check KESTRO FOLDER "
+                 "NAME.args NAME.out\n";
     return 2;
 }
