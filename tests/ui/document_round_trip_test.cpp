@@ -40,8 +40,9 @@ private slots:
         makeFile(tree.filePath(QStringLiteral("sub/tab\tname.log")), "t");
         QVERIFY(f.folderTree->setPath(tree.path().toStdString()));
         for (ValueCheckBox* box :
-             {f.pathColumnCheck, f.sizeColumnCheck, f.checkBoxFor(SettingRow::AttributeColumn), f.checkBoxFor(SettingRow::WriteTime),
-              f.checkBoxFor(SettingRow::ExtensionColumn), f.insertPathLineCheck, f.subFoldersCheck})
+             {f.pathColumnCheck, f.sizeColumnCheck, f.checkBoxFor(SettingRow::AttributeColumn),
+              f.checkBoxFor(SettingRow::WriteTime), f.checkBoxFor(SettingRow::ExtensionColumn),
+              f.insertPathLineCheck, f.subFoldersCheck})
             box->setValue(1);
 
         f.createButton->click();
