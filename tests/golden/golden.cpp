@@ -130,10 +130,11 @@ const std::vector<Entry>& tree() {
 // one could not be set.
 bool setTimes(const std::string& root) {
     bool all = true;
-    for (auto it = tree().rbegin(); it != tree().rend(); ++it) {
-        const timespec times[2] = {{utc(it->accessed), 0}, {utc(it->written), 0}};
-        all &=
-            ::utimensat(AT_FDCWD, (root + "/" + it->name).c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+    for (std::size_t at = tree().size(); at-- > 0;) {
+        const Entry& entry = tree()[at];
+        const timespec times[2] = {{utc(entry.accessed), 0}, {utc(entry.written), 0}};
+        all &= ::utimensat(AT_FDCWD, (root + "/" + entry.name).c_str(), times,
+                           AT_SYMLINK_NOFOLLOW) == 0;
     }
     return all;
 }
@@ -188,9 +189,10 @@ void make(const std::string& folder) {
     // own times; then the modes that take access away.
     if (!setTimes(root))
         die("utimensat");
-    for (auto it = tree().rbegin(); it != tree().rend(); ++it) {
-        if (it->kind != Kind::Link && ::chmod((root + "/" + it->name).c_str(), it->mode) != 0)
-            die("chmod " + it->name);
+    for (std::size_t at = tree().size(); at-- > 0;) {
+        const Entry& entry = tree()[at];
+        if (entry.kind != Kind::Link && ::chmod((root + "/" + entry.name).c_str(), entry.mode) != 0)
+            die("chmod " + entry.name);
     }
 }
 
@@ -286,8 +288,12 @@ int checkPlaceholders(const std::string& folder) {
     const passwd* maker = ::getpwuid(::geteuid());
     const std::string& user = owner.user;
     const std::string groupMark = owner.group == user ? "@USER@" : "@GROUP@";
-    const std::string expected = "tree/\t@USER@\t" + groupMark + "\r\n" + user + "x.txt\r\n";
-    const std::string listed = "tree/\t" + user + "\t" + owner.group + "\r\n" + user + "x.txt\r\n";
+    // A name inside a longer one is not a name of the owner.
+    const std::string inside = user + "x.txt\r\n";
+    std::string expected = "tree/\t@USER@\t";
+    expected.append(groupMark).append("\r\n").append(inside);
+    std::string listed = "tree/\t";
+    listed.append(user).append("\t").append(owner.group).append("\r\n").append(inside);
     bool good = true;
     auto expect = [&](bool holds, const char* what) {
         if (!holds)
@@ -314,8 +320,10 @@ std::vector<std::string> argumentsOf(const std::string& argsFile, const std::str
             fs::path saved(argsFile);
             saved.replace_extension(".saved");
             line = saved.filename().string();
-            writeWhole(folder + "/" + line, readWhole(saved.string()));
-            ::chmod((folder + "/" + line).c_str(), 0644);
+            std::string copy = folder;
+            copy.append("/").append(line);
+            writeWhole(copy, readWhole(saved.string()));
+            ::chmod(copy.c_str(), 0644);
         }
         arguments.push_back(line);
     }

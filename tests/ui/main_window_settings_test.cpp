@@ -175,7 +175,7 @@ private slots:
                                                static_cast<qsizetype>(option.control.size()));
             if (option.kind == SettingKind::SizeUnit)
                 name += QLatin1Char('0'); // the first of the unit buttons
-            QObject* control = form->findChild<QObject*>(name);
+            auto* control = form->findChild<QObject*>(name);
             QVERIFY2(control, option.control.data());
             if (option.kind == SettingKind::CheckBox)
                 QVERIFY(qobject_cast<ValueCheckBox*>(control));
