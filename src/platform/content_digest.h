@@ -9,6 +9,9 @@
 // file (O_NOATIME). One digester reads every file of a run through one
 // buffer, in large reads, allocating nothing per file.
 
+#include "platform/descriptor.h"
+#include "platform/file_facts.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,8 +54,31 @@ public:
     static constexpr std::size_t ReadSize = std::size_t{1} << 20;
 
 private:
+    // What tells whether a file changed while it was read.
+    struct Stamp {
+        std::uint64_t size = 0;
+        FileTime lastWrite;
+        bool operator==(const Stamp& other) const {
+            return size == other.size && lastWrite.seconds == other.lastWrite.seconds &&
+                   lastWrite.nanoseconds == other.lastWrite.nanoseconds;
+        }
+    };
+
+    // Each system's own, under the portable digestAt (content_digest.cpp):
+    // the hash of its crypto library over one file at a time,
+    bool beginHash();
+    bool hashBytes(const char* bytes, std::size_t length);
+    // the digest's bytes, how many (0 when it failed),
+    std::size_t finishHash(unsigned char (&digest)[64]);
+    // `name` of the open folder opened for reading, with its stamp, when it
+    // is a regular file (an invalid descriptor else), and the stamp of an
+    // open file.
+    static Descriptor openRegularAt(int folderFd, const char* name, Stamp& stamp);
+    static bool stampOf(int fd, Stamp& stamp);
+
     struct State;
     std::unique_ptr<State> state_;
+    std::unique_ptr<char[]> buffer_;
     std::uint64_t bytesRead_ = 0;
     std::uint64_t digestedSize_ = 0;
 };
