@@ -1,9 +1,23 @@
-// The digest of a file's contents, the same on every system over each
-// one's opening of the file and hash.
+// Reading a regular file's pieces and its digest, the same on every system
+// over each one's opening of the file and hash.
 
 #include "platform/content_digest.h"
 
 namespace kestro {
+
+Result<std::string> RegularFile::readRange(std::uint64_t offset, std::size_t length) const {
+    std::string bytes;
+    if (offset >= size_)
+        return bytes;
+    if (length > size_ - offset)
+        length = static_cast<std::size_t>(size_ - offset);
+    bytes.resize(length);
+    std::size_t filled = 0;
+    if (const int error = readAllAt(file_.get(), bytes.data(), length, offset, filled); error != 0)
+        return failureFromErrno(error, path_, false);
+    bytes.resize(filled); // less when the file shrank since it was opened
+    return bytes;
+}
 
 ContentDigester::Outcome
 ContentDigester::digestAt(int folderFd, const char* name, std::string& hex,

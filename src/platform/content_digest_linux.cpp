@@ -31,20 +31,57 @@ ContentDigester::ContentDigester(DigestAlgorithm algorithm) : state_(std::make_u
 
 ContentDigester::~ContentDigester() = default;
 
-Descriptor ContentDigester::openRegularAt(int folderFd, const char* name, Stamp& stamp) {
-    // Decided before the open: opening a FIFO releases a writer waiting for
-    // a reader, and a device may act on being opened.
-    struct stat facts {};
-    if (::fstatat(folderFd, name, &facts, 0) != 0 || !S_ISREG(facts.st_mode))
-        return {};
-    // O_NOATIME is only for the owner (or a privileged caller); others read
-    // without it. O_NONBLOCK: a name that became a FIFO meanwhile does not
-    // make the open wait, and the check below refuses it.
+namespace {
+
+// `name` of the folder `folderFd` (AT_FDCWD: a path of its own) opened for
+// reading when it is a regular file, with its facts: 0, `file` left invalid
+// when it is no regular file; else the errno value.
+int openRegular(int folderFd, const char* name, Descriptor& file, struct stat& facts) {
+    // Decided from the facts before any open: opening a FIFO releases a
+    // writer waiting for a reader, a device may act on being opened, a
+    // socket cannot be opened at all.
+    if (::fstatat(folderFd, name, &facts, 0) != 0)
+        return errno;
+    if (!S_ISREG(facts.st_mode))
+        return 0;
+    // Reading must not stamp the access time; only the owner (or a
+    // privileged caller) may ask for that. O_NONBLOCK: should the name have
+    // become a FIFO meanwhile, the open does not wait, and the check below
+    // refuses it.
     const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    Descriptor file(::openat(folderFd, name, flags | O_NOATIME));
+    file.reset(::openat(folderFd, name, flags | O_NOATIME));
     if (!file && errno == EPERM)
         file.reset(::openat(folderFd, name, flags));
-    if (!file || ::fstat(file.get(), &facts) != 0 || !S_ISREG(facts.st_mode))
+    if (!file)
+        return errno;
+    if (::fstat(file.get(), &facts) != 0) {
+        const int error = errno;
+        file.reset();
+        return error;
+    }
+    if (!S_ISREG(facts.st_mode))
+        file.reset();
+    return 0;
+}
+
+} // namespace
+
+Result<std::optional<RegularFile>> RegularFile::open(const std::string& path) {
+    Descriptor file;
+    struct stat facts {};
+    if (const int error = openRegular(AT_FDCWD, path.c_str(), file, facts); error != 0)
+        return failureFromErrno(error, path, false);
+    if (!file)
+        return std::optional<RegularFile>{};
+    return std::optional<RegularFile>{
+        RegularFile(std::move(file), static_cast<std::uint64_t>(facts.st_size),
+                    (facts.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0, path)};
+}
+
+Descriptor ContentDigester::openRegularAt(int folderFd, const char* name, Stamp& stamp) {
+    Descriptor file;
+    struct stat facts {};
+    if (openRegular(folderFd, name, file, facts) != 0 || !file)
         return {};
     stamp = {static_cast<std::uint64_t>(facts.st_size),
              {facts.st_mtim.tv_sec, static_cast<std::uint32_t>(facts.st_mtim.tv_nsec)}};

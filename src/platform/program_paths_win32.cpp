@@ -227,11 +227,12 @@ Status makeFolders(const std::string& folder) {
     return Ok{};
 }
 
-Status writeFileAtomically(const std::string& path, const std::string& bytes) {
-    const std::wstring target = win32::longPath(path);
-    std::wstring temporary;
-    if (const int error = writeBeside(target, bytes, temporary); error != 0)
-        return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, error == ENOTDIR);
+namespace {
+
+// The file `temporary` renamed over `target` (written as `path`); a
+// temporary file that cannot take its place is removed.
+Status moveOver(const std::wstring& temporary, const std::wstring& target,
+                const std::string& path) {
     if (!::MoveFileExW(temporary.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const int error = win32::lastErrno();
@@ -239,6 +240,16 @@ Status writeFileAtomically(const std::string& path, const std::string& bytes) {
         return failureFromErrno(error, path, false);
     }
     return Ok{};
+}
+
+} // namespace
+
+Status writeFileAtomically(const std::string& path, const std::string& bytes) {
+    const std::wstring target = win32::longPath(path);
+    std::wstring temporary;
+    if (const int error = writeBeside(target, bytes, temporary); error != 0)
+        return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, error == ENOTDIR);
+    return moveOver(temporary, target, path);
 }
 
 Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes) {
@@ -259,13 +270,7 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
         ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
                        nullptr, nullptr))
         return Ok{};
-    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const int error = win32::lastErrno();
-        ::DeleteFileW(temporary.c_str());
-        return failureFromErrno(error, path, false);
-    }
-    return Ok{};
+    return moveOver(temporary, target, path);
 }
 
 Result<Descriptor> openWholeFile(const std::string& path, std::uint64_t& size) {
