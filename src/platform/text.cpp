@@ -134,6 +134,18 @@ std::size_t shiftJisWidth(std::string_view text) {
     return width;
 }
 
+char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80) {
+        ++pos;
+        return foldedAscii(byte);
+    }
+    const std::int32_t c = nextCodePoint(text, pos);
+    if (c < 0)
+        return ForeignByteRank + byte;
+    return foldedCodePoint(static_cast<char32_t>(c));
+}
+
 int compareNoCase(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;

@@ -161,8 +161,11 @@ inline constexpr char32_t ForeignByteRank = 0x110000;
 // Windows (whose order puts "_" after the letters).
 char32_t foldedAscii(unsigned char c);
 
+// The simple case folding of a character beyond ASCII.
+char32_t foldedCodePoint(char32_t c);
+
 // The simple case folding of the character at `pos` (ASCII without any
-// table), moving `pos` past it.
+// table), moving `pos` past it; the same on every system (text.cpp).
 char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos);
 
 // The CP932 bytes of one character, given as its UTF-8 `character` and its

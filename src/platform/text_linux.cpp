@@ -157,21 +157,13 @@ char32_t foldedAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
 }
 
-char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return foldedAscii(byte);
-    }
-    UChar32 c = nextCodePoint(text, pos);
-    if (c < 0)
-        return ForeignByteRank + byte;
+char32_t foldedCodePoint(char32_t c) {
     // Kana, kanji, hangul and the half-width katakana have no case: most
     // Japanese names never need the case tables.
     if ((c >= 0x3040 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) ||
         (c >= 0xFF61 && c <= 0xFF9F))
-        return static_cast<char32_t>(c);
-    return static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT));
+        return c;
+    return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }
 
 std::string toHalfWidth(std::string_view text) {

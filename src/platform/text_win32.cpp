@@ -131,18 +131,10 @@ char32_t foldedAscii(unsigned char c) {
     return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
 }
 
-char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return foldedAscii(byte);
-    }
-    const std::int32_t c = nextCodePoint(text, pos);
-    if (c < 0)
-        return ForeignByteRank + byte;
+char32_t foldedCodePoint(char32_t c) {
     if (c > 0xFFFF)
-        return static_cast<char32_t>(c); // the table has no pairs
-    return upperCaseTable()[static_cast<std::size_t>(c)];
+        return c; // the table has no pairs
+    return upperCaseTable()[c];
 }
 
 std::string toHalfWidth(std::string_view text) {
