@@ -6,7 +6,7 @@
 #include "app/window_start.h"
 #include "fileinfo/version_line.h"
 #include "listgen/name_helpers.h"
-#include "platform/command_line.h"
+#include "platform/program_paths.h"
 
 #include <iostream>
 #include <sstream>

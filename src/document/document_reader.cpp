@@ -1,8 +1,8 @@
 #include "document/document_reader.h"
 
 #include "document/document_file.h"
-#include "platform/code_page_932.h"
 #include "platform/program_paths.h"
+#include "platform/text.h"
 
 #include <utility>
 

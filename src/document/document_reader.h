@@ -15,8 +15,8 @@
 // character of either encoding is cut. The reader holds one block of the
 // file, and the longest line, at a time.
 
+#include "platform/content_digest.h"
 #include "platform/failure.h"
-#include "platform/regular_file.h"
 #include "platform/text.h"
 
 #include <cstddef>

@@ -2,9 +2,9 @@
 
 #include "fileinfo/executable_format.h"
 #include "fileinfo/time_text.h"
+#include "platform/content_digest.h"
 #include "platform/folder.h"
 #include "platform/local_time.h"
-#include "platform/regular_file.h"
 #include "platform/short_names.h"
 
 namespace kestro {

@@ -1,6 +1,6 @@
 #include "fileinfo/pe_version_reader.h"
 
-#include "platform/regular_file.h"
+#include "platform/content_digest.h"
 
 #include <algorithm>
 #include <utility>

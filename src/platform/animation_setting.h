@@ -9,6 +9,7 @@
 
 #include "platform/failure.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace kestro {
@@ -20,13 +21,33 @@ struct AnimationInfo {
 
 inline constexpr int InvalidCallFailure = 5;
 
+// The setting itself; desktops animate windows unless the user turned it
+// off.
+inline std::atomic<std::int32_t> windowAnimation{1};
+
+inline Failure invalidAnimationRecord() {
+    return Failure{InvalidCallFailure, "プロシージャの呼び出し、または引数が不正です。", {}, 0};
+}
+
 // Fills `info.iMinAnimate` with the current setting.
-Status getAnimationInfo(AnimationInfo& info);
+inline Status getAnimationInfo(AnimationInfo& info) {
+    if (info.cbSize != sizeof(AnimationInfo))
+        return invalidAnimationRecord();
+    info.iMinAnimate = windowAnimation.load();
+    return Ok{};
+}
 
 // Makes `info.iMinAnimate` the current setting.
-Status setAnimationInfo(const AnimationInfo& info);
+inline Status setAnimationInfo(const AnimationInfo& info) {
+    if (info.cbSize != sizeof(AnimationInfo))
+        return invalidAnimationRecord();
+    windowAnimation.store(info.iMinAnimate);
+    return Ok{};
+}
 
 // Whether window animations are drawn now.
-bool animationsOn();
+inline bool animationsOn() {
+    return windowAnimation.load() != 0;
+}
 
 } // namespace kestro

@@ -2,6 +2,8 @@
 
 #include "platform/wide_path.h"
 
+#include <cerrno>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -13,11 +15,18 @@ namespace kestro {
 // once for the run, a hash object made per file.
 struct ContentDigester::State {
     BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
     DWORD objectLength = 0;
     DWORD hashLength = 0;
     std::vector<UCHAR> object;
-    std::unique_ptr<char[]> buffer;
+
+    void endHash() {
+        if (hash)
+            ::BCryptDestroyHash(hash);
+        hash = nullptr;
+    }
     ~State() {
+        endHash();
         if (algorithm)
             ::BCryptCloseAlgorithmProvider(algorithm, 0);
     }
@@ -28,6 +37,7 @@ ContentDigester::ContentDigester(DigestAlgorithm algorithm) : state_(std::make_u
         algorithm == DigestAlgorithm::Md5 ? BCRYPT_MD5_ALGORITHM : BCRYPT_SHA256_ALGORITHM;
     if (::BCryptOpenAlgorithmProvider(&state_->algorithm, id, nullptr, 0) < 0) {
         state_->algorithm = nullptr;
+        state_.reset();
         return;
     }
     ULONG got = 0;
@@ -36,23 +46,52 @@ ContentDigester::ContentDigester(DigestAlgorithm algorithm) : state_(std::make_u
                             0) < 0 ||
         ::BCryptGetProperty(state_->algorithm, BCRYPT_HASH_LENGTH,
                             reinterpret_cast<PUCHAR>(&state_->hashLength), sizeof(DWORD), &got,
-                            0) < 0) {
-        ::BCryptCloseAlgorithmProvider(state_->algorithm, 0);
-        state_->algorithm = nullptr;
+                            0) < 0 ||
+        state_->hashLength > 64) {
+        state_.reset();
         return;
     }
     state_->object.resize(state_->objectLength);
-    state_->buffer = std::make_unique<char[]>(ReadSize);
+    buffer_ = std::make_unique<char[]>(ReadSize);
 }
 
 ContentDigester::~ContentDigester() = default;
 
-ContentDigester::Outcome
-ContentDigester::digestAt(int folderFd, const char* name, std::string& hex,
-                          const std::function<bool(std::uint64_t)>& between) {
-    hex.clear();
-    if (!state_->algorithm)
-        return Outcome::NotRead;
+Result<std::optional<RegularFile>> RegularFile::open(const std::string& path) {
+    const std::wstring wide = win32::longPath(path);
+    const DWORD bits = ::GetFileAttributesW(wide.c_str());
+    if (bits == INVALID_FILE_ATTRIBUTES) {
+        const int error = win32::lastErrno();
+        return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, false);
+    }
+    if (bits & FILE_ATTRIBUTE_DIRECTORY)
+        return std::optional<RegularFile>{};
+    HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return failureFromErrno(win32::lastErrno(), path, false);
+    // A console or a pipe behind the name is no file to read pieces of.
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        return std::optional<RegularFile>{};
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(handle, &size)) {
+        const int error = win32::lastErrno();
+        ::CloseHandle(handle);
+        return failureFromErrno(error, path, false);
+    }
+    Descriptor file(win32::descriptorOf(handle));
+    if (!file)
+        return failureFromErrno(EMFILE, path, false);
+    // Windows has no execute bits: what runs is told by the name's
+    // extension and the file's format, not by the file system.
+    return std::optional<RegularFile>{
+        RegularFile(std::move(file), static_cast<std::uint64_t>(size.QuadPart), false, path)};
+}
+
+Descriptor ContentDigester::openRegularAt(int folderFd, const char* name, Stamp& stamp) {
     const std::wstring path = win32::childPath(win32::folderPathOf(folderFd), name);
     // Sequential reads, and the access time left alone.
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES,
@@ -63,59 +102,45 @@ ContentDigester::digestAt(int folderFd, const char* name, std::string& hex,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return Outcome::NotRead;
-    struct Closer {
-        HANDLE handle;
-        ~Closer() { ::CloseHandle(handle); }
-    } closer{file};
+        return {};
+    Descriptor opened(win32::descriptorOf(file));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file, &info) ||
+    if (!opened || !::GetFileInformationByHandle(file, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-        return Outcome::NotRead;
+        return {};
     // A time of all ones keeps the access time as it is.
     FILETIME keep{0xFFFFFFFF, 0xFFFFFFFF};
     ::SetFileTime(file, nullptr, &keep, nullptr);
+    return stampOf(opened.get(), stamp) ? std::move(opened) : Descriptor();
+}
 
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    if (::BCryptCreateHash(state_->algorithm, &hash, state_->object.data(), state_->objectLength,
-                           nullptr, 0, 0) < 0)
-        return Outcome::NotRead;
-    struct HashCloser {
-        BCRYPT_HASH_HANDLE handle;
-        ~HashCloser() { ::BCryptDestroyHash(handle); }
-    } hashCloser{hash};
-    digestedSize_ = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    std::uint64_t offset = 0;
-    for (;;) {
-        DWORD filled = 0;
-        if (!::ReadFile(file, state_->buffer.get(), static_cast<DWORD>(ReadSize), &filled, nullptr))
-            return Outcome::NotRead;
-        if (filled == 0)
-            break;
-        if (::BCryptHashData(hash, reinterpret_cast<PUCHAR>(state_->buffer.get()), filled, 0) < 0)
-            return Outcome::NotRead;
-        offset += filled;
-        bytesRead_ += filled;
-        if (between && !between(offset))
-            return Outcome::Stopped;
-    }
-    // The end of the file as it stood, and the same file after the read.
-    BY_HANDLE_FILE_INFORMATION after{};
-    if (offset != digestedSize_ || !::GetFileInformationByHandle(file, &after) ||
-        after.nFileSizeHigh != info.nFileSizeHigh || after.nFileSizeLow != info.nFileSizeLow ||
-        after.ftLastWriteTime.dwLowDateTime != info.ftLastWriteTime.dwLowDateTime ||
-        after.ftLastWriteTime.dwHighDateTime != info.ftLastWriteTime.dwHighDateTime)
-        return Outcome::Changed;
-    std::vector<UCHAR> digest(state_->hashLength);
-    if (::BCryptFinishHash(hash, digest.data(), state_->hashLength, 0) < 0)
-        return Outcome::NotRead;
-    static constexpr char Digits[] = "0123456789abcdef";
-    hex.resize(2 * digest.size());
-    for (std::size_t i = 0; i < digest.size(); ++i) {
-        hex[2 * i] = Digits[digest[i] >> 4];
-        hex[2 * i + 1] = Digits[digest[i] & 0xf];
-    }
-    return Outcome::Digested;
+bool ContentDigester::stampOf(int fd, Stamp& stamp) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE file = win32::handleOf(fd);
+    if (!file || !::GetFileInformationByHandle(file, &info))
+        return false;
+    stamp.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    win32::fromFileTime((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                            info.ftLastWriteTime.dwLowDateTime,
+                        stamp.lastWrite.seconds, stamp.lastWrite.nanoseconds);
+    return true;
+}
+
+bool ContentDigester::beginHash() {
+    state_->endHash();
+    return ::BCryptCreateHash(state_->algorithm, &state_->hash, state_->object.data(),
+                              state_->objectLength, nullptr, 0, 0) >= 0;
+}
+
+bool ContentDigester::hashBytes(const char* bytes, std::size_t length) {
+    return ::BCryptHashData(state_->hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes)),
+                            static_cast<ULONG>(length), 0) >= 0;
+}
+
+std::size_t ContentDigester::finishHash(unsigned char (&digest)[64]) {
+    const bool finished = ::BCryptFinishHash(state_->hash, digest, state_->hashLength, 0) >= 0;
+    state_->endHash();
+    return finished ? state_->hashLength : 0;
 }
 
 } // namespace kestro

@@ -1,4 +1,5 @@
-// Reading to the end, the same on every system over each one's readSome.
+// Writing all and reading to the end, the same on every system over each
+// one's writeSome and readSome.
 
 #include "platform/descriptor.h"
 
@@ -6,6 +7,21 @@
 #include <new>
 
 namespace kestro {
+
+int writeAll(int fd, std::string_view bytes, const std::atomic<bool>* stop) {
+    while (!bytes.empty()) {
+        const long written = writeSome(fd, bytes.data(), bytes.size());
+        const int error = written < 0 ? errno : 0;
+        if (stop && *stop)
+            return EINTR;
+        if (error == EINTR)
+            continue;
+        if (error != 0)
+            return error;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
 
 int readAll(int fd, std::string& bytes, std::size_t limit) {
     char buffer[65536];

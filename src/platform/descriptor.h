@@ -84,5 +84,9 @@ int readAll(int fd, std::string& bytes,
 // descriptor's position, retried when interrupted; the bytes read, 0 at the
 // end, or less than 0 with errno set.
 long readSome(int fd, char* buffer, std::size_t length);
+// Filled by each system: one write of up to `length` bytes at the
+// descriptor's position, not retried; the bytes written, or less than 0
+// with errno set.
+long writeSome(int fd, const char* bytes, std::size_t length);
 
 } // namespace kestro

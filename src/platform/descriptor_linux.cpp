@@ -19,21 +19,6 @@ int Descriptor::close() noexcept {
     return error;
 }
 
-int writeAll(int fd, std::string_view bytes, const std::atomic<bool>* stop) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        const int error = written < 0 ? errno : 0;
-        if (stop && *stop)
-            return EINTR;
-        if (error == EINTR)
-            continue;
-        if (error != 0)
-            return error;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
 int writeAllAt(int fd, std::string_view bytes, std::uint64_t offset) {
     while (!bytes.empty()) {
         const ssize_t written = retryInterrupted(
@@ -64,6 +49,10 @@ int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, st
 
 long readSome(int fd, char* buffer, std::size_t length) {
     return retryInterrupted([&] { return ::read(fd, buffer, length); });
+}
+
+long writeSome(int fd, const char* bytes, std::size_t length) {
+    return ::write(fd, bytes, length);
 }
 
 } // namespace kestro

@@ -30,22 +30,6 @@ int Descriptor::close() noexcept {
     return error;
 }
 
-int writeAll(int fd, std::string_view bytes, const std::atomic<bool>* stop) {
-    while (!bytes.empty()) {
-        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1u << 30));
-        const int written = ::_write(fd, bytes.data(), chunk);
-        const int error = written < 0 ? errno : 0;
-        if (stop && *stop)
-            return EINTR;
-        if (error == EINTR)
-            continue;
-        if (error != 0)
-            return error;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
 namespace {
 
 OVERLAPPED at(std::uint64_t offset) {
@@ -97,6 +81,10 @@ int readAllAt(int fd, char* buffer, std::size_t length, std::uint64_t offset, st
 long readSome(int fd, char* buffer, std::size_t length) {
     const auto chunk = static_cast<unsigned>(std::min<std::size_t>(length, 1u << 30));
     return retryInterrupted([&] { return ::_read(fd, buffer, chunk); });
+}
+
+long writeSome(int fd, const char* bytes, std::size_t length) {
+    return ::_write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(length, 1u << 30)));
 }
 
 } // namespace kestro

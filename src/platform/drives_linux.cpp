@@ -1,6 +1,5 @@
 #include "platform/descriptor.h"
 #include "platform/drives.h"
-#include "platform/mount_table.h"
 #include "platform/paths.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "platform/file_pattern.h"
 
-#include "platform/case_fold.h"
+#include "platform/text.h"
 
 #include <cstdint>
 #include <cstring>

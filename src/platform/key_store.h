@@ -17,6 +17,7 @@
 // regard to ASCII case; value names likewise. Keys keep the spelling they
 // were created with. Any other root handle has no keys.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -62,12 +63,29 @@ bool deleteKey(std::uint32_t root, std::string_view subKey, std::string_view nam
 // into its 256-byte buffer: empty when the key or the value is missing, is
 // not a text value, or needs 256 bytes or more with its terminating NUL;
 // the text ends at its first NUL.
-std::string readTextValue(std::uint32_t root, std::string_view subKey, std::string_view valueName);
+inline std::string readTextValue(std::uint32_t root, std::string_view subKey,
+                                 std::string_view valueName) {
+    // What the ANSI registry functions measure a text value in: its bytes
+    // plus the terminating NUL, against the class's fixed 256-byte buffer.
+    constexpr std::size_t ReadBufferBytes = 256;
+    // The key is opened before the value is asked for, so a missing key
+    // answers the same empty text as a missing value.
+    if (!keyExists(root, subKey))
+        return {};
+    std::optional<KeyValue> value = queryKeyValue(root, subKey, valueName);
+    if (!value || value->type != valuetype::String || value->data.size() + 1 > ReadBufferBytes)
+        return {};
+    // The buffer is read as a C string: the text ends at its first NUL.
+    return value->data.substr(0, value->data.find('\0'));
+}
 
 // The registered description of files with the extension `extension`
 // (without its "."): the default value of the type that ".EXT" names under
 // the classes root; empty when none is registered.
-std::string registeredTypeName(std::string_view extension);
+inline std::string registeredTypeName(std::string_view extension) {
+    const std::string id = readTextValue(rootkey::ClassesRoot, "." + std::string(extension), "");
+    return readTextValue(rootkey::ClassesRoot, id, "");
+}
 
 // Makes sure everything written under `root` is on disk.
 void flushKeys(std::uint32_t root);

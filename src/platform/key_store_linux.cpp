@@ -1,8 +1,8 @@
 #include "platform/key_store.h"
 
-#include "platform/ascii.h"
 #include "platform/descriptor.h"
 #include "platform/program_paths.h"
+#include "platform/text.h"
 
 #include <QMimeDatabase>
 #include <QMimeType>
@@ -20,13 +20,6 @@
 namespace kestro {
 
 namespace {
-
-std::string asciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        c = ascii::lower(c);
-    return lower;
-}
 
 // Deeper paths name no key: the platform's own limit, and it bounds the
 // recursion that writes the tree.
@@ -125,8 +118,7 @@ std::string escapeField(std::string_view field) {
         auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F || c == '%') {
             out += '%';
-            out += ascii::HexDigits[byte >> 4];
-            out += ascii::HexDigits[byte & 0x0F];
+            ascii::appendHex(out, byte);
         } else {
             out += c;
         }
@@ -138,10 +130,9 @@ std::string unescapeField(std::string_view field) {
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '%' && i + 2 < field.size() && ascii::hexValue(field[i + 1]) >= 0 &&
-            ascii::hexValue(field[i + 2]) >= 0) {
-            out += static_cast<char>(ascii::hexValue(field[i + 1]) * 16 +
-                                     ascii::hexValue(field[i + 2]));
+        const int escaped = field[i] == '%' ? ascii::hexByteAt(field, i + 1) : -1;
+        if (escaped >= 0) {
+            out += static_cast<char>(escaped);
             i += 2;
         } else {
             out += field[i];
@@ -280,7 +271,7 @@ std::optional<std::string> mimeTypeOfExtension(std::string_view extension) {
     if (extension.empty() || extension.find('/') != std::string_view::npos)
         return std::nullopt;
     QMimeDatabase database;
-    for (const std::string& spelling : spellings(asciiLower(extension), extension)) {
+    for (const std::string& spelling : spellings(ascii::lowered(extension), extension)) {
         QMimeType type = database.mimeTypeForFile(QStringLiteral("x.") + fromUtf8(spelling),
                                                   QMimeDatabase::MatchExtension);
         // The default type (application/octet-stream) means nothing matched.
@@ -293,7 +284,7 @@ std::optional<std::string> mimeTypeOfExtension(std::string_view extension) {
 // The comment of a MIME type name, in the user's language.
 std::optional<std::string> mimeTypeComment(std::string_view name) {
     QMimeDatabase database;
-    for (const std::string& spelling : spellings(name, asciiLower(name))) {
+    for (const std::string& spelling : spellings(name, ascii::lowered(name))) {
         QMimeType type = database.mimeTypeForName(fromUtf8(spelling));
         if (type.isValid())
             return type.comment().toStdString();

@@ -10,23 +10,28 @@
 
 #include "platform/descriptor.h"
 #include "platform/failure.h"
+#include "platform/program_paths.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kestro {
 
 inline constexpr const char* ListSpoolName = "_Kestro.tmp";
 
-// The program's folder when it is writable and nothing that cannot be
-// removed (a folder) stands at the spool's name there; else
-// cacheHome()/Kestro.
-std::string defaultSpoolFolder();
-// The same for a program that lives in `programFolder`.
+// The folder for a program that lives in `programFolder`: that folder when
+// it is writable and nothing that cannot be removed (a folder) stands at the
+// spool's name there; else cacheHome()/Kestro.
 std::string defaultSpoolFolder(const std::string& programFolder);
+// The same for this program.
+inline std::string defaultSpoolFolder() {
+    return defaultSpoolFolder(programFolder());
+}
 
 class ListSpool {
 public:
@@ -59,5 +64,30 @@ private:
     std::size_t readOffset_ = 0;
     std::string buffer_;
 };
+
+// Writing and reading back are the same on every system; each system makes
+// and removes the file itself.
+
+inline ListSpool::ListSpool(std::string path, Descriptor file, std::uint64_t device,
+                            std::uint64_t inode)
+    : path_(std::move(path)), file_(std::move(file)), device_(device), inode_(inode) {}
+
+inline Status ListSpool::append(std::string_view bytes) {
+    if (const int error = writeAllAt(file_.get(), bytes, size_); error != 0)
+        return failureFromErrno(error, path_, false);
+    size_ += bytes.size();
+    return Ok{};
+}
+
+inline Result<std::string_view> ListSpool::readBlock(std::size_t maxBytes) {
+    const std::size_t wanted = std::min(maxBytes, size_ - readOffset_);
+    buffer_.resize(wanted);
+    std::size_t filled = 0;
+    if (const int error = readAllAt(file_.get(), buffer_.data(), wanted, readOffset_, filled);
+        error != 0)
+        return failureFromErrno(error, path_, false);
+    readOffset_ += filled;
+    return std::string_view(buffer_.data(), filled);
+}
 
 } // namespace kestro

@@ -11,10 +11,6 @@
 
 namespace kestro {
 
-std::string defaultSpoolFolder() {
-    return defaultSpoolFolder(programFolder());
-}
-
 std::string defaultSpoolFolder(const std::string& programFolder) {
     if (!programFolder.empty() && ::access(programFolder.c_str(), W_OK | X_OK) == 0) {
         // A folder at the name would block every list made there.

@@ -30,10 +30,6 @@ bool writableFolder(const std::string& folder) {
 
 } // namespace
 
-std::string defaultSpoolFolder() {
-    return defaultSpoolFolder(programFolder());
-}
-
 std::string defaultSpoolFolder(const std::string& programFolder) {
     if (!programFolder.empty() && writableFolder(programFolder)) {
         // A folder at the name would block every list made there.

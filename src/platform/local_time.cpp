@@ -1,7 +1,5 @@
 #include "platform/local_time.h"
 
-#include "platform/zone_offset.h"
-
 #include <limits>
 
 namespace kestro {

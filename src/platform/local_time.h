@@ -42,4 +42,13 @@ private:
 // zone); all zero when the C library cannot convert it.
 CalendarTime toLocalCalendar(FileTime time);
 
+// What each system's file gives the portable conversion (local_time.cpp):
+
+// Reads the user's time zone again (TZ where the system has it).
+void readZone();
+
+// The zone's offset from UTC in seconds at `seconds` since the epoch; false
+// when the system cannot tell.
+bool zoneOffsetAt(std::int64_t seconds, std::int64_t& offset);
+
 } // namespace kestro

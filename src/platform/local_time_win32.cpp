@@ -1,7 +1,6 @@
 #include "platform/local_time.h"
 
 #include "platform/wide_path.h"
-#include "platform/zone_offset.h"
 
 #include <windows.h>
 

@@ -1,13 +1,21 @@
 #pragma once
 
-// Where the program and its per-user files live.
+// The running program: the arguments it was started with, where it and its
+// per-user files live, and the whole-file reads and writes of those files.
 
+#include "platform/descriptor.h"
 #include "platform/failure.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kestro {
+
+// The arguments as UTF-8 texts, the program's name first, whatever code
+// page the system hands them to main() in: on Linux the bytes of `argv`; on
+// Windows the command line's own UTF-16 text, converted.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 // The folder that holds the running program file, without a trailing "/";
 // empty when the system does not tell.
@@ -52,5 +60,10 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
 // folder, FIFO or device, and with 7 before reading a file of more than
 // `sizeLimit` bytes or when the memory cannot hold it; failures name `path`.
 Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit = UINT64_MAX);
+
+// Filled by each system for readWholeFile, which reads on from there in the
+// same way on every system: `path` opened for reading, and its `size`; fails
+// like readWholeFile, with 75 for anything but a file of data.
+Result<Descriptor> openWholeFile(const std::string& path, std::uint64_t& size);
 
 } // namespace kestro

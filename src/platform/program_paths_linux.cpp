@@ -278,6 +278,10 @@ Failure openFailure(int error, const std::string& path) {
 
 } // namespace
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return {argv, argv + argc};
+}
+
 std::string programFolder() {
     std::vector<char> buffer(4096);
     for (;;) {
@@ -401,9 +405,9 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
     return rewriteInPlace(fd, target, bytes, path, old);
 }
 
-Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit) {
+Result<Descriptor> openWholeFile(const std::string& path, std::uint64_t& size) {
     // Non-blocking open: a FIFO at the path must not hang the program.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file)
         return openFailure(errno, path);
     struct stat info;
@@ -411,23 +415,8 @@ Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLim
         return failureFromErrno(errno, path, false);
     if (!S_ISREG(info.st_mode))
         return makeFailure(failure::PathFileAccess, path); // a folder, FIFO or device
-    if (static_cast<std::uint64_t>(info.st_size) > sizeLimit)
-        return makeFailure(failure::OutOfMemory, path);
-    std::string content;
-    try {
-        if (info.st_size > 0)
-            content.reserve(static_cast<std::size_t>(info.st_size));
-    } catch (const std::bad_alloc&) {
-        return makeFailure(failure::OutOfMemory, path);
-    }
-    // The file may have grown since its size was read.
-    const auto limit = static_cast<std::size_t>(
-        std::min<std::uint64_t>(sizeLimit, std::numeric_limits<std::size_t>::max()));
-    if (const int error = readAll(file.get(), content, limit); error == EFBIG || error == ENOMEM)
-        return makeFailure(failure::OutOfMemory, path);
-    else if (error != 0)
-        return failureFromErrno(error, path, false);
-    return content;
+    size = static_cast<std::uint64_t>(info.st_size);
+    return file;
 }
 
 } // namespace kestro

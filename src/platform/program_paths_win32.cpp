@@ -11,6 +11,7 @@
 #include <new>
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 // Per-user files live where Windows keeps them: settings and keys under
@@ -19,6 +20,57 @@
 namespace kestro {
 
 namespace {
+
+bool isBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+// The command line with one change to the C runtime's rule, which
+// CommandLineToArgvW then applies: inside quotes, a run of an odd number of
+// backslashes before a quote that ends the argument (a blank or the end of
+// the line follows) would make that quote a literal one and run the
+// argument on into the next ones. Users type "C:\Lists\" and "D:\" all the
+// time, and a path never holds a quote, so there one backslash more makes
+// the run end with a backslash and the quote close the argument.
+std::wstring withFolderQuotesClosed(std::wstring_view line) {
+    std::wstring out;
+    out.reserve(line.size() + 8);
+    std::size_t i = 0;
+    // The program's name has no escapes: up to the next quote when it
+    // starts with one, else up to the first blank.
+    if (i < line.size() && line[i] == L'"') {
+        const std::size_t close = line.find(L'"', 1);
+        i = close == std::wstring_view::npos ? line.size() : close + 1;
+    }
+    while (i < line.size() && !isBlank(line[i]))
+        ++i;
+    out.append(line.substr(0, i));
+    bool quoted = false;
+    while (i < line.size()) {
+        std::size_t slashes = 0;
+        while (i + slashes < line.size() && line[i + slashes] == L'\\')
+            ++slashes;
+        if (slashes > 0) {
+            out.append(slashes, L'\\');
+            i += slashes;
+            if (i < line.size() && line[i] == L'"' && slashes % 2 == 1) {
+                const bool ends = i + 1 == line.size() || isBlank(line[i + 1]);
+                if (quoted && ends) {
+                    out += L'\\';
+                    quoted = false;
+                }
+                out += L'"';
+                ++i;
+            }
+            continue;
+        }
+        if (line[i] == L'"')
+            quoted = !quoted;
+        out += line[i];
+        ++i;
+    }
+    return out;
+}
 
 // The variable `name` when it holds an absolute path, else the known folder.
 std::string userFolder(const wchar_t* name, const KNOWNFOLDERID& known) {
@@ -104,6 +156,23 @@ int writeBeside(const std::wstring& target, const std::string& bytes, std::wstri
 
 } // namespace
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    int count = 0;
+    const std::wstring line = withFolderQuotesClosed(::GetCommandLineW());
+    LPWSTR* wide = ::CommandLineToArgvW(line.c_str(), &count);
+    if (!wide)
+        return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> arguments;
+    arguments.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        arguments.push_back(win32::narrow(wide[i]));
+    ::LocalFree(wide);
+    // "/?" asks a Windows program for its help.
+    if (arguments.size() == 2 && arguments[1] == "/?")
+        arguments[1] = "--help";
+    return arguments;
+}
+
 std::string programFolder() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
@@ -158,11 +227,12 @@ Status makeFolders(const std::string& folder) {
     return Ok{};
 }
 
-Status writeFileAtomically(const std::string& path, const std::string& bytes) {
-    const std::wstring target = win32::longPath(path);
-    std::wstring temporary;
-    if (const int error = writeBeside(target, bytes, temporary); error != 0)
-        return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, error == ENOTDIR);
+namespace {
+
+// The file `temporary` renamed over `target` (written as `path`); a
+// temporary file that cannot take its place is removed.
+Status moveOver(const std::wstring& temporary, const std::wstring& target,
+                const std::string& path) {
     if (!::MoveFileExW(temporary.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const int error = win32::lastErrno();
@@ -170,6 +240,16 @@ Status writeFileAtomically(const std::string& path, const std::string& bytes) {
         return failureFromErrno(error, path, false);
     }
     return Ok{};
+}
+
+} // namespace
+
+Status writeFileAtomically(const std::string& path, const std::string& bytes) {
+    const std::wstring target = win32::longPath(path);
+    std::wstring temporary;
+    if (const int error = writeBeside(target, bytes, temporary); error != 0)
+        return failureFromErrno(error == ENOTDIR ? ENOENT : error, path, error == ENOTDIR);
+    return moveOver(temporary, target, path);
 }
 
 Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes) {
@@ -190,16 +270,10 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
         ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
                        nullptr, nullptr))
         return Ok{};
-    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const int error = win32::lastErrno();
-        ::DeleteFileW(temporary.c_str());
-        return failureFromErrno(error, path, false);
-    }
-    return Ok{};
+    return moveOver(temporary, target, path);
 }
 
-Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit) {
+Result<Descriptor> openWholeFile(const std::string& path, std::uint64_t& size) {
     const std::wstring wide = win32::longPath(path);
     HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -213,25 +287,11 @@ Result<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLim
         ::CloseHandle(handle);
         return makeFailure(failure::PathFileAccess, path); // a folder or device
     }
-    const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    const Descriptor file(win32::descriptorOf(handle));
+    size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    Descriptor file(win32::descriptorOf(handle));
     if (!file)
         return failureFromErrno(EMFILE, path, false);
-    if (size > sizeLimit)
-        return makeFailure(failure::OutOfMemory, path);
-    std::string content;
-    try {
-        content.reserve(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return makeFailure(failure::OutOfMemory, path);
-    }
-    const auto limit = static_cast<std::size_t>(
-        std::min<std::uint64_t>(sizeLimit, std::numeric_limits<std::size_t>::max()));
-    if (const int error = readAll(file.get(), content, limit); error == EFBIG || error == ENOMEM)
-        return makeFailure(failure::OutOfMemory, path);
-    else if (error != 0)
-        return failureFromErrno(error, path, false);
-    return content;
+    return file;
 }
 
 } // namespace kestro

@@ -1,6 +1,5 @@
 #include "platform/settings_store.h"
 
-#include "platform/ascii.h"
 #include "platform/paths.h"
 #include "platform/program_paths.h"
 #include "platform/text.h"
@@ -49,8 +48,7 @@ std::string escapeText(std::string_view text) {
         bool edgeBlank = c == ' ' && (i == 0 || i + 1 == text.size());
         if (byte < 0x20 || byte == 0x7F || edgeBlank) {
             out += "\\x";
-            out += ascii::HexDigits[byte >> 4];
-            out += ascii::HexDigits[byte & 0x0F];
+            ascii::appendHex(out, byte);
         } else {
             out += c;
         }
@@ -92,10 +90,8 @@ std::string unescapeText(std::string_view text) {
             ++i;
             continue;
         case 'x':
-            if (i + 3 < text.size() && ascii::hexValue(text[i + 2]) >= 0 &&
-                ascii::hexValue(text[i + 3]) >= 0) {
-                out += static_cast<char>(ascii::hexValue(text[i + 2]) * 16 +
-                                         ascii::hexValue(text[i + 3]));
+            if (const int escaped = ascii::hexByteAt(text, i + 2); escaped >= 0) {
+                out += static_cast<char>(escaped);
                 i += 3;
                 continue;
             }
@@ -125,13 +121,6 @@ std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     return text;
-}
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = ascii::lower(c);
-    return out;
 }
 
 // The file's content; nothing, and no failure, when there is no file (a file
@@ -203,12 +192,12 @@ SettingsStore::SettingsStore(const std::string& application)
 }
 
 const SettingsStore::Section* SettingsStore::findSection(const std::string& name) const {
-    auto found = sectionIndex_.find(lowered(name));
+    auto found = sectionIndex_.find(ascii::lowered(name));
     return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
 SettingsStore::Section& SettingsStore::sectionNamed(const std::string& name) {
-    auto [entry, added] = sectionIndex_.try_emplace(lowered(name), sections_.size());
+    auto [entry, added] = sectionIndex_.try_emplace(ascii::lowered(name), sections_.size());
     if (added)
         sections_.push_back(Section{name, {}, {}});
     return sections_[entry->second];
@@ -219,19 +208,19 @@ std::string SettingsStore::get(const std::string& section, const std::string& ke
     const Section* found = findSection(section);
     if (!found)
         return fallback;
-    auto value = found->keyIndex.find(lowered(key));
+    auto value = found->keyIndex.find(ascii::lowered(key));
     return value == found->keyIndex.end() ? fallback : found->values[value->second].second;
 }
 
 bool SettingsStore::contains(const std::string& section, const std::string& key) const {
     const Section* found = findSection(section);
-    return found && found->keyIndex.count(lowered(key)) != 0;
+    return found && found->keyIndex.count(ascii::lowered(key)) != 0;
 }
 
 void SettingsStore::set(const std::string& section, const std::string& key,
                         const std::string& value) {
     Section& target = sectionNamed(section);
-    auto [entry, added] = target.keyIndex.try_emplace(lowered(key), target.values.size());
+    auto [entry, added] = target.keyIndex.try_emplace(ascii::lowered(key), target.values.size());
     if (added)
         target.values.emplace_back(key, value);
     else

@@ -7,6 +7,7 @@
 #include "platform/failure.h"
 
 #include <atomic>
+#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -30,9 +31,13 @@ Status writeStandardOutput(std::string_view bytes);
 int writeStandardOutputUnless(std::string_view bytes, const std::atomic<bool>& stop);
 // Whether such an errno value says that the reader went away (a pipe into
 // "head"), which is not worth a report.
-bool readerWentAway(int error);
+inline bool readerWentAway(int error) {
+    return error == EPIPE;
+}
 // The failure of standard output for such an errno value.
-Failure standardOutputFailure(int error);
+inline Failure standardOutputFailure(int error) {
+    return failureFromErrno(error, "stdout", false);
+}
 
 // Whether standard output is the file `path` itself (a list compared with
 // its own output would be written into while it is read).

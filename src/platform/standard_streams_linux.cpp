@@ -11,12 +11,6 @@
 
 namespace kestro {
 
-namespace {
-
-constexpr const char* StandardOutputName = "stdout";
-
-} // namespace
-
 void ensureStandardDescriptors() {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
@@ -38,14 +32,6 @@ Status writeStandardOutput(std::string_view bytes) {
 
 int writeStandardOutputUnless(std::string_view bytes, const std::atomic<bool>& stop) {
     return writeAll(STDOUT_FILENO, bytes, &stop);
-}
-
-bool readerWentAway(int error) {
-    return error == EPIPE;
-}
-
-Failure standardOutputFailure(int error) {
-    return failureFromErrno(error, StandardOutputName, false);
 }
 
 bool standardOutputIsFile(const std::string& path) {

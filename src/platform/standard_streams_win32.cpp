@@ -22,8 +22,6 @@ namespace kestro {
 
 namespace {
 
-constexpr const char* StandardOutputName = "stdout";
-
 bool isConsole(HANDLE handle) {
     DWORD mode = 0;
     return handle && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode);
@@ -141,14 +139,6 @@ int writeStandardOutputUnless(std::string_view bytes, const std::atomic<bool>& s
 
 bool standardOutputShowsCharacters() {
     return isConsole(::GetStdHandle(STD_OUTPUT_HANDLE));
-}
-
-bool readerWentAway(int error) {
-    return error == EPIPE;
-}
-
-Failure standardOutputFailure(int error) {
-    return failureFromErrno(error, StandardOutputName, false);
 }
 
 bool standardOutputIsFile(const std::string& path) {

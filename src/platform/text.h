@@ -5,6 +5,7 @@
 // conversion unchanged, each counting as one character.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,5 +98,132 @@ void sortNoCase(std::vector<std::string>& names);
 // The same for views, with all sort keys in one buffer: a folder's names
 // cost no allocation each.
 void sortViewsNoCase(std::vector<std::string_view>& names);
+
+// UTF-8 of CP932 `bytes`: 0x5C the backslash, the NEC and IBM extensions
+// in, every byte below 0x80 its ASCII character; `replaced` tells whether
+// some bytes became U+FFFD. Each system converts with its own table.
+std::string decodeCp932(std::string_view bytes, bool& replaced);
+
+// The code point of the character of `text` at `pos`, or -1 for a byte
+// that does not start a well-formed sequence (an overlong form, a
+// surrogate, past U+10FFFF, cut short), which then counts as one character
+// of its own. Moves `pos` past the character.
+inline std::int32_t nextCodePoint(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    std::size_t length = 0;
+    std::int32_t c = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        c = lead & 0x07;
+    } else {
+        ++pos;
+        return -1;
+    }
+    if (pos + length > text.size()) {
+        ++pos;
+        return -1;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto byte = static_cast<unsigned char>(text[pos + k]);
+        if ((byte & 0xC0) != 0x80) {
+            ++pos;
+            return -1;
+        }
+        c = (c << 6) | (byte & 0x3F);
+    }
+    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+    if (overlong || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+        ++pos;
+        return -1;
+    }
+    pos += length;
+    return c;
+}
+
+// What each system's text file gives the portable one (text.cpp) and the
+// file-name patterns; not for callers outside the platform.
+
+// Bytes that are not UTF-8 fold to this base plus the byte: after every code
+// point, and distinct from each other.
+inline constexpr char32_t ForeignByteRank = 0x110000;
+
+// The folding of an ASCII byte: to lower case on Linux, to upper case on
+// Windows (whose order puts "_" after the letters).
+char32_t foldedAscii(unsigned char c);
+
+// The simple case folding of a character beyond ASCII.
+char32_t foldedCodePoint(char32_t c);
+
+// The simple case folding of the character at `pos` (ASCII without any
+// table), moving `pos` past it; the same on every system (text.cpp).
+char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos);
+
+// The CP932 bytes of one character, given as its UTF-8 `character` and its
+// code point, written to `bytes`: how many, or 0 when the table has no code
+// of its own for it.
+std::size_t cp932Bytes(std::string_view character, char32_t codePoint, char (&bytes)[8]);
+
+// ASCII helpers of the stores' file formats.
+namespace ascii {
+
+inline constexpr char HexDigits[] = "0123456789ABCDEF";
+
+inline char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline std::string lowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = lower(c);
+    return out;
+}
+
+// Equal without regard to ASCII case (other bytes must match exactly).
+inline bool sameNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The value of a hexadecimal digit, or -1.
+inline int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = lower(c);
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// `byte` as two upper-case hexadecimal digits after `out`.
+inline void appendHex(std::string& out, unsigned char byte) {
+    out += HexDigits[byte >> 4];
+    out += HexDigits[byte & 0x0F];
+}
+
+// The byte that the two hexadecimal digits at `at` of `text` write, or -1
+// when there are not two there.
+inline int hexByteAt(std::string_view text, std::size_t at) {
+    if (at + 1 >= text.size() || hexValue(text[at]) < 0 || hexValue(text[at + 1]) < 0)
+        return -1;
+    return hexValue(text[at]) * 16 + hexValue(text[at + 1]);
+}
+
+} // namespace ascii
 
 } // namespace kestro

@@ -1,8 +1,5 @@
 #include "platform/text.h"
 
-#include "platform/case_fold.h"
-#include "platform/code_page_932.h"
-
 #include <algorithm>
 
 #include <unicode/translit.h>
@@ -27,23 +24,6 @@ bool isAscii(std::string_view text) {
             return false;
     }
     return true;
-}
-
-// One character of `text` at `pos`: its code point, or -1 for a byte that
-// does not start a well-formed sequence (which then counts as one character
-// of its own). Advances `pos` past the character.
-UChar32 nextCharacter(std::string_view text, std::size_t& pos) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    auto i = static_cast<std::int64_t>(pos);
-    const auto length = static_cast<std::int64_t>(text.size());
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0) {
-        ++pos;
-        return -1;
-    }
-    pos = static_cast<std::size_t>(i);
-    return c;
 }
 
 void appendUtf8(std::string& out, UChar32 c) {
@@ -90,7 +70,7 @@ void appendHalfWidth(std::string& out, std::string_view run) {
     std::size_t pos = 0;
     bool needed = false;
     while (pos < run.size() && !needed)
-        needed = mayNarrow(nextCharacter(run, pos));
+        needed = mayNarrow(nextCodePoint(run, pos));
     icu::Transliterator* transliterator = needed ? halfWidthTransliterator() : nullptr;
     if (!transliterator) {
         out.append(run);
@@ -177,21 +157,13 @@ char32_t foldedAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
 }
 
-char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return foldedAscii(byte);
-    }
-    UChar32 c = nextCharacter(text, pos);
-    if (c < 0)
-        return ForeignByteRank + byte;
+char32_t foldedCodePoint(char32_t c) {
     // Kana, kanji, hangul and the half-width katakana have no case: most
     // Japanese names never need the case tables.
     if ((c >= 0x3040 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) ||
         (c >= 0xFF61 && c <= 0xFF9F))
-        return static_cast<char32_t>(c);
-    return static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT));
+        return c;
+    return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }
 
 std::string toHalfWidth(std::string_view text) {
@@ -203,7 +175,7 @@ std::string toHalfWidth(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t here = pos;
-        if (nextCharacter(text, pos) >= 0)
+        if (nextCodePoint(text, pos) >= 0)
             continue;
         appendHalfWidth(out, text.substr(runStart, here - runStart));
         out += text[here];
@@ -225,7 +197,7 @@ std::string toUpperKeepLength(std::string_view text) {
             continue;
         }
         std::size_t here = pos;
-        UChar32 c = nextCharacter(text, pos);
+        UChar32 c = nextCodePoint(text, pos);
         if (c < 0)
             out += text[here];
         else
@@ -242,68 +214,38 @@ void toMatchingForm(std::string&) {
     // Names differ by their bytes: "a" and "A" are two files.
 }
 
-bool isValidUtf8(std::string_view bytes) {
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
-            ++pos;
-            continue;
-        }
-        if (nextCharacter(bytes, pos) < 0)
-            return false;
-    }
-    return true;
+namespace {
+
+// The converter that writes one character at a time, one per thread; a
+// null one when ICU has no such table.
+UConverter* cp932Encoder() {
+    thread_local const ConverterPtr instance = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        ConverterPtr opened(ucnv_open("ibm-943_P15A-2003", &status));
+        if (U_SUCCESS(status))
+            ucnv_setFromUCallBack(opened.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr,
+                                  nullptr, &status);
+        if (U_FAILURE(status))
+            opened.reset();
+        return opened;
+    }();
+    return instance.get();
 }
 
-// CP932 bytes of `text`, or nothing with the first character the table does
-// not hold named in `refused`.
-std::optional<std::string> encodeCp932(std::string_view text, UnencodableCharacter* refused) {
-    UErrorCode status = U_ZERO_ERROR;
-    ConverterPtr converter(ucnv_open("ibm-943_P15A-2003", &status));
-    if (U_SUCCESS(status))
-        ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                              &status);
-    std::string out;
-    out.reserve(text.size());
-    std::size_t line = 1;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[pos]);
-        if (byte < 0x80) {
-            // ASCII as itself: the table would swap three control codes.
-            out += text[pos++];
-            line += byte == '\n' ? 1 : 0;
-            continue;
-        }
-        const std::size_t start = pos;
-        const UChar32 c = nextCharacter(text, pos);
-        char bytes[8];
-        std::int32_t length = 0;
-        if (c >= 0 && U_SUCCESS(status)) {
-            UChar units[2];
-            std::int32_t count = 0;
-            U16_APPEND_UNSAFE(units, count, c);
-            UErrorCode converted = U_ZERO_ERROR;
-            ucnv_resetFromUnicode(converter.get());
-            length =
-                ucnv_fromUChars(converter.get(), bytes, sizeof bytes, units, count, &converted);
-            if (U_FAILURE(converted))
-                length = 0;
-        }
-        if (length <= 0) {
-            if (refused) {
-                refused->line = line;
-                if (c >= 0) {
-                    refused->character = std::string(text.substr(start, pos - start));
-                } else {
-                    static constexpr char Hex[] = "0123456789ABCDEF";
-                    refused->character = {'\\', 'x', Hex[byte >> 4], Hex[byte & 0xF]};
-                }
-            }
-            return std::nullopt;
-        }
-        out.append(bytes, static_cast<std::size_t>(length));
-    }
-    return out;
+} // namespace
+
+std::size_t cp932Bytes(std::string_view, char32_t codePoint, char (&bytes)[8]) {
+    UConverter* converter = cp932Encoder();
+    if (!converter)
+        return 0;
+    UChar units[2];
+    std::int32_t count = 0;
+    U16_APPEND_UNSAFE(units, count, static_cast<UChar32>(codePoint));
+    UErrorCode converted = U_ZERO_ERROR;
+    ucnv_resetFromUnicode(converter);
+    const std::int32_t length =
+        ucnv_fromUChars(converter, bytes, sizeof bytes, units, count, &converted);
+    return U_FAILURE(converted) || length <= 0 ? 0 : static_cast<std::size_t>(length);
 }
 
 } // namespace kestro

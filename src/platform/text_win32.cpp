@@ -1,7 +1,5 @@
 #include "platform/text.h"
 
-#include "platform/case_fold.h"
-#include "platform/code_page_932.h"
 #include "platform/wide_path.h"
 
 #include <algorithm>
@@ -23,53 +21,6 @@ namespace {
 
 constexpr UINT ShiftJisCodePage = 932;
 
-// One character of `text` at `pos`: its code point, or -1 for a byte that
-// does not start a well-formed sequence (which then counts as one character
-// of its own). Advances `pos` past the character.
-std::int32_t nextCharacter(std::string_view text, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    std::size_t length = 0;
-    std::int32_t c = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        c = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        c = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        c = lead & 0x07;
-    } else {
-        ++pos;
-        return -1;
-    }
-    if (pos + length > text.size()) {
-        ++pos;
-        return -1;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto byte = static_cast<unsigned char>(text[pos + k]);
-        if ((byte & 0xC0) != 0x80) {
-            ++pos;
-            return -1;
-        }
-        c = (c << 6) | (byte & 0x3F);
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are no
-    // characters.
-    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-    if (overlong || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-        ++pos;
-        return -1;
-    }
-    pos += length;
-    return c;
-}
-
 // Calls `run(valid)` for each stretch of valid UTF-8 and `stray(byte)` for
 // each byte between them.
 template <class Run, class Stray> void forEachRun(std::string_view text, Run&& run, Stray&& stray) {
@@ -77,7 +28,7 @@ template <class Run, class Stray> void forEachRun(std::string_view text, Run&& r
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t at = pos;
-        if (nextCharacter(text, pos) >= 0)
+        if (nextCodePoint(text, pos) >= 0)
             continue;
         if (at > start)
             run(text.substr(start, at - start));
@@ -167,63 +118,23 @@ std::string decodeCp932(std::string_view bytes, bool& replaced) {
     return win32::narrow(wide);
 }
 
-std::optional<std::string> encodeCp932(std::string_view text, UnencodableCharacter* refused) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t line = 1;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[pos]);
-        if (byte < 0x80) {
-            out += text[pos++];
-            line += byte == '\n' ? 1 : 0;
-            continue;
-        }
-        const std::size_t start = pos;
-        const std::int32_t c = nextCharacter(text, pos);
-        char bytes[8];
-        int length = 0;
-        if (c >= 0) {
-            const std::wstring units = win32::widen(text.substr(start, pos - start));
-            BOOL usedDefault = FALSE;
-            length = ::WideCharToMultiByte(ShiftJisCodePage, WC_NO_BEST_FIT_CHARS, units.data(),
-                                           static_cast<int>(units.size()), bytes, sizeof bytes,
-                                           nullptr, &usedDefault);
-            if (usedDefault)
-                length = 0;
-        }
-        if (length <= 0) {
-            if (refused) {
-                refused->line = line;
-                if (c >= 0) {
-                    refused->character = std::string(text.substr(start, pos - start));
-                } else {
-                    static constexpr char Hex[] = "0123456789ABCDEF";
-                    refused->character = {'\\', 'x', Hex[byte >> 4], Hex[byte & 0xF]};
-                }
-            }
-            return std::nullopt;
-        }
-        out.append(bytes, static_cast<std::size_t>(length));
-    }
-    return out;
+std::size_t cp932Bytes(std::string_view character, char32_t, char (&bytes)[8]) {
+    const std::wstring units = win32::widen(character);
+    BOOL usedDefault = FALSE;
+    const int length = ::WideCharToMultiByte(ShiftJisCodePage, WC_NO_BEST_FIT_CHARS, units.data(),
+                                             static_cast<int>(units.size()), bytes, sizeof bytes,
+                                             nullptr, &usedDefault);
+    return usedDefault || length <= 0 ? 0 : static_cast<std::size_t>(length);
 }
 
 char32_t foldedAscii(unsigned char c) {
     return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
 }
 
-char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return foldedAscii(byte);
-    }
-    const std::int32_t c = nextCharacter(text, pos);
-    if (c < 0)
-        return ForeignByteRank + byte;
+char32_t foldedCodePoint(char32_t c) {
     if (c > 0xFFFF)
-        return static_cast<char32_t>(c); // the table has no pairs
-    return upperCaseTable()[static_cast<std::size_t>(c)];
+        return c; // the table has no pairs
+    return upperCaseTable()[c];
 }
 
 std::string toHalfWidth(std::string_view text) {
@@ -249,7 +160,7 @@ void toMatchingForm(std::string& text) {
             continue;
         }
         const std::size_t start = pos;
-        const std::int32_t c = nextCharacter(text, pos);
+        const std::int32_t c = nextCodePoint(text, pos);
         if (c < 0x80 || c > 0xFFFF)
             continue; // a stray byte, or a pair the table does not map
         const char32_t upper = upperCaseTable()[static_cast<std::size_t>(c)];
@@ -264,15 +175,6 @@ void toMatchingForm(std::string& text) {
         }
         text[pos - 1] = static_cast<char>(0x80 | (upper & 0x3F));
     }
-}
-
-bool isValidUtf8(std::string_view bytes) {
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        if (nextCharacter(bytes, pos) < 0)
-            return false;
-    }
-    return true;
 }
 
 } // namespace kestro

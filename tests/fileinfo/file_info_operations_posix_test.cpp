@@ -3,7 +3,7 @@
 
 #include "fileinfo/file_info.h"
 
-#include "platform/mount_table.h"
+#include "platform/drives.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>

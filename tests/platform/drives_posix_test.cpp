@@ -1,5 +1,4 @@
 #include "platform/drives.h"
-#include "platform/mount_table.h"
 
 #include "support/temp_tree.h"
 
