@@ -35,11 +35,12 @@ std::string makeList(int lines) {
     for (int i = 1; i < lines; ++i) {
         const std::string n = std::to_string(i);
         const std::string folder = "/home/user/データ/資料_" + std::to_string(i / 40) + "/";
-        if (i % 40 == 1)
-            list += "\n" + folder + "\n";
-        else
-            list += folder + "\tﾌｧｲﾙ" + n + ".txt\t" + std::to_string(i * 37 % 100000) +
-                    " Byte\t2024/05/05 13:04:09\n";
+        if (i % 40 == 1) {
+            list.append("\n").append(folder).append("\n");
+            continue;
+        }
+        list.append(folder).append("\tﾌｧｲﾙ").append(n).append(".txt\t");
+        list.append(std::to_string(i * 37 % 100000)).append(" Byte\t2024/05/05 13:04:09\n");
     }
     return list;
 }

@@ -73,9 +73,10 @@ std::string columnName(std::uint16_t column) {
 
 } // namespace
 
-ListWorkbook::ListWorkbook(std::string path, ListOptions options,
-                           const std::string& temporaryFolder, std::uint32_t sheetRows)
-    : path_(std::move(path)), options_(std::move(options)), temporaryFolder_(temporaryFolder),
+ListWorkbook::ListWorkbook(std::string path, ListOptions options, std::string temporaryFolder,
+                           std::uint32_t sheetRows)
+    : path_(std::move(path)), options_(std::move(options)),
+      temporaryFolder_(std::move(temporaryFolder)),
       sheetRows_(std::clamp<std::uint32_t>(sheetRows, 2, SheetRows)) {
     lxw_workbook_options settings{};
     settings.constant_memory = LXW_TRUE;

@@ -43,7 +43,7 @@ public:
     // in a temporary file in `temporaryFolder` until then (the system's
     // when empty). A sheet holds up to `sheetRows` rows, its header
     // included.
-    ListWorkbook(std::string path, ListOptions options, const std::string& temporaryFolder = {},
+    ListWorkbook(std::string path, ListOptions options, std::string temporaryFolder = {},
                  std::uint32_t sheetRows = SheetRows);
     ~ListWorkbook() override;
     ListWorkbook(const ListWorkbook&) = delete;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -60,7 +61,7 @@ TEST(ListWorkbook, FullSheetGoesOnUnderTheSameHeader) {
         ListRecord record;
         for (int i = 1; i <= 7; ++i) {
             FileFacts facts;
-            facts.size = i * 1000;
+            facts.size = std::int64_t{i} * 1000;
             formatter.fileRecord(record, "file" + std::to_string(i), &facts);
             writer.nextFileFacts(&facts);
             writer.file(record, out);
