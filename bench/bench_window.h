@@ -1,7 +1,8 @@
 #pragma once
 
 // What the window benchmarks share: a presenter that shows nothing and
-// counts the messages it was given, and the wait until a window is shown.
+// counts the messages it was given, the wait until a window is shown, and
+// the peak memory of the process.
 
 #include "ui/message_presenter.h"
 
@@ -9,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <QWindow>
+
+#include <sys/resource.h>
 
 #include <cstdio>
 
@@ -31,6 +34,13 @@ inline void showAndWait(QWidget& window) {
     shown.start();
     while (!(window.windowHandle() && window.windowHandle()->isExposed()) && shown.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+// The peak resident memory of the process so far, in kB.
+inline long peakKilobytes() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 } // namespace kestro::bench

@@ -30,8 +30,6 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +40,7 @@
 namespace {
 
 using namespace kestro;
+using bench::peakKilobytes;
 using bench::QuietPresenter;
 
 class StringList : public ListText {
@@ -79,12 +78,6 @@ std::string makeList(int lines) {
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-long peakKilobytes() {
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 // The QPlainTextEdit figures: append, select all, copy.

@@ -73,10 +73,16 @@ std::string columnName(std::uint16_t column) {
 
 } // namespace
 
-ListWorkbook::ListWorkbook(std::string path, ListOptions options)
-    : path_(std::move(path)), options_(std::move(options)) {
+ListWorkbook::ListWorkbook(std::string path, ListOptions options, std::string temporaryFolder,
+                           std::uint32_t sheetRows)
+    : path_(std::move(path)), options_(std::move(options)),
+      temporaryFolder_(std::move(temporaryFolder)),
+      sheetRows_(std::clamp<std::uint32_t>(sheetRows, 2, SheetRows)) {
     lxw_workbook_options settings{};
     settings.constant_memory = LXW_TRUE;
+    // The sheets' XML is some ten times the workbook: never in a /tmp that
+    // lives in memory.
+    settings.tmpdir = temporaryFolder_.empty() ? nullptr : temporaryFolder_.data();
     settings.use_zip64 = LXW_TRUE; // a million rows pass the 4 GB of plain zip's XML
     book_ = workbook_new_opt(path_.c_str(), &settings);
     if (!book_) {
@@ -167,7 +173,7 @@ void ListWorkbook::endFiles() {
 }
 
 std::uint32_t ListWorkbook::nextRow() {
-    if (row_ + 1 >= SheetRows)
+    if (row_ + 1 >= sheetRows_)
         startSheet();
     return ++row_;
 }
@@ -185,8 +191,9 @@ void ListWorkbook::writeText(std::uint32_t row, std::uint16_t column, std::strin
     note(worksheet_write_string(sheets_.back(), row, column, text_.c_str(),
                                 row == 0 ? bold_ : nullptr));
     // No character is wider than its bytes: a text no longer than the
-    // column is wide cannot widen it.
-    if (row > 0 && column < widths_.size() && text_.size() > widths_[column])
+    // column is wide cannot widen it, nor any once it is at its widest.
+    if (row > 0 && column < widths_.size() && text_.size() > widths_[column] &&
+        widths_[column] < WidestColumn)
         fit(column, shiftJisWidth(text_));
 }
 

@@ -36,8 +36,15 @@ namespace kestro {
 
 class ListWorkbook : public ListWriter {
 public:
-    // Writes the workbook to the file `path` (made at finish()).
-    ListWorkbook(std::string path, ListOptions options);
+    // The most rows of a sheet, the header included.
+    static constexpr std::uint32_t SheetRows = 1048576;
+
+    // Writes the workbook to the file `path` (made at finish()), each sheet
+    // in a temporary file in `temporaryFolder` until then (the system's
+    // when empty). A sheet holds up to `sheetRows` rows, its header
+    // included.
+    ListWorkbook(std::string path, ListOptions options, std::string temporaryFolder = {},
+                 std::uint32_t sheetRows = SheetRows);
     ~ListWorkbook() override;
     ListWorkbook(const ListWorkbook&) = delete;
     ListWorkbook& operator=(const ListWorkbook&) = delete;
@@ -55,9 +62,6 @@ public:
     // made or written) is returned, as failure 75 naming `path`.
     Status finish();
 
-    // The most rows of a sheet, the header included.
-    static constexpr std::uint32_t SheetRows = 1048576;
-
 private:
     enum class Kind { Text, Size, CreationTime, WriteTime, AccessTime };
 
@@ -72,6 +76,7 @@ private:
 
     std::string path_;
     ListOptions options_;
+    std::string temporaryFolder_;
     lxw_workbook* book_ = nullptr;
     std::vector<lxw_worksheet*> sheets_;
     lxw_format* bold_ = nullptr;
@@ -83,6 +88,7 @@ private:
     std::uint16_t sizeColumn_ = 0; // 0: none (the first column is never the size)
     std::uint16_t nameColumn_ = 0;
     std::vector<std::size_t> widths_;
+    std::uint32_t sheetRows_;
     std::uint32_t row_ = 0;               // the last row written on the current sheet
     std::vector<std::uint32_t> lastRows_; // of each sheet's files
     std::string folder_;

@@ -1,5 +1,6 @@
 #include "export/workbook_export.h"
 
+#include "export/background_writer.h"
 #include "export/list_workbook.h"
 #include "platform/program_paths.h"
 
@@ -14,7 +15,8 @@ namespace {
 
 constexpr const char* WritingStatus = "Excel ﾌﾞｯｸ書き込み中...";
 
-// Hands the records to the workbook, which outlives the run's writer.
+// Hands the records to the workbook's thread, which outlives the run's
+// writer.
 class ForwardingWriter : public ListWriter {
 public:
     explicit ForwardingWriter(ListWriter& to) : to_(to) {}
@@ -42,6 +44,7 @@ class WorkbookHost : public ForwardingHost {
 public:
     WorkbookHost(ListHost& host, std::string path) : ForwardingHost(host), path_(std::move(path)) {}
     ~WorkbookHost() override {
+        background_.reset();
         book_.reset();
         if (!temporary_.empty()) {
             std::error_code ignored;
@@ -67,8 +70,10 @@ public:
         std::random_device random;
         temporary_ =
             folder + "/workbook-" + std::to_string(random()) + std::to_string(random()) + ".xlsx";
-        book_ = std::make_unique<ListWorkbook>(temporary_, options);
-        return std::make_unique<ForwardingWriter>(*book_);
+        book_ = std::make_unique<ListWorkbook>(temporary_, options, folder);
+        // The cells are written beside the walk.
+        background_ = std::make_unique<BackgroundListWriter>(*book_);
+        return std::make_unique<ForwardingWriter>(*background_);
     }
 
     Status acceptList(ListText&) override {
@@ -76,9 +81,9 @@ public:
         host_.yield();
         if (folderFailure_)
             return *folderFailure_;
-        if (!book_)
+        if (!book_ || !background_)
             return makeFailure(75, path_);
-        if (!book_->finish())
+        if (!background_->finish() || !book_->finish())
             return makeFailure(75, path_);
         auto bytes = readWholeFile(temporary_);
         if (!bytes)
@@ -90,6 +95,7 @@ private:
     std::string path_;
     std::string temporary_;
     std::unique_ptr<ListWorkbook> book_;
+    std::unique_ptr<BackgroundListWriter> background_; // feeds book_
     std::optional<Failure> folderFailure_;
 };
 

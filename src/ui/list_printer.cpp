@@ -1,6 +1,7 @@
 #include "ui/list_printer.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
 
@@ -14,6 +15,9 @@ namespace {
 const QString WrapMark = QStringLiteral("→");
 // Progress is told after this many lines.
 constexpr int ProgressEvery = 2000;
+// The widths of this many texts are kept (a list repeats its folders, times
+// and extensions line after line); then they are forgotten.
+constexpr qsizetype KeptWidths = 4096;
 
 // A font sized in pixels is sized for the screen; on paper it keeps its
 // size in points.
@@ -49,8 +53,22 @@ struct ListPrinter::Geometry {
         rows = std::max(1, static_cast<int>(std::floor((device.height() - bodyTop) / lineHeight)));
     }
 
+    // The width of `text`, measured once while it is among the last kept.
+    double advance(const QString& text) const {
+        if (text.isEmpty())
+            return 0;
+        if (const auto known = widths.constFind(text); known != widths.cend())
+            return *known;
+        if (widths.size() >= KeptWidths)
+            widths.clear();
+        const double width = metrics.horizontalAdvance(text);
+        widths.insert(text, width);
+        return width;
+    }
+
     QFont font;
     QFontMetricsF metrics;
+    mutable QHash<QString, double> widths;
     double lineHeight = 0;
     double gutter = 0; // left of the text, for the wrap mark
     double width = 0;  // of the text
@@ -76,7 +94,7 @@ void ListPrinter::splitLine(const QString& line, const Geometry& geometry, RowHa
         if (tab < 0)
             tab = line.size();
         QString segment = line.mid(start, tab - start);
-        double advance = segment.isEmpty() ? 0 : geometry.metrics.horizontalAdvance(segment);
+        double advance = geometry.advance(segment);
         while (x + advance > geometry.width) {
             // The characters that fit this row; at least one on a row of
             // its own, so that no character is lost.
@@ -96,7 +114,7 @@ void ListPrinter::splitLine(const QString& line, const Geometry& geometry, RowHa
             if (!endRow())
                 return;
             segment.remove(0, cut);
-            advance = segment.isEmpty() ? 0 : geometry.metrics.horizontalAdvance(segment);
+            advance = geometry.advance(segment);
         }
         if (!segment.isEmpty())
             pieces.push_back({x, segment});

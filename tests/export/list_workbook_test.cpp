@@ -1,0 +1,94 @@
+#include "export/background_writer.h"
+#include "export/list_workbook.h"
+#include "listgen/line_formatter.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace kestro {
+namespace {
+
+// Every sheet of the workbook `path` as openpyxl reads it: its name and
+// filter, then one line per row of its values, tab-separated.
+constexpr const char* ShowSheets = R"(import sys, openpyxl
+for sheet in openpyxl.load_workbook(sys.argv[1]).worksheets:
+    print(sheet.title, sheet.auto_filter.ref, sheet.freeze_panes)
+    for row in sheet.iter_rows(values_only=True):
+        print("\t".join("" if value is None else str(value) for value in row))
+)";
+
+std::string readBack(test::TempTree& tree, const std::string& path) {
+    const std::string script = tree.file("show.py", ShowSheets);
+    const char* python = std::getenv("KESTRO_PYTHON");
+    const std::string command =
+        std::string(python ? python : "python3") + " '" + script + "' '" + path + "'";
+    std::string shown;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return shown;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        shown.append(buffer, got);
+    if (::pclose(pipe) != 0)
+        shown += "(python failed)";
+    return shown;
+}
+
+// A sheet that is full goes on with a sheet of its own under the same
+// header; the rows keep their order through the writer's thread, and the
+// totals count the files of every sheet.
+TEST(ListWorkbook, FullSheetGoesOnUnderTheSameHeader) {
+    test::TempTree tree;
+    const std::string path = tree / "list.xlsx";
+    ListOptions options;
+    options.sizeColumn = true;
+    options.totals = true;
+    options.insertPathLine = true;
+    LineFormatter formatter(options);
+    {
+        ListWorkbook book(path, options, tree.path(), 4); // the header and three files
+        BackgroundListWriter writer(book);
+        std::string out;
+        writer.header(formatter.headerRecord(), out);
+        formatter.beginFolder("/data/");
+        const ListRecord folderLine = formatter.folderRecord();
+        writer.beginFolder(&folderLine, out);
+        ListRecord record;
+        for (int i = 1; i <= 7; ++i) {
+            FileFacts facts;
+            facts.size = std::int64_t{i} * 1000;
+            formatter.fileRecord(record, "file" + std::to_string(i), &facts);
+            writer.nextFileFacts(&facts);
+            writer.file(record, out);
+        }
+        writer.endFolder(out);
+        writer.listTotal(formatter.listTotalRecord(7, 1, 28000), out);
+        ASSERT_TRUE(writer.finish());
+        ASSERT_TRUE(book.finish());
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_EQ(readBack(tree, path), "ﾌｧｲﾙ一覧 A1:C4 A2\n"
+                                    "ﾌｫﾙﾀﾞ\tﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\n"
+                                    "/data/\tfile1\t1000\n"
+                                    "/data/\tfile2\t2000\n"
+                                    "/data/\tfile3\t3000\n"
+                                    "ﾌｧｲﾙ一覧 (2) A1:C4 A2\n"
+                                    "ﾌｫﾙﾀﾞ\tﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\n"
+                                    "/data/\tfile4\t4000\n"
+                                    "/data/\tfile5\t5000\n"
+                                    "/data/\tfile6\t6000\n"
+                                    "ﾌｧｲﾙ一覧 (3) A1:C2 A2\n"
+                                    "ﾌｫﾙﾀﾞ\tﾌｧｲﾙ名\tﾌｧｲﾙｻｲｽﾞ\n"
+                                    "/data/\tfile7\t7000\n"
+                                    "合計\t=SUBTOTAL(3,'ﾌｧｲﾙ一覧'!B2:B4,'ﾌｧｲﾙ一覧 (2)'!B2:B4,"
+                                    "'ﾌｧｲﾙ一覧 (3)'!B2:B2)\t=SUBTOTAL(9,'ﾌｧｲﾙ一覧'!C2:C4,"
+                                    "'ﾌｧｲﾙ一覧 (2)'!C2:C4,'ﾌｧｲﾙ一覧 (3)'!C2:C2)\n");
+}
+
+} // namespace
+} // namespace kestro
