@@ -21,7 +21,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace kestro {
@@ -92,9 +91,10 @@ private:
     void checkDigest(ContentDigester::Outcome outcome, std::uint64_t digestedSize,
                      const std::string& folder, const char* name, const FileFacts* known,
                      std::string& digest);
-    void prepareAhead(const std::vector<std::uint32_t>& order, std::size_t& next,
-                      const FilePatternSet& patterns, const IncludeSwitches& include,
-                      bool readsFiles);
+    void release(std::uint32_t index);
+    std::optional<RunOutcome> prepareAhead(const std::vector<std::uint32_t>& order,
+                                           std::size_t& next, const FilePatternSet& patterns,
+                                           const IncludeSwitches& include, bool readsFiles);
     std::optional<RunOutcome> listFolder(PreparedFolder& folder, const ListOptions& options,
                                          LineFormatter& formatter, ListWriter& writer,
                                          ListTotals& totals);
@@ -105,10 +105,9 @@ private:
     std::vector<FolderNode> nodes_; // the root first, then in order of discovery
     FolderChain chain_;
     std::size_t cachedBytes_ = 0;
-    // Folders of the previous pass of the search whose sub-folders the
-    // current pass reads, held open (up to maxParked_) by their index.
-    std::unordered_map<std::uint32_t, OpenFolder> parked_;
-    std::size_t maxParked_ = 0;
+    // The folders the search holds open (FolderNode::kept), up to maxKept_.
+    std::size_t kept_ = 0;
+    std::size_t maxKept_ = 0;
     std::vector<Failure> skipped_;
     std::vector<std::string> skippedPaths_;
     // Files whose contents changed while they were read for the checksum.
@@ -227,15 +226,16 @@ void CreateCommand::checkDigest(ContentDigester::Outcome outcome, std::uint64_t 
 }
 
 // Reads folder `index` once: its sub-folders join the walk, and its entries
-// are kept for the collection while they fit the budget. A folder that
-// cannot be read keeps its failure for the collection, which applies the
-// failure rule to it in its turn. Whether a sub-folder was found.
+// are kept for the collection while they fit the budget, and so is the
+// folder's descriptor while descriptors are to spare. A folder that cannot
+// be read keeps its failure for the collection, which applies the failure
+// rule to it in its turn. Whether a sub-folder was found.
 bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* ahead) {
     auto entries = std::make_unique<FolderEntries>();
-    // A parent kept open by the previous pass saves opening the chain to it.
+    // A parent held open by the previous pass saves opening the chain to it.
     OpenFolder own;
     int fd = -1;
-    const auto parked = parked_.find(nodes_[index].parent);
+    const std::uint32_t parent = nodes_[index].parent;
     if (ahead) {
         // A reader opened and read it, as below.
         if (ahead->failure) {
@@ -245,8 +245,9 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
         own = std::move(ahead->opened);
         fd = own.fd();
         entries = std::move(ahead->entries);
-    } else if (parked != parked_.end()) {
-        auto opened = parked->second.openChild(nodes_[index].name().c_str(), nodes_[index].path);
+    } else if (parent != FolderNode::NoParent && nodes_[parent].kept.isOpen()) {
+        auto opened =
+            nodes_[parent].kept.openChild(nodes_[index].name().c_str(), nodes_[index].path);
         if (!opened) {
             nodes_[index].failure = opened.failure();
             return false;
@@ -267,6 +268,10 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
         return false;
     }
     bool found = false;
+    bool hasFiles = false;
+    entries->forEach([&](const FolderEntries::Entry& entry) {
+        hasFiles = hasFiles || entry.kind != EntryKind::Folder;
+    });
     forEachWalkableSubFolder(*entries, [&](const char* name) {
         FolderNode child;
         child.parent = index;
@@ -279,20 +284,39 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
         nodes_.push_back(std::move(child));
         found = true;
     });
-    // The next pass reads the sub-folders found here, one after another.
-    if (found && parked_.size() < maxParked_) {
+    FolderNode& node = nodes_[index];
+    entries->shrink(); // kept for a while: no room to grow
+    const bool cached = cachedBytes_ + entries->bytes() <= EntryCacheBudget;
+    if (cached) {
+        cachedBytes_ += entries->bytes();
+        node.entries = std::move(entries);
+    }
+    // The next pass reads the sub-folders found here, one after another;
+    // the collection reads the files of a folder whose entries it has.
+    const bool forFiles = cached && hasFiles;
+    if ((found || forFiles) && kept_ < maxKept_) {
         if (own.isOpen()) {
-            parked_.emplace(index, std::move(own));
-        } else if (auto copy = OpenFolder::duplicate(fd, nodes_[index].path)) {
-            parked_.emplace(index, std::move(copy).value());
+            node.kept = std::move(own);
+        } else if (auto copy = OpenFolder::duplicate(fd, node.path)) {
+            node.kept = std::move(copy).value();
+        }
+        if (node.kept.isOpen()) {
+            node.keptForFiles = forFiles;
+            ++kept_;
         }
     }
-    entries->shrink(); // kept for a while: no room to grow
-    if (cachedBytes_ + entries->bytes() <= EntryCacheBudget) {
-        cachedBytes_ += entries->bytes();
-        nodes_[index].entries = std::move(entries);
-    }
     return found;
+}
+
+// Closes folder `index` when it was held open only for its sub-folders.
+void CreateCommand::release(std::uint32_t index) {
+    if (index == FolderNode::NoParent)
+        return;
+    FolderNode& node = nodes_[index];
+    if (node.kept.isOpen() && !node.keptForFiles) {
+        node.kept = OpenFolder();
+        --kept_;
+    }
 }
 
 // Breadth-first, in passes: each pass visits exactly the folders found by
@@ -301,9 +325,9 @@ bool CreateCommand::searchSubFolders() {
     // Readers beside the search hold up to a lookahead's folders open.
     SearchReadAhead readAhead(factReaders(nodes_[0].path));
     const std::size_t spare = spareFolderDescriptors();
-    maxParked_ = readAhead.readers() == 0                 ? spare
-                 : spare > 2 * SearchReadAhead::Lookahead ? spare - SearchReadAhead::Lookahead
-                                                          : spare / 2;
+    maxKept_ = readAhead.readers() == 0                 ? spare
+               : spare > 2 * SearchReadAhead::Lookahead ? spare - SearchReadAhead::Lookahead
+                                                        : spare / 2;
     expand(0, false, nullptr);
     std::uint32_t previousParent = FolderNode::NoParent;
     std::size_t start = 1;
@@ -315,10 +339,7 @@ bool CreateCommand::searchSubFolders() {
         const std::size_t end = nodes_.size();
         readAhead.beginPass(start, end - start, [&](std::size_t index, SearchReading& folder) {
             const FolderNode& node = nodes_[index];
-            const auto parked = parked_.find(node.parent);
-            if (parked == parked_.end())
-                return;
-            folder.parent = &parked->second;
+            folder.parentFd = nodes_[node.parent].kept.fd();
             folder.name = node.name();
             folder.path = node.path;
         });
@@ -331,10 +352,10 @@ bool CreateCommand::searchSubFolders() {
                 readAhead.startFrom(index);
             }
             // The sub-folders of one folder follow each other: once past
-            // them, their parent is not needed open any more.
+            // them, their parent is not needed open for them any more.
             const std::uint32_t parent = nodes_[index].parent;
             if (parent != previousParent) {
-                parked_.erase(previousParent);
+                release(previousParent);
                 previousParent = parent;
             }
             SearchReading* ahead = readAhead.take(index, waiting, stopped);
@@ -348,7 +369,8 @@ bool CreateCommand::searchSubFolders() {
         start = end;
     }
     readAhead.stop();
-    parked_.clear();
+    for (std::uint32_t index = 0; index < nodes_.size(); ++index)
+        release(index);
     return true;
 }
 
@@ -369,17 +391,22 @@ std::optional<RunOutcome> CreateCommand::folderFailed(std::uint32_t index, const
 
 // Prepares the folders of `order` from `next` on while the read-ahead
 // takes more: each folder's entries (kept by the search, or read now), its
-// files, and, when `readsFiles`, its descriptor. A failure is kept with the
-// folder, to be applied in its turn.
-void CreateCommand::prepareAhead(const std::vector<std::uint32_t>& order, std::size_t& next,
-                                 const FilePatternSet& patterns, const IncludeSwitches& include,
-                                 bool readsFiles) {
+// files, and, when `readsFiles`, its descriptor (the one the search kept,
+// once it is known to be still there, or opened now). A failure is kept
+// with the folder, to be applied in its turn. When the run must stop while
+// the kept folders are checked, it is ended and its outcome given back.
+std::optional<RunOutcome> CreateCommand::prepareAhead(const std::vector<std::uint32_t>& order,
+                                                      std::size_t& next,
+                                                      const FilePatternSet& patterns,
+                                                      const IncludeSwitches& include,
+                                                      bool readsFiles) {
     while (next < order.size() && readAhead_->wantsMore()) {
         const std::uint32_t index = order[next++];
         FolderNode& node = nodes_[index];
         auto folder = std::make_unique<PreparedFolder>();
         folder->index = index;
         folder->entries = std::move(node.entries);
+        OpenFolder kept = std::move(node.kept);
         int fd = -1;
         if (node.failure) {
             folder->failure = node.failure;
@@ -394,20 +421,48 @@ void CreateCommand::prepareAhead(const std::vector<std::uint32_t>& order, std::s
                 folder->failure = done.failure();
         }
         if (!folder->failure) {
+            // A kept folder removed since the search fails as opening it
+            // would; its check is made here when the files need it, else
+            // with the others' after the loop.
+            std::optional<Failure> gone;
+            bool confirmed = false;
             folder->files = selectFiles(*folder->entries, patterns, include, [&] {
-                auto opened = chain_.open(index);
-                return opened ? opened.value() : -1;
+                if (!kept.isOpen()) {
+                    auto opened = chain_.open(index);
+                    return opened ? opened.value() : -1;
+                }
+                if (auto present = kept.checkPresent(node.path); !present) {
+                    gone = present.failure();
+                    kept = OpenFolder();
+                    return -1;
+                }
+                confirmed = true;
+                return kept.fd();
             });
             if (readsFiles && !folder->files.empty()) {
-                auto opened = chain_.open(index);
-                if (opened)
+                if (gone) {
+                    folder->openFailure = std::move(gone);
+                } else if (kept.isOpen()) {
+                    readAhead_->addKept(std::move(folder), std::move(kept), node.path, confirmed);
+                    continue;
+                } else if (auto opened = chain_.open(index)) {
                     fd = opened.value();
-                else
+                } else {
                     folder->openFailure = opened.failure();
+                }
             }
         }
         readAhead_->add(std::move(folder), fd, node.path);
     }
+    std::optional<RunOutcome> stop;
+    bool stopped = false;
+    readAhead_->confirmKept(
+        [&] {
+            stop = checkpoint();
+            return !stop;
+        },
+        stopped);
+    return stop;
 }
 
 // Writes the lines of one prepared folder, in its turn.
@@ -535,7 +590,8 @@ RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
             if (auto stop = checkpoint())
                 return *stop;
         }
-        prepareAhead(order, prepared, patterns, include, readsFiles);
+        if (auto stop = prepareAhead(order, prepared, patterns, include, readsFiles))
+            return *stop;
         const std::optional<RunOutcome> stop =
             listFolder(readAhead_->front(), options, formatter, *writer, totals);
         readAhead_->popFront();
