@@ -21,6 +21,12 @@ bool FolderReadAhead::wantsMore() const {
     return pool_.readers() > 0 && folders_.size() < MaxFolders && files_ < MaxFiles;
 }
 
+bool FolderReadAhead::wantsRefill() const {
+    if (folders_.empty())
+        return true;
+    return pool_.readers() > 0 && folders_.size() <= MaxFolders / 2 && files_ <= MaxFiles / 2;
+}
+
 void FolderReadAhead::add(std::unique_ptr<PreparedFolder> folder, int folderFd,
                           const std::string& path) {
     if (folderFd >= 0 && !folder->files.empty()) {

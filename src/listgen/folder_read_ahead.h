@@ -65,6 +65,10 @@ public:
     // Whether another folder may be prepared now: one at a time without
     // readers, else up to MaxFolders folders of MaxFiles files.
     bool wantsMore() const;
+    // Whether it is time to prepare folders: without readers when none is
+    // left, else when half of what may be prepared is used up, so that the
+    // kept folders are checked many at a time.
+    bool wantsRefill() const;
 
     // Takes `folder`, its files chosen and `folderFd` (valid until the next
     // folder is opened) the folder's descriptor, or -1 when nothing is read

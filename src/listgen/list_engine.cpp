@@ -400,6 +400,8 @@ std::optional<RunOutcome> CreateCommand::prepareAhead(const std::vector<std::uin
                                                       const FilePatternSet& patterns,
                                                       const IncludeSwitches& include,
                                                       bool readsFiles) {
+    if (!readAhead_->wantsRefill())
+        return std::nullopt;
     while (next < order.size() && readAhead_->wantsMore()) {
         const std::uint32_t index = order[next++];
         FolderNode& node = nodes_[index];
