@@ -1,6 +1,7 @@
 #include "listgen/list_engine.h"
 
 #include "listgen/folder_chain.h"
+#include "listgen/line_formatter.h"
 #include "listgen/list_collection.h"
 #include "listgen/name_helpers.h"
 #include "listgen/search_read_ahead.h"
@@ -51,6 +52,8 @@ private:
     // The folders the search holds open (FolderNode::kept), up to maxKept_.
     std::size_t kept_ = 0;
     std::size_t maxKept_ = 0;
+    // Whether folders are kept open for the collection's reads of their files.
+    bool keepForFiles_ = false;
     bool quit_ = false;
     std::unique_ptr<ListCollection> collection_;
 };
@@ -156,7 +159,7 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
     }
     // The next pass reads the sub-folders found here, one after another;
     // the collection reads the files of a folder whose entries it has.
-    const bool forFiles = cached && hasFiles;
+    const bool forFiles = keepForFiles_ && cached && hasFiles;
     if ((found || forFiles) && kept_ < maxKept_) {
         if (own.isOpen()) {
             node.kept = std::move(own);
@@ -188,6 +191,11 @@ bool CreateCommand::searchSubFolders() {
     // Readers beside the search hold up to a lookahead's folders open.
     SearchReadAhead readAhead(factReaders(nodes_[0].path));
     const std::size_t spare = spareFolderDescriptors();
+    // A list of names reads nothing through its folders. The options are
+    // read again for the collection: a change meanwhile costs opening the
+    // folders again, nothing else.
+    const LineFormatter formatter(host_.readOptions());
+    keepForFiles_ = formatter.needsFacts() || formatter.needsContents();
     maxKept_ = readAhead.readers() == 0                 ? spare
                : spare > 2 * SearchReadAhead::Lookahead ? spare - SearchReadAhead::Lookahead
                                                         : spare / 2;
