@@ -28,6 +28,11 @@ struct FolderNode {
     std::optional<Failure> failure;
     // The entries the search read, kept for the collection while they fit.
     std::unique_ptr<FolderEntries> entries;
+    // The folder as the search opened it, held while descriptors are to
+    // spare: for the next pass, which reads its sub-folders, and, when
+    // `keptForFiles`, for the collection, which reads its files' facts.
+    OpenFolder kept;
+    bool keptForFiles = false;
 
     std::string name() const { return path.substr(nameStart, path.size() - 1 - nameStart); }
 };

@@ -21,25 +21,90 @@ bool FolderReadAhead::wantsMore() const {
     return pool_.readers() > 0 && folders_.size() < MaxFolders && files_ < MaxFiles;
 }
 
+bool FolderReadAhead::wantsRefill() const {
+    if (folders_.empty())
+        return true;
+    return pool_.readers() > 0 && folders_.size() <= MaxFolders / 2 && files_ <= MaxFiles / 2;
+}
+
 void FolderReadAhead::add(std::unique_ptr<PreparedFolder> folder, int folderFd,
                           const std::string& path) {
     if (folderFd >= 0 && !folder->files.empty()) {
         if (pool_.readers() == 0) {
             folder->fd = folderFd;
         } else if (auto copy = OpenFolder::duplicate(folderFd, path)) {
-            folder->held = std::move(copy).value();
-            folder->fd = folder->held.fd();
-            folder->readings.resize(folder->files.size());
-            PreparedFolder* at = folder.get();
-            folder->batch = std::make_shared<ReaderPool::Batch>(
-                folder->files.size(),
-                [this, at](std::size_t item, std::size_t reader) { read(*at, item, reader); });
+            hold(*folder, std::move(copy).value());
         } else {
             folder->openFailure = copy.failure();
         }
     }
+    push(std::move(folder));
+}
+
+void FolderReadAhead::addKept(std::unique_ptr<PreparedFolder> folder, OpenFolder kept,
+                              const std::string& path, bool confirmed) {
+    hold(*folder, std::move(kept));
+    if (!confirmed) {
+        folder->confirmed = false;
+        unconfirmed_.push_back({folder.get(), &path, std::nullopt});
+    }
+    push(std::move(folder));
+}
+
+void FolderReadAhead::hold(PreparedFolder& folder, OpenFolder held) {
+    folder.held = std::move(held);
+    folder.fd = folder.held.fd();
+    if (pool_.readers() == 0)
+        return;
+    folder.readings.resize(folder.files.size());
+    PreparedFolder* at = &folder;
+    folder.batch = std::make_shared<ReaderPool::Batch>(
+        folder.files.size(),
+        [this, at](std::size_t item, std::size_t reader) { read(*at, item, reader); });
+}
+
+void FolderReadAhead::push(std::unique_ptr<PreparedFolder> folder) {
     files_ += folder->files.size();
     folders_.push_back(std::move(folder));
+}
+
+void FolderReadAhead::confirmKept(const std::function<bool()>& waiting, bool& stopped) {
+    stopped = false;
+    if (unconfirmed_.empty())
+        return;
+    const auto check = [this](std::size_t item) {
+        Unconfirmed& folder = unconfirmed_[item];
+        if (auto present = folder.folder->held.checkPresent(*folder.path); !present)
+            folder.failure = present.failure();
+    };
+    const auto batch = std::make_shared<ReaderPool::Batch>(
+        unconfirmed_.size(), [&check](std::size_t item, std::size_t) { check(item); });
+    pool_.submit(batch, 1, true);
+    for (std::size_t item = 0; item < unconfirmed_.size(); ++item) {
+        switch (pool_.claim(*batch, item, waiting)) {
+        case ReaderPool::Turn::Take:
+            check(item);
+            break;
+        case ReaderPool::Turn::Finished:
+            break;
+        case ReaderPool::Turn::Stopped:
+            stopped = true; // the pool is stopped: no reader runs a check
+            return;
+        }
+    }
+    for (Unconfirmed& checked : unconfirmed_) {
+        PreparedFolder& folder = *checked.folder;
+        folder.confirmed = true;
+        if (!checked.failure)
+            continue;
+        // Never handed to the readers: nothing of it is being read.
+        folder.openFailure = std::move(checked.failure);
+        folder.batch.reset();
+        folder.readings.clear();
+        folder.held = OpenFolder();
+        folder.fd = -1;
+    }
+    unconfirmed_.clear();
 }
 
 void FolderReadAhead::popFront() {
@@ -49,6 +114,8 @@ void FolderReadAhead::popFront() {
 
 void FolderReadAhead::startAll() {
     for (const auto& folder : folders_) {
+        if (!folder->confirmed)
+            continue;
         if (folder->batch && !folder->started)
             pool_.submit(folder->batch, Chunk);
         folder->started = true;

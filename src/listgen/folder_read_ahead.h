@@ -49,6 +49,8 @@ struct PreparedFolder {
     std::vector<FileReading> readings;
     std::shared_ptr<ReaderPool::Batch> batch;
     bool started = false;
+    // False while the descriptor the search kept for it awaits its check.
+    bool confirmed = true;
 };
 
 class FolderReadAhead {
@@ -63,12 +65,27 @@ public:
     // Whether another folder may be prepared now: one at a time without
     // readers, else up to MaxFolders folders of MaxFiles files.
     bool wantsMore() const;
+    // Whether it is time to prepare folders: without readers when none is
+    // left, else when half of what may be prepared is used up, so that the
+    // kept folders are checked many at a time.
+    bool wantsRefill() const;
 
     // Takes `folder`, its files chosen and `folderFd` (valid until the next
     // folder is opened) the folder's descriptor, or -1 when nothing is read
     // of its files. A failure to hold the folder open becomes its
     // openFailure.
     void add(std::unique_ptr<PreparedFolder> folder, int folderFd, const std::string& path);
+    // Takes `folder`, with files to read, and `kept` the descriptor the
+    // sub-folder search held open for it. Unless `confirmed`, the folder is
+    // checked to be still there by the next confirmKept().
+    void addKept(std::unique_ptr<PreparedFolder> folder, OpenFolder kept, const std::string& path,
+                 bool confirmed);
+    // Checks the folders taken by addKept since the last call, on the
+    // readers and the calling thread together (no reader starts on their
+    // files before): a folder removed since the search gets the failure of
+    // opening it now as its openFailure. `waiting` and `stopped` as for
+    // reading().
+    void confirmKept(const std::function<bool()>& waiting, bool& stopped);
     bool empty() const { return folders_.empty(); }
     PreparedFolder& front() { return *folders_.front(); }
     void popFront();
@@ -91,6 +108,14 @@ public:
 
 private:
     void read(PreparedFolder& folder, std::size_t item, std::size_t reader);
+    void hold(PreparedFolder& folder, OpenFolder held);
+    void push(std::unique_ptr<PreparedFolder> folder);
+
+    struct Unconfirmed {
+        PreparedFolder* folder;
+        const std::string* path;
+        std::optional<Failure> failure;
+    };
 
     bool facts_;
     std::uint32_t effectiveUser_;
@@ -98,6 +123,7 @@ private:
     std::vector<std::unique_ptr<ContentDigester>> digesters_;
     std::deque<std::unique_ptr<PreparedFolder>> folders_;
     std::size_t files_ = 0;
+    std::vector<Unconfirmed> unconfirmed_;
     ReaderPool pool_; // last: its readers stop before the rest goes
 };
 

@@ -1,152 +1,67 @@
 #include "listgen/list_engine.h"
 
 #include "listgen/folder_chain.h"
-#include "listgen/folder_read_ahead.h"
 #include "listgen/line_formatter.h"
-#include "listgen/list_writer.h"
+#include "listgen/list_collection.h"
 #include "listgen/name_helpers.h"
 #include "listgen/search_read_ahead.h"
-#include "listgen/size_text.h"
-#include "platform/content_digest.h"
-#include "platform/file_facts.h"
-#include "platform/file_pattern.h"
 #include "platform/folder.h"
 #include "platform/list_spool.h"
 #include "platform/paths.h"
 #include "platform/reader_width.h"
 #include "platform/text.h"
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace kestro {
 
 namespace {
 
-constexpr std::size_t StatusLimit = 60;
 constexpr std::size_t SearchYieldEvery = 5;
-constexpr std::size_t FileYieldEvery = 50;
-// Folders without a matching file have no checkpoint of their own; this one
-// keeps a long run of them from freezing the window or ignoring the abort.
-constexpr std::size_t FolderYieldEvery = 50;
 // What the sub-folder search may keep of the folders it read (about a
 // million names), so that the collection does not read them again; past it,
 // folders are read twice and memory stays flat on any tree.
 constexpr std::size_t EntryCacheBudget = std::size_t{24} << 20;
-// Reading contents for the checksum column yields after this many bytes, also
-// inside one big file, so that the window stays responsive and the abort
-// is seen within a fraction of a second.
-constexpr std::uint64_t ContentYieldBytes = std::uint64_t{16} << 20;
-
-// Names never listed: the list's own temporary file and the old swap file.
-bool isSkippedName(std::string_view name) {
-    return name == ListSpoolName || name == "WIN386.SWP";
-}
-
-class ListSpoolText : public ListText {
-public:
-    explicit ListSpoolText(ListSpool& spool) : spool_(spool) { spool_.rewind(); }
-    std::size_t size() const override { return spool_.size(); }
-    Result<std::string_view> nextBlock(std::size_t maxBytes) override {
-        return spool_.readBlock(maxBytes);
-    }
-    void rewind() override { spool_.rewind(); }
-
-private:
-    ListSpool& spool_;
-};
-
-struct ListTotals {
-    std::uint64_t files = 0;
-    std::uint64_t folders = 0;
-    ByteTotal bytes = 0;
-};
-
-class CreateCommand {
+// The run of the create command: the sub-folder search, then the
+// collection; the yields, and the end of the run whatever its outcome.
+class CreateCommand : public RunSteps {
 public:
     CreateCommand(ListHost& host, std::string spoolFolder)
         : host_(host), spoolFolder_(std::move(spoolFolder)), chain_(nodes_) {}
 
     RunOutcome run();
 
-private:
-    enum class Checkpoint { Go, Abort, Quit };
+    Checkpoint yieldAndCheck() override;
+    bool yieldForQuit() override;
+    bool quitting() const override { return quit_ || host_.quitRequested(); }
+    RunOutcome endRun(RunOutcome outcome, const Failure* failure = nullptr) override;
 
-    Checkpoint yieldAndCheck();
-    std::optional<RunOutcome> checkpoint();
-    bool yieldForQuit();
+private:
     bool expand(std::uint32_t index, bool showStatus, SearchReading* ahead);
+    void release(std::uint32_t index);
     bool searchSubFolders();
-    RunOutcome collect(const std::vector<std::uint32_t>& order);
-    std::optional<RunOutcome> folderFailed(std::uint32_t index, const Failure& failure,
-                                           bool skipUnreadable);
-    RunOutcome endRun(RunOutcome outcome, const Failure* failure = nullptr);
-    std::optional<RunOutcome> countContentBytes(std::uint64_t bytes);
-    std::optional<RunOutcome> readDigest(int folderFd, const std::string& folder, const char* name,
-                                         const FileFacts* known, std::string& digest);
-    void checkDigest(ContentDigester::Outcome outcome, std::uint64_t digestedSize,
-                     const std::string& folder, const char* name, const FileFacts* known,
-                     std::string& digest);
-    void prepareAhead(const std::vector<std::uint32_t>& order, std::size_t& next,
-                      const FilePatternSet& patterns, const IncludeSwitches& include,
-                      bool readsFiles);
-    std::optional<RunOutcome> listFolder(PreparedFolder& folder, const ListOptions& options,
-                                         LineFormatter& formatter, ListWriter& writer,
-                                         ListTotals& totals);
 
     ListHost& host_;
     std::string spoolFolder_;
-    std::unique_ptr<ListSpool> spool_;
     std::vector<FolderNode> nodes_; // the root first, then in order of discovery
     FolderChain chain_;
     std::size_t cachedBytes_ = 0;
-    // Folders of the previous pass of the search whose sub-folders the
-    // current pass reads, held open (up to maxParked_) by their index.
-    std::unordered_map<std::uint32_t, OpenFolder> parked_;
-    std::size_t maxParked_ = 0;
-    std::vector<Failure> skipped_;
-    std::vector<std::string> skippedPaths_;
-    // Files whose contents changed while they were read for the checksum.
-    std::vector<std::string> changed_;
+    // The folders the search holds open (FolderNode::kept), up to maxKept_.
+    std::size_t kept_ = 0;
+    std::size_t maxKept_ = 0;
+    // Whether folders are kept open for the collection's reads of their files.
+    bool keepForFiles_ = false;
     bool quit_ = false;
-    std::uint64_t bytesSinceYield_ = 0;
-    // The collection's digester (when the checksum column is on) and the
-    // bytes the readers digested for it.
-    std::unique_ptr<ContentDigester> digester_;
-    std::uint64_t readerBytes_ = 0;
-    std::uint32_t effectiveUser_ = 0;
-    std::string body_;
-    ListRecord record_;
-    std::unique_ptr<FolderReadAhead> readAhead_;
+    std::unique_ptr<ListCollection> collection_;
 };
 
 CreateCommand::Checkpoint CreateCommand::yieldAndCheck() {
     if (yieldForQuit())
         return Checkpoint::Quit;
     return host_.abortRequested() ? Checkpoint::Abort : Checkpoint::Go;
-}
-
-// A yield with the abort check of the collection: when the run must stop,
-// it is ended here and its outcome given back.
-std::optional<RunOutcome> CreateCommand::checkpoint() {
-    switch (yieldAndCheck()) {
-    case Checkpoint::Go:
-        // The readers start on the folders prepared before the yield: what
-        // the host did during it is seen as if there were no readers.
-        if (readAhead_)
-            readAhead_->startAll();
-        break;
-    case Checkpoint::Abort:
-        return endRun(RunOutcome::Aborted);
-    case Checkpoint::Quit:
-        return endRun(RunOutcome::Quit);
-    }
-    return std::nullopt;
 }
 
 bool CreateCommand::yieldForQuit() {
@@ -156,11 +71,12 @@ bool CreateCommand::yieldForQuit() {
 }
 
 RunOutcome CreateCommand::endRun(RunOutcome outcome, const Failure* failure) {
-    if (readAhead_)
-        readAhead_->stop(); // no reader runs past the end of the run
+    if (collection_)
+        collection_->stopReaders(); // no reader runs past the end of the run
     if (outcome == RunOutcome::Failed && failure)
         host_.reportFailure(*failure);
-    spool_.reset(); // closes and removes the temporary file
+    if (collection_)
+        collection_->dropSpool(); // closes and removes the temporary file
     if (outcome == RunOutcome::Quit)
         return outcome;
     host_.enableControls(true);
@@ -175,67 +91,17 @@ RunOutcome CreateCommand::endRun(RunOutcome outcome, const Failure* failure) {
     return outcome;
 }
 
-// Counts `bytes` more of contents read; after every ContentYieldBytes, a
-// checkpoint that shows the bytes read so far. When the run must stop
-// there, it is ended and its outcome given back.
-std::optional<RunOutcome> CreateCommand::countContentBytes(std::uint64_t bytes) {
-    bytesSinceYield_ += bytes;
-    if (bytesSinceYield_ < ContentYieldBytes)
-        return std::nullopt;
-    bytesSinceYield_ = 0;
-    host_.setStatus(1,
-                    std::string(ReadingContentsStatus) +
-                        sizeText(static_cast<std::int64_t>(digester_->bytesRead() + readerBytes_),
-                                 SizeUnit::Byte));
-    return checkpoint();
-}
-
-// Reads the digest of file `name` of the open folder `folderFd` into `digest`
-// (left empty when the file cannot be read), counting its bytes as they are
-// read, also inside one big file. When the run must stop there, it is ended
-// and its outcome given back.
-std::optional<RunOutcome> CreateCommand::readDigest(int folderFd, const std::string& folder,
-                                                    const char* name, const FileFacts* known,
-                                                    std::string& digest) {
-    std::optional<RunOutcome> stop;
-    std::uint64_t counted = 0;
-    const auto outcome = digester_->digestAt(folderFd, name, digest, [&](std::uint64_t read) {
-        stop = countContentBytes(read - counted);
-        counted = read;
-        return !stop;
-    });
-    if (outcome == ContentDigester::Outcome::Stopped)
-        return stop;
-    checkDigest(outcome, digester_->digestedSize(), folder, name, known, digest);
-    return std::nullopt;
-}
-
-// A file that changed while it was read, or since its facts `known` were
-// read, gets no digest and is named after the list: its cells must all be
-// of one state.
-void CreateCommand::checkDigest(ContentDigester::Outcome outcome, std::uint64_t digestedSize,
-                                const std::string& folder, const char* name, const FileFacts* known,
-                                std::string& digest) {
-    if (outcome == ContentDigester::Outcome::NotRead)
-        digest.clear();
-    if (outcome == ContentDigester::Outcome::Changed ||
-        (outcome == ContentDigester::Outcome::Digested && known &&
-         digestedSize != static_cast<std::uint64_t>(known->size))) {
-        digest.clear();
-        changed_.push_back(showingControls(folder + name));
-    }
-}
-
 // Reads folder `index` once: its sub-folders join the walk, and its entries
-// are kept for the collection while they fit the budget. A folder that
-// cannot be read keeps its failure for the collection, which applies the
-// failure rule to it in its turn. Whether a sub-folder was found.
+// are kept for the collection while they fit the budget, and so is the
+// folder's descriptor while descriptors are to spare. A folder that cannot
+// be read keeps its failure for the collection, which applies the failure
+// rule to it in its turn. Whether a sub-folder was found.
 bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* ahead) {
     auto entries = std::make_unique<FolderEntries>();
-    // A parent kept open by the previous pass saves opening the chain to it.
+    // A parent held open by the previous pass saves opening the chain to it.
     OpenFolder own;
     int fd = -1;
-    const auto parked = parked_.find(nodes_[index].parent);
+    const std::uint32_t parent = nodes_[index].parent;
     if (ahead) {
         // A reader opened and read it, as below.
         if (ahead->failure) {
@@ -245,8 +111,9 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
         own = std::move(ahead->opened);
         fd = own.fd();
         entries = std::move(ahead->entries);
-    } else if (parked != parked_.end()) {
-        auto opened = parked->second.openChild(nodes_[index].name().c_str(), nodes_[index].path);
+    } else if (parent != FolderNode::NoParent && nodes_[parent].kept.isOpen()) {
+        auto opened =
+            nodes_[parent].kept.openChild(nodes_[index].name().c_str(), nodes_[index].path);
         if (!opened) {
             nodes_[index].failure = opened.failure();
             return false;
@@ -267,6 +134,10 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
         return false;
     }
     bool found = false;
+    bool hasFiles = false;
+    entries->forEach([&](const FolderEntries::Entry& entry) {
+        hasFiles = hasFiles || entry.kind != EntryKind::Folder;
+    });
     forEachWalkableSubFolder(*entries, [&](const char* name) {
         FolderNode child;
         child.parent = index;
@@ -274,25 +145,44 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
         child.path = nodes_[index].path;
         child.path += name;
         if (showStatus)
-            host_.setStatus(2, shortenPath(showingControls(child.path), StatusLimit));
+            host_.setStatus(2, shortenPath(showingControls(child.path), StatusPathLimit));
         child.path += PathSeparator;
         nodes_.push_back(std::move(child));
         found = true;
     });
-    // The next pass reads the sub-folders found here, one after another.
-    if (found && parked_.size() < maxParked_) {
+    FolderNode& node = nodes_[index];
+    entries->shrink(); // kept for a while: no room to grow
+    const bool cached = cachedBytes_ + entries->bytes() <= EntryCacheBudget;
+    if (cached) {
+        cachedBytes_ += entries->bytes();
+        node.entries = std::move(entries);
+    }
+    // The next pass reads the sub-folders found here, one after another;
+    // the collection reads the files of a folder whose entries it has.
+    const bool forFiles = keepForFiles_ && cached && hasFiles;
+    if ((found || forFiles) && kept_ < maxKept_) {
         if (own.isOpen()) {
-            parked_.emplace(index, std::move(own));
-        } else if (auto copy = OpenFolder::duplicate(fd, nodes_[index].path)) {
-            parked_.emplace(index, std::move(copy).value());
+            node.kept = std::move(own);
+        } else if (auto copy = OpenFolder::duplicate(fd, node.path)) {
+            node.kept = std::move(copy).value();
+        }
+        if (node.kept.isOpen()) {
+            node.keptForFiles = forFiles;
+            ++kept_;
         }
     }
-    entries->shrink(); // kept for a while: no room to grow
-    if (cachedBytes_ + entries->bytes() <= EntryCacheBudget) {
-        cachedBytes_ += entries->bytes();
-        nodes_[index].entries = std::move(entries);
-    }
     return found;
+}
+
+// Closes folder `index` when it was held open only for its sub-folders.
+void CreateCommand::release(std::uint32_t index) {
+    if (index == FolderNode::NoParent)
+        return;
+    FolderNode& node = nodes_[index];
+    if (node.kept.isOpen() && !node.keptForFiles) {
+        node.kept = OpenFolder();
+        --kept_;
+    }
 }
 
 // Breadth-first, in passes: each pass visits exactly the folders found by
@@ -301,9 +191,14 @@ bool CreateCommand::searchSubFolders() {
     // Readers beside the search hold up to a lookahead's folders open.
     SearchReadAhead readAhead(factReaders(nodes_[0].path));
     const std::size_t spare = spareFolderDescriptors();
-    maxParked_ = readAhead.readers() == 0                 ? spare
-                 : spare > 2 * SearchReadAhead::Lookahead ? spare - SearchReadAhead::Lookahead
-                                                          : spare / 2;
+    // A list of names reads nothing through its folders. The options are
+    // read again for the collection: a change meanwhile costs opening the
+    // folders again, nothing else.
+    const LineFormatter formatter(host_.readOptions());
+    keepForFiles_ = formatter.needsFacts() || formatter.needsContents();
+    maxKept_ = readAhead.readers() == 0                 ? spare
+               : spare > 2 * SearchReadAhead::Lookahead ? spare - SearchReadAhead::Lookahead
+                                                        : spare / 2;
     expand(0, false, nullptr);
     std::uint32_t previousParent = FolderNode::NoParent;
     std::size_t start = 1;
@@ -315,10 +210,7 @@ bool CreateCommand::searchSubFolders() {
         const std::size_t end = nodes_.size();
         readAhead.beginPass(start, end - start, [&](std::size_t index, SearchReading& folder) {
             const FolderNode& node = nodes_[index];
-            const auto parked = parked_.find(node.parent);
-            if (parked == parked_.end())
-                return;
-            folder.parent = &parked->second;
+            folder.parentFd = nodes_[node.parent].kept.fd();
             folder.name = node.name();
             folder.path = node.path;
         });
@@ -331,10 +223,10 @@ bool CreateCommand::searchSubFolders() {
                 readAhead.startFrom(index);
             }
             // The sub-folders of one folder follow each other: once past
-            // them, their parent is not needed open any more.
+            // them, their parent is not needed open for them any more.
             const std::uint32_t parent = nodes_[index].parent;
             if (parent != previousParent) {
-                parked_.erase(previousParent);
+                release(previousParent);
                 previousParent = parent;
             }
             SearchReading* ahead = readAhead.take(index, waiting, stopped);
@@ -348,239 +240,9 @@ bool CreateCommand::searchSubFolders() {
         start = end;
     }
     readAhead.stop();
-    parked_.clear();
+    for (std::uint32_t index = 0; index < nodes_.size(); ++index)
+        release(index);
     return true;
-}
-
-// The failure rule for a folder that cannot be read. The failures the
-// command lets pass are those of single files; a folder is never passed
-// over in silence: below the root it is left out and named after the list
-// when the run skips unreadable folders, and otherwise, like the root, it
-// ends the run with its report.
-std::optional<RunOutcome> CreateCommand::folderFailed(std::uint32_t index, const Failure& failure,
-                                                      bool skipUnreadable) {
-    if (index != 0 && skipUnreadable) {
-        skipped_.push_back(failure);
-        skippedPaths_.push_back(nodes_[index].path);
-        return std::nullopt;
-    }
-    return endRun(RunOutcome::Failed, &failure);
-}
-
-// Prepares the folders of `order` from `next` on while the read-ahead
-// takes more: each folder's entries (kept by the search, or read now), its
-// files, and, when `readsFiles`, its descriptor. A failure is kept with the
-// folder, to be applied in its turn.
-void CreateCommand::prepareAhead(const std::vector<std::uint32_t>& order, std::size_t& next,
-                                 const FilePatternSet& patterns, const IncludeSwitches& include,
-                                 bool readsFiles) {
-    while (next < order.size() && readAhead_->wantsMore()) {
-        const std::uint32_t index = order[next++];
-        FolderNode& node = nodes_[index];
-        auto folder = std::make_unique<PreparedFolder>();
-        folder->index = index;
-        folder->entries = std::move(node.entries);
-        int fd = -1;
-        if (node.failure) {
-            folder->failure = node.failure;
-        } else if (folder->entries) {
-            cachedBytes_ -= folder->entries->bytes();
-        } else {
-            folder->entries = std::make_unique<FolderEntries>();
-            auto opened = chain_.open(index);
-            Status done = opened ? readFolderEntries(opened.value(), *folder->entries, node.path)
-                                 : Status(opened.failure());
-            if (!done)
-                folder->failure = done.failure();
-        }
-        if (!folder->failure) {
-            folder->files = selectFiles(*folder->entries, patterns, include, [&] {
-                auto opened = chain_.open(index);
-                return opened ? opened.value() : -1;
-            });
-            if (readsFiles && !folder->files.empty()) {
-                auto opened = chain_.open(index);
-                if (opened)
-                    fd = opened.value();
-                else
-                    folder->openFailure = opened.failure();
-            }
-        }
-        readAhead_->add(std::move(folder), fd, node.path);
-    }
-}
-
-// Writes the lines of one prepared folder, in its turn.
-std::optional<RunOutcome> CreateCommand::listFolder(PreparedFolder& folder,
-                                                    const ListOptions& options,
-                                                    LineFormatter& formatter, ListWriter& writer,
-                                                    ListTotals& totals) {
-    const std::string& path = nodes_[folder.index].path;
-    if (folder.failure)
-        return folderFailed(folder.index, *folder.failure, options.skipUnreadable);
-    host_.setStatus(2, shortenPath(showingControls(path), StatusLimit));
-    if (folder.files.empty())
-        return std::nullopt;
-    if (folder.openFailure)
-        return folderFailed(folder.index, *folder.openFailure, options.skipUnreadable);
-
-    formatter.beginFolder(path);
-    body_.clear();
-    if (options.insertPathLine) {
-        const ListRecord folderLine = formatter.folderRecord();
-        writer.beginFolder(&folderLine, body_);
-    } else {
-        writer.beginFolder(nullptr, body_);
-    }
-    std::optional<RunOutcome> stop;
-    const auto waiting = [&] {
-        stop = checkpoint();
-        return !stop;
-    };
-    FileFacts facts;
-    std::string digest;
-    std::uint64_t folderFiles = 0;
-    ByteTotal folderBytes = 0;
-    for (std::size_t j = 0; j < folder.files.size(); ++j) {
-        if (j % FileYieldEvery == 0) {
-            if ((stop = checkpoint()))
-                return stop;
-        }
-        const std::string_view name = folder.files[j];
-        if (isSkippedName(name))
-            continue;
-        bool stopped = false;
-        const FileReading* read = readAhead_->reading(j, waiting, stopped);
-        if (stopped)
-            return stop;
-        const FileFacts* known = nullptr;
-        if (read) {
-            if (read->haveFacts)
-                known = &read->facts;
-        } else if (folder.fd >= 0 && formatter.needsFacts()) {
-            // One statx (and a probe where the owner's bits do not answer
-            // it) per file, relative to its folder; a file that vanished or
-            // cannot be read keeps its line with those cells empty.
-            if (auto readFacts = readReadableFileFactsAt(folder.fd, name.data(), effectiveUser_)) {
-                facts = readFacts.value();
-                known = &facts;
-            }
-        }
-        if (digester_) {
-            if (read && read->digested) {
-                digest = read->digest;
-                checkDigest(read->outcome, read->digestedSize, path, name.data(), known, digest);
-                readerBytes_ += read->bytes;
-                if ((stop = countContentBytes(read->bytes)))
-                    return stop;
-            } else if ((stop = readDigest(folder.fd, path, name.data(), known, digest))) {
-                return stop;
-            }
-            formatter.setContentDigest(digest);
-        }
-        formatter.fileRecord(record_, name, known);
-        writer.nextFileFacts(known);
-        writer.file(record_, body_);
-        ++folderFiles;
-        if (known && known->size > 0)
-            folderBytes += static_cast<std::uint64_t>(known->size);
-    }
-    if (options.totals)
-        writer.folderTotal(formatter.folderTotalRecord(folderFiles, folderBytes), body_);
-    writer.endFolder(body_);
-    totals.files += folderFiles;
-    totals.bytes += folderBytes;
-    if (folderFiles > 0)
-        ++totals.folders;
-    if (auto written = spool_->append(body_); !written)
-        return endRun(RunOutcome::Failed, &written.failure());
-    return std::nullopt;
-}
-
-RunOutcome CreateCommand::collect(const std::vector<std::uint32_t>& order) {
-    const ListOptions options = host_.readOptions();
-    const FilePatternSet patterns(options.patterns);
-    const IncludeSwitches include{options.includeReadOnly, options.includeArchive,
-                                  options.includeHidden, options.includeSystem};
-    LineFormatter formatter(options);
-    const std::unique_ptr<ListWriter> writer = host_.makeWriter(options);
-    host_.setStatus(1, CollectingStatus);
-
-    auto spool = ListSpool::create(spoolFolder_);
-    if (!spool)
-        return endRun(RunOutcome::Failed, &spool.failure());
-    spool_ = std::move(spool).value();
-    std::string& body = body_;
-    body.clear();
-    writer->header(formatter.headerRecord(), body);
-    if (auto written = spool_->append(body); !written)
-        return endRun(RunOutcome::Failed, &written.failure());
-
-    // One digester, and so one read buffer, for the whole run (and one for
-    // each reader).
-    std::optional<DigestAlgorithm> algorithm;
-    if (formatter.needsContents()) {
-        algorithm = options.hashAlgorithm == 1 ? DigestAlgorithm::Md5 : DigestAlgorithm::Sha256;
-        digester_ = std::make_unique<ContentDigester>(*algorithm);
-    }
-    effectiveUser_ = effectiveUserId();
-    const bool readsFiles = formatter.needsFacts() || digester_;
-    readAhead_ = std::make_unique<FolderReadAhead>(readsFiles ? factReaders(nodes_[0].path) : 0,
-                                                   formatter.needsFacts(), algorithm,
-                                                   effectiveUser_, isSkippedName);
-    ListTotals totals;
-    std::size_t prepared = 0;
-    for (std::size_t position = 0; position < order.size(); ++position) {
-        if (position > 0 && position % FolderYieldEvery == 0) {
-            if (auto stop = checkpoint())
-                return *stop;
-        }
-        prepareAhead(order, prepared, patterns, include, readsFiles);
-        const std::optional<RunOutcome> stop =
-            listFolder(readAhead_->front(), options, formatter, *writer, totals);
-        readAhead_->popFront();
-        if (stop)
-            return *stop;
-    }
-    readAhead_->stop();
-
-    if (options.totals) {
-        body.clear();
-        writer->listTotal(formatter.listTotalRecord(totals.files, totals.folders, totals.bytes),
-                          body);
-        if (auto written = spool_->append(body); !written)
-            return endRun(RunOutcome::Failed, &written.failure());
-    }
-    if (!skipped_.empty()) {
-        host_.noteSkippedFolderPaths(skippedPaths_);
-        host_.noteSkippedFolders(skipped_);
-    }
-    if (!changed_.empty())
-        host_.noteChangedWhileRead(changed_);
-    ListSpoolText text(*spool_);
-    if (auto accepted = host_.acceptList(text); !accepted)
-        return endRun(RunOutcome::Failed, &accepted.failure());
-    // The host turns the event loop while it takes the list; an abort or a
-    // close asked for then leaves its pane as it was.
-    if (quit_ || host_.quitRequested())
-        return endRun(RunOutcome::Quit);
-    if (host_.abortRequested())
-        return endRun(RunOutcome::Aborted);
-    endRun(RunOutcome::Listed);
-    if (yieldForQuit())
-        return RunOutcome::Quit;
-    std::string totalsText = groupedCount(totals.files) + " ﾌｧｲﾙ";
-    if (formatter.needsFacts()) {
-        // Unlike a list line's size cell, the total always has its digits.
-        std::string size;
-        appendTotalSizeText(size, totals.bytes, static_cast<SizeUnit>(options.sizeUnit));
-        if (size.starts_with(' '))
-            size.insert(0, "0");
-        totalsText += "  " + size;
-    }
-    host_.showListTotals(totalsText);
-    host_.beep();
-    return RunOutcome::Listed;
 }
 
 RunOutcome CreateCommand::run() {
@@ -594,7 +256,8 @@ RunOutcome CreateCommand::run() {
     nodes_.push_back(std::move(root));
     if (choice.subFolders && !searchSubFolders())
         return endRun(quit_ ? RunOutcome::Quit : RunOutcome::Aborted);
-    return collect(collectionOrder(nodes_));
+    collection_ = std::make_unique<ListCollection>(host_, *this, nodes_, chain_, spoolFolder_);
+    return collection_->collect(collectionOrder(nodes_));
 }
 
 } // namespace

@@ -21,14 +21,16 @@ ReaderPool::~ReaderPool() {
     stop();
 }
 
-void ReaderPool::submit(const std::shared_ptr<Batch>& batch, std::size_t chunk) {
+void ReaderPool::submit(const std::shared_ptr<Batch>& batch, std::size_t chunk, bool first) {
     if (threads_.empty() || stopping_.load() || batch->count_ == 0)
         return;
     chunk = std::max<std::size_t>(chunk, 1);
     {
         const std::lock_guard lock(mutex_);
+        std::vector<Task> tasks;
         for (std::size_t begin = 0; begin < batch->count_; begin += chunk)
-            tasks_.push_back({batch, begin, std::min(batch->count_, begin + chunk)});
+            tasks.push_back({batch, begin, std::min(batch->count_, begin + chunk)});
+        tasks_.insert(first ? tasks_.begin() : tasks_.end(), tasks.begin(), tasks.end());
     }
     workArrived_.notify_all();
 }

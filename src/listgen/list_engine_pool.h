@@ -51,10 +51,11 @@ public:
 
     std::size_t readers() const { return threads_.size(); }
 
-    // Hands the items of `batch` to the readers, `chunk` items a turn. The
-    // batch, and what its work writes to, must live until every item was
-    // taken or finished, or until stop().
-    void submit(const std::shared_ptr<Batch>& batch, std::size_t chunk);
+    // Hands the items of `batch` to the readers, `chunk` items a turn (before
+    // the work already handed when `first`). The batch, and what its work
+    // writes to, must live until every item was taken or finished, or until
+    // stop().
+    void submit(const std::shared_ptr<Batch>& batch, std::size_t chunk, bool first = false);
 
     // Item `item` of `batch` for the caller: taken, or waited for. While it
     // waits, `waiting()` is called every WaitTurn; it answers false to stop.

@@ -58,8 +58,10 @@ std::string shortenPath(std::string_view path, std::size_t limitBytes) {
     // replace (0 when the path has no separator before it).
     auto firstSlash = path.find_first_of(PathSeparators);
     std::size_t componentStart = firstSlash == std::string_view::npos ? 0 : firstSlash + 1;
+    // The width changes only where a component is replaced.
+    std::size_t width = shiftJisWidth(result);
     for (; at < path.size(); at += characterLength(path, at)) {
-        if (shiftJisWidth(result) <= limitBytes)
+        if (width <= limitBytes)
             return result;
         if (!isPathSeparator(path[at]))
             continue;
@@ -68,8 +70,10 @@ std::string shortenPath(std::string_view path, std::size_t limitBytes) {
             // The first occurrence in the current result is replaced, which
             // may be an earlier text equal to the component.
             auto found = result.find(component);
-            if (found != std::string::npos)
+            if (found != std::string::npos) {
                 result.replace(found, component.size(), "...");
+                width = shiftJisWidth(result);
+            }
         }
         componentStart = at + 1;
     }

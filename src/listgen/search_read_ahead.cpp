@@ -54,9 +54,9 @@ SearchReading* SearchReadAhead::take(std::size_t index, const std::function<bool
 
 // On a reader: what the search does with a folder whose parent is open.
 void SearchReadAhead::read(SearchReading& folder) {
-    if (!folder.parent)
+    if (folder.parentFd < 0)
         return;
-    auto opened = folder.parent->openChild(folder.name.c_str(), folder.path);
+    auto opened = OpenFolder::openChildOf(folder.parentFd, folder.name.c_str(), folder.path);
     folder.read = true;
     if (!opened) {
         folder.failure = opened.failure();

@@ -21,7 +21,7 @@ namespace kestro {
 
 // One folder of a pass as a reader read it.
 struct SearchReading {
-    const OpenFolder* parent = nullptr; // null: only the search can reach it
+    int parentFd = -1; // the open parent's; -1: only the search can reach it
     std::string name;
     std::string path;
     bool read = false;
@@ -36,9 +36,9 @@ public:
 
     std::size_t readers() const { return pool_.readers(); }
 
-    // A new pass of folders first .. first + count - 1; `parentOf(index)`
-    // gives the open parent of a folder (held open, unchanged, until the
-    // pass has taken that folder) or null, and its name and path.
+    // A new pass of folders first .. first + count - 1; `describe(index)`
+    // gives the descriptor of a folder's open parent (held open, unchanged,
+    // until the pass has taken that folder) or -1, and its name and path.
     void beginPass(std::size_t first, std::size_t count,
                    const std::function<void(std::size_t index, SearchReading&)>& describe);
     // Lets the readers start on the folders up to Lookahead past `index`.

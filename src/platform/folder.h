@@ -58,7 +58,16 @@ public:
     static Result<OpenFolder> duplicate(int fd, const std::string& reportedPath);
     // Opens the sub-folder `name` of this folder, never through a link.
     // Failures as open(), naming `reportedPath`.
-    Result<OpenFolder> openChild(const char* name, const std::string& reportedPath) const;
+    Result<OpenFolder> openChild(const char* name, const std::string& reportedPath) const {
+        return openChildOf(fd(), name, reportedPath);
+    }
+    // The same from the descriptor `folderFd` of an OpenFolder that stays
+    // open meanwhile.
+    static Result<OpenFolder> openChildOf(int folderFd, const char* name,
+                                          const std::string& reportedPath);
+    // Whether the folder held open is still there: a folder removed since it
+    // was opened fails as opening it now would (76, naming `reportedPath`).
+    Status checkPresent(const std::string& reportedPath) const;
 
     bool isOpen() const { return folder_.valid(); }
     int fd() const { return folder_.get(); }
@@ -136,7 +145,9 @@ std::vector<std::string_view> selectFiles(const FolderEntries& entries,
                                           const std::function<int()>& folderFd);
 
 // How many folders a walk may hold open at once besides the chain it is in:
-// a quarter of the descriptors the process may open, at most 4096.
+// the descriptors the process may open less a reserve for everything else
+// (1024, or a sixteenth of them when that is more, but never more than half),
+// at most 65536.
 std::size_t spareFolderDescriptors();
 
 // The names of the sub-folders of `folder` that a folder walk descends into:

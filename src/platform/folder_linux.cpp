@@ -98,11 +98,22 @@ Result<OpenFolder> OpenFolder::open(const std::string& path) {
     return OpenFolder(fd);
 }
 
-Result<OpenFolder> OpenFolder::openChild(const char* name, const std::string& reportedPath) const {
-    const int fd = openFolderAt(folder_.get(), name, O_NOFOLLOW);
+Result<OpenFolder> OpenFolder::openChildOf(int folderFd, const char* name,
+                                           const std::string& reportedPath) {
+    const int fd = openFolderAt(folderFd, name, O_NOFOLLOW);
     if (fd < 0) // a link put in a folder's place is no folder of the walk
         return failureFromErrno(errno == ELOOP ? ENOTDIR : errno, reportedPath, true);
     return OpenFolder(fd);
+}
+
+Status OpenFolder::checkPresent(const std::string& reportedPath) const {
+    struct stat info;
+    if (::fstat(folder_.get(), &info) != 0)
+        // A share tells a folder removed on the server as stale.
+        return failureFromErrno(errno == ESTALE ? ENOENT : errno, reportedPath, true);
+    if (info.st_nlink == 0) // removed: no name leads to it any more
+        return failureFromErrno(ENOENT, reportedPath, true);
+    return Ok{};
 }
 
 void FolderEntries::add(EntryKind kind, std::string_view name, std::uint32_t attributes) {
@@ -200,7 +211,9 @@ std::size_t spareFolderDescriptors() {
     struct rlimit limit {};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
         return 64;
-    return static_cast<std::size_t>(std::min<rlim_t>(limit.rlim_cur / 4, 4096));
+    const rlim_t open = limit.rlim_cur;
+    const rlim_t reserve = std::min<rlim_t>(open / 2, std::max<rlim_t>(open / 16, 1024));
+    return static_cast<std::size_t>(std::min<rlim_t>(open - reserve, 65536));
 }
 
 Result<OpenFolder> OpenFolder::duplicate(int fd, const std::string& reportedPath) {

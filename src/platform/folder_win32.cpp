@@ -110,13 +110,27 @@ Result<OpenFolder> OpenFolder::open(const std::string& path) {
     return OpenFolder(fd);
 }
 
-Result<OpenFolder> OpenFolder::openChild(const char* name, const std::string& reportedPath) const {
+Result<OpenFolder> OpenFolder::openChildOf(int folderFd, const char* name,
+                                           const std::string& reportedPath) {
     int error = 0;
-    const int fd = openFolderDescriptor(win32::childPath(win32::folderPathOf(folder_.get()), name),
-                                        true, error);
+    const int fd =
+        openFolderDescriptor(win32::childPath(win32::folderPathOf(folderFd), name), true, error);
     if (fd < 0)
         return failureFromErrno(error == ENOENT ? ENOTDIR : error, reportedPath, true);
     return OpenFolder(fd);
+}
+
+Status OpenFolder::checkPresent(const std::string& reportedPath) const {
+    // Folders are reached by their paths here: the folder is there when its
+    // path still leads to a folder.
+    const DWORD bits = ::GetFileAttributesW(win32::folderPathOf(folder_.get()).c_str());
+    if (bits == INVALID_FILE_ATTRIBUTES) {
+        const int error = win32::lastErrno();
+        return failureFromErrno(error == ENOENT ? ENOTDIR : error, reportedPath, true);
+    }
+    if (!(bits & FILE_ATTRIBUTE_DIRECTORY))
+        return failureFromErrno(ENOTDIR, reportedPath, true);
+    return Ok{};
 }
 
 Result<OpenFolder> OpenFolder::duplicate(int fd, const std::string& reportedPath) {

@@ -199,6 +199,19 @@ TEST_F(CreateCommandPosixTest, ReadersChangeNothingTheRunShows) {
              EXPECT_NE(host.skipped[0].description.find(tree / "b"), std::string::npos);
              EXPECT_NE(host.skipped[1].description.find(tree / "d"), std::string::npos);
          }},
+        {"a folder removed after the search read it ends the run in its turn", false,
+         [&](RecordingHost&, int searchYields) {
+             // The search's last yield: every folder was read (and is held
+             // open for the collection).
+             if (searchYields == 6 && test::pathExists(tree / "b"))
+                 tree.remove("b");
+         },
+         [&](RecordingHost& host, RunOutcome outcome) {
+             ASSERT_EQ(outcome, RunOutcome::Failed);
+             ASSERT_EQ(host.failures.size(), 1u);
+             EXPECT_EQ(host.failures[0].number, 76);
+             EXPECT_NE(host.failures[0].description.find(tree / "b"), std::string::npos);
+         }},
         {"an abort while the readers read leaves nothing behind", false,
          [&](RecordingHost& host, int) {
              if (inMany(host))
