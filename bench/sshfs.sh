@@ -2,7 +2,8 @@
 # Times full-facts lists of a bench tree served over sshfs on the loopback
 # interface, where every stat is a round trip:
 #   kestro --path --size --modified (its readers as it chooses them, and with
-#   KESTRO_READERS=0), find -printf, bfs -printf and bench/min_lister.c.
+#   KESTRO_READERS=0), the window's create command (bench/window_bench, when
+#   built), find -printf, bfs -printf and bench/min_lister.c.
 #
 #   bench/sshfs.sh [small|medium|large] [RUNS]
 #
@@ -110,6 +111,14 @@ k=$(median_time "${kestro_cmd[@]}")
 k0=$(KESTRO_READERS=0 median_time "${kestro_cmd[@]}")
 printf 'full facts: kestro %.3f s (%s lines), without readers %.3f s\n' "$k" \
   "$("${kestro_cmd[@]}" | wc -l)" "$k0"
+# The window's own create command over the same share with the same options
+# (offscreen), against the command line's time.
+window_bench="${WINDOW_BENCH:-$(dirname "$kestro")/../bench/window_bench}"
+if [ -x "$window_bench" ]; then
+  window_line=$(QT_QPA_PLATFORM=offscreen "$window_bench" "$mount_point" "$runs")
+  window_time=$(echo "$window_line" | awk '{print $2}')
+  printf '%s\n    window/command line %.2f\n' "$window_line" "$(echo "$window_time / $k" | bc -l)"
+fi
 peer() { # name command...
   local name="$1" p
   shift
