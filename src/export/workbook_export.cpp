@@ -4,7 +4,9 @@
 #include "export/list_workbook.h"
 #include "platform/program_paths.h"
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
 #include <random>
@@ -83,7 +85,13 @@ public:
             return *folderFailure_;
         if (!book_ || !background_)
             return makeFailure(75, path_);
-        if (!background_->finish() || !book_->finish())
+        // The rows still queued and the compression of the sheets take seconds
+        // on a long list; the window keeps answering meanwhile.
+        std::future<bool> closed = std::async(
+            std::launch::async, [this] { return background_->finish() && book_->finish(); });
+        while (closed.wait_for(std::chrono::milliseconds(16)) != std::future_status::ready)
+            host_.yield();
+        if (!closed.get())
             return makeFailure(75, path_);
         auto bytes = readWholeFile(temporary_);
         if (!bytes)
