@@ -19,6 +19,13 @@ Status openAndRead(const std::string& folder, OpenFolder& opened, FolderEntries&
 
 } // namespace
 
+void FolderEntries::add(EntryKind kind, std::string_view name, std::uint32_t attributes) {
+    packed_ += static_cast<char>(kind);
+    packed_ += static_cast<char>(attributes & 0xFF);
+    packed_ += name;
+    packed_ += '\0';
+}
+
 Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {
     OpenFolder opened;
     FolderEntries entries;

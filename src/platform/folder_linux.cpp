@@ -116,13 +116,6 @@ Status OpenFolder::checkPresent(const std::string& reportedPath) const {
     return Ok{};
 }
 
-void FolderEntries::add(EntryKind kind, std::string_view name, std::uint32_t attributes) {
-    packed_ += static_cast<char>(kind);
-    packed_ += static_cast<char>(attributes & 0xFF);
-    packed_ += name;
-    packed_ += '\0';
-}
-
 Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string& reportedPath) {
     entries.clear();
     FolderStream stream(folderFd);

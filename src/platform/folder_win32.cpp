@@ -146,13 +146,6 @@ Result<OpenFolder> OpenFolder::duplicate(int fd, const std::string& reportedPath
     return OpenFolder(duplicate);
 }
 
-void FolderEntries::add(EntryKind kind, std::string_view name, std::uint32_t attributes) {
-    packed_ += static_cast<char>(kind);
-    packed_ += static_cast<char>(attributes & 0xFF);
-    packed_ += name;
-    packed_ += '\0';
-}
-
 Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string& reportedPath) {
     entries.clear();
     const std::wstring folder = win32::folderPathOf(folderFd);
