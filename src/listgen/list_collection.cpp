@@ -25,6 +25,9 @@ constexpr std::size_t FolderYieldEvery = 50;
 // inside one big file, so that the window stays responsive and the abort
 // is seen within a fraction of a second.
 constexpr std::uint64_t ContentYieldBytes = std::uint64_t{16} << 20;
+// The list goes to the spool in pieces of whole folders of at least this
+// size: one write per folder was a tenth of a names-only list's time.
+constexpr std::size_t SpoolPieceBytes = std::size_t{256} << 10;
 
 // Names never listed: the list's own temporary file and the old swap file.
 bool isSkippedName(std::string_view name) {
@@ -142,7 +145,20 @@ std::optional<RunOutcome> ListCollection::folderFailed(std::uint32_t index, cons
         skippedPaths_.push_back(nodes_[index].path);
         return std::nullopt;
     }
+    // The folders before it are listed first: a spool that cannot take
+    // them is the earlier failure.
+    if (auto stop = writeListed())
+        return stop;
     return run_.endRun(RunOutcome::Failed, &failure);
+}
+
+// Writes the folders listed since the last write to the spool.
+std::optional<RunOutcome> ListCollection::writeListed() {
+    auto written = spool_->append(body_);
+    body_.clear();
+    if (!written)
+        return run_.endRun(RunOutcome::Failed, &written.failure());
+    return std::nullopt;
 }
 
 // Prepares the folders of `order` from `next` on while the read-ahead
@@ -236,7 +252,6 @@ std::optional<RunOutcome> ListCollection::listFolder(PreparedFolder& folder,
         return folderFailed(folder.index, *folder.openFailure, options.skipUnreadable);
 
     formatter.beginFolder(path);
-    body_.clear();
     if (options.insertPathLine) {
         const ListRecord folderLine = formatter.folderRecord();
         writer.beginFolder(&folderLine, body_);
@@ -303,8 +318,8 @@ std::optional<RunOutcome> ListCollection::listFolder(PreparedFolder& folder,
     totals.bytes += folderBytes;
     if (folderFiles > 0)
         ++totals.folders;
-    if (auto written = spool_->append(body_); !written)
-        return run_.endRun(RunOutcome::Failed, &written.failure());
+    if (body_.size() >= SpoolPieceBytes)
+        return writeListed();
     return std::nullopt;
 }
 
@@ -321,11 +336,8 @@ RunOutcome ListCollection::collect(const std::vector<std::uint32_t>& order) {
     if (!spool)
         return run_.endRun(RunOutcome::Failed, &spool.failure());
     spool_ = std::move(spool).value();
-    std::string& body = body_;
-    body.clear();
-    writer->header(formatter.headerRecord(), body);
-    if (auto written = spool_->append(body); !written)
-        return run_.endRun(RunOutcome::Failed, &written.failure());
+    body_.clear();
+    writer->header(formatter.headerRecord(), body_);
 
     // One digester, and so one read buffer, for the whole run (and one for
     // each reader).
@@ -356,13 +368,11 @@ RunOutcome ListCollection::collect(const std::vector<std::uint32_t>& order) {
     }
     readAhead_->stop();
 
-    if (options.totals) {
-        body.clear();
+    if (options.totals)
         writer->listTotal(formatter.listTotalRecord(totals.files, totals.folders, totals.bytes),
-                          body);
-        if (auto written = spool_->append(body); !written)
-            return run_.endRun(RunOutcome::Failed, &written.failure());
-    }
+                          body_);
+    if (auto stop = writeListed())
+        return *stop;
     if (!skipped_.empty()) {
         host_.noteSkippedFolderPaths(skippedPaths_);
         host_.noteSkippedFolders(skipped_);

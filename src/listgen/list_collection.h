@@ -80,6 +80,7 @@ private:
     std::optional<RunOutcome> checkpoint();
     std::optional<RunOutcome> folderFailed(std::uint32_t index, const Failure& failure,
                                            bool skipUnreadable);
+    std::optional<RunOutcome> writeListed();
     std::optional<RunOutcome> countContentBytes(std::uint64_t bytes);
     std::optional<RunOutcome> readDigest(int folderFd, const std::string& folder, const char* name,
                                          const FileFacts* known, std::string& digest);
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<ContentDigester> digester_;
     std::uint64_t readerBytes_ = 0;
     std::uint32_t effectiveUser_ = 0;
+    // The text of the folders listed since the last write to the spool.
     std::string body_;
     ListRecord record_;
     std::unique_ptr<FolderReadAhead> readAhead_;

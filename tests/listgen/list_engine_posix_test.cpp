@@ -13,6 +13,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -334,6 +335,32 @@ TEST_F(CreateCommandPosixTest, AFolderTheUserMayNotReadIsSkippedOrEndsTheRun) {
         return 0;
     });
     EXPECT_EQ(status, 0) << "1, 2: skipping run, 3: strict run, -1: could not drop privileges";
+}
+
+// The spool on a full disk: the run fails with the disk's failure, also when
+// a folder after the ones that filled it cannot be read, and leaves no spool.
+TEST_F(CreateCommandPosixTest, AFullDiskUnderTheSpoolIsTheFirstFailure) {
+    TempTree locked;
+    locked.chmod(".", 0755);
+    for (int i = 0; i < 600; ++i)
+        locked.file("a/" + std::string(120, 'n') + std::to_string(i));
+    locked.file("shut/f");
+    locked.chmod("shut", 0000);
+    spoolFolder.chmod(".", 0777);
+    spoolFolder.folder("small");
+    const std::string small = spoolFolder / "small";
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k,mode=0777") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    const int status = test::runAsUnprivileged([&] {
+        ListOptions options = optionsFor(locked.path());
+        RecordingHost host(options);
+        if (runCreateCommand(host, small) != RunOutcome::Failed || host.failures.size() != 1 ||
+            host.failures[0].number != 61)
+            return 1;
+        return test::pathExists(small + "/" + ListSpoolName) ? 2 : 0;
+    });
+    ::umount(small.c_str());
+    EXPECT_EQ(status, 0) << "1: not the disk's failure, 2: spool left, -1: no privileges to drop";
 }
 
 // Names that differ in case only are two files on a case-sensitive file
