@@ -93,6 +93,10 @@ public:
             host_.yield();
         if (!closed.get())
             return makeFailure(75, path_);
+        // An abort or a close asked for meanwhile leaves the user's file as
+        // it was; the run then ends as asked.
+        if (host_.abortRequested() || host_.quitRequested())
+            return Ok{};
         auto bytes = readWholeFile(temporary_);
         if (!bytes)
             return bytes.failure();

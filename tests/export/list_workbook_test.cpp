@@ -1,6 +1,8 @@
 #include "export/background_writer.h"
 #include "export/list_workbook.h"
+#include "export/workbook_export.h"
 #include "listgen/line_formatter.h"
+#include "support/recording_host.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 namespace kestro {
 namespace {
@@ -88,6 +91,26 @@ TEST(ListWorkbook, FullSheetGoesOnUnderTheSameHeader) {
                                     "合計\t=SUBTOTAL(3,'ﾌｧｲﾙ一覧'!B2:B4,'ﾌｧｲﾙ一覧 (2)'!B2:B4,"
                                     "'ﾌｧｲﾙ一覧 (3)'!B2:B2)\t=SUBTOTAL(9,'ﾌｧｲﾙ一覧'!C2:C4,"
                                     "'ﾌｧｲﾙ一覧 (2)'!C2:C4,'ﾌｧｲﾙ一覧 (3)'!C2:C2)\n");
+}
+
+// An abort asked for while the workbook is written and closed leaves the
+// file at the chosen place as it was.
+TEST(WorkbookCommand, AbortWhileWritingKeepsTheOldFile) {
+    test::TempTree tree;
+    tree.file("listed/a.txt", "a");
+    const std::string saved = tree.file("saved.xlsx", "old");
+    ListOptions options;
+    options.rootFolder = tree / "listed";
+    test::RecordingHost host(options);
+    host.onYield = [&](int, const std::string& phase) {
+        if (phase.rfind("Excel", 0) == 0)
+            host.abort = true;
+    };
+    EXPECT_EQ(runWorkbookCommand(host, saved), RunOutcome::Aborted);
+    std::ifstream file(saved);
+    const std::string kept((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_TRUE(kept == "old") << "the file now holds " << kept.size() << " bytes";
 }
 
 } // namespace
