@@ -17,36 +17,12 @@ namespace {
 
 constexpr const char* WritingStatus = "Excel ﾌﾞｯｸ書き込み中...";
 
-// Hands the records to the workbook's thread, which outlives the run's
-// writer.
-class ForwardingWriter : public ListWriter {
-public:
-    explicit ForwardingWriter(ListWriter& to) : to_(to) {}
-    void header(const ListRecord& titles, std::string& out) override { to_.header(titles, out); }
-    void beginFolder(const ListRecord* folderLine, std::string& out) override {
-        to_.beginFolder(folderLine, out);
-    }
-    void nextFileFacts(const FileFacts* facts) override { to_.nextFileFacts(facts); }
-    void file(const ListRecord& cells, std::string& out) override { to_.file(cells, out); }
-    void endFolder(std::string& out) override { to_.endFolder(out); }
-    void folderTotal(const ListRecord& cells, std::string& out) override {
-        to_.folderTotal(cells, out);
-    }
-    void listTotal(const ListRecord& cells, std::string& out) override {
-        to_.listTotal(cells, out);
-    }
-
-private:
-    ListWriter& to_;
-};
-
 // Wraps the host of a window or the command line: the options of a
 // workbook, and the workbook saved where the list would have been handed.
 class WorkbookHost : public ForwardingHost {
 public:
     WorkbookHost(ListHost& host, std::string path) : ForwardingHost(host), path_(std::move(path)) {}
     ~WorkbookHost() override {
-        background_.reset();
         book_.reset();
         if (!temporary_.empty()) {
             std::error_code ignored;
@@ -74,8 +50,9 @@ public:
             folder + "/workbook-" + std::to_string(random()) + std::to_string(random()) + ".xlsx";
         book_ = std::make_unique<ListWorkbook>(temporary_, options, folder);
         // The cells are written beside the walk.
-        background_ = std::make_unique<BackgroundListWriter>(*book_);
-        return std::make_unique<ForwardingWriter>(*background_);
+        auto background = std::make_unique<BackgroundListWriter>(*book_);
+        background_ = background.get();
+        return background;
     }
 
     Status acceptList(ListText&) override {
@@ -107,7 +84,8 @@ private:
     std::string path_;
     std::string temporary_;
     std::unique_ptr<ListWorkbook> book_;
-    std::unique_ptr<BackgroundListWriter> background_; // feeds book_
+    // Feeds book_; the run owns it and keeps it until the list is accepted.
+    BackgroundListWriter* background_ = nullptr;
     std::optional<Failure> folderFailure_;
 };
 
