@@ -13,7 +13,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 # The folders each folder may include from, besides its own. The command
-# line uses the window only to start it, in app/with_window.cpp.
+# line uses the window only to start it, in app/window_module.cpp.
 set(may_use_platform "")
 set(may_use_fileinfo platform)
 set(may_use_listgen fileinfo platform)
@@ -23,7 +23,7 @@ set(may_use_compare document listgen fileinfo platform)
 set(may_use_export compare document settings listgen fileinfo platform)
 set(may_use_ui export compare document settings listgen fileinfo platform)
 set(may_use_app export compare document settings listgen fileinfo platform)
-set(may_use_app/with_window.cpp ui app)
+set(may_use_app/window_module.cpp ui app)
 set(layers platform fileinfo listgen settings document compare export ui app)
 set(core fileinfo listgen settings document compare)
 

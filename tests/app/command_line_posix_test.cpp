@@ -179,6 +179,56 @@ TEST(CommandLine, HelpAndVersionTexts) {
     EXPECT_EQ(runKestro("--version").out.rfind("kestro Ver.", 0), 0u);
 }
 
+// The window is a module the program loads when started without arguments:
+// the program alone (all that the command line needs) says that it cannot
+// open the window; the built one opens it, and SIGTERM closes it as its
+// close box would, which writes the settings.
+TEST(CommandLine, TheWindowOpensFromItsModule) {
+    TempTree tree;
+    const std::string alone = programIn(tree);
+    {
+        test::ScopedEnv program("KESTRO_BINARY", alone);
+        const std::string errors = tree / "alone.txt";
+        EXPECT_EQ(runKestro("", errors).status, 1);
+        EXPECT_NE(test::readFile(errors).find("ウィンドウを開けません。ファイルが見つかりません。"),
+                  std::string::npos)
+            << test::readFile(errors);
+        EXPECT_EQ(runKestro("--list " + tree.path() + "/program").status, 0);
+    }
+
+    test::ScopedEnv display("QT_QPA_PLATFORM", "offscreen");
+    test::ScopedEnv config("XDG_CONFIG_HOME", tree / "config");
+    test::ScopedEnv cache("XDG_CACHE_HOME", tree / "cache");
+    const char* built = std::getenv("KESTRO_BINARY");
+    ASSERT_NE(built, nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::freopen("/dev/null", "w", stderr);
+        ::execl(built, built, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // The window catches SIGTERM once it is open.
+    const auto catchesTerm = [child] {
+        const std::string status = test::readFile("/proc/" + std::to_string(child) + "/status");
+        const std::size_t at = status.find("SigCgt:");
+        return at != std::string::npos &&
+               (std::stoull(status.substr(at + 7), nullptr, 16) >> (SIGTERM - 1) & 1) != 0;
+    };
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 600 && ended == 0 && !catchesTerm(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ended = ::waitpid(child, &status, WNOHANG);
+    }
+    if (ended == 0) {
+        ::kill(child, SIGTERM);
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(test::pathExists(tree / "config/Kestro/Kestro.conf"));
+}
+
 TEST(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
     TempTree tree;
     const std::string file = tree.file("x.txt");
