@@ -7,12 +7,12 @@
 namespace kestro {
 
 Result<void*> loadModuleFunction(const std::string& path, const char* name) {
-    const std::wstring wide = longPath(path);
+    const std::wstring wide = win32::longPath(path);
     if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES)
         return makeFailure(failure::FileNotFound, path);
     HMODULE module = ::LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module)
-        return failureFromErrno(lastErrno(), path, false);
+        return failureFromErrno(win32::lastErrno(), path, false);
     FARPROC function = ::GetProcAddress(module, name);
     if (!function)
         return makeFailure(failure::PathFileAccess, path);
