@@ -52,9 +52,11 @@ peak_memory() { # kB
 }
 
 # Every program lists the same files: kestro never walks hidden folders, so
-# the others prune them. kestro's extra lines are its header and the empty
-# line before each folder's group that the path column brings.
-prune=(-mindepth 1 -name '.*' -type d -prune -o -type f)
+# the others prune them, and it lists a link to a file as a file, so they
+# take what -xtype f takes (a link's target's kind costs a stat, as it does
+# kestro). kestro's extra lines are its header and the empty line before
+# each folder's group that the path column brings.
+prune=(-mindepth 1 -name '.*' -type d -prune -o -xtype f)
 names_format='%h/\t%f\n'
 facts_format='%h/\t%f\t%s Byte\t%TY/%Tm/%Td %TH:%TM:%TS\n'
 

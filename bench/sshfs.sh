@@ -100,7 +100,8 @@ cc -O2 -o "$lister" "$here/min_lister.c"
 # shellcheck source=bench/timing.sh
 source "$here/timing.sh"
 
-prune=(-mindepth 1 -name '.*' -type d -prune -o -type f)
+# The same files as kestro lists (see run.sh).
+prune=(-mindepth 1 -name '.*' -type d -prune -o -xtype f)
 facts_format='%h/\t%f\t%s Byte\t%TY/%Tm/%Td %TH:%TM:%TS\n'
 kestro_cmd=("$kestro" --list --hidden --system --no-folder-lines --path --size --modified "$mount_point")
 
