@@ -164,6 +164,8 @@ public:
         statusShown_ = !cleared;
     }
 
+    bool showsStatus() const override { return showStatus_; }
+
     void reportFailure(const Failure& failure) override {
         failed_ = true;
         clearStatusLine();

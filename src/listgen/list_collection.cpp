@@ -245,7 +245,8 @@ std::optional<RunOutcome> ListCollection::listFolder(PreparedFolder& folder,
     const std::string& path = nodes_[folder.index].path;
     if (folder.failure)
         return folderFailed(folder.index, *folder.failure, options.skipUnreadable);
-    host_.setStatus(2, shortenPath(showingControls(path), StatusPathLimit));
+    if (host_.showsStatus())
+        host_.setStatus(2, shortenPath(showingControls(path), StatusPathLimit));
     if (folder.files.empty())
         return std::nullopt;
     if (folder.openFailure)
@@ -397,7 +398,7 @@ RunOutcome ListCollection::collect(const std::vector<std::uint32_t>& order) {
         std::string size;
         appendTotalSizeText(size, totals.bytes, static_cast<SizeUnit>(options.sizeUnit));
         if (size.starts_with(' '))
-            size.insert(0, "0");
+            size = "0" + size;
         totalsText += "  " + size;
     }
     host_.showListTotals(totalsText);

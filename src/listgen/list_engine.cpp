@@ -232,7 +232,7 @@ bool CreateCommand::searchSubFolders() {
             SearchReading* ahead = readAhead.take(index, waiting, stopped);
             if (stopped)
                 return false;
-            if (expand(static_cast<std::uint32_t>(index), true, ahead))
+            if (expand(static_cast<std::uint32_t>(index), host_.showsStatus(), ahead))
                 found = true;
             if (yieldForQuit())
                 return false;

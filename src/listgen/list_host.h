@@ -63,6 +63,9 @@ public:
 
     // Status panel 1 (phase) or 2 (folder).
     virtual void setStatus(int panel, const std::string& text) = 0;
+    // False when the host shows no status (a command line whose standard
+    // error is not a terminal): the run then makes no folder texts for it.
+    virtual bool showsStatus() const { return true; }
 
     // A failure the run does not let pass: shown with the common report.
     virtual void reportFailure(const Failure& failure) = 0;
@@ -127,6 +130,7 @@ public:
     void clearAbortRequest() override { host_.clearAbortRequest(); }
     bool quitRequested() const override { return host_.quitRequested(); }
     void setStatus(int panel, const std::string& text) override { host_.setStatus(panel, text); }
+    bool showsStatus() const override { return host_.showsStatus(); }
     void reportFailure(const Failure& failure) override { host_.reportFailure(failure); }
     void reportAbort(const std::string& text, const std::string& title) override {
         host_.reportAbort(text, title);
