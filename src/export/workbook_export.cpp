@@ -74,10 +74,7 @@ public:
         // it was; the run then ends as asked.
         if (host_.abortRequested() || host_.quitRequested())
             return Ok{};
-        auto bytes = readWholeFile(temporary_);
-        if (!bytes)
-            return bytes.failure();
-        return saveFileKeepingIdentity(path_, bytes.value());
+        return saveFileKeepingIdentityFrom(path_, temporary_);
     }
 
 private:

@@ -55,6 +55,12 @@ Status writeFileAtomically(const std::string& path, const std::string& bytes);
 // folder, 61 a full device). Failures name `path`.
 Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes);
 
+// Saves the content of the file at `source` as saveFileKeepingIdentity saves
+// bytes, reading it a piece at a time rather than holding it whole (a
+// workbook or PDF made in the cache folder). Fails like openWholeFile, naming
+// `source`, when it cannot be read; `source` itself is left as it is.
+Status saveFileKeepingIdentityFrom(const std::string& path, const std::string& source);
+
 // The whole content of a file. Fails with the errno's number (53 missing,
 // 76 when the folder that should hold it is missing), with 75 at once for a
 // folder, FIFO or device, and with 7 before reading a file of more than

@@ -97,6 +97,22 @@ int copyContent(int from, int to, off_t length) {
     return 0;
 }
 
+// What a save writes: text in memory, or the first `size` bytes of an open
+// file, copied a piece at a time so that a long file is never held whole.
+struct SavedContent {
+    std::string_view bytes;
+    int fd = -1;
+    off_t size = 0;
+
+    off_t length() const { return fd >= 0 ? size : static_cast<off_t>(bytes.size()); }
+    // Writes the content over the start of `to`; 0 or the errno that failed.
+    int writeTo(int to) const {
+        if (fd < 0)
+            return writeAllAt(to, bytes, 0);
+        return copyContent(fd, to, size);
+    }
+};
+
 // The file that the chain of symbolic links at `path` ends at, which need not
 // exist yet; `path` itself when it is no link.
 Result<std::string> followLinks(const std::string& path) {
@@ -166,7 +182,7 @@ bool takeIdentity(int from, const struct stat& old, int to) {
 // With `old` (the open file at `target` and its facts) the new file first
 // takes the old one's identity; nothing when it cannot, so that the caller
 // rewrites the file in place instead.
-std::optional<Status> replaceByNewFile(const std::string& target, const std::string& bytes,
+std::optional<Status> replaceByNewFile(const std::string& target, const SavedContent& content,
                                        const std::string& shownPath, int oldFd,
                                        const struct stat* old) {
     std::string temporary;
@@ -191,7 +207,7 @@ std::optional<Status> replaceByNewFile(const std::string& target, const std::str
         ::unlink(temporary.c_str());
         return std::nullopt;
     }
-    int error = writeAll(fd, bytes);
+    int error = content.writeTo(fd);
     if (error == 0 && ::fsync(fd) != 0)
         error = errno;
     if (int closed = file.close(); error == 0)
@@ -212,10 +228,10 @@ std::optional<Status> replaceByNewFile(const std::string& target, const std::str
     return Status(Ok{});
 }
 
-// Rewrites the open file `fd` with `bytes` after copying its old content to
+// Rewrites the open file `fd` with `content` after copying its old content to
 // the per-user cache folder; a failed rewrite puts the old content back. The
 // copy is kept only when even that fails.
-Status rewriteInPlace(int fd, const std::string& target, const std::string& bytes,
+Status rewriteInPlace(int fd, const std::string& target, const SavedContent& content,
                       const std::string& shownPath, const struct stat& old) {
     int oldFd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (oldFd < 0)
@@ -246,12 +262,12 @@ Status rewriteInPlace(int fd, const std::string& target, const std::string& byte
     }
     // Space for the longer text is claimed first, so that a full device
     // fails before the first byte changes.
-    const auto size = static_cast<off_t>(bytes.size());
+    const off_t size = content.length();
     if (size > old.st_size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
         error = errno;
     if (error == 0)
-        error = writeAllAt(fd, bytes, 0);
+        error = content.writeTo(fd);
     if (error == 0 && ::ftruncate(fd, size) != 0)
         error = errno;
     if (error == 0 && ::fsync(fd) != 0)
@@ -274,6 +290,38 @@ Failure openFailure(int error, const std::string& path) {
     const bool folderMissing =
         error == ENOENT && ::stat(folderOf(path).c_str(), &folder) != 0 && errno == ENOENT;
     return failureFromErrno(error, path, folderMissing);
+}
+
+Status saveContent(const std::string& path, const SavedContent& content) {
+    Result<std::string> followed = followLinks(path);
+    if (!followed)
+        return followed.failure();
+    const std::string& target = followed.value();
+    struct stat old {};
+    if (::stat(target.c_str(), &old) != 0) {
+        if (errno != ENOENT)
+            return failureFromErrno(errno, path, false);
+        return *replaceByNewFile(target, content, path, -1, nullptr);
+    }
+    // A FIFO, device or socket is never opened, let alone replaced.
+    if (!S_ISREG(old.st_mode))
+        return makeFailure(failure::PathFileAccess, path);
+    // The user's right to write the file itself decides, never the folder's.
+    int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return failureFromErrno(errno, path, false);
+    Descriptor file(fd);
+    if (::fstat(fd, &old) != 0)
+        return failureFromErrno(errno, path, false);
+    if (!S_ISREG(old.st_mode))
+        return makeFailure(failure::PathFileAccess, path);
+    // Renaming a new file over the old one would leave its other names with
+    // the old text.
+    if (old.st_nlink == 1) {
+        if (std::optional<Status> replaced = replaceByNewFile(target, content, path, fd, &old))
+            return *replaced;
+    }
+    return rewriteInPlace(fd, target, content, path, old);
 }
 
 } // namespace
@@ -374,35 +422,20 @@ Status writeFileAtomically(const std::string& requestedPath, const std::string& 
 }
 
 Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes) {
-    Result<std::string> followed = followLinks(path);
-    if (!followed)
-        return followed.failure();
-    const std::string& target = followed.value();
-    struct stat old {};
-    if (::stat(target.c_str(), &old) != 0) {
-        if (errno != ENOENT)
-            return failureFromErrno(errno, path, false);
-        return *replaceByNewFile(target, bytes, path, -1, nullptr);
-    }
-    // A FIFO, device or socket is never opened, let alone replaced.
-    if (!S_ISREG(old.st_mode))
-        return makeFailure(failure::PathFileAccess, path);
-    // The user's right to write the file itself decides, never the folder's.
-    int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return failureFromErrno(errno, path, false);
-    Descriptor file(fd);
-    if (::fstat(fd, &old) != 0)
-        return failureFromErrno(errno, path, false);
-    if (!S_ISREG(old.st_mode))
-        return makeFailure(failure::PathFileAccess, path);
-    // Renaming a new file over the old one would leave its other names with
-    // the old text.
-    if (old.st_nlink == 1) {
-        if (std::optional<Status> replaced = replaceByNewFile(target, bytes, path, fd, &old))
-            return *replaced;
-    }
-    return rewriteInPlace(fd, target, bytes, path, old);
+    SavedContent content;
+    content.bytes = bytes;
+    return saveContent(path, content);
+}
+
+Status saveFileKeepingIdentityFrom(const std::string& path, const std::string& source) {
+    std::uint64_t size = 0;
+    Result<Descriptor> opened = openWholeFile(source, size);
+    if (!opened)
+        return opened.failure();
+    SavedContent content;
+    content.fd = opened.value().get();
+    content.size = static_cast<off_t>(size);
+    return saveContent(path, content);
 }
 
 Result<Descriptor> openWholeFile(const std::string& path, std::uint64_t& size) {

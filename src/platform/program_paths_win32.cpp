@@ -273,6 +273,15 @@ Status saveFileKeepingIdentity(const std::string& path, const std::string& bytes
     return moveOver(temporary, target, path);
 }
 
+// Nothing this large is saved on Windows (no workbook, no printing): the
+// content is read whole.
+Status saveFileKeepingIdentityFrom(const std::string& path, const std::string& source) {
+    Result<std::string> bytes = readWholeFile(source);
+    if (!bytes)
+        return bytes.failure();
+    return saveFileKeepingIdentity(path, bytes.value());
+}
+
 Result<Descriptor> openWholeFile(const std::string& path, std::uint64_t& size) {
     const std::wstring wide = win32::longPath(path);
     HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ,

@@ -100,8 +100,7 @@ Status savePdf(QWidget* parent, const PrintedList& list, const std::string& path
     }
     Status saved = Ok{};
     if (made) {
-        auto bytes = readWholeFile(temporary);
-        saved = bytes ? saveFileKeepingIdentity(path, bytes.value()) : Status(bytes.failure());
+        saved = saveFileKeepingIdentityFrom(path, temporary);
     } else if (!cancelled) {
         saved = makeFailure(75, path);
     }

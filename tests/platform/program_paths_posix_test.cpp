@@ -152,6 +152,33 @@ TEST(ProgramPathsTest, AtomicWriteInLockedFolderKeepsOldFile) {
     EXPECT_EQ(entriesOf(tree / "locked"), std::vector<std::string>{"list.txt"});
 }
 
+// A workbook or PDF is saved from its file in the cache folder a piece at a
+// time, the saved file kept as a save of bytes keeps it.
+TEST(ProgramPathsTest, SavingFromAFileSavesItsWholeContent) {
+    test::TempTree tree;
+    test::ScopedEnv cache("XDG_CACHE_HOME", tree / "cache");
+    std::string content;
+    for (int i = 0; content.size() < 200'000; ++i)
+        content += std::to_string(i) + ",";
+    const std::string source = tree.file("made.xlsx", content);
+    const std::string replaced = tree.file("replaced.xlsx", "old");
+    tree.chmod("replaced.xlsx", 0640);
+    const std::string linked = tree.file("linked.xlsx", "old");
+    ASSERT_EQ(::link(linked.c_str(), (tree / "second.xlsx").c_str()), 0);
+    for (const std::string& path : {tree / "new.xlsx", replaced, linked}) {
+        ASSERT_TRUE(saveFileKeepingIdentityFrom(path, source).ok()) << path;
+        EXPECT_TRUE(test::readFile(path) == content) << path;
+    }
+    EXPECT_EQ(modeOf(replaced) & 07777, 0640u);
+    EXPECT_TRUE(test::readFile(tree / "second.xlsx") == content); // rewritten in place
+    EXPECT_TRUE(test::readFile(source) == content);
+
+    const Status missing = saveFileKeepingIdentityFrom(replaced, tree / "gone.xlsx");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.failure().number, 53);
+    EXPECT_TRUE(test::readFile(replaced) == content);
+}
+
 TEST(ProgramPathsTest, ReadWholeFileFailsOnAFifoWithoutBlocking) {
     test::TempTree tree;
     const std::string pipe = tree.fifo("pipe");
