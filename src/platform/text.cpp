@@ -8,13 +8,26 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace kestro {
 
 bool isValidUtf8(std::string_view bytes) {
+    constexpr std::uint64_t HighBits = 0x8080808080808080U;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        if (nextCodePoint(bytes, pos) < 0)
+        // ASCII, most of any list and any name, eight bytes at a time.
+        std::uint64_t eight = 0;
+        if (pos + sizeof eight <= bytes.size()) {
+            std::memcpy(&eight, bytes.data() + pos, sizeof eight);
+            if ((eight & HighBits) == 0) {
+                pos += sizeof eight;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(bytes[pos]) < 0x80)
+            ++pos;
+        else if (nextCodePoint(bytes, pos) < 0)
             return false;
     }
     return true;

@@ -98,6 +98,16 @@ TEST(TextTest, ValidUtf8IsStrict) {
         {"\xE6\x97", false},         // truncated
         {"a\x80", false},            // stray continuation byte
         {"\xC3\xBD\xC4", false},     // "ﾃｽﾄ" in CP932
+        // Past and across the runs of ASCII read eight bytes at a time.
+        {"abcdefgh日本語abcdefghi", true},
+        {"abcdefgh\x80", false},
+        {"abcdefghijklm\xE6\x97", false},
+        {"abcdefg\xE6\x97\xA5"
+         "abcdefgh\xC0\xAF",
+         false},
+        {"abcdefg\xE6\x97\xA5"
+         "abcdefgh",
+         true},
     };
     for (const auto& [bytes, valid] : cases)
         EXPECT_EQ(isValidUtf8(bytes), valid) << bytes;
