@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <string>
 
 namespace kestro {
 
@@ -17,19 +18,22 @@ namespace {
 
 using RunWindow = int (*)(int*, char**);
 
-// Where the module may be, the first one there taken.
-std::string windowModulePath() {
+// The window's entry: from the module beside the program (a build), else
+// from the program's library folder (installed); a failure names the latter.
+Result<void*> loadWindowEntry() {
+    constexpr const char* Entry = "kestro_run_window";
     const std::string folder = programFolder();
     if (folder.empty())
-        return std::string(build::installedModuleFolder) + "/" + build::windowModuleName;
-    const std::filesystem::path beside = std::filesystem::path(folder) / build::windowModuleName;
-    std::error_code unknown;
-    if (std::filesystem::exists(beside, unknown))
-        return beside.string();
-    return (std::filesystem::path(folder) / build::moduleFolderFromProgram /
-            build::windowModuleName)
-        .lexically_normal()
-        .string();
+        return loadModuleFunction(
+            std::string(build::installedModuleFolder) + "/" + build::windowModuleName, Entry);
+    const std::filesystem::path program(folder);
+    Result<void*> beside = loadModuleFunction((program / build::windowModuleName).string(), Entry);
+    if (beside || beside.failure().number != failure::FileNotFound)
+        return beside;
+    return loadModuleFunction((program / build::moduleFolderFromProgram / build::windowModuleName)
+                                  .lexically_normal()
+                                  .string(),
+                              Entry);
 }
 
 } // namespace
@@ -39,7 +43,7 @@ const char* windowStartText() {
 }
 
 int startWindow(int& argc, char** argv) {
-    const Result<void*> entry = loadModuleFunction(windowModulePath(), "kestro_run_window");
+    const Result<void*> entry = loadWindowEntry();
     if (!entry) {
         std::cerr << "kestro: ウィンドウを開けません。" << entry.failure().description
                   << "\nkestro --help でコマンドラインの使い方を表示します。\n";
