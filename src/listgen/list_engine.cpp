@@ -138,7 +138,7 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
     entries->forEach([&](const FolderEntries::Entry& entry) {
         hasFiles = hasFiles || entry.kind != EntryKind::Folder;
     });
-    forEachWalkableSubFolder(*entries, [&](const char* name) {
+    forEachWalkableSubFolder(*entries, [&](std::string_view name) {
         FolderNode child;
         child.parent = index;
         child.nameStart = static_cast<std::uint32_t>(nodes_[index].path.size());

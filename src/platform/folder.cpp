@@ -20,8 +20,10 @@ Status openAndRead(const std::string& folder, OpenFolder& opened, FolderEntries&
 } // namespace
 
 void FolderEntries::add(EntryKind kind, std::string_view name, std::uint32_t attributes) {
-    packed_ += static_cast<char>(kind);
-    packed_ += static_cast<char>(attributes & 0xFF);
+    const char head[] = {static_cast<char>(kind), static_cast<char>(attributes & 0xFF),
+                         static_cast<char>(name.size() & 0xFF),
+                         static_cast<char>((name.size() >> 8) & 0xFF)};
+    packed_.append(head, sizeof head);
     packed_ += name;
     packed_ += '\0';
 }
@@ -32,7 +34,7 @@ Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folde
     if (auto read = openAndRead(folder, opened, entries); !read)
         return read.failure();
     std::vector<std::string> names;
-    forEachWalkableSubFolder(entries, [&](const char* name) { names.emplace_back(name); });
+    forEachWalkableSubFolder(entries, [&](std::string_view name) { names.emplace_back(name); });
     return names;
 }
 

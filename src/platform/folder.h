@@ -85,12 +85,13 @@ enum class EntryKind : unsigned char { File, Folder, Link, System };
 // The entries of one folder as one enumeration gave them, "." and ".."
 // left out, each with its kind and the hidden and system bits that the
 // enumeration tells (on Linux: hidden for a name that begins with "."; on
-// Windows: the entry's own attributes). Packed in one buffer: three bytes
-// per entry more than its name.
+// Windows: the entry's own attributes). Packed in one buffer: five bytes
+// per entry more than its name, its length among them, so that going over
+// the entries again measures no name.
 class FolderEntries {
 public:
     struct Entry {
-        const char* name; // NUL-terminated
+        std::string_view name; // followed by a NUL
         EntryKind kind;
         std::uint8_t attributes; // the attribute bits below 256
     };
@@ -107,14 +108,19 @@ public:
         const char* at = packed_.data();
         const char* end = at + packed_.size();
         while (at < end) {
-            Entry entry{at + 2, static_cast<EntryKind>(at[0]), static_cast<std::uint8_t>(at[1])};
+            const std::size_t length = static_cast<unsigned char>(at[2]) |
+                                       std::size_t{static_cast<unsigned char>(at[3])} << 8;
+            const Entry entry{std::string_view(at + 4, length), static_cast<EntryKind>(at[0]),
+                              static_cast<std::uint8_t>(at[1])};
             visit(entry);
-            at += 3 + std::char_traits<char>::length(at + 2);
+            at += 5 + length;
         }
     }
 
 private:
-    std::string packed_; // per entry: type byte, attribute byte, name, NUL
+    // Per entry: type byte, attribute byte, the name's length in two bytes
+    // (low first; a name has at most 765 bytes), name, NUL.
+    std::string packed_;
 };
 
 // Reads every entry of the open folder `folderFd` (OpenFolder::fd()) into `entries` (emptied first)
@@ -122,8 +128,8 @@ private:
 // errno's number naming `reportedPath`.
 Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string& reportedPath);
 
-// Calls `visit(const char* name)` for each entry that a folder walk
-// descends into: a real folder (never a link), neither hidden nor system.
+// Calls `visit(std::string_view name)` (followed by a NUL) for each entry
+// that a folder walk descends into: a real folder (never a link), neither hidden nor system.
 template <class Visit> void forEachWalkableSubFolder(const FolderEntries& entries, Visit&& visit) {
     entries.forEach([&](const FolderEntries::Entry& entry) {
         if (entry.kind == EntryKind::Folder &&

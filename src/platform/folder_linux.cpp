@@ -142,7 +142,8 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
         default:
             kind = EntryKind::System; // FIFO, socket, character or block device
         }
-        entries.add(kind, entry->d_name, entry->d_name[0] == '.' ? attribute::Hidden : 0);
+        entries.add(kind, std::string_view(entry->d_name),
+                    entry->d_name[0] == '.' ? attribute::Hidden : 0);
     }
     if (stream.error() != 0)
         return failureFromErrno(stream.error(), reportedPath, true);
@@ -161,7 +162,7 @@ std::vector<std::string_view> selectFiles(const FolderEntries& entries,
         return fd;
     };
     entries.forEach([&](const FolderEntries::Entry& entry) {
-        const char* name = entry.name;
+        const std::string_view name = entry.name;
         if (!patterns.matches(name))
             return;
         if (name[0] == '.' && !include.hidden)
@@ -175,7 +176,7 @@ std::vector<std::string_view> selectFiles(const FolderEntries& entries,
             // plain file.
             if (descriptor() < 0)
                 return;
-            if (::fstatat(fd, name, &info, 0) == 0) {
+            if (::fstatat(fd, name.data(), &info, 0) == 0) {
                 haveInfo = true;
                 kind = kindOfMode(info.st_mode);
             } else {
@@ -189,7 +190,7 @@ std::vector<std::string_view> selectFiles(const FolderEntries& entries,
             return;
         // A dangling link has no mode of its own and is never read-only.
         if (!include.readOnly && !dangling) {
-            if (!haveInfo && (descriptor() < 0 || ::fstatat(fd, name, &info, 0) != 0))
+            if (!haveInfo && (descriptor() < 0 || ::fstatat(fd, name.data(), &info, 0) != 0))
                 return; // vanished since the enumeration
             if ((info.st_mode & S_IWUSR) == 0)
                 return;

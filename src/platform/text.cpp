@@ -7,10 +7,38 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
 namespace kestro {
+
+namespace {
+
+// foldedAscii of every ASCII byte, looked up instead of called: names are
+// folded byte by byte to be sorted.
+const std::array<char, 0x80>& asciiFolding() {
+    static const std::array<char, 0x80> table = [] {
+        std::array<char, 0x80> folded{};
+        for (std::size_t c = 0; c < folded.size(); ++c)
+            folded[c] = static_cast<char>(foldedAscii(static_cast<unsigned char>(c)));
+        return folded;
+    }();
+    return table;
+}
+
+// Whether the sort key of `text` is `text` itself: ASCII that folding
+// leaves as it is.
+bool foldsToItself(std::string_view text, const std::array<char, 0x80>& fold) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || fold[byte] != c)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool isValidUtf8(std::string_view bytes) {
     constexpr std::uint64_t HighBits = 0x8080808080808080U;
@@ -160,6 +188,7 @@ char32_t nextFoldedCharacter(std::string_view text, std::size_t& pos) {
 }
 
 int compareNoCase(std::string_view a, std::string_view b) {
+    const auto& fold = asciiFolding();
     std::size_t i = 0;
     std::size_t j = 0;
     // Plain ASCII is compared without decoding; the first other byte hands
@@ -170,8 +199,8 @@ int compareNoCase(std::string_view a, std::string_view b) {
         if (x >= 0x80 || y >= 0x80)
             break;
         if (x != y) {
-            const char32_t fx = foldedAscii(x);
-            const char32_t fy = foldedAscii(y);
+            const auto fx = static_cast<unsigned char>(fold[x]);
+            const auto fy = static_cast<unsigned char>(fold[y]);
             if (fx != fy)
                 return fx < fy ? -1 : 1;
         }
@@ -200,12 +229,18 @@ std::string foldedSortKey(std::string_view text) {
 }
 
 void appendFoldedSortKey(std::string& key, std::string_view text) {
+    const auto& fold = asciiFolding();
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[pos]);
-        if (byte < 0x80) {
-            key += static_cast<char>(foldedAscii(byte));
-            ++pos;
+        std::size_t run = pos;
+        while (run < text.size() && static_cast<unsigned char>(text[run]) < 0x80)
+            ++run;
+        if (run > pos) { // a run of ASCII, folded in one go
+            const std::size_t at = key.size();
+            key.resize(at + (run - pos));
+            char* out = key.data() + at;
+            for (; pos < run; ++pos)
+                *out++ = fold[static_cast<unsigned char>(text[pos])];
             continue;
         }
         // Ranks go up to 0x1100FF; the UTF-8 pattern, extended past 0x10FFFF,
@@ -248,22 +283,31 @@ void sortNoCase(std::vector<std::string>& names) {
 
 void sortViewsNoCase(std::vector<std::string_view>& names) {
     struct Keyed {
-        std::size_t keyStart;
-        std::size_t keyLength;
+        std::string_view key;
         std::string_view name;
     };
+    // Most names are their own keys; the others' keys are made into one
+    // buffer, and their views taken once it has stopped growing.
+    const auto& fold = asciiFolding();
     std::string keys;
+    std::vector<std::pair<std::size_t, std::size_t>> made; // entry, its key's length
     std::vector<Keyed> keyed;
     keyed.reserve(names.size());
     for (std::string_view name : names) {
-        const std::size_t start = keys.size();
-        appendFoldedSortKey(keys, name);
-        keyed.push_back({start, keys.size() - start, name});
+        if (!foldsToItself(name, fold)) {
+            const std::size_t start = keys.size();
+            appendFoldedSortKey(keys, name);
+            made.emplace_back(keyed.size(), keys.size() - start);
+        }
+        keyed.push_back({name, name});
     }
-    const std::string_view all(keys);
-    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        const int order =
-            all.substr(a.keyStart, a.keyLength).compare(all.substr(b.keyStart, b.keyLength));
+    std::size_t at = 0;
+    for (const auto& [entry, length] : made) {
+        keyed[entry].key = std::string_view(keys.data() + at, length);
+        at += length;
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int order = a.key.compare(b.key);
         return order != 0 ? order < 0 : a.name < b.name;
     });
     for (std::size_t i = 0; i < names.size(); ++i)

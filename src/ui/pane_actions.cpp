@@ -196,8 +196,10 @@ void PaneActions::onTrashChosen() {
         return;
     std::string question =
         "次の " + std::to_string(files.size()) + " 個のﾌｧｲﾙをごみ箱へ移動します。よろしいですか?\r";
-    for (std::size_t i = 0; i < files.size() && i < NamedFiles; ++i)
-        question += "\r" + named(files[i].file);
+    for (std::size_t i = 0; i < files.size() && i < NamedFiles; ++i) {
+        question += '\r';
+        question += named(files[i].file);
+    }
     if (files.size() > NamedFiles)
         question += "\rほか " + std::to_string(files.size() - NamedFiles) + " 個";
     if (!window_.presenter().askYesNo(&window_, uiText(question), QString::fromUtf8(TrashTitle)))
