@@ -40,29 +40,16 @@ Result<int> FolderChain::open(std::uint32_t index) {
 // The root first (it is a prefix of every other folder), then the others
 // in ascending order of their paths without regard to case.
 std::vector<std::uint32_t> collectionOrder(const std::vector<FolderNode>& nodes) {
-    struct Key {
-        std::string folded;
-        std::uint32_t index;
-    };
-    std::vector<Key> keys;
-    keys.reserve(nodes.size());
-    for (std::uint32_t index = 1; index < nodes.size(); ++index) {
-        const std::string& path = nodes[index].path;
-        keys.push_back({foldedSortKey(std::string_view(path).substr(0, path.size() - 1)), index});
-    }
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        if (const int order = a.folded.compare(b.folded); order != 0)
-            return order < 0;
-        const std::string& left = nodes[a.index].path;
-        const std::string& right = nodes[b.index].path;
-        return std::string_view(left).substr(0, left.size() - 1) <
-               std::string_view(right).substr(0, right.size() - 1);
-    });
+    std::vector<std::string_view> paths; // each without its final separator
+    paths.reserve(nodes.size());
+    for (std::uint32_t index = 1; index < nodes.size(); ++index)
+        paths.push_back(
+            std::string_view(nodes[index].path).substr(0, nodes[index].path.size() - 1));
     std::vector<std::uint32_t> order;
     order.reserve(nodes.size());
     order.push_back(0);
-    for (const Key& key : keys)
-        order.push_back(key.index);
+    for (const std::uint32_t index : orderNoCase(paths))
+        order.push_back(index + 1);
     return order;
 }
 

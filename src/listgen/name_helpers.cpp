@@ -32,7 +32,8 @@ std::string extensionOf(std::string_view name) {
 }
 
 std::string upperExtensionOf(std::string_view path) {
-    const std::string marks = "." + std::string(PathSeparators);
+    std::string marks = ".";
+    marks += PathSeparators;
     auto mark = path.find_last_of(marks);
     if (mark == std::string_view::npos || isPathSeparator(path[mark]))
         return {};

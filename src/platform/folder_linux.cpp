@@ -117,7 +117,12 @@ Status OpenFolder::checkPresent(const std::string& reportedPath) const {
 }
 
 Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string& reportedPath) {
-    entries.clear();
+    // The entries are gathered where the thread gathered the last folder's,
+    // then copied once at their size: most are kept until the folder is
+    // listed. What is left of a large folder is given back.
+    constexpr std::size_t KeptGatheringBytes = std::size_t{1} << 20;
+    thread_local FolderEntries gathered;
+    gathered.clear();
     FolderStream stream(folderFd);
     while (const auto* entry = stream.next()) {
         EntryKind kind;
@@ -142,11 +147,16 @@ Status readFolderEntries(int folderFd, FolderEntries& entries, const std::string
         default:
             kind = EntryKind::System; // FIFO, socket, character or block device
         }
-        entries.add(kind, std::string_view(entry->d_name),
-                    entry->d_name[0] == '.' ? attribute::Hidden : 0);
+        gathered.add(kind, std::string_view(entry->d_name),
+                     entry->d_name[0] == '.' ? attribute::Hidden : 0);
     }
-    if (stream.error() != 0)
+    if (stream.error() != 0) {
+        entries.clear();
         return failureFromErrno(stream.error(), reportedPath, true);
+    }
+    entries = gathered;
+    if (gathered.bytes() > KeptGatheringBytes)
+        gathered = FolderEntries();
     return Ok{};
 }
 

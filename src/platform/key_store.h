@@ -83,7 +83,9 @@ inline std::string readTextValue(std::uint32_t root, std::string_view subKey,
 // (without its "."): the default value of the type that ".EXT" names under
 // the classes root; empty when none is registered.
 inline std::string registeredTypeName(std::string_view extension) {
-    const std::string id = readTextValue(rootkey::ClassesRoot, "." + std::string(extension), "");
+    std::string key = ".";
+    key += extension;
+    const std::string id = readTextValue(rootkey::ClassesRoot, key, "");
     return readTextValue(rootkey::ClassesRoot, id, "");
 }
 

@@ -281,37 +281,63 @@ void sortNoCase(std::vector<std::string>& names) {
         names[i] = std::move(entries[i].name);
 }
 
-void sortViewsNoCase(std::vector<std::string_view>& names) {
+std::vector<std::uint32_t> orderNoCase(const std::vector<std::string_view>& texts) {
     struct Keyed {
+        // The key's first eight bytes, zeros after a shorter one: no key
+        // holds a zero byte, so these order keys that differ in them.
+        std::uint64_t head;
         std::string_view key;
-        std::string_view name;
+        std::uint32_t index;
     };
-    // Most names are their own keys; the others' keys are made into one
+    const auto headOf = [](std::string_view key) {
+        std::uint64_t head = 0;
+        for (std::size_t i = 0; i < sizeof head; ++i)
+            head = head << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0U);
+        return head;
+    };
+    // Most texts are their own keys; the others' keys are made into one
     // buffer, and their views taken once it has stopped growing.
     const auto& fold = asciiFolding();
     std::string keys;
-    std::vector<std::pair<std::size_t, std::size_t>> made; // entry, its key's length
+    std::vector<std::pair<std::uint32_t, std::size_t>> made; // entry, its key's length
     std::vector<Keyed> keyed;
-    keyed.reserve(names.size());
-    for (std::string_view name : names) {
-        if (!foldsToItself(name, fold)) {
+    keyed.reserve(texts.size());
+    for (std::uint32_t index = 0; index < texts.size(); ++index) {
+        const std::string_view text = texts[index];
+        if (!foldsToItself(text, fold)) {
             const std::size_t start = keys.size();
-            appendFoldedSortKey(keys, name);
-            made.emplace_back(keyed.size(), keys.size() - start);
+            appendFoldedSortKey(keys, text);
+            made.emplace_back(index, keys.size() - start);
         }
-        keyed.push_back({name, name});
+        keyed.push_back({0, text, index});
     }
     std::size_t at = 0;
-    for (const auto& [entry, length] : made) {
-        keyed[entry].key = std::string_view(keys.data() + at, length);
+    for (const auto& [index, length] : made) {
+        keyed[index].key = std::string_view(keys.data() + at, length);
         at += length;
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    for (Keyed& entry : keyed)
+        entry.head = headOf(entry.key);
+    std::sort(keyed.begin(), keyed.end(), [&texts](const Keyed& a, const Keyed& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
         const int order = a.key.compare(b.key);
-        return order != 0 ? order < 0 : a.name < b.name;
+        return order != 0 ? order < 0 : texts[a.index] < texts[b.index];
     });
-    for (std::size_t i = 0; i < names.size(); ++i)
-        names[i] = keyed[i].name;
+    std::vector<std::uint32_t> order;
+    order.reserve(keyed.size());
+    for (const Keyed& entry : keyed)
+        order.push_back(entry.index);
+    return order;
+}
+
+void sortViewsNoCase(std::vector<std::string_view>& names) {
+    const std::vector<std::uint32_t> order = orderNoCase(names);
+    std::vector<std::string_view> sorted;
+    sorted.reserve(names.size());
+    for (const std::uint32_t index : order)
+        sorted.push_back(names[index]);
+    names = std::move(sorted);
 }
 
 } // namespace kestro

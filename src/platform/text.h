@@ -98,6 +98,8 @@ void sortNoCase(std::vector<std::string>& names);
 // The same for views, with all sort keys in one buffer: a folder's names
 // cost no allocation each.
 void sortViewsNoCase(std::vector<std::string_view>& names);
+// The order in which sortViewsNoCase would put `texts`: their indexes.
+std::vector<std::uint32_t> orderNoCase(const std::vector<std::string_view>& texts);
 
 // UTF-8 of CP932 `bytes`: 0x5C the backslash, the NEC and IBM extensions
 // in, every byte below 0x80 its ASCII character; `replaced` tells whether

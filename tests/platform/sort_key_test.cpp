@@ -46,5 +46,22 @@ TEST(SortKey, SortNoCaseSortsLikeCompareNoCase) {
     EXPECT_EQ(*(upper + 1), "a");
 }
 
+TEST(SortKey, ViewsSortLikeCompareNoCase) {
+    // Besides the tricky names: keys that first differ past their eighth
+    // byte, or where one ends, and paths.
+    std::vector<std::string> texts = trickyNames;
+    for (const char* more : {"abcdefgh", "ABCDEFGHi", "abcdefgh\x01", "abcdefg", "a\x01",
+                             "/usr/share", "/usr/Share/x", "/usr/share-x", "/usr/share/x"})
+        texts.emplace_back(more);
+    std::vector<std::string_view> views(texts.rbegin(), texts.rend());
+    sortViewsNoCase(views);
+    EXPECT_TRUE(std::is_sorted(views.begin(), views.end(),
+                               [](auto a, auto b) { return compareNoCase(a, b) < 0; }));
+    std::vector<std::string> sorted(views.begin(), views.end());
+    std::sort(sorted.begin(), sorted.end());
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(sorted, texts);
+}
+
 } // namespace
 } // namespace kestro
