@@ -61,6 +61,36 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The libraries the program loads only when a list needs them (the
+# digests', the workbook's) are no link of its files, so dpkg-shlibdeps does
+# not see them: the package depends on what the shlibs file of the package
+# holding each one says, as dpkg-shlibdeps would for a link.
+find_program(KESTRO_DPKG_QUERY dpkg-query)
+if(KESTRO_DPKG_QUERY)
+  set(loaded_depends "")
+  foreach(loaded "${OPENSSL_CRYPTO_LIBRARY}=${KESTRO_DIGEST_LIBRARY}"
+                 "${KESTRO_XLSXWRITER_LIBRARY}=${KESTRO_WORKBOOK_LIBRARY}")
+    string(REGEX REPLACE "=.*" "" library ${loaded})
+    string(REGEX REPLACE ".*=" "" soname ${loaded})
+    file(REAL_PATH ${library} library_file)
+    execute_process(COMMAND ${KESTRO_DPKG_QUERY} -S ${library_file} OUTPUT_VARIABLE owner
+                    RESULT_VARIABLE failed OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(failed OR NOT owner MATCHES "^([^:]+)")
+      message(FATAL_ERROR "No package holds ${library_file}")
+    endif()
+    set(package ${CMAKE_MATCH_1})
+    execute_process(COMMAND ${KESTRO_DPKG_QUERY} --control-show ${package} shlibs
+                    OUTPUT_VARIABLE shlibs RESULT_VARIABLE failed)
+    if(failed OR NOT soname MATCHES "^(.+)\\.so\\.([0-9]+)$")
+      message(FATAL_ERROR "No shlibs entry for ${library_file}")
+    endif()
+    if(NOT shlibs MATCHES "(^|\n)${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ([^\n]+)")
+      message(FATAL_ERROR "No shlibs entry for ${soname} in ${package}")
+    endif()
+    list(APPEND loaded_depends "${CMAKE_MATCH_2}")
+  endforeach()
+  list(JOIN loaded_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+endif()
 # What the program uses besides its libraries: the Japanese font of the
 # list pane, the MIME database of the file-type column, xdg-open for the
 # help and the web page.

@@ -1,10 +1,10 @@
 #include "export/list_workbook.h"
 
+#include "export/workbook_library.h"
+
 #include "fileinfo/time_text.h"
 #include "listgen/list_columns.h"
 #include "platform/text.h"
-
-#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <utility>
@@ -65,45 +65,52 @@ std::string sheetName(std::size_t index) {
     return name;
 }
 
-std::string columnName(std::uint16_t column) {
+} // namespace
+
+std::string ListWorkbook::columnName(std::uint16_t column) const {
     char name[LXW_MAX_COL_NAME_LENGTH];
-    lxw_col_to_name(name, column, 0);
+    library_->columnName(name, column, 0);
     return name;
 }
-
-} // namespace
 
 ListWorkbook::ListWorkbook(std::string path, ListOptions options, std::string temporaryFolder,
                            std::uint32_t sheetRows)
     : path_(std::move(path)), options_(std::move(options)),
       temporaryFolder_(std::move(temporaryFolder)),
       sheetRows_(std::clamp<std::uint32_t>(sheetRows, 2, SheetRows)) {
+    Result<const WorkbookLibrary*> library = workbookLibrary();
+    if (!library) {
+        loadFailure_ = library.failure();
+        error_ = LXW_ERROR_MEMORY_MALLOC_FAILED;
+        return;
+    }
+    library_ = library.value();
     lxw_workbook_options settings{};
     settings.constant_memory = LXW_TRUE;
     // The sheets' XML is some ten times the workbook: never in a /tmp that
     // lives in memory.
     settings.tmpdir = temporaryFolder_.empty() ? nullptr : temporaryFolder_.data();
     settings.use_zip64 = LXW_TRUE; // a million rows pass the 4 GB of plain zip's XML
-    book_ = workbook_new_opt(path_.c_str(), &settings);
+    book_ = library_->newWorkbook(path_.c_str(), &settings);
     if (!book_) {
         error_ = LXW_ERROR_MEMORY_MALLOC_FAILED;
         return;
     }
-    bold_ = workbook_add_format(book_);
-    format_set_bold(bold_);
+    bold_ = library_->addFormat(book_);
+    library_->setBold(bold_);
     const int unit = std::clamp(options_.sizeUnit, 0, 2);
-    sizeFormat_ = workbook_add_format(book_);
-    format_set_num_format(sizeFormat_, SizeFormats[unit]);
+    sizeFormat_ = library_->addFormat(book_);
+    library_->setNumberFormat(sizeFormat_, SizeFormats[unit]);
     sizeDivisor_ = SizeDivisors[unit];
-    timeFormat_ = workbook_add_format(book_);
-    format_set_num_format(timeFormat_, TimeFormat);
+    timeFormat_ = library_->addFormat(book_);
+    library_->setNumberFormat(timeFormat_, TimeFormat);
 }
 
 ListWorkbook::~ListWorkbook() {
     // Never finished: the file is written all the same (the library has no
     // other way to free the workbook); whoever asked for it removes it.
     if (book_)
-        workbook_close(book_);
+        library_->close(book_);
 }
 
 void ListWorkbook::note(int error) {
@@ -148,7 +155,7 @@ void ListWorkbook::startSheet() {
     if (!book_)
         return;
     endFiles();
-    lxw_worksheet* sheet = workbook_add_worksheet(book_, sheetName(sheets_.size()).c_str());
+    lxw_worksheet* sheet = library_->addWorksheet(book_, sheetName(sheets_.size()).c_str());
     if (!sheet) {
         note(LXW_ERROR_MEMORY_MALLOC_FAILED);
         return;
@@ -168,7 +175,7 @@ void ListWorkbook::endFiles() {
         return;
     lastRows_.push_back(row_);
     const auto lastColumn = static_cast<std::uint16_t>(titles_.empty() ? 0 : titles_.size() - 1);
-    note(worksheet_autofilter(sheets_.back(), 0, 0, std::max<std::uint32_t>(row_, 1), lastColumn));
+    note(library_->autofilter(sheets_.back(), 0, 0, std::max<std::uint32_t>(row_, 1), lastColumn));
     filesEnded_ = true;
 }
 
@@ -188,8 +195,8 @@ void ListWorkbook::writeText(std::uint32_t row, std::uint16_t column, std::strin
         return;
     text_.clear();
     appendValidUtf8(text_, text);
-    note(worksheet_write_string(sheets_.back(), row, column, text_.c_str(),
-                                row == 0 ? bold_ : nullptr));
+    note(library_->writeString(sheets_.back(), row, column, text_.c_str(),
+                               row == 0 ? bold_ : nullptr));
     // No character is wider than its bytes: a text no longer than the
     // column is wide cannot widen it, nor any once it is at its widest.
     if (row > 0 && column < widths_.size() && text_.size() > widths_[column] &&
@@ -207,7 +214,7 @@ void ListWorkbook::writeTime(std::uint32_t row, std::uint16_t column, const File
     }
     lxw_datetime cell{local.year, local.month, local.day, local.hour, local.minute, 0};
     cell.sec = local.second;
-    note(worksheet_write_datetime(sheets_.back(), row, column, &cell, timeFormat_));
+    note(library_->writeDateTime(sheets_.back(), row, column, &cell, timeFormat_));
     fit(column, TimeWidth);
 }
 
@@ -238,7 +245,7 @@ void ListWorkbook::file(const ListRecord& cells, std::string&) {
         case Kind::Size:
             if (haveFacts_) {
                 const double size = static_cast<double>(facts_.size) / sizeDivisor_;
-                note(worksheet_write_number(sheets_.back(), row, column, size, sizeFormat_));
+                note(library_->writeNumber(sheets_.back(), row, column, size, sizeFormat_));
                 sizeTotal_ += size;
                 fit(column, cells.cell(i).size() + 1);
             }
@@ -289,13 +296,13 @@ void ListWorkbook::listTotal(const ListRecord&, std::string&) {
     };
     writeText(row, 0, TotalLabel);
     // 3 counts the visible cells that are not empty, 9 sums the visible ones.
-    note(worksheet_write_formula_num(sheets_.back(), row, nameColumn_,
-                                     ("=SUBTOTAL(3" + ranges(nameColumn_) + ")").c_str(), nullptr,
-                                     static_cast<double>(files_)));
+    note(library_->writeFormula(sheets_.back(), row, nameColumn_,
+                                ("=SUBTOTAL(3" + ranges(nameColumn_) + ")").c_str(), nullptr,
+                                static_cast<double>(files_)));
     if (sizeColumn_ > 0)
-        note(worksheet_write_formula_num(sheets_.back(), row, sizeColumn_,
-                                         ("=SUBTOTAL(9" + ranges(sizeColumn_) + ")").c_str(),
-                                         sizeFormat_, sizeTotal_));
+        note(library_->writeFormula(sheets_.back(), row, sizeColumn_,
+                                    ("=SUBTOTAL(9" + ranges(sizeColumn_) + ")").c_str(),
+                                    sizeFormat_, sizeTotal_));
     filesEnded_ = true;
 }
 
@@ -307,15 +314,17 @@ Status ListWorkbook::finish() {
         for (lxw_worksheet* sheet : sheets_) {
             for (std::uint16_t column = 0; column <= lastColumn && column < widths_.size();
                  ++column)
-                note(worksheet_set_column(sheet, column, column,
-                                          static_cast<double>(widths_[column]) + 1, nullptr));
-            worksheet_freeze_panes(sheet, 1, 0);
+                note(library_->setColumn(sheet, column, column,
+                                         static_cast<double>(widths_[column]) + 1, nullptr));
+            library_->freezePanes(sheet, 1, 0);
         }
-        note(workbook_close(book_));
+        note(library_->close(book_));
         book_ = nullptr;
     }
     if (error_ == 0)
         return Ok{};
+    if (loadFailure_)
+        return *loadFailure_;
     return makeFailure(75, path_);
 }
 

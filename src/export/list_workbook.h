@@ -25,6 +25,7 @@
 #include "platform/local_time.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ struct lxw_worksheet;
 struct lxw_format;
 
 namespace kestro {
+
+struct WorkbookLibrary;
 
 class ListWorkbook : public ListWriter {
 public:
@@ -59,7 +62,8 @@ public:
 
     // Gives every sheet its widths, filter and frozen row, and writes the
     // file. The first failure of the workbook (a file that could not be
-    // made or written) is returned, as failure 75 naming `path`.
+    // made or written) is returned, as failure 75 naming `path`, or the
+    // failure to load libxlsxwriter.
     Status finish();
 
 private:
@@ -73,10 +77,13 @@ private:
     void writeTime(std::uint32_t row, std::uint16_t column, const FileTime& time);
     void fit(std::uint16_t column, std::size_t width);
     void note(int error);
+    std::string columnName(std::uint16_t column) const;
 
     std::string path_;
     ListOptions options_;
     std::string temporaryFolder_;
+    const WorkbookLibrary* library_ = nullptr;
+    std::optional<Failure> loadFailure_;
     lxw_workbook* book_ = nullptr;
     std::vector<lxw_worksheet*> sheets_;
     lxw_format* bold_ = nullptr;

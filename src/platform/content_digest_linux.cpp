@@ -1,5 +1,8 @@
 #include "platform/content_digest.h"
 
+#include "kestro_version.h"
+#include "platform/program_module.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <openssl/evp.h>
@@ -7,21 +10,68 @@
 
 namespace kestro {
 
+namespace {
+
+// The digest functions of libcrypto, which is loaded when the first
+// checksum is made: a list without checksums starts without it. All null
+// when it cannot be loaded; then no file is digested.
+struct DigestLibrary {
+    decltype(&EVP_MD_fetch) fetch = nullptr;
+    decltype(&EVP_MD_free) freeMethod = nullptr;
+    decltype(&EVP_MD_CTX_new) newContext = nullptr;
+    decltype(&EVP_MD_CTX_free) freeContext = nullptr;
+    decltype(&EVP_DigestInit_ex) begin = nullptr;
+    decltype(&EVP_DigestUpdate) update = nullptr;
+    decltype(&EVP_DigestFinal_ex) finish = nullptr;
+};
+
+template <class Function> bool resolve(Function& function, const char* name) {
+    Result<void*> found = loadLibraryFunction(build::digestLibrary, name);
+    if (found)
+        function = reinterpret_cast<Function>(found.value());
+    return static_cast<bool>(found);
+}
+
+const DigestLibrary& digestLibrary() {
+    static const DigestLibrary loaded = [] {
+        DigestLibrary library;
+        if (resolve(library.fetch, "EVP_MD_fetch") && resolve(library.freeMethod, "EVP_MD_free") &&
+            resolve(library.newContext, "EVP_MD_CTX_new") &&
+            resolve(library.freeContext, "EVP_MD_CTX_free") &&
+            resolve(library.begin, "EVP_DigestInit_ex") &&
+            resolve(library.update, "EVP_DigestUpdate") &&
+            resolve(library.finish, "EVP_DigestFinal_ex"))
+            return library;
+        return DigestLibrary{};
+    }();
+    return loaded;
+}
+
+} // namespace
+
 struct ContentDigester::State {
+    const DigestLibrary& library = digestLibrary();
     EVP_MD* method = nullptr;
     EVP_MD_CTX* context = nullptr;
 
     ~State() {
-        EVP_MD_CTX_free(context);
-        EVP_MD_free(method);
+        if (context)
+            library.freeContext(context);
+        if (method)
+            library.freeMethod(method);
     }
 };
 
 ContentDigester::ContentDigester(DigestAlgorithm algorithm) : state_(std::make_unique<State>()) {
+    const DigestLibrary& library = state_->library;
+    if (!library.fetch) {
+        state_.reset();
+        return;
+    }
     // Fetched once for the run rather than looked up again at every file.
     state_->method =
-        EVP_MD_fetch(nullptr, algorithm == DigestAlgorithm::Md5 ? "MD5" : "SHA256", nullptr);
-    state_->context = EVP_MD_CTX_new();
+        library.fetch(nullptr, algorithm == DigestAlgorithm::Md5 ? "MD5" : "SHA256", nullptr);
+    state_->context = library.newContext();
     if (!state_->method || !state_->context) {
         state_.reset();
         return;
@@ -98,17 +148,17 @@ bool ContentDigester::stampOf(int fd, Stamp& stamp) {
 }
 
 bool ContentDigester::beginHash() {
-    return EVP_DigestInit_ex(state_->context, state_->method, nullptr) == 1;
+    return state_->library.begin(state_->context, state_->method, nullptr) == 1;
 }
 
 bool ContentDigester::hashBytes(const char* bytes, std::size_t length) {
-    return EVP_DigestUpdate(state_->context, bytes, length) == 1;
+    return state_->library.update(state_->context, bytes, length) == 1;
 }
 
 std::size_t ContentDigester::finishHash(unsigned char (&digest)[64]) {
     static_assert(sizeof digest >= EVP_MAX_MD_SIZE);
     unsigned int length = 0;
-    return EVP_DigestFinal_ex(state_->context, digest, &length) == 1 ? length : 0;
+    return state_->library.finish(state_->context, digest, &length) == 1 ? length : 0;
 }
 
 } // namespace kestro

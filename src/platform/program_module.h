@@ -17,4 +17,11 @@ namespace kestro {
 // needs that is missing, a function it does not have).
 Result<void*> loadModuleFunction(const std::string& path, const char* name);
 
+// The address of the function `name` in the system's shared library
+// `library`, named as the system's loader finds it ("libcrypto.so.3"): a
+// library that only some lists need is loaded when the first of them does,
+// and the others start without it. Loaded once, it stays loaded. Fails with
+// 75 naming `library`, in the system's words.
+Result<void*> loadLibraryFunction(const char* library, const char* name);
+
 } // namespace kestro

@@ -30,4 +30,15 @@ Result<void*> loadModuleFunction(const std::string& path, const char* name) {
     return function;
 }
 
+Result<void*> loadLibraryFunction(const char* library, const char* name) {
+    void* loaded = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
+    if (!loaded)
+        return moduleFailure(failure::PathFileAccess, library, ::dlerror());
+    ::dlerror();
+    void* function = ::dlsym(loaded, name);
+    if (!function)
+        return moduleFailure(failure::PathFileAccess, library, ::dlerror());
+    return function;
+}
+
 } // namespace kestro

@@ -19,4 +19,15 @@ Result<void*> loadModuleFunction(const std::string& path, const char* name) {
     return reinterpret_cast<void*>(function);
 }
 
+Result<void*> loadLibraryFunction(const char* library, const char* name) {
+    HMODULE loaded =
+        ::LoadLibraryExW(win32::widen(library).c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (!loaded)
+        return failureFromErrno(win32::lastErrno(), library, false);
+    FARPROC function = ::GetProcAddress(loaded, name);
+    if (!function)
+        return makeFailure(failure::PathFileAccess, library);
+    return reinterpret_cast<void*>(function);
+}
+
 } // namespace kestro
