@@ -1,12 +1,11 @@
 #include "platform/key_store.h"
 
+#include "kestro_version.h"
 #include "platform/descriptor.h"
+#include "platform/mime_types.h"
+#include "platform/program_module.h"
 #include "platform/program_paths.h"
 #include "platform/text.h"
-
-#include <QMimeDatabase>
-#include <QMimeType>
-#include <QString>
 
 #include <cerrno>
 #include <charconv>
@@ -251,8 +250,37 @@ bool saveStore(const Key& root) {
 // ---------------------------------------------------------------------------
 // HKEY_CLASSES_ROOT: the shared MIME database, read only.
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+// The file-type module's entries, loaded at the first question; null when
+// the module cannot be loaded, and then no type is registered.
+struct MimeTypes {
+    KestroMimeTypeOfName ofName = nullptr;
+    KestroMimeTypeComment comment = nullptr;
+};
+
+const MimeTypes& mimeTypes() {
+    static const MimeTypes loaded = [] {
+        Result<void*> ofName =
+            loadProgramModuleFunction(build::typesModuleName, MimeTypeOfNameEntry);
+        Result<void*> comment =
+            loadProgramModuleFunction(build::typesModuleName, MimeTypeCommentEntry);
+        if (!ofName || !comment)
+            return MimeTypes{};
+        return MimeTypes{reinterpret_cast<KestroMimeTypeOfName>(ofName.value()),
+                         reinterpret_cast<KestroMimeTypeComment>(comment.value())};
+    }();
+    return loaded;
+}
+
+template <class Entry> std::optional<std::string> ask(Entry entry, std::string_view question) {
+    if (!entry)
+        return std::nullopt;
+    std::string answer;
+    const KestroTakeText take = [](void* context, const char* text, std::size_t length) {
+        static_cast<std::string*>(context)->assign(text, length);
+    };
+    if (!entry(question.data(), question.size(), take, &answer))
+        return std::nullopt;
+    return answer;
 }
 
 // `first`, then `second` when it is spelled differently.
@@ -270,24 +298,18 @@ std::vector<std::string> spellings(std::string_view first, std::string_view seco
 std::optional<std::string> mimeTypeOfExtension(std::string_view extension) {
     if (extension.empty() || extension.find('/') != std::string_view::npos)
         return std::nullopt;
-    QMimeDatabase database;
     for (const std::string& spelling : spellings(ascii::lowered(extension), extension)) {
-        QMimeType type = database.mimeTypeForFile(QStringLiteral("x.") + fromUtf8(spelling),
-                                                  QMimeDatabase::MatchExtension);
-        // The default type (application/octet-stream) means nothing matched.
-        if (type.isValid() && !type.isDefault())
-            return type.name().toStdString();
+        if (auto type = ask(mimeTypes().ofName, "x." + spelling))
+            return type;
     }
     return std::nullopt;
 }
 
 // The comment of a MIME type name, in the user's language.
 std::optional<std::string> mimeTypeComment(std::string_view name) {
-    QMimeDatabase database;
     for (const std::string& spelling : spellings(name, ascii::lowered(name))) {
-        QMimeType type = database.mimeTypeForName(fromUtf8(spelling));
-        if (type.isValid())
-            return type.comment().toStdString();
+        if (auto comment = ask(mimeTypes().comment, spelling))
+            return comment;
     }
     return std::nullopt;
 }

@@ -17,6 +17,11 @@ namespace kestro {
 // needs that is missing, a function it does not have).
 Result<void*> loadModuleFunction(const std::string& path, const char* name);
 
+// The same from the program's own module file `module` (a file name): the
+// one beside the program (a build), else the one in the program's library
+// folder (installed). A failure names the latter.
+Result<void*> loadProgramModuleFunction(const char* module, const char* name);
+
 // The address of the function `name` in the system's shared library
 // `library`, named as the system's loader finds it ("libcrypto.so.3"): a
 // library that only some lists need is loaded when the first of them does,

@@ -71,6 +71,17 @@ owns "$program" || fail "$program is not the package's"
 IFS=. read -r major minor revision <<<"$version"
 expected="$(printf 'kestro Ver.%d.%02d.%04d' "$major" "$minor" "$revision")"
 [ "$(kestro --version)" = "$expected" ] || fail "kestro --version said '$(kestro --version)', not '$expected'"
+# What the program loads only when a list needs it: the file-type module, and
+# the libraries of the checksums and of the workbook.
+mkdir -p "$work/listed"
+printf 'abc' >"$work/listed/a.txt"
+listed="$(LANGUAGE='' LC_ALL=C kestro --list --no-sub --type --hash "$work/listed")" ||
+  fail "kestro --list --type --hash failed"
+grep -qF $'a.txt\tplain text document\tba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad' <<<"$listed" ||
+  fail "the installed program listed the type or checksum wrongly: $listed"
+if ! kestro --list --no-sub --xlsx "$work/listed.xlsx" "$work/listed" || [ ! -s "$work/listed.xlsx" ]; then
+  fail "the installed program made no workbook"
+fi
 
 step "manual pages and completion"
 for language in "" ja; do
