@@ -24,8 +24,9 @@ struct FolderNode {
     std::string path; // full path, ending with "/"
     std::uint32_t parent = NoParent;
     std::uint32_t nameStart = 0; // where the folder's own name begins in `path`
-    // The failure that kept the search from reading the folder.
-    std::optional<Failure> failure;
+    // The failure that kept the search from reading the folder (held apart:
+    // few folders have one, and the nodes of a large tree are many).
+    std::unique_ptr<Failure> failure;
     // The entries the search read, kept for the collection while they fit.
     std::unique_ptr<FolderEntries> entries;
     // The folder as the search opened it, held while descriptors are to

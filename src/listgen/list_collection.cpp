@@ -183,7 +183,7 @@ std::optional<RunOutcome> ListCollection::prepareAhead(const std::vector<std::ui
         OpenFolder kept = std::move(node.kept);
         int fd = -1;
         if (node.failure) {
-            folder->failure = node.failure;
+            folder->failure = *node.failure;
         } else if (!folder->entries) {
             folder->entries = std::make_unique<FolderEntries>();
             auto opened = chain_.open(index);

@@ -105,7 +105,7 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
     if (ahead) {
         // A reader opened and read it, as below.
         if (ahead->failure) {
-            nodes_[index].failure = std::move(ahead->failure);
+            nodes_[index].failure = std::make_unique<Failure>(std::move(*ahead->failure));
             return false;
         }
         own = std::move(ahead->opened);
@@ -115,7 +115,7 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
         auto opened =
             nodes_[parent].kept.openChild(nodes_[index].name().c_str(), nodes_[index].path);
         if (!opened) {
-            nodes_[index].failure = opened.failure();
+            nodes_[index].failure = std::make_unique<Failure>(opened.failure());
             return false;
         }
         own = std::move(opened).value();
@@ -123,14 +123,14 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
     } else {
         auto chained = chain_.open(index);
         if (!chained) {
-            nodes_[index].failure = chained.failure();
+            nodes_[index].failure = std::make_unique<Failure>(chained.failure());
             return false;
         }
         fd = chained.value();
     }
     if (auto read = ahead ? Status(Ok{}) : readFolderEntries(fd, *entries, nodes_[index].path);
         !read) {
-        nodes_[index].failure = read.failure();
+        nodes_[index].failure = std::make_unique<Failure>(read.failure());
         return false;
     }
     bool found = false;

@@ -281,63 +281,93 @@ void sortNoCase(std::vector<std::string>& names) {
         names[i] = std::move(entries[i].name);
 }
 
-std::vector<std::uint32_t> orderNoCase(const std::vector<std::string_view>& texts) {
-    struct Keyed {
-        // The key's first eight bytes, zeros after a shorter one: no key
-        // holds a zero byte, so these order keys that differ in them.
-        std::uint64_t head;
-        std::string_view key;
-        std::uint32_t index;
-    };
-    const auto headOf = [](std::string_view key) {
-        std::uint64_t head = 0;
-        for (std::size_t i = 0; i < sizeof head; ++i)
-            head = head << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0U);
-        return head;
-    };
-    // Most texts are their own keys; the others' keys are made into one
-    // buffer, and their views taken once it has stopped growing.
-    const auto& fold = asciiFolding();
+namespace {
+
+struct Keyed {
+    // The key's first eight bytes, zeros after a shorter one: no key holds
+    // a zero byte, so these order keys that differ in them.
+    std::uint64_t head;
+    std::string_view key;
+    std::string_view text;
+    std::uint32_t index;
+};
+
+// What sorting a folder's names needs besides the names, kept by the thread
+// from one folder to the next (the collection sorts every folder's names);
+// given back after a folder of very many names.
+struct SortScratch {
     std::string keys;
     std::vector<std::pair<std::uint32_t, std::size_t>> made; // entry, its key's length
     std::vector<Keyed> keyed;
-    keyed.reserve(texts.size());
+
+    void release() {
+        constexpr std::size_t KeptEntries = 1U << 16;
+        if (keyed.capacity() > KeptEntries)
+            *this = SortScratch();
+    }
+};
+
+std::uint64_t headOf(std::string_view key) {
+    unsigned char bytes[8] = {};
+    std::memcpy(bytes, key.data(), std::min(key.size(), sizeof bytes));
+    std::uint64_t head = 0;
+    for (const unsigned char byte : bytes)
+        head = head << 8 | byte;
+    return head;
+}
+
+// Fills `scratch.keyed` with `texts` in the order of compareNoCase.
+void sortKeyed(const std::vector<std::string_view>& texts, SortScratch& scratch) {
+    // Most texts are their own keys; the others' keys are made into one
+    // buffer, and their views taken once it has stopped growing.
+    const auto& fold = asciiFolding();
+    scratch.keys.clear();
+    scratch.made.clear();
+    scratch.keyed.clear();
+    scratch.keyed.reserve(texts.size());
     for (std::uint32_t index = 0; index < texts.size(); ++index) {
         const std::string_view text = texts[index];
         if (!foldsToItself(text, fold)) {
-            const std::size_t start = keys.size();
-            appendFoldedSortKey(keys, text);
-            made.emplace_back(index, keys.size() - start);
+            const std::size_t start = scratch.keys.size();
+            appendFoldedSortKey(scratch.keys, text);
+            scratch.made.emplace_back(index, scratch.keys.size() - start);
         }
-        keyed.push_back({0, text, index});
+        scratch.keyed.push_back({0, text, text, index});
     }
     std::size_t at = 0;
-    for (const auto& [index, length] : made) {
-        keyed[index].key = std::string_view(keys.data() + at, length);
+    for (const auto& [index, length] : scratch.made) {
+        scratch.keyed[index].key = std::string_view(scratch.keys.data() + at, length);
         at += length;
     }
-    for (Keyed& entry : keyed)
+    for (Keyed& entry : scratch.keyed)
         entry.head = headOf(entry.key);
-    std::sort(keyed.begin(), keyed.end(), [&texts](const Keyed& a, const Keyed& b) {
+    std::sort(scratch.keyed.begin(), scratch.keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.head != b.head)
             return a.head < b.head;
         const int order = a.key.compare(b.key);
-        return order != 0 ? order < 0 : texts[a.index] < texts[b.index];
+        return order != 0 ? order < 0 : a.text < b.text;
     });
+}
+
+} // namespace
+
+std::vector<std::uint32_t> orderNoCase(const std::vector<std::string_view>& texts) {
+    thread_local SortScratch scratch;
+    sortKeyed(texts, scratch);
     std::vector<std::uint32_t> order;
-    order.reserve(keyed.size());
-    for (const Keyed& entry : keyed)
+    order.reserve(texts.size());
+    for (const Keyed& entry : scratch.keyed)
         order.push_back(entry.index);
+    scratch.release();
     return order;
 }
 
 void sortViewsNoCase(std::vector<std::string_view>& names) {
-    const std::vector<std::uint32_t> order = orderNoCase(names);
-    std::vector<std::string_view> sorted;
-    sorted.reserve(names.size());
-    for (const std::uint32_t index : order)
-        sorted.push_back(names[index]);
-    names = std::move(sorted);
+    thread_local SortScratch scratch;
+    sortKeyed(names, scratch);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = scratch.keyed[i].text;
+    scratch.release();
 }
 
 } // namespace kestro
