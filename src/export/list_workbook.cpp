@@ -323,8 +323,6 @@ Status ListWorkbook::finish() {
     }
     if (error_ == 0)
         return Ok{};
-    if (loadFailure_)
-        return *loadFailure_;
     return makeFailure(75, path_);
 }
 

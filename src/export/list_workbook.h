@@ -62,9 +62,11 @@ public:
 
     // Gives every sheet its widths, filter and frozen row, and writes the
     // file. The first failure of the workbook (a file that could not be
-    // made or written) is returned, as failure 75 naming `path`, or the
-    // failure to load libxlsxwriter.
+    // made or written, libxlsxwriter that could not be loaded) is returned,
+    // as failure 75 naming `path`.
     Status finish();
+    // Why libxlsxwriter could not be loaded, when it could not.
+    const std::optional<Failure>& loadFailure() const { return loadFailure_; }
 
 private:
     enum class Kind { Text, Size, CreationTime, WriteTime, AccessTime };

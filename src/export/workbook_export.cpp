@@ -68,8 +68,9 @@ public:
             std::launch::async, [this] { return background_->finish() && book_->finish(); });
         while (closed.wait_for(std::chrono::milliseconds(16)) != std::future_status::ready)
             host_.yield();
+        // A library that could not be loaded is told in its own words.
         if (!closed.get())
-            return makeFailure(75, path_);
+            return book_->loadFailure() ? *book_->loadFailure() : makeFailure(75, path_);
         // An abort or a close asked for meanwhile leaves the user's file as
         // it was; the run then ends as asked.
         if (host_.abortRequested() || host_.quitRequested())
