@@ -2,12 +2,12 @@
 
 namespace kestro {
 
-FolderReadAhead::FolderReadAhead(std::size_t readers, bool facts,
+FolderReadAhead::FolderReadAhead(std::size_t readers, bool facts, bool creation,
                                  std::optional<DigestAlgorithm> algorithm,
                                  std::uint32_t effectiveUser,
                                  std::function<bool(std::string_view)> skipped)
-    : facts_(facts), effectiveUser_(effectiveUser), skipped_(std::move(skipped)),
-      pool_(facts || algorithm ? readers : 0) {
+    : facts_(facts), creation_(creation), effectiveUser_(effectiveUser),
+      skipped_(std::move(skipped)), pool_(facts || algorithm ? readers : 0) {
     // Made before any reader can be handed work.
     if (algorithm) {
         for (std::size_t reader = 0; reader < pool_.readers(); ++reader)
@@ -149,7 +149,8 @@ void FolderReadAhead::read(PreparedFolder& folder, std::size_t item, std::size_t
         return;
     FileReading& result = folder.readings[item];
     if (facts_) {
-        if (auto facts = readReadableFileFactsAt(folder.fd, name.data(), effectiveUser_)) {
+        if (auto facts =
+                readReadableFileFactsAt(folder.fd, name.data(), effectiveUser_, creation_)) {
             result.facts = facts.value();
             result.haveFacts = true;
         }

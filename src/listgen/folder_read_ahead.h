@@ -55,11 +55,13 @@ struct PreparedFolder {
 
 class FolderReadAhead {
 public:
-    // Readers read facts when `facts`, and digests with `algorithm` when
-    // one is given (files up to ReaderDigestLimit; larger ones are left to
-    // the command, which shows its progress inside them).
-    FolderReadAhead(std::size_t readers, bool facts, std::optional<DigestAlgorithm> algorithm,
-                    std::uint32_t effectiveUser, std::function<bool(std::string_view)> skipped);
+    // Readers read facts when `facts` (with the creation time when
+    // `creation`), and digests with `algorithm` when one is given (files up
+    // to ReaderDigestLimit; larger ones are left to the command, which shows
+    // its progress inside them).
+    FolderReadAhead(std::size_t readers, bool facts, bool creation,
+                    std::optional<DigestAlgorithm> algorithm, std::uint32_t effectiveUser,
+                    std::function<bool(std::string_view)> skipped);
 
     std::size_t readers() const { return pool_.readers(); }
     // Whether another folder may be prepared now: one at a time without
@@ -118,6 +120,7 @@ private:
     };
 
     bool facts_;
+    bool creation_;
     std::uint32_t effectiveUser_;
     std::function<bool(std::string_view)> skipped_;
     std::vector<std::unique_ptr<ContentDigester>> digesters_;

@@ -42,6 +42,8 @@ public:
     // Whether any chosen column needs the facts of a file (size, attributes,
     // a time). Without them the run reads no file at all.
     bool needsFacts() const { return needsFacts_; }
+    // Whether the facts must hold the creation time.
+    bool needsCreationTime() const { return options_.creationTimeColumn; }
     // Whether the checksum column is chosen: the run then reads each file's
     // contents and hands the digest over before the file's record.
     bool needsContents() const { return needsContents_; }

@@ -288,7 +288,8 @@ std::optional<RunOutcome> ListCollection::listFolder(PreparedFolder& folder,
             // One statx (and a probe where the owner's bits do not answer
             // it) per file, relative to its folder; a file that vanished or
             // cannot be read keeps its line with those cells empty.
-            if (auto readFacts = readReadableFileFactsAt(folder.fd, name.data(), effectiveUser_)) {
+            if (auto readFacts = readReadableFileFactsAt(folder.fd, name.data(), effectiveUser_,
+                                                         formatter.needsCreationTime())) {
                 facts = readFacts.value();
                 known = &facts;
             }
@@ -349,9 +350,9 @@ RunOutcome ListCollection::collect(const std::vector<std::uint32_t>& order) {
     }
     effectiveUser_ = effectiveUserId();
     const bool readsFiles = formatter.needsFacts() || digester_;
-    readAhead_ = std::make_unique<FolderReadAhead>(readsFiles ? factReaders(nodes_[0].path) : 0,
-                                                   formatter.needsFacts(), algorithm,
-                                                   effectiveUser_, isSkippedName);
+    readAhead_ = std::make_unique<FolderReadAhead>(
+        readsFiles ? factReaders(nodes_[0].path) : 0, formatter.needsFacts(),
+        formatter.needsCreationTime(), algorithm, effectiveUser_, isSkippedName);
     ListTotals totals;
     std::size_t prepared = 0;
     for (std::size_t position = 0; position < order.size(); ++position) {

@@ -51,9 +51,11 @@ Result<FileFacts> readFileFactsAt(int folderFd, const char* name);
 // the create command takes them: readFileFactsAt, then the probe, which is
 // left out when the owner's read bit already answers it for the owner.
 // Fails like readFileFactsAt, or with 70 when the user may not read it.
-// `effectiveUser` is effectiveUserId(), read once for a whole walk.
+// `effectiveUser` is effectiveUserId(), read once for a whole walk. Without
+// `withCreation` the creation time is not asked for (on Linux it is on
+// another cache line of the inode) and is the last write's.
 Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name,
-                                          std::uint32_t effectiveUser);
+                                          std::uint32_t effectiveUser, bool withCreation = true);
 
 // The user whose rights the access checks apply (geteuid).
 std::uint32_t effectiveUserId();

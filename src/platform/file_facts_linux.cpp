@@ -90,9 +90,10 @@ std::uint32_t effectiveUserId() {
 }
 
 Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name,
-                                          std::uint32_t effectiveUser) {
+                                          std::uint32_t effectiveUser, bool withCreation) {
     struct statx info;
-    if (::statx(folderFd, name, AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
+    const unsigned int wanted = withCreation ? STATX_BASIC_STATS | STATX_BTIME : STATX_BASIC_STATS;
+    if (::statx(folderFd, name, AT_STATX_SYNC_AS_STAT, wanted, &info) != 0)
         return failureFromErrno(errno, name, false);
     // For the owner the kernel decides by the owner's bits alone (an access
     // list never overrides them), so the second system call is needed only

@@ -81,7 +81,7 @@ Result<FileFacts> readFileFactsAt(int folderFd, const char* name) {
 // only an open would ask; the list takes what the enumeration tells, and
 // a file that cannot be opened shows up where its contents are read.
 Result<FileFacts> readReadableFileFactsAt(int folderFd, const char* name,
-                                          std::uint32_t /*effectiveUser*/) {
+                                          std::uint32_t /*effectiveUser*/, bool /*withCreation*/) {
     return readFileFactsAt(folderFd, name);
 }
 

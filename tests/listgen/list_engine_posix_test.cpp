@@ -1,7 +1,9 @@
 // The create command on trees only POSIX file systems hold: links, FIFOs,
 // names with control characters, paths beyond PATH_MAX, modes.
 
+#include "fileinfo/time_text.h"
 #include "listgen/list_engine.h"
+#include "platform/file_facts.h"
 #include "platform/list_spool.h"
 #include "support/recording_host.h"
 #include "support/temp_tree.h"
@@ -122,6 +124,30 @@ TEST_F(CreateCommandPosixTest, VanishedFileKeepsItsLineWithEmptyFactCells) {
     ASSERT_EQ(run(host), RunOutcome::Listed);
     EXPECT_EQ(host.list, "ﾌｧｲﾙ名;拡張子;ﾌｧｲﾙｻｲｽﾞ;属性\r\na.txt;txt;;\r\nb.txt;txt;2 Byte;----\r\n");
     EXPECT_TRUE(host.failures.empty());
+}
+
+// The creation time is read only for its column, by the command and by the
+// readers alike; without it the write time is not taken for it.
+TEST_F(CreateCommandPosixTest, TheCreatedColumnShowsTheBirthTime) {
+    tree.file("f", "x");
+    tree.setTimes("f", 1000000000, 1000000000); // 2001, long before the file was made
+    const auto facts = readFileFacts(tree / "f");
+    ASSERT_TRUE(facts.ok());
+    if (facts.value().creation.seconds == facts.value().lastWrite.seconds)
+        GTEST_SKIP() << "this file system keeps no birth time";
+    const std::string born = timeText(toLocalCalendar(facts.value().creation));
+    for (const char* readers : {"0", "2"}) {
+        const ScopedEnv width("KESTRO_READERS", readers);
+        ListOptions options = optionsFor(tree.path());
+        options.insertPathLine = false;
+        options.creationTimeColumn = true;
+        options.writeTimeColumn = true;
+        options.separator = ";";
+        RecordingHost host(options);
+        ASSERT_EQ(run(host), RunOutcome::Listed);
+        EXPECT_EQ(host.list, "ﾌｧｲﾙ名;作成日時;更新日時\r\nf;" + born + ";2001/09/09 10:46:40\r\n")
+            << "readers " << readers;
+    }
 }
 
 // The threads of this process (entries of /proc/self/task).
