@@ -309,7 +309,8 @@ struct SortScratch {
 
 std::uint64_t headOf(std::string_view key) {
     unsigned char bytes[8] = {};
-    std::memcpy(bytes, key.data(), std::min(key.size(), sizeof bytes));
+    if (!key.empty())
+        std::memcpy(bytes, key.data(), std::min(key.size(), sizeof bytes));
     std::uint64_t head = 0;
     for (const unsigned char byte : bytes)
         head = head << 8 | byte;
