@@ -14,31 +14,30 @@ Failure moduleFailure(int number, const std::string& path, const char* why) {
     return failed;
 }
 
+// The function `name` of the file `file`, loaded by a path or, without a
+// "/", as the loader finds a library by its name.
+Result<void*> loadFunction(const std::string& file, const char* name) {
+    void* loaded = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!loaded)
+        return moduleFailure(failure::PathFileAccess, file, ::dlerror());
+    ::dlerror();
+    void* function = ::dlsym(loaded, name);
+    if (!function)
+        return moduleFailure(failure::PathFileAccess, file, ::dlerror());
+    return function;
+}
+
 } // namespace
 
 Result<void*> loadModuleFunction(const std::string& path, const char* name) {
     struct stat facts {};
     if (::stat(path.c_str(), &facts) != 0)
         return moduleFailure(failure::FileNotFound, path, nullptr);
-    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module)
-        return moduleFailure(failure::PathFileAccess, path, ::dlerror());
-    ::dlerror();
-    void* function = ::dlsym(module, name);
-    if (!function)
-        return moduleFailure(failure::PathFileAccess, path, ::dlerror());
-    return function;
+    return loadFunction(path, name);
 }
 
 Result<void*> loadLibraryFunction(const char* library, const char* name) {
-    void* loaded = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
-    if (!loaded)
-        return moduleFailure(failure::PathFileAccess, library, ::dlerror());
-    ::dlerror();
-    void* function = ::dlsym(loaded, name);
-    if (!function)
-        return moduleFailure(failure::PathFileAccess, library, ::dlerror());
-    return function;
+    return loadFunction(library, name);
 }
 
 } // namespace kestro
