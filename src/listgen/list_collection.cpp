@@ -4,6 +4,7 @@
 #include "listgen/size_text.h"
 #include "platform/file_facts.h"
 #include "platform/file_pattern.h"
+#include "platform/key_store.h"
 #include "platform/list_spool.h"
 #include "platform/reader_width.h"
 #include "platform/text.h"
@@ -333,6 +334,10 @@ RunOutcome ListCollection::collect(const std::vector<std::uint32_t>& order) {
     LineFormatter formatter(options);
     const std::unique_ptr<ListWriter> writer = host_.makeWriter(options);
     host_.setStatus(1, CollectingStatus);
+    if (options.fileTypeColumn) {
+        if (Status types = fileTypesAvailable(); !types)
+            return run_.endRun(RunOutcome::Failed, &types.failure());
+    }
 
     auto spool = ListSpool::create(spoolFolder_);
     if (!spool)

@@ -17,6 +17,8 @@
 // regard to ASCII case; value names likewise. Keys keep the spelling they
 // were created with. Any other root handle has no keys.
 
+#include "platform/failure.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -42,6 +44,12 @@ struct KeyValue {
 
 // Whether the key `subKey` exists under `root` (the empty path is the root).
 bool keyExists(std::uint32_t root, std::string_view subKey);
+
+// Whether the file types (HKEY_CLASSES_ROOT) can be read at all. On Linux
+// they come from the module that reads the MIME database; when it cannot be
+// loaded, this fails naming it (a list with file types says so rather than
+// show every type unregistered).
+Status fileTypesAvailable();
 
 // The value `valueName` ("" is the key's default value) of the key `subKey`;
 // nothing when the key or the value is missing.

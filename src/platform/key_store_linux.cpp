@@ -251,22 +251,26 @@ bool saveStore(const Key& root) {
 // HKEY_CLASSES_ROOT: the shared MIME database, read only.
 
 // The file-type module's entries, loaded at the first question; null when
-// the module cannot be loaded, and then no type is registered.
+// the module cannot be loaded (`failure` says why), and then no type is
+// registered.
 struct MimeTypes {
     KestroMimeTypeOfName ofName = nullptr;
     KestroMimeTypeComment comment = nullptr;
+    std::optional<Failure> failure;
 };
 
 const MimeTypes& mimeTypes() {
     static const MimeTypes loaded = [] {
         Result<void*> ofName =
             loadProgramModuleFunction(build::typesModuleName, MimeTypeOfNameEntry);
+        if (!ofName)
+            return MimeTypes{nullptr, nullptr, ofName.failure()};
         Result<void*> comment =
             loadProgramModuleFunction(build::typesModuleName, MimeTypeCommentEntry);
-        if (!ofName || !comment)
-            return MimeTypes{};
+        if (!comment)
+            return MimeTypes{nullptr, nullptr, comment.failure()};
         return MimeTypes{reinterpret_cast<KestroMimeTypeOfName>(ofName.value()),
-                         reinterpret_cast<KestroMimeTypeComment>(comment.value())};
+                         reinterpret_cast<KestroMimeTypeComment>(comment.value()), std::nullopt};
     }();
     return loaded;
 }
@@ -348,6 +352,12 @@ std::optional<std::string> classesDefaultValue(std::string_view subKey) {
 }
 
 } // namespace
+
+Status fileTypesAvailable() {
+    if (const auto& failure = mimeTypes().failure)
+        return *failure;
+    return Ok{};
+}
 
 bool keyExists(std::uint32_t root, std::string_view subKey) {
     if (root == rootkey::ClassesRoot)

@@ -54,6 +54,10 @@ private:
 
 } // namespace
 
+Status fileTypesAvailable() {
+    return Ok{};
+}
+
 bool keyExists(std::uint32_t root, std::string_view subKey) {
     return static_cast<bool>(OpenKey(root, subKey, KEY_READ));
 }

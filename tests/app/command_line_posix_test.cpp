@@ -183,7 +183,7 @@ TEST(CommandLine, HelpAndVersionTexts) {
 // the program alone (all that the command line needs) says that it cannot
 // open the window; the built one opens it, and SIGTERM closes it as its
 // close box would, which writes the settings.
-TEST(CommandLine, TheWindowOpensFromItsModule) {
+TEST(CommandLine, TheWindowAndTheFileTypesOpenFromTheirModules) {
     TempTree tree;
     const std::string alone = programIn(tree);
     {
@@ -194,6 +194,11 @@ TEST(CommandLine, TheWindowOpensFromItsModule) {
                   std::string::npos)
             << test::readFile(errors);
         EXPECT_EQ(runKestro("--list " + tree.path() + "/program").status, 0);
+        // Without its file-type module a list of types fails, naming it,
+        // rather than show every type unregistered.
+        EXPECT_EQ(runKestro("--list --type " + tree.path() + "/program", errors).status, 1);
+        EXPECT_NE(test::readFile(errors).find("kestro-types.so"), std::string::npos)
+            << test::readFile(errors);
     }
 
     test::ScopedEnv display("QT_QPA_PLATFORM", "offscreen");
