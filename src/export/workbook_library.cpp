@@ -16,10 +16,7 @@ struct Loaded {
     template <class Function> void resolve(Function& function, const char* name) {
         if (failure)
             return;
-        Result<void*> found = loadLibraryFunction(build::workbookLibrary, name);
-        if (found)
-            function = reinterpret_cast<Function>(found.value());
-        else
+        if (Status found = loadLibraryFunctionInto(function, build::workbookLibrary, name); !found)
             failure = found.failure();
     }
 };

@@ -26,10 +26,7 @@ struct DigestLibrary {
 };
 
 template <class Function> bool resolve(Function& function, const char* name) {
-    Result<void*> found = loadLibraryFunction(build::digestLibrary, name);
-    if (found)
-        function = reinterpret_cast<Function>(found.value());
-    return static_cast<bool>(found);
+    return loadLibraryFunctionInto(function, build::digestLibrary, name).ok();
 }
 
 const DigestLibrary& digestLibrary() {

@@ -29,4 +29,14 @@ Result<void*> loadProgramModuleFunction(const char* module, const char* name);
 // 75 naming `library`, in the system's words.
 Result<void*> loadLibraryFunction(const char* library, const char* name);
 
+// The same, into a function pointer of the function's own type.
+template <class Function>
+Status loadLibraryFunctionInto(Function& function, const char* library, const char* name) {
+    Result<void*> found = loadLibraryFunction(library, name);
+    if (!found)
+        return found.failure();
+    function = reinterpret_cast<Function>(found.value());
+    return Ok{};
+}
+
 } // namespace kestro

@@ -307,6 +307,11 @@ struct SortScratch {
     }
 };
 
+SortScratch& sortScratch() {
+    thread_local SortScratch scratch;
+    return scratch;
+}
+
 std::uint64_t headOf(std::string_view key) {
     unsigned char bytes[8] = {};
     if (!key.empty())
@@ -353,7 +358,7 @@ void sortKeyed(const std::vector<std::string_view>& texts, SortScratch& scratch)
 } // namespace
 
 std::vector<std::uint32_t> orderNoCase(const std::vector<std::string_view>& texts) {
-    thread_local SortScratch scratch;
+    SortScratch& scratch = sortScratch();
     sortKeyed(texts, scratch);
     std::vector<std::uint32_t> order;
     order.reserve(texts.size());
@@ -364,7 +369,7 @@ std::vector<std::uint32_t> orderNoCase(const std::vector<std::string_view>& text
 }
 
 void sortViewsNoCase(std::vector<std::string_view>& names) {
-    thread_local SortScratch scratch;
+    SortScratch& scratch = sortScratch();
     sortKeyed(names, scratch);
     for (std::size_t i = 0; i < names.size(); ++i)
         names[i] = scratch.keyed[i].text;
