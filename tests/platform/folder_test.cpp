@@ -20,6 +20,27 @@ Names listOrFail(const std::string& folder, const std::string& patterns,
     return listed.ok() ? listed.value() : Names{};
 }
 
+// Each entry keeps its kind, attributes and name, also a name of more than
+// 255 bytes (a Windows name of 255 characters takes up to 765).
+TEST(FolderTest, EntriesGiveBackWhatWasAdded) {
+    const std::vector<std::string> names = {"a", std::string(255, 'b'), std::string(256, 'c'),
+                                            std::string(765, 'd'), "日本"};
+    FolderEntries entries;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        entries.add(i % 2 ? EntryKind::Folder : EntryKind::File, names[i],
+                    static_cast<std::uint32_t>(i));
+    std::size_t seen = 0;
+    entries.forEach([&](const FolderEntries::Entry& entry) {
+        ASSERT_LT(seen, names.size());
+        EXPECT_EQ(entry.name, names[seen]);
+        EXPECT_EQ(entry.name.data()[entry.name.size()], '\0');
+        EXPECT_EQ(entry.kind, seen % 2 ? EntryKind::Folder : EntryKind::File);
+        EXPECT_EQ(entry.attributes, seen);
+        ++seen;
+    });
+    EXPECT_EQ(seen, names.size());
+}
+
 TEST(FolderTest, FilesComeInOrderWithoutRegardToCase) {
     test::TempTree tree;
     for (const char* name : {"b.txt", "日本.txt", "A.txt", "c.TXT", "B2.txt"})

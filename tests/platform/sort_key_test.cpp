@@ -61,6 +61,19 @@ TEST(SortKey, ViewsSortLikeCompareNoCase) {
     std::sort(sorted.begin(), sorted.end());
     std::sort(texts.begin(), texts.end());
     EXPECT_EQ(sorted, texts);
+
+    // A folder of more names than the sort keeps its buffers for, then a
+    // small one after it.
+    std::vector<std::string> many;
+    for (int i = 0; i < 70000; ++i)
+        many.push_back((i % 3 ? "File" : "file") + std::to_string((i * 7919) % 70000));
+    std::vector<std::string_view> manyViews(many.begin(), many.end());
+    sortViewsNoCase(manyViews);
+    EXPECT_TRUE(std::is_sorted(manyViews.begin(), manyViews.end(),
+                               [](auto a, auto b) { return compareNoCase(a, b) < 0; }));
+    std::vector<std::string_view> few{"b", "A", "a"};
+    sortViewsNoCase(few);
+    EXPECT_EQ(few, (std::vector<std::string_view>{"A", "a", "b"}));
 }
 
 } // namespace
