@@ -5,9 +5,10 @@ namespace kestro {
 FolderReadAhead::FolderReadAhead(std::size_t readers, bool facts, bool creation,
                                  std::optional<DigestAlgorithm> algorithm,
                                  std::uint32_t effectiveUser,
-                                 std::function<bool(std::string_view)> skipped)
+                                 std::function<bool(std::string_view)> skipped,
+                                 FolderCloser& closer)
     : facts_(facts), creation_(creation), effectiveUser_(effectiveUser),
-      skipped_(std::move(skipped)), pool_(facts || algorithm ? readers : 0) {
+      skipped_(std::move(skipped)), closer_(closer), pool_(facts || algorithm ? readers : 0) {
     // Made before any reader can be handed work.
     if (algorithm) {
         for (std::size_t reader = 0; reader < pool_.readers(); ++reader)
@@ -109,6 +110,7 @@ void FolderReadAhead::confirmKept(const std::function<bool()>& waiting, bool& st
 
 void FolderReadAhead::popFront() {
     files_ -= folders_.front()->files.size();
+    closer_.close(std::move(folders_.front()->held));
     folders_.pop_front();
 }
 

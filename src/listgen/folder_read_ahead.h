@@ -12,6 +12,7 @@
 #include "platform/failure.h"
 #include "platform/file_facts.h"
 #include "platform/folder.h"
+#include "platform/folder_closer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -58,10 +59,10 @@ public:
     // Readers read facts when `facts` (with the creation time when
     // `creation`), and digests with `algorithm` when one is given (files up
     // to ReaderDigestLimit; larger ones are left to the command, which shows
-    // its progress inside them).
+    // its progress inside them). The folders done with go to `closer`.
     FolderReadAhead(std::size_t readers, bool facts, bool creation,
                     std::optional<DigestAlgorithm> algorithm, std::uint32_t effectiveUser,
-                    std::function<bool(std::string_view)> skipped);
+                    std::function<bool(std::string_view)> skipped, FolderCloser& closer);
 
     std::size_t readers() const { return pool_.readers(); }
     // Whether another folder may be prepared now: one at a time without
@@ -123,6 +124,7 @@ private:
     bool creation_;
     std::uint32_t effectiveUser_;
     std::function<bool(std::string_view)> skipped_;
+    FolderCloser& closer_;
     std::vector<std::unique_ptr<ContentDigester>> digesters_;
     std::deque<std::unique_ptr<PreparedFolder>> folders_;
     std::size_t files_ = 0;

@@ -357,7 +357,7 @@ RunOutcome ListCollection::collect(const std::vector<std::uint32_t>& order) {
     const bool readsFiles = formatter.needsFacts() || digester_;
     readAhead_ = std::make_unique<FolderReadAhead>(
         readsFiles ? factReaders(nodes_[0].path) : 0, formatter.needsFacts(),
-        formatter.needsCreationTime(), algorithm, effectiveUser_, isSkippedName);
+        formatter.needsCreationTime(), algorithm, effectiveUser_, isSkippedName, closer_);
     ListTotals totals;
     std::size_t prepared = 0;
     for (std::size_t position = 0; position < order.size(); ++position) {

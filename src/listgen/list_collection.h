@@ -17,6 +17,7 @@
 #include "platform/content_digest.h"
 #include "platform/failure.h"
 #include "platform/folder.h"
+#include "platform/folder_closer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -113,6 +114,7 @@ private:
     // The text of the folders listed since the last write to the spool.
     std::string body_;
     ListRecord record_;
+    FolderCloser closer_; // outlives readAhead_, which hands it the folders done with
     std::unique_ptr<FolderReadAhead> readAhead_;
 };
 

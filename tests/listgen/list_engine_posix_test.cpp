@@ -314,6 +314,46 @@ TEST_F(CreateCommandPosixTest, ReadersChangeNothingTheRunShows) {
     }
 }
 
+// The descriptors this process holds open (entries of /proc/self/fd).
+int openDescriptorCount() {
+    DIR* fds = ::opendir("/proc/self/fd");
+    int count = 0;
+    while (fds && ::readdir(fds))
+        ++count;
+    if (fds)
+        ::closedir(fds);
+    return count - 3; // ".", ".." and the descriptor reading them
+}
+
+// Folders done with are closed on a thread of their own, in batches: a run
+// that ends, listed or aborted, has closed every one of them and ended that
+// thread, whatever was still waiting.
+TEST_F(CreateCommandPosixTest, ARunOverManyFoldersLeavesNoDescriptorOpen) {
+    for (int i = 0; i < 150; ++i)
+        tree.file("d" + std::to_string(i) + "/f", "x");
+    std::thread([] {}).join(); // a sanitizer's helper thread starts with the first
+    const int threads = steadyThreadCount();
+    const int descriptors = openDescriptorCount();
+    for (const char* readers : {"0", "4"}) {
+        for (const bool abortMidway : {false, true}) {
+            SCOPED_TRACE(std::string("readers ") + readers + (abortMidway ? ", aborted" : ""));
+            const ScopedEnv width("KESTRO_READERS", readers);
+            ListOptions options = optionsFor(tree.path());
+            options.sizeColumn = true;
+            RecordingHost host(options);
+            int collectingYields = 0;
+            host.onYield = [&](int, const std::string& phase) {
+                // A hundred folders in: the thread has had a batch.
+                if (abortMidway && phase == CollectingStatus && ++collectingYields == 2)
+                    host.abort = true;
+            };
+            EXPECT_EQ(run(host), abortMidway ? RunOutcome::Aborted : RunOutcome::Listed);
+            EXPECT_EQ(openDescriptorCount(), descriptors);
+            EXPECT_EQ(settledThreadCount(threads), threads);
+        }
+    }
+}
+
 TEST_F(CreateCommandPosixTest, PlantedLinkAtTheSpoolPlaceIsNotFollowed) {
     const std::string victim = tree.file("victim.txt", "keep me");
     spoolFolder.symlink(ListSpoolName, victim);

@@ -2,10 +2,12 @@
 // not UTF-8, links, FIFOs, mode bits and a second user.
 
 #include "platform/folder.h"
+#include "platform/folder_closer.h"
 
 #include "platform/file_pattern.h"
 #include "support/temp_tree.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -125,6 +127,24 @@ TEST(FolderTest, UnreadableFolderFailsWithPermissionDenied) {
         return 0;
     });
     EXPECT_EQ(status, 0) << "1: file list, 2: folder list, -1: could not drop privileges";
+}
+
+// Folders handed to the closer are closed by its end: the batches its thread
+// took, the one it was given while still busy, and the last, unfinished one.
+TEST(FolderCloserTest, EveryFolderHandedOverIsClosedByItsEnd) {
+    test::TempTree tree;
+    std::vector<int> fds;
+    {
+        FolderCloser closer;
+        for (std::size_t i = 0; i < 3 * FolderCloser::Batch + 5; ++i) {
+            auto folder = OpenFolder::open(tree.path());
+            ASSERT_TRUE(folder.ok());
+            fds.push_back(folder.value().fd());
+            closer.close(std::move(folder).value());
+        }
+    }
+    for (const int fd : fds)
+        EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "descriptor " << fd << " is still open";
 }
 
 } // namespace
