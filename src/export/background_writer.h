@@ -38,6 +38,7 @@ public:
     void endFolder(std::string& out) override;
     void folderTotal(const ListRecord& cells, std::string& out) override;
     void listTotal(const ListRecord& cells, std::string& out) override;
+    bool busiesAThread() const override { return true; }
 
     // Waits until `target` has had every call and ends the thread. False
     // when the thread failed (the memory ran out); the calls after the

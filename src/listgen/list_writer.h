@@ -32,6 +32,8 @@ public:
     virtual void endFolder(std::string& out) = 0;
     virtual void folderTotal(const ListRecord& cells, std::string& out) = 0;
     virtual void listTotal(const ListRecord& cells, std::string& out) = 0;
+    // Whether the writer keeps a processor busy beside the walk.
+    virtual bool busiesAThread() const { return false; }
 };
 
 // The list as the window has always shown it: cells joined by the separator,

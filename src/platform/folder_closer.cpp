@@ -17,7 +17,7 @@ FolderCloser::~FolderCloser() {
 }
 
 void FolderCloser::close(OpenFolder folder) {
-    if (!folder.isOpen())
+    if (!folder.isOpen() || unavailable_)
         return;
     gathering_.push_back(std::move(folder));
     if (gathering_.size() >= Batch)

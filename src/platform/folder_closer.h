@@ -10,6 +10,9 @@
 // to the thread Batch at a time, so the walk seldom wakes it; while the
 // thread still closes one batch, the caller closes the next itself, so no
 // more than two batches stay open past their use.
+//
+// A thread helps only where a processor has nothing else to do: with
+// useThread(false) every folder is closed at once.
 
 #include "platform/folder.h"
 
@@ -29,7 +32,10 @@ public:
     FolderCloser(const FolderCloser&) = delete;
     FolderCloser& operator=(const FolderCloser&) = delete;
 
-    // Closes `folder`, soon.
+    // Whether folders are closed on the thread (as at first); set before the
+    // first close().
+    void useThread(bool use) { unavailable_ = !use; }
+    // Closes `folder`, soon, or now without the thread.
     void close(OpenFolder folder);
 
     static constexpr std::size_t Batch = 64;
@@ -43,7 +49,7 @@ private:
     std::condition_variable changed_;
     std::vector<OpenFolder> handed_; // the thread's, under mutex_
     bool ending_ = false;
-    bool unavailable_ = false; // no thread could be started
+    bool unavailable_ = false; // not to be used, or none could be started
     std::thread thread_;
 };
 
