@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace kestro {
@@ -335,7 +334,7 @@ RunOutcome ListCollection::collect(const std::vector<std::uint32_t>& order) {
     LineFormatter formatter(options);
     const std::unique_ptr<ListWriter> writer = host_.makeWriter(options);
     // Folders are closed beside the walk only on a processor free for it.
-    closer_.useThread(std::thread::hardware_concurrency() > (writer->busiesAThread() ? 2u : 1u));
+    closer_.useThread(usableProcessors() > (writer->busiesAThread() ? 2u : 1u));
     host_.setStatus(1, CollectingStatus);
     if (options.fileTypeColumn) {
         if (Status types = fileTypesAvailable(); !types)

@@ -1,9 +1,9 @@
 #pragma once
 
 // How many threads read the files' facts of a folder walk beside the walk's
-// own. On a network file system every stat is a round trip, and requests
-// sent side by side overlap their waits; on a local disc with a warm cache
-// the extra threads cost more than they save.
+// own, and how many processors there are to run threads on. On a network file system every stat is
+// a round trip, and requests sent side by side overlap their waits; on a local disc with a warm
+// cache the extra threads cost more than they save.
 
 #include <cstddef>
 #include <string>
@@ -15,6 +15,10 @@ namespace kestro {
 // folder lies on a network file system (NFS, CIFS/SMB, 9p, FUSE such as
 // sshfs) and none elsewhere. Always none on Windows.
 std::size_t factReaders(const std::string& folder);
+
+// The processors this process may run on (its affinity, where the system
+// has one), at least 1.
+unsigned usableProcessors();
 
 inline constexpr std::size_t NetworkFactReaders = 16;
 inline constexpr std::size_t MaxFactReaders = 64;

@@ -1,7 +1,9 @@
 #include "platform/reader_width.h"
 
 #include <cstdlib>
+#include <sched.h>
 #include <sys/vfs.h>
+#include <thread>
 
 namespace kestro {
 
@@ -46,6 +48,15 @@ std::size_t factReaders(const std::string& folder) {
             return count < MaxFactReaders ? count : MaxFactReaders;
     }
     return isNetworkFileSystem(folder) ? NetworkFactReaders : 0;
+}
+
+unsigned usableProcessors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&set));
+    const unsigned online = std::thread::hardware_concurrency();
+    return online > 0 ? online : 1;
 }
 
 } // namespace kestro

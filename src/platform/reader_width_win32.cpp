@@ -1,5 +1,7 @@
 #include "platform/reader_width.h"
 
+#include <thread>
+
 namespace kestro {
 
 // The walk of Windows reads its facts through its enumeration: nothing to
@@ -7,6 +9,11 @@ namespace kestro {
 std::size_t factReaders(const std::string& folder) {
     (void)folder;
     return 0;
+}
+
+unsigned usableProcessors() {
+    const unsigned online = std::thread::hardware_concurrency();
+    return online > 0 ? online : 1;
 }
 
 } // namespace kestro

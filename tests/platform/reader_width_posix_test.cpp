@@ -1,0 +1,30 @@
+// The processors a thread beside the walk could run on.
+
+#include "platform/reader_width.h"
+
+#include <gtest/gtest.h>
+
+#include <sched.h>
+
+namespace kestro {
+namespace {
+
+// A process bound to one processor (taskset -c 0) has none to spare for a
+// second thread, however many the machine has.
+TEST(UsableProcessorsTest, FollowTheProcessorsThisThreadMayRunOn) {
+    cpu_set_t all;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+    EXPECT_EQ(usableProcessors(), static_cast<unsigned>(CPU_COUNT(&all)));
+    int first = 0;
+    while (!CPU_ISSET(first, &all))
+        ++first;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    EXPECT_EQ(usableProcessors(), 1u);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof all, &all), 0);
+}
+
+} // namespace
+} // namespace kestro
