@@ -1,9 +1,10 @@
 #pragma once
 
 // How many threads read the files' facts of a folder walk beside the walk's
-// own, and how many processors there are to run threads on. On a network file system every stat is
-// a round trip, and requests sent side by side overlap their waits; on a local disc with a warm
-// cache the extra threads cost more than they save.
+// own, and how many processors there are to run threads on. On a network
+// file system every stat is a round trip, and requests sent side by side
+// overlap their waits; on a local disc with a warm cache the extra threads
+// cost more than they save.
 
 #include <cstddef>
 #include <string>
