@@ -4,9 +4,12 @@
 
 #include "fileinfo/time_text.h"
 #include "listgen/list_columns.h"
+#include "listgen/name_helpers.h"
+#include "platform/failure.h"
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 namespace kestro {
@@ -29,6 +32,24 @@ constexpr double SizeDivisors[] = {1, 1024, 1024 * 1024};
 // title, nor wider than this.
 constexpr std::size_t WidestColumn = 80;
 constexpr std::size_t TimeWidth = 19;
+// How much of each end of a text too long for its cell a failure shows.
+constexpr std::size_t ShownEndBytes = 48;
+
+// The start and the end of a long `text`, cut between characters.
+std::string abbreviated(const std::string& text) {
+    if (text.size() <= 2 * ShownEndBytes + 3)
+        return text;
+    const auto continuation = [&](std::size_t at) {
+        return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+    };
+    std::size_t head = ShownEndBytes;
+    while (head > 0 && continuation(head))
+        --head;
+    std::size_t tail = text.size() - ShownEndBytes;
+    while (tail < text.size() && continuation(tail))
+        ++tail;
+    return text.substr(0, head) + "..." + text.substr(tail);
+}
 
 // `text` with each byte that is not part of a well-formed UTF-8 character
 // replaced by U+FFFD: a workbook holds characters only.
@@ -80,8 +101,7 @@ ListWorkbook::ListWorkbook(std::string path, ListOptions options, std::string te
       sheetRows_(std::clamp<std::uint32_t>(sheetRows, 2, SheetRows)) {
     Result<const WorkbookLibrary*> library = workbookLibrary();
     if (!library) {
-        loadFailure_ = library.failure();
-        error_ = LXW_ERROR_MEMORY_MALLOC_FAILED;
+        failure_ = library.failure();
         return;
     }
     library_ = library.value();
@@ -93,7 +113,7 @@ ListWorkbook::ListWorkbook(std::string path, ListOptions options, std::string te
     settings.use_zip64 = LXW_TRUE; // a million rows pass the 4 GB of plain zip's XML
     book_ = library_->newWorkbook(path_.c_str(), &settings);
     if (!book_) {
-        error_ = LXW_ERROR_MEMORY_MALLOC_FAILED;
+        note(LXW_ERROR_MEMORY_MALLOC_FAILED);
         return;
     }
     bold_ = library_->addFormat(book_);
@@ -113,9 +133,39 @@ ListWorkbook::~ListWorkbook() {
         library_->close(book_);
 }
 
-void ListWorkbook::note(int error) {
-    if (error_ == 0)
-        error_ = error;
+void ListWorkbook::note(int error, std::string_view text) {
+    const int system = errno;
+    if (error == LXW_NO_ERROR || failure_)
+        return;
+    switch (error) {
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        failure_ = makeFailure(failure::Overflow);
+        failure_->description += " Excel ﾌﾞｯｸのｾﾙには 32,767 文字までしか入りません。 (" +
+                                 abbreviated(showingControls(text)) + ")";
+        return;
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        failure_ = makeFailure(failure::OutOfMemory);
+        return;
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+        if (system != 0) {
+            failure_ = failureFromErrno(system, temporaryFolder_, true);
+            return;
+        }
+        break;
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        if (system != 0) {
+            failure_ = failureFromErrno(system, path_, false);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    failure_ = makeFailure(failure::PathFileAccess, path_);
 }
 
 void ListWorkbook::header(const ListRecord& titles, std::string&) {
@@ -196,7 +246,8 @@ void ListWorkbook::writeText(std::uint32_t row, std::uint16_t column, std::strin
     text_.clear();
     appendValidUtf8(text_, text);
     note(library_->writeString(sheets_.back(), row, column, text_.c_str(),
-                               row == 0 ? bold_ : nullptr));
+                               row == 0 ? bold_ : nullptr),
+         text_);
     // No character is wider than its bytes: a text no longer than the
     // column is wide cannot widen it, nor any once it is at its widest.
     if (row > 0 && column < widths_.size() && text_.size() > widths_[column] &&
@@ -318,12 +369,13 @@ Status ListWorkbook::finish() {
                                          static_cast<double>(widths_[column]) + 1, nullptr));
             library_->freezePanes(sheet, 1, 0);
         }
+        errno = 0; // a failure of the close without a system error leaves none
         note(library_->close(book_));
         book_ = nullptr;
     }
-    if (error_ == 0)
+    if (!failure_)
         return Ok{};
-    return makeFailure(75, path_);
+    return *failure_;
 }
 
 } // namespace kestro

@@ -61,12 +61,12 @@ public:
     void listTotal(const ListRecord& cells, std::string& out) override;
 
     // Gives every sheet its widths, filter and frozen row, and writes the
-    // file. The first failure of the workbook (a file that could not be
-    // made or written, libxlsxwriter that could not be loaded) is returned,
-    // as failure 75 naming `path`.
+    // file. The first failure of the workbook is returned: libxlsxwriter
+    // that could not be loaded, in the loader's words; a file that could not
+    // be made or written, as the system told it (61 for a full disc) naming
+    // that file; a text longer than a cell holds (6, naming the text); else
+    // 75 naming `path`.
     Status finish();
-    // Why libxlsxwriter could not be loaded, when it could not.
-    const std::optional<Failure>& loadFailure() const { return loadFailure_; }
 
 private:
     enum class Kind { Text, Size, CreationTime, WriteTime, AccessTime };
@@ -78,14 +78,15 @@ private:
     void writeText(std::uint32_t row, std::uint16_t column, std::string_view text);
     void writeTime(std::uint32_t row, std::uint16_t column, const FileTime& time);
     void fit(std::uint16_t column, std::size_t width);
-    void note(int error);
+    // Keeps the first failure: `error` of the library call just made
+    // (errno still that call's), about `text` when a cell's text.
+    void note(int error, std::string_view text = {});
     std::string columnName(std::uint16_t column) const;
 
     std::string path_;
     ListOptions options_;
     std::string temporaryFolder_;
     const WorkbookLibrary* library_ = nullptr;
-    std::optional<Failure> loadFailure_;
     lxw_workbook* book_ = nullptr;
     std::vector<lxw_worksheet*> sheets_;
     lxw_format* bold_ = nullptr;
@@ -107,9 +108,9 @@ private:
     std::uint64_t files_ = 0;
     double sizeTotal_ = 0;
     LocalTimeConverter clock_;
-    std::string text_;        // a cell's text, reused
-    bool filesEnded_ = false; // the current sheet's filter is set
-    int error_ = 0;           // the first failure of libxlsxwriter
+    std::string text_;               // a cell's text, reused
+    bool filesEnded_ = false;        // the current sheet's filter is set
+    std::optional<Failure> failure_; // the first
 };
 
 } // namespace kestro

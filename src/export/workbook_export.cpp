@@ -64,13 +64,19 @@ public:
             return makeFailure(75, path_);
         // The rows still queued and the compression of the sheets take seconds
         // on a long list; the window keeps answering meanwhile.
-        std::future<bool> closed = std::async(
-            std::launch::async, [this] { return background_->finish() && book_->finish(); });
+        std::future<Status> closed = std::async(std::launch::async, [this]() -> Status {
+            const bool handedOn = background_->finish();
+            Status written = book_->finish();
+            if (written && !handedOn) // rows were dropped: the memory ran out
+                return makeFailure(failure::OutOfMemory);
+            return written;
+        });
         while (closed.wait_for(std::chrono::milliseconds(16)) != std::future_status::ready)
             host_.yield();
-        // A library that could not be loaded is told in its own words.
-        if (!closed.get())
-            return book_->loadFailure() ? *book_->loadFailure() : makeFailure(75, path_);
+        // Told as the workbook tells it: a library that could not be
+        // loaded, a full disc, a text too long for a cell.
+        if (Status written = closed.get(); !written)
+            return written;
         // An abort or a close asked for meanwhile leaves the user's file as
         // it was; the run then ends as asked.
         if (host_.abortRequested() || host_.quitRequested())

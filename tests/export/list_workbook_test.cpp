@@ -6,6 +6,7 @@
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -91,6 +92,53 @@ TEST(ListWorkbook, FullSheetGoesOnUnderTheSameHeader) {
                                     "合計\t=SUBTOTAL(3,'ﾌｧｲﾙ一覧'!B2:B4,'ﾌｧｲﾙ一覧 (2)'!B2:B4,"
                                     "'ﾌｧｲﾙ一覧 (3)'!B2:B2)\t=SUBTOTAL(9,'ﾌｧｲﾙ一覧'!C2:C4,"
                                     "'ﾌｧｲﾙ一覧 (2)'!C2:C4,'ﾌｧｲﾙ一覧 (3)'!C2:C2)\n");
+}
+
+// A failure is told as it happened, not as a file that cannot be reached: a
+// text longer than a cell holds by its start and end, a workbook that cannot
+// be made or written by its path and the system's reason.
+TEST(ListWorkbook, FailuresSayWhatWentWrong) {
+    test::TempTree tree;
+    ListOptions options;
+    options.insertPathLine = true;
+    LineFormatter formatter(options);
+    const auto written = [&](const std::string& path, const std::string& folder, int files = 1) {
+        ListWorkbook book(path, options, path.substr(0, path.rfind('/')));
+        std::string out;
+        book.header(formatter.headerRecord(), out);
+        formatter.beginFolder(folder);
+        const ListRecord folderLine = formatter.folderRecord();
+        book.beginFolder(&folderLine, out);
+        ListRecord record;
+        for (int i = 0; i < files; ++i) {
+            formatter.fileRecord(record, "file" + std::to_string(i) + ".txt", nullptr);
+            book.nextFileFacts(nullptr);
+            book.file(record, out);
+        }
+        return book.finish();
+    };
+    const Status tooLong = written(tree / "long.xlsx", "/" + std::string(40000, 'a') + "ｱｲ/");
+    ASSERT_FALSE(tooLong);
+    EXPECT_EQ(tooLong.failure().number, 6);
+    const std::string& told = tooLong.failure().description;
+    EXPECT_NE(told.find("32,767"), std::string::npos) << told;
+    EXPECT_NE(told.find(" (/aaaa"), std::string::npos) << told;
+    EXPECT_NE(told.find("aaa...aaa"), std::string::npos) << told;
+    EXPECT_NE(told.find("aaaｱｲ/)"), std::string::npos) << told;
+
+    tree.file("plain");
+    const Status unmade = written(tree / "plain/list.xlsx", "/data/");
+    ASSERT_FALSE(unmade);
+    EXPECT_EQ(unmade.failure().number, 76);
+    EXPECT_NE(unmade.failure().description.find(tree / "plain/list.xlsx"), std::string::npos);
+
+    const std::string small = tree.folder("small");
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    const Status full = written(small + "/list.xlsx", "/" + std::string(200, 'f') + "/", 3000);
+    ::umount(small.c_str());
+    ASSERT_FALSE(full);
+    EXPECT_EQ(full.failure().number, 61) << full.failure().description;
 }
 
 // An abort asked for while the workbook is written and closed leaves the
