@@ -9,13 +9,46 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QStorageInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
 namespace kestro {
 
 namespace {
+
+// Qt's PDF engine does not tell a write that failed (a full disc), and a
+// short write that failed can be followed by the last ones: a PDF is whole
+// when it ends with its end-of-file mark after the place of its table of
+// objects, and that table is at that place.
+bool isWholePdf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (!file.seek(std::max<qint64>(0, size - 1024)))
+        return false;
+    const QByteArray tail = file.readAll().trimmed();
+    const qsizetype mark = tail.lastIndexOf("startxref");
+    if (!tail.endsWith("%%EOF") || mark < 0)
+        return false;
+    bool number = false;
+    const qint64 table =
+        tail.mid(mark + 9, tail.size() - 5 - mark - 9).trimmed().toLongLong(&number);
+    return number && table >= 0 && table + 4 <= size && file.seek(table) && file.read(4) == "xref";
+}
+
+// Why the PDF at `path` in `folder` could not be made whole.
+Failure pdfFailure(const std::string& folder, const std::string& path) {
+    // Less room than a page takes: the disc is full.
+    constexpr qint64 PageBytes = 64 * 1024;
+    const QStorageInfo storage(QFile::decodeName(QByteArray::fromStdString(folder)));
+    if (storage.isValid() && storage.bytesAvailable() < PageBytes)
+        return makeFailure(failure::DiskFull, path);
+    return makeFailure(failure::PathFileAccess, path);
+}
 
 // A progress dialog for one run; its cancel button stops the run.
 class PrintProgress {
@@ -88,23 +121,26 @@ Status savePdf(QWidget* parent, const PrintedList& list, const std::string& path
     std::random_device random;
     const std::string temporary =
         folder + "/print-" + std::to_string(random()) + std::to_string(random()) + ".pdf";
+    const QString temporaryName = QFile::decodeName(QByteArray::fromStdString(temporary));
     bool made = false;
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(temporary)));
+        printer.setOutputFileName(temporaryName);
         printer.setDocName(list.title);
         PrintProgress progress(parent);
         made = progress.run(list, printer);
         cancelled = progress.cancelled();
     }
     Status saved = Ok{};
-    if (made) {
+    if (made && isWholePdf(temporaryName)) {
         saved = saveFileKeepingIdentityFrom(path, temporary);
+    } else if (made) {
+        saved = pdfFailure(folder, temporary);
     } else if (!cancelled) {
-        saved = makeFailure(75, path);
+        saved = makeFailure(failure::PathFileAccess, path);
     }
-    QFile::remove(QFile::decodeName(QByteArray::fromStdString(temporary)));
+    QFile::remove(temporaryName);
     return saved;
 }
 

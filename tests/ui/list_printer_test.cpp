@@ -8,7 +8,9 @@
 #include "ui/print_commands.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -17,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/mount.h>
 
 namespace kestro {
 
@@ -56,6 +60,33 @@ private:
     }
 
 private slots:
+    // The PDF is made in the cache folder and saved only when whole: with
+    // that folder's disc full, the failure says so and nothing is saved.
+    void aFullDiscIsToldAndNothingIsSaved() {
+        QTemporaryDir folder;
+        const QByteArray small = QFile::encodeName(folder.filePath(QStringLiteral("cache")));
+        QVERIFY(QDir().mkpath(QString::fromLocal8Bit(small)));
+        // Less than the PDF of the golden list takes (some 26 KB).
+        if (::mount("tmpfs", small.constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("cannot mount a small file system here");
+        const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", small);
+        const QString pdf = folder.filePath(QStringLiteral("list.pdf"));
+        bool cancelled = true;
+        const Status saved =
+            savePdf(nullptr, listOf(goldenList()), QFile::encodeName(pdf).toStdString(), cancelled);
+        ::umount(small.constData());
+        if (cache.isNull())
+            qunsetenv("XDG_CACHE_HOME");
+        else
+            qputenv("XDG_CACHE_HOME", cache);
+        QVERIFY2(!saved,
+                 qPrintable(QStringLiteral("saved as whole: %1 bytes").arg(QFileInfo(pdf).size())));
+        QCOMPARE(saved.failure().number, 61);
+        QVERIFY(!cancelled);
+        QVERIFY(!QFile::exists(pdf));
+    }
+
     void thePdfHoldsEveryLineInOrderWithPageNumbers() {
         const QByteArray text = goldenList();
         QVERIFY(!text.isEmpty());
