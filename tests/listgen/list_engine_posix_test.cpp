@@ -150,15 +150,20 @@ TEST_F(CreateCommandPosixTest, TheCreatedColumnShowsTheBirthTime) {
     }
 }
 
-// The threads of this process (entries of /proc/self/task).
-int threadCount() {
-    DIR* tasks = ::opendir("/proc/self/task");
+// The entries of `folder`, "." and ".." among them.
+int entryCount(const char* folder) {
+    DIR* entries = ::opendir(folder);
     int count = 0;
-    while (tasks && ::readdir(tasks))
+    while (entries && ::readdir(entries))
         ++count;
-    if (tasks)
-        ::closedir(tasks);
-    return count - 2;
+    if (entries)
+        ::closedir(entries);
+    return count;
+}
+
+// The threads of this process.
+int threadCount() {
+    return entryCount("/proc/self/task") - 2;
 }
 
 // The thread count once it has come down to `expected` or five seconds have
@@ -314,15 +319,9 @@ TEST_F(CreateCommandPosixTest, ReadersChangeNothingTheRunShows) {
     }
 }
 
-// The descriptors this process holds open (entries of /proc/self/fd).
+// The descriptors this process holds open, less the one reading them.
 int openDescriptorCount() {
-    DIR* fds = ::opendir("/proc/self/fd");
-    int count = 0;
-    while (fds && ::readdir(fds))
-        ++count;
-    if (fds)
-        ::closedir(fds);
-    return count - 3; // ".", ".." and the descriptor reading them
+    return entryCount("/proc/self/fd") - 3;
 }
 
 // Folders done with are closed on a thread of their own, in batches: a run
