@@ -43,7 +43,7 @@ bool isWholePdf(const QString& path) {
 // Why the PDF at `path` in `folder` could not be made whole.
 Failure pdfFailure(const std::string& folder, const std::string& path) {
     // Less room than a page takes: the disc is full.
-    constexpr qint64 PageBytes = 64 * 1024;
+    constexpr qint64 PageBytes = qint64{64} * 1024;
     const QStorageInfo storage(QFile::decodeName(QByteArray::fromStdString(folder)));
     if (storage.isValid() && storage.bytesAvailable() < PageBytes)
         return makeFailure(failure::DiskFull, path);
