@@ -66,6 +66,7 @@ public:
     void stop();
 
     static constexpr std::chrono::milliseconds WaitTurn{100};
+    static constexpr int SpinTurns = 200;
 
 private:
     struct Task {
