@@ -47,7 +47,9 @@ std::size_t factReaders(const std::string& folder) {
         if (end && *end == '\0')
             return count < MaxFactReaders ? count : MaxFactReaders;
     }
-    return isNetworkFileSystem(folder) ? NetworkFactReaders : 0;
+    if (isNetworkFileSystem(folder))
+        return NetworkFactReaders;
+    return usableProcessors() > 1 ? LocalFactReaders : 0;
 }
 
 unsigned usableProcessors() {
