@@ -51,8 +51,9 @@ private:
 } // namespace
 
 ListCollection::ListCollection(ListHost& host, RunSteps& run, std::vector<FolderNode>& nodes,
-                               FolderChain& chain, std::string spoolFolder)
-    : host_(host), run_(run), nodes_(nodes), chain_(chain), spoolFolder_(std::move(spoolFolder)) {}
+                               FolderChain& chain, FolderCloser& closer, std::string spoolFolder)
+    : host_(host), run_(run), nodes_(nodes), chain_(chain), spoolFolder_(std::move(spoolFolder)),
+      closer_(closer) {}
 
 ListCollection::~ListCollection() = default;
 

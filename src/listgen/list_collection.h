@@ -61,9 +61,10 @@ struct ListTotals {
 class ListCollection {
 public:
     // Lists `nodes` (what the search found of them, which the collection
-    // takes) through `chain` for the folders it must open itself.
+    // takes) through `chain` for the folders it must open itself, closing
+    // those done with through `closer`.
     ListCollection(ListHost& host, RunSteps& run, std::vector<FolderNode>& nodes,
-                   FolderChain& chain, std::string spoolFolder);
+                   FolderChain& chain, FolderCloser& closer, std::string spoolFolder);
     ~ListCollection();
     ListCollection(const ListCollection&) = delete;
     ListCollection& operator=(const ListCollection&) = delete;
@@ -114,7 +115,7 @@ private:
     // The text of the folders listed since the last write to the spool.
     std::string body_;
     ListRecord record_;
-    FolderCloser closer_; // outlives readAhead_, which hands it the folders done with
+    FolderCloser& closer_; // outlives readAhead_, which hands it the folders done with
     std::unique_ptr<FolderReadAhead> readAhead_;
 };
 

@@ -6,6 +6,7 @@
 #include "listgen/name_helpers.h"
 #include "listgen/search_read_ahead.h"
 #include "platform/folder.h"
+#include "platform/folder_closer.h"
 #include "platform/list_spool.h"
 #include "platform/paths.h"
 #include "platform/reader_width.h"
@@ -55,6 +56,7 @@ private:
     // Whether folders are kept open for the collection's reads of their files.
     bool keepForFiles_ = false;
     bool quit_ = false;
+    FolderCloser closer_; // outlives the collection, which closes through it too
     std::unique_ptr<ListCollection> collection_;
 };
 
@@ -171,6 +173,7 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
             ++kept_;
         }
     }
+    closer_.close(std::move(own));
     return found;
 }
 
@@ -180,7 +183,7 @@ void CreateCommand::release(std::uint32_t index) {
         return;
     FolderNode& node = nodes_[index];
     if (node.kept.isOpen() && !node.keptForFiles) {
-        node.kept = OpenFolder();
+        closer_.close(std::move(node.kept));
         --kept_;
     }
 }
@@ -190,6 +193,7 @@ void CreateCommand::release(std::uint32_t index) {
 bool CreateCommand::searchSubFolders() {
     // Readers beside the search hold up to a lookahead's folders open.
     SearchReadAhead readAhead(factReaders(nodes_[0].path));
+    closer_.useThread(usableProcessors() > 1);
     const std::size_t spare = spareFolderDescriptors();
     // A list of names reads nothing through its folders. The options are
     // read again for the collection: a change meanwhile costs opening the
@@ -256,7 +260,8 @@ RunOutcome CreateCommand::run() {
     nodes_.push_back(std::move(root));
     if (choice.subFolders && !searchSubFolders())
         return endRun(quit_ ? RunOutcome::Quit : RunOutcome::Aborted);
-    collection_ = std::make_unique<ListCollection>(host_, *this, nodes_, chain_, spoolFolder_);
+    collection_ =
+        std::make_unique<ListCollection>(host_, *this, nodes_, chain_, closer_, spoolFolder_);
     return collection_->collect(collectionOrder(nodes_));
 }
 

@@ -32,8 +32,8 @@ public:
     FolderCloser(const FolderCloser&) = delete;
     FolderCloser& operator=(const FolderCloser&) = delete;
 
-    // Whether folders are closed on the thread (as at first); set before the
-    // first close().
+    // Whether folders are closed on the thread (as at first); from now on:
+    // what the thread holds already it still closes.
     void useThread(bool use) { unavailable_ = !use; }
     // Closes `folder`, soon, or now without the thread.
     void close(OpenFolder folder);
