@@ -64,8 +64,13 @@ void SearchReadAhead::read(SearchReading& folder) {
     }
     folder.opened = std::move(opened).value();
     folder.entries = std::make_unique<FolderEntries>();
-    if (auto done = readFolderEntries(folder.opened.fd(), *folder.entries, folder.path); !done)
+    if (auto done = readFolderEntries(folder.opened.fd(), *folder.entries, folder.path); !done) {
         folder.failure = done.failure();
+        return;
+    }
+    // Sorted here, beside the search, the collection's choice of files
+    // needs no sort of its own.
+    folder.entries->sortByName();
 }
 
 } // namespace kestro

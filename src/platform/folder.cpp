@@ -3,6 +3,8 @@
 
 #include "platform/folder.h"
 
+#include "platform/text.h"
+
 namespace kestro {
 
 namespace {
@@ -26,6 +28,21 @@ void FolderEntries::add(EntryKind kind, std::string_view name, std::uint32_t att
     packed_.append(head, sizeof head);
     packed_ += name;
     packed_ += '\0';
+    sortedByName_ = false;
+}
+
+void FolderEntries::sortByName() {
+    std::vector<std::string_view> names;
+    forEach([&](const Entry& entry) { names.push_back(entry.name); });
+    std::string sorted;
+    sorted.reserve(packed_.size());
+    for (const std::uint32_t index : orderNoCase(names)) {
+        // An entry is its name with the four bytes before it and the NUL after.
+        const std::string_view name = names[index];
+        sorted.append(name.data() - 4, name.size() + 5);
+    }
+    packed_ = std::move(sorted);
+    sortedByName_ = true;
 }
 
 Result<std::vector<std::string>> listWalkableSubFolders(const std::string& folder) {

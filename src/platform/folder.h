@@ -97,11 +97,20 @@ public:
     };
 
     void add(EntryKind kind, std::string_view name, std::uint32_t attributes);
-    void clear() { packed_.clear(); }
+    void clear() {
+        packed_.clear();
+        sortedByName_ = false;
+    }
     bool empty() const { return packed_.empty(); }
     // Memory the entries hold.
     std::size_t bytes() const { return packed_.capacity(); }
     void shrink() { packed_.shrink_to_fit(); }
+    // Puts the entries in ascending order of their names without regard to
+    // case (as compareNoCase orders them, ties by their bytes), which
+    // selectFiles then keeps instead of sorting what it chose. The order
+    // holds until the next add().
+    void sortByName();
+    bool sortedByName() const { return sortedByName_; }
 
     // Calls `visit(const Entry&)` for each entry in the enumeration's order.
     template <class Visit> void forEach(Visit&& visit) const {
@@ -121,6 +130,7 @@ private:
     // Per entry: type byte, attribute byte, the name's length in two bytes
     // (low first; a name has at most 765 bytes), name, NUL.
     std::string packed_;
+    bool sortedByName_ = false;
 };
 
 // Reads every entry of the open folder `folderFd` (OpenFolder::fd()) into `entries` (emptied first)
@@ -139,7 +149,8 @@ template <class Visit> void forEachWalkableSubFolder(const FolderEntries& entrie
 }
 
 // The names among `entries` that are files matching `patterns` and passing
-// `include`, sorted as listFiles sorts them, as views into `entries` (each
+// `include`, sorted as listFiles sorts them (in the entries' order when they
+// are sorted by name), as views into `entries` (each
 // followed by a NUL, so data() can be handed to a system call) that are
 // valid while `entries` is unchanged. `folderFd()` gives the folder's
 // descriptor (or a negative value when it cannot be had) and is called only

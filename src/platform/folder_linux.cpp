@@ -207,7 +207,8 @@ std::vector<std::string_view> selectFiles(const FolderEntries& entries,
         }
         names.emplace_back(name);
     });
-    sortViewsNoCase(names);
+    if (!entries.sortedByName())
+        sortViewsNoCase(names);
     return names;
 }
 

@@ -234,7 +234,8 @@ std::vector<std::string_view> selectFiles(const FolderEntries& entries,
         if (patterns.matches(entry.name))
             names.emplace_back(entry.name);
     });
-    sortViewsNoCase(names);
+    if (!entries.sortedByName())
+        sortViewsNoCase(names);
     return names;
 }
 

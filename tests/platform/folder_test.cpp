@@ -39,6 +39,30 @@ TEST(FolderTest, EntriesGiveBackWhatWasAdded) {
         ++seen;
     });
     EXPECT_EQ(seen, names.size());
+
+    // Sorted by name, each entry keeps its kind and attributes, and the
+    // files chosen come in the order a sort of the files alone gives.
+    entries.add(EntryKind::File, "B", 9);
+    entries.add(EntryKind::File, "aa", 8);
+    const auto chosen = [&] {
+        const auto views =
+            selectFiles(entries, FilePatternSet("*"), {true, true, true, true}, [] { return -1; });
+        return std::vector<std::string>(views.begin(), views.end());
+    };
+    const std::vector<std::string> unsorted = chosen();
+    entries.sortByName();
+    ASSERT_TRUE(entries.sortedByName());
+    EXPECT_EQ(chosen(), unsorted);
+    std::vector<std::string> order;
+    entries.forEach([&](const FolderEntries::Entry& entry) {
+        order.emplace_back(entry.name);
+        const std::uint32_t added = entry.name == "B" ? 9 : entry.name == "aa" ? 8 : 0;
+        if (added != 0) {
+            EXPECT_EQ(entry.attributes, added);
+        }
+    });
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"a", "aa", "B", names[1], names[2], names[3], names[4]}));
 }
 
 TEST(FolderTest, FilesComeInOrderWithoutRegardToCase) {
