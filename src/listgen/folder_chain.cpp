@@ -40,11 +40,15 @@ Result<int> FolderChain::open(std::uint32_t index) {
 // The root first (it is a prefix of every other folder), then the others
 // in ascending order of their paths without regard to case.
 std::vector<std::uint32_t> collectionOrder(const std::vector<FolderNode>& nodes) {
-    std::vector<std::string_view> paths; // each without its final separator
+    // Each path without the root's part, which they all begin with and which
+    // orders nothing, and without its final separator.
+    const std::size_t root = nodes.empty() ? 0 : nodes[0].path.size();
+    std::vector<std::string_view> paths;
     paths.reserve(nodes.size());
-    for (std::uint32_t index = 1; index < nodes.size(); ++index)
-        paths.push_back(
-            std::string_view(nodes[index].path).substr(0, nodes[index].path.size() - 1));
+    for (std::uint32_t index = 1; index < nodes.size(); ++index) {
+        const std::string_view path = nodes[index].path;
+        paths.push_back(path.substr(root, path.size() - 1 - root));
+    }
     std::vector<std::uint32_t> order;
     order.reserve(nodes.size());
     order.push_back(0);
