@@ -471,8 +471,11 @@ void ListPaneEditor::appendPiece(std::string_view piece) {
         piece = joined;
     }
     if (append_.capacity < piece.size() * 3) {
-        append_.capacity = piece.size() * 3;
-        append_.work = std::make_unique<char[]>(append_.capacity);
+        // With room for the few bytes carried to the next piece, so that a
+        // run of pieces of one size makes one buffer; never filled before use
+        // (its pages are touched only as far as the converted text goes).
+        append_.capacity = piece.size() * 3 + 64;
+        append_.work = std::make_unique_for_overwrite<char[]>(append_.capacity);
     }
     const Normalized done = normalize(piece, false, append_.work.get());
     append_.carry.assign(piece.substr(piece.size() - done.held));
