@@ -2,13 +2,14 @@
 
 namespace kestro {
 
-FolderReadAhead::FolderReadAhead(std::size_t readers, bool facts, bool creation,
+FolderReadAhead::FolderReadAhead(ReaderPlan plan, bool facts, bool creation,
                                  std::optional<DigestAlgorithm> algorithm,
                                  std::uint32_t effectiveUser,
                                  std::function<bool(std::string_view)> skipped,
                                  FolderCloser& closer)
     : facts_(facts), creation_(creation), effectiveUser_(effectiveUser),
-      skipped_(std::move(skipped)), closer_(closer), pool_(facts || algorithm ? readers : 0) {
+      skipped_(std::move(skipped)), closer_(closer),
+      pool_(facts || algorithm ? plan.readers : 0, !plan.remote) {
     // Made before any reader can be handed work.
     if (algorithm) {
         for (std::size_t reader = 0; reader < pool_.readers(); ++reader)

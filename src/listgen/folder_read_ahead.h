@@ -13,6 +13,7 @@
 #include "platform/file_facts.h"
 #include "platform/folder.h"
 #include "platform/folder_closer.h"
+#include "platform/reader_width.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -60,7 +61,7 @@ public:
     // `creation`), and digests with `algorithm` when one is given (files up
     // to ReaderDigestLimit; larger ones are left to the command, which shows
     // its progress inside them). The folders done with go to `closer`.
-    FolderReadAhead(std::size_t readers, bool facts, bool creation,
+    FolderReadAhead(ReaderPlan plan, bool facts, bool creation,
                     std::optional<DigestAlgorithm> algorithm, std::uint32_t effectiveUser,
                     std::function<bool(std::string_view)> skipped, FolderCloser& closer);
 

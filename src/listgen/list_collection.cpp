@@ -359,7 +359,7 @@ RunOutcome ListCollection::collect(const std::vector<std::uint32_t>& order) {
     effectiveUser_ = effectiveUserId();
     const bool readsFiles = formatter.needsFacts() || digester_;
     readAhead_ = std::make_unique<FolderReadAhead>(
-        readsFiles ? factReaders(nodes_[0].path) : 0, formatter.needsFacts(),
+        readsFiles ? factReaders(nodes_[0].path) : ReaderPlan{}, formatter.needsFacts(),
         formatter.needsCreationTime(), algorithm, effectiveUser_, isSkippedName, closer_);
     ListTotals totals;
     std::size_t prepared = 0;

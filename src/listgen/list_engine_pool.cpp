@@ -11,7 +11,7 @@ ReaderPool::Batch::Batch(std::size_t count, Work work)
         states_[item].store(Waiting, std::memory_order_relaxed);
 }
 
-ReaderPool::ReaderPool(std::size_t readers) {
+ReaderPool::ReaderPool(std::size_t readers, bool briefItems) : briefItems_(briefItems) {
     threads_.reserve(readers);
     for (std::size_t reader = 0; reader < readers; ++reader)
         threads_.emplace_back([this, reader] { serve(reader); });
@@ -45,7 +45,7 @@ ReaderPool::Turn ReaderPool::claim(Batch& batch, std::size_t item,
     };
     // A file's facts from a warm cache take a microsecond or two: waiting
     // for them with a sleep would cost more than the read.
-    for (int spin = 0; spin < SpinTurns && !finished(); ++spin)
+    for (int spin = 0; briefItems_ && spin < SpinTurns && !finished(); ++spin)
         std::this_thread::yield();
     while (!finished()) {
         std::unique_lock lock(mutex_);

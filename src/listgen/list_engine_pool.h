@@ -44,7 +44,10 @@ public:
         Stopped,  // `waiting` asked to stop while a reader still ran it
     };
 
-    explicit ReaderPool(std::size_t readers);
+    // `briefItems`: an item takes a few microseconds (a local disc's facts),
+    // so that a caller waiting for one watches for it a moment before it
+    // sleeps; a round trip to another machine is slept through at once.
+    ReaderPool(std::size_t readers, bool briefItems);
     ~ReaderPool();
     ReaderPool(const ReaderPool&) = delete;
     ReaderPool& operator=(const ReaderPool&) = delete;
@@ -82,6 +85,7 @@ private:
     std::condition_variable itemFinished_;
     std::deque<Task> tasks_;
     std::atomic<bool> stopping_{false};
+    bool briefItems_;
     std::vector<std::thread> threads_;
 };
 

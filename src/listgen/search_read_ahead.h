@@ -8,6 +8,7 @@
 #include "listgen/list_engine_pool.h"
 #include "platform/failure.h"
 #include "platform/folder.h"
+#include "platform/reader_width.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,7 +33,7 @@ struct SearchReading {
 
 class SearchReadAhead {
 public:
-    explicit SearchReadAhead(std::size_t readers) : pool_(readers) {}
+    explicit SearchReadAhead(ReaderPlan plan) : pool_(plan.readers, !plan.remote) {}
 
     std::size_t readers() const { return pool_.readers(); }
 

@@ -12,12 +12,19 @@
 
 namespace kestro {
 
+// How a walk reads beside itself: with `readers` threads, each read of
+// which is a round trip to another machine when `remote`.
+struct ReaderPlan {
+    std::size_t readers = 0;
+    bool remote = false;
+};
+
 // The readers for a walk of `folder`: KESTRO_READERS when it is set to a
 // number (at most MaxFactReaders), otherwise NetworkFactReaders when the
 // folder lies on a network file system (NFS, CIFS/SMB, 9p, FUSE such as
 // sshfs), else LocalFactReaders when the process may run on more than one
 // processor, and none on one. Always none on Windows.
-std::size_t factReaders(const std::string& folder);
+ReaderPlan factReaders(const std::string& folder);
 
 // The processors this process may run on (its affinity, where the system
 // has one), at least 1.

@@ -40,16 +40,17 @@ bool isNetworkFileSystem(const std::string& folder) {
 
 } // namespace
 
-std::size_t factReaders(const std::string& folder) {
+ReaderPlan factReaders(const std::string& folder) {
+    const bool remote = isNetworkFileSystem(folder);
     if (const char* forced = std::getenv("KESTRO_READERS"); forced && *forced) {
         char* end = nullptr;
         const unsigned long count = std::strtoul(forced, &end, 10);
         if (end && *end == '\0')
-            return count < MaxFactReaders ? count : MaxFactReaders;
+            return {count < MaxFactReaders ? count : MaxFactReaders, remote};
     }
-    if (isNetworkFileSystem(folder))
-        return NetworkFactReaders;
-    return usableProcessors() > 1 ? LocalFactReaders : 0;
+    if (remote)
+        return {NetworkFactReaders, true};
+    return {usableProcessors() > 1 ? LocalFactReaders : 0, false};
 }
 
 unsigned usableProcessors() {

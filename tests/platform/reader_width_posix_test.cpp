@@ -20,7 +20,7 @@ TEST(UsableProcessorsTest, FollowTheProcessorsThisThreadMayRunOn) {
     cpu_set_t all;
     ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
     EXPECT_EQ(usableProcessors(), static_cast<unsigned>(CPU_COUNT(&all)));
-    EXPECT_EQ(factReaders(tree.path()), CPU_COUNT(&all) > 1 ? LocalFactReaders : 0u);
+    EXPECT_EQ(factReaders(tree.path()).readers, CPU_COUNT(&all) > 1 ? LocalFactReaders : 0u);
     int first = 0;
     while (!CPU_ISSET(first, &all))
         ++first;
@@ -29,7 +29,7 @@ TEST(UsableProcessorsTest, FollowTheProcessorsThisThreadMayRunOn) {
     CPU_SET(first, &one);
     ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
     EXPECT_EQ(usableProcessors(), 1u);
-    EXPECT_EQ(factReaders(tree.path()), 0u);
+    EXPECT_EQ(factReaders(tree.path()).readers, 0u);
     ASSERT_EQ(::sched_setaffinity(0, sizeof all, &all), 0);
 }
 
