@@ -162,18 +162,20 @@ bool CreateCommand::expand(std::uint32_t index, bool showStatus, SearchReading* 
     // The next pass reads the sub-folders found here, one after another;
     // the collection reads the files of a folder whose entries it has.
     const bool forFiles = keepForFiles_ && cached && hasFiles;
-    if ((found || forFiles) && kept_ < maxKept_) {
-        if (own.isOpen()) {
-            node.kept = std::move(own);
-        } else if (auto copy = OpenFolder::duplicate(fd, node.path)) {
-            node.kept = std::move(copy).value();
+    const bool keep = (found || forFiles) && kept_ < maxKept_;
+    if (keep && own.isOpen()) {
+        node.kept = std::move(own);
+    } else {
+        if (keep) {
+            if (auto copy = OpenFolder::duplicate(fd, node.path))
+                node.kept = std::move(copy).value();
         }
-        if (node.kept.isOpen()) {
-            node.keptForFiles = forFiles;
-            ++kept_;
-        }
+        closer_.close(std::move(own)); // a folder the search opened and is done with
     }
-    closer_.close(std::move(own));
+    if (keep && node.kept.isOpen()) {
+        node.keptForFiles = forFiles;
+        ++kept_;
+    }
     return found;
 }
 
